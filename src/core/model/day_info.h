@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/resource_strings.h"
+#include "common/date_time.h"
+
+namespace kalvory {
+
+class ArchiveReader;
+class ArchiveWriter;
+
+// A dated calendar note with its repetition.
+class CDayInfo {
+ public:
+  static constexpr int kSchema = 12;
+  static constexpr const char* kClassName = "CDayInfo";
+
+  enum Repeat : std::int32_t { Annual = 0, Monthly = 1, Weekly = 2, Interval = 3, Once = 4 };
+  enum EventType : std::int32_t { Note = 0, Anniversary = 1, Weekend = 2, Holiday = 3, DayOff = 4, ToDo = 5 };
+
+  // A new note for `date` (the calendar passes the chosen day; otherwise now).
+  explicit CDayInfo(COleDateTime date = systemNow());
+
+  void copyFrom(const CDayInfo& other) { *this = other; }
+
+  void Serialize(ArchiveReader& archive, int schema);
+  void Serialize(ArchiveWriter& archive, int schema = kSchema) const;
+
+  bool matches(const COleDateTime& date) const;
+  // The first date from today on which the note falls, at midnight, or nullopt for none.
+  std::optional<COleDateTime> nextDate(const COleDateTime& now) const;
+  // Monday = 0 .. Sunday = 6; week_day for a Weekly note; -3 when date is not valid.
+  int weekday() const;
+  // "%d.%m.%Y", "%d" for Monthly, the day name of week_day for Weekly.
+  std::string dateLabel(UiLanguage language) const;
+  // "Tomorrow: text" and the like, for the main view's next-day-event line.
+  std::string eventText(const COleDateTime& now, UiLanguage language) const;
+
+  std::string text;
+  COleDateTime date;
+  std::int32_t week_day = 0;
+  std::int32_t interval_days = 1;
+  std::int32_t repeat = Annual;
+  std::int32_t event_type = Note;
+  std::string wallpaper;
+  std::string sticker;
+  bool block_changer = false;
+};
+
+}  // namespace kalvory
