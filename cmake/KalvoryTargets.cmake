@@ -3,6 +3,9 @@
 # and is tested without the others; kalvory_core links them all.
 function(kalvory_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    return()  # a subsystem whose first files are still being written
+  endif()
   add_library(kalvory_core_${name} STATIC ${ARG_SOURCES})
   target_include_directories(kalvory_core_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src/core)
   target_link_libraries(kalvory_core_${name} PUBLIC ${ARG_DEPENDS} PRIVATE kalvory_warnings)
@@ -13,6 +16,9 @@ endfunction()
 # One GoogleTest program per subsystem; CTest sees each test case.
 function(kalvory_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    return()
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock kalvory_warnings)
