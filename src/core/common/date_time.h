@@ -21,7 +21,8 @@ class COleDateTimeSpan {
   long GetTotalHours() const;
   long GetTotalMinutes() const;
   long GetTotalSeconds() const;
-  int GetHours() const;    // 0..23 part
+  // The parts keep the sign of the span: GetTotalX() mod 24 or 60, so -90 s has -1 minutes and -30 seconds.
+  int GetHours() const;    // 0..23 part (-23..0 for a negative span)
   int GetMinutes() const;  // 0..59 part
   int GetSeconds() const;  // 0..59 part
 
@@ -81,11 +82,14 @@ class COleDateTime {
 
   COleDateTime operator+(COleDateTimeSpan span) const;
   COleDateTime operator-(COleDateTimeSpan span) const;
+  // Adding to a value that is not valid leaves it unchanged; a result outside the years
+  // 100..9999 is invalid. The difference involving a value that is not valid is zero.
   COleDateTimeSpan operator-(const COleDateTime& other) const;
   COleDateTime& operator+=(COleDateTimeSpan span) { return *this = *this + span; }
   COleDateTime& operator-=(COleDateTimeSpan span) { return *this = *this - span; }
 
-  // Ordering compares the points in time (the stored double is not monotonic before the epoch).
+  // Ordering compares the points in time (the stored double is not monotonic before the epoch);
+  // the status takes no part in it.
   bool operator<(const COleDateTime& other) const;
   bool operator>(const COleDateTime& other) const { return other < *this; }
   bool operator<=(const COleDateTime& other) const { return !(other < *this); }
