@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/resource_strings.h"
 #include "common/date_time.h"
 
 namespace kalvory {
@@ -12,6 +13,11 @@ class ArchiveReader;
 class ArchiveWriter;
 
 // One reminder. Field names and order are those of the stored record.
+//
+// Every derived time is computed in whole seconds: `time` is taken to the nearest second, so a
+// stored value a hair off a whole second never moves a window edge. A reminder whose `time` is
+// not a valid date-time never fires: it is not eligible, not due and has no next fire time, and
+// its start and end times are invalid.
 class CAlarmLine {
  public:
   static constexpr int kSchema = 12;
@@ -26,41 +32,47 @@ class CAlarmLine {
 
   // Reads the fields that `schema` has, after resetting the ones a load starts from.
   void Serialize(ArchiveReader& archive, int schema);
-  // Writes the fields that `schema` has (12 writes all).
+  // Writes the fields that `schema` has (12 and above write all).
   void Serialize(ArchiveWriter& archive, int schema = kSchema) const;
 
   // Derived values; all take "now" in whole local seconds.
   COleDateTime startTime(const COleDateTime& now) const;
   COleDateTime endTime(const COleDateTime& now) const;
   bool eligibleToday(const COleDateTime& now) const;
+  // Eligible today and start time <= now <= end time (both ends inclusive).
   bool isDue(const COleDateTime& now) const;
   // The next moment the reminder fires, or nullopt when it has none.
   std::optional<COleDateTime> nextFireTime(const COleDateTime& now) const;
-  // The lists window's time column ("Daily: 07:30", "Timer:  1:30", "05/12/2026-09:00").
+  // The lists window's time column ("Daily: 07:30", "Timer:  1:30", "12/05/2026-09:00").
   std::string scheduleText() const;
   // `text` without symbol marks.
   std::string plainText() const;
 
   // Stored fields.
   COleDateTime time;
-  std::int32_t state = 1;
-  std::int32_t timer_mode = 0;
-  std::int32_t daily = 0;
+  std::int32_t state = 1;       // 0 off, 1 armed, 2 turned off for the current showing
+  std::int32_t timer_mode = 0;  // boolean, kept as stored
+  std::int32_t daily = 0;       // boolean, kept as stored
   std::int32_t timer_minutes = 0;
   std::string text;
   std::string sound_file;
   std::int32_t show_seconds = kDefaultShowSeconds;
-  std::int32_t osd = 1;
+  std::int32_t osd = 1;  // boolean, kept as stored
   std::string notifier;
   std::string wallpaper;
   std::string sticker;
   std::int32_t exit_action = 0;
   std::string program;
-  std::int32_t week_days = 127;
+  std::int32_t week_days = 127;  // bit 0 Sunday .. bit 6 Saturday
 
   // Run-time fields, never stored.
   std::int32_t show_count = 0;
   bool fired = false;
 };
+
+// The main view's next-reminder line for `line` firing at `fireTime`: "Tomorrow, 09:05: text",
+// "09:05: text" today, "05/12 - 09:05: text" otherwise, in `language`.
+std::string nextReminderLine(const CAlarmLine& line, const COleDateTime& fireTime, const COleDateTime& now,
+                             UiLanguage language);
 
 }  // namespace kalvory

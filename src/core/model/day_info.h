@@ -13,6 +13,9 @@ class ArchiveReader;
 class ArchiveWriter;
 
 // A dated calendar note with its repetition.
+//
+// Only the calendar date of `date` and of the dates it is compared with take part. A note whose
+// `date` is not a valid date-time matches nothing and has no next date.
 class CDayInfo {
  public:
   static constexpr int kSchema = 12;
@@ -26,7 +29,9 @@ class CDayInfo {
 
   void copyFrom(const CDayInfo& other) { *this = other; }
 
+  // Reads the fields that `schema` has; the others keep the defaults of a new note.
   void Serialize(ArchiveReader& archive, int schema);
+  // Writes the fields that `schema` has (12 and above write all).
   void Serialize(ArchiveWriter& archive, int schema = kSchema) const;
 
   bool matches(const COleDateTime& date) const;
@@ -34,14 +39,15 @@ class CDayInfo {
   std::optional<COleDateTime> nextDate(const COleDateTime& now) const;
   // Monday = 0 .. Sunday = 6; week_day for a Weekly note; -3 when date is not valid.
   int weekday() const;
-  // "%d.%m.%Y", "%d" for Monthly, the day name of week_day for Weekly.
+  // "%d.%m.%Y", "%d" for Monthly, the full day name of week_day for Weekly.
   std::string dateLabel(UiLanguage language) const;
-  // "Tomorrow: text" and the like, for the main view's next-day-event line.
+  // "Tomorrow: text" and the like, for the main view's next-day-event line; empty when the
+  // note has no next date.
   std::string eventText(const COleDateTime& now, UiLanguage language) const;
 
   std::string text;
   COleDateTime date;
-  std::int32_t week_day = 0;
+  std::int32_t week_day = 0;  // Weekly: 0 Monday .. 6 Sunday
   std::int32_t interval_days = 1;
   std::int32_t repeat = Annual;
   std::int32_t event_type = Note;
@@ -49,5 +55,8 @@ class CDayInfo {
   std::string sticker;
   bool block_changer = false;
 };
+
+// The full name of a weekday (0 Monday .. 6 Sunday) in `language`; empty outside 0..6.
+const std::string& fullDayName(int mondayFirstWeekday, UiLanguage language);
 
 }  // namespace kalvory
