@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "common/date_time.h"
+#include "common/strftime.h"
+
+namespace kalvory {
+
+class CAlarmDoc;
+class MediaPlayerInfo;
+
+// What the program's own format codes read besides the format: now, the countdown target,
+// today's day notes and the media player.
+struct TimeFormatSources {
+  COleDateTime now;
+  COleDateTime countdown_target = COleDateTime::makeInvalid();  // not valid: every countdown code prints 0
+  // The joined texts of the day notes that match a date; unset means no notes.
+  std::function<std::string(const COleDateTime&)> dayNoteTexts;
+  MediaPlayerInfo* player = nullptr;  // nullptr: no player runs
+};
+
+// The sources of a document: its countdown target and its day notes.
+TimeFormatSources timeFormatSources(const CAlarmDoc& doc, const COleDateTime& now, MediaPlayerInfo* player);
+
+// Replaces the program's own codes, in this order: the song codes %T %L %l %V (the player is
+// asked only when the format holds "%V"), the countdown codes %e %f %g %k %E %F %G %K, today's
+// notes %D, and the Russian names %д %м. Each step works on the text the steps before it made,
+// so a code inside an inserted song title or note is expanded by a later step. The strftime
+// codes and the marks stay for the caller.
+std::string expandTimeFormat(std::string_view format, const TimeFormatSources& sources);
+
+// Replaces "%д" by the Russian name of the weekday of `today` and "%м" by the name of its month,
+// both in the nominative case, from the program's own tables.
+std::string replaceRussianNames(std::string_view text, const COleDateTime& today);
+
+// The text a clock shows: the format expanded, then `now` formatted with the result.
+FormatResult formatTimeText(std::string_view format, const TimeFormatSources& sources);
+
+// The text QuickPaste puts on the clipboard for paste format `index` of the document.
+// Throws std::invalid_argument for an index outside the document's paste formats.
+FormatResult quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player);
+
+// "%~" and "%-" as the raised-text marks U+0081 and U+0082, as the on-screen windows take them.
+std::string insertRaisedTextMarks(std::string_view text);
+
+}  // namespace kalvory
