@@ -12,11 +12,33 @@ enum class UiLanguage { Russian = 0, English = 1, Ukrainian = 2 };
 // Any value other than 0 and 2 means English.
 UiLanguage languageFromSetting(int value);
 
+// The resource language id of a UI language: 1049 Russian, 1033 English, 1058 Ukrainian.
+int resourceLanguageId(UiLanguage language);
+
 // The text of string resource `id` in `language` (UTF-8), or an empty string when the id
 // has no text. Every id exists in all three languages.
 const std::string& loadString(int id, UiLanguage language);
 
 // Splits a ";"-separated resource list ("Note;Anniversary;...") into its items.
 std::vector<std::string> splitResourceList(std::string_view text);
+
+// The items of list string `id` (15, 139, 140) in `language`.
+std::vector<std::string> loadStringList(int id, UiLanguage language);
+
+// Every id of the string table, ascending.
+std::vector<int> resourceStringIds();
+
+// The text of a dialog's control in `language`, or an empty string when the dialog has no
+// such text. `key` is the control id as digits ("1046"), "caption" for the dialog's title, or
+// the name of a label without an id ("minutes", "filter.image"); see res/strings/en.txt.
+const std::string& loadDialogText(int dialogId, std::string_view key, UiLanguage language);
+
+// The keys that dialog `dialogId` has texts for, in table order.
+std::vector<std::string> dialogTextKeys(int dialogId);
+
+// The printf and strftime placeholders of a format text in order ("%s", "%02i", "%.0f", "%m",
+// "%#d", "%%", and "%" with any other single byte, such as the marks "%~" and "%-"). A
+// translation must keep them, or the formatting code would read the wrong arguments.
+std::vector<std::string> formatPlaceholders(std::string_view text);
 
 }  // namespace kalvory
