@@ -1,0 +1,480 @@
+#include "wallpaper/dib_image.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "wallpaper/image_readers.h"
+
+namespace kalvory {
+
+namespace {
+
+using image_readers::ReadU32;
+using image_readers::WriteU16;
+using image_readers::WriteU32;
+
+constexpr int kFileHeaderSize = 14;
+
+int NormalisedDepth(int bits) {
+  if (bits <= 1) return 1;
+  if (bits <= 4) return 4;
+  if (bits <= 8) return 8;
+  return 24;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// Reads a whole file, refusing files larger than the limit before reading them.
+enum class FileReadResult { ok, cannotOpen, tooLarge, readError };
+FileReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return FileReadResult::cannotOpen;
+  struct stat info {};
+  FileReadResult result = FileReadResult::ok;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = FileReadResult::cannotOpen;
+  } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+    result = FileReadResult::tooLarge;
+  } else {
+    out.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    // A file that shrank while being read is read as far as it goes; the reader judges it.
+    out.resize(done);
+  }
+  ::close(fd);
+  return result;
+}
+
+// Writes through a temporary file in the same folder and renames it over the target, so a
+// reader of the target (the desktop showing the wallpaper) never sees a half-written file.
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> header,
+                        std::span<const std::uint8_t> body) {
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (auto part : {header, body}) {
+    std::size_t done = 0;
+    while (ok && done < part.size()) {
+      const ssize_t n = ::write(fd, part.data() + done, part.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) ok = false;
+      else done += static_cast<std::size_t>(n);
+    }
+  }
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
+// Source column (or row) for each destination position of a stretch: the source pixel whose
+// span covers the destination position's start, as a stretch that drops pixels does it.
+std::vector<int> StretchMap(int sourceLength, int destinationLength, int first, int count) {
+  std::vector<int> map(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const std::int64_t d = first + i;
+    map[static_cast<std::size_t>(i)] = static_cast<int>(d * sourceLength / destinationLength);
+  }
+  return map;
+}
+
+// One source row converted to 0xffRRGGBB for the given source columns.
+void ConvertRow(const CDibImage& image, const std::uint8_t* row, const std::uint32_t* lookup,
+                const std::vector<int>& columns, std::uint32_t* out) {
+  const std::size_t n = columns.size();
+  switch (image.GetBpp()) {
+    case 24:
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t* p = row + 3 * static_cast<std::size_t>(columns[i]);
+        out[i] = 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+      }
+      break;
+    case 8:
+      for (std::size_t i = 0; i < n; ++i) out[i] = lookup[row[columns[i]]];
+      break;
+    case 4:
+      for (std::size_t i = 0; i < n; ++i) {
+        const int x = columns[i];
+        out[i] = lookup[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
+      }
+      break;
+    default:
+      for (std::size_t i = 0; i < n; ++i) {
+        const int x = columns[i];
+        out[i] = lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
+      }
+      break;
+  }
+}
+
+// Stretches the picture over the rectangle of a width × height target, clipped, handing each
+// finished destination row (top-down index, first column, pixels) to store.
+template <typename Store>
+void Stretch(const CDibImage& image, int targetWidth, int targetHeight, int x, int y, int width, int height,
+             Store&& store) {
+  if (width <= 0 || height <= 0) return;
+  const std::int64_t left = std::max<std::int64_t>(x, 0);
+  const std::int64_t top = std::max<std::int64_t>(y, 0);
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, targetWidth);
+  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, targetHeight);
+  if (left >= right || top >= bottom) return;
+
+  const std::vector<int> columns =
+      StretchMap(image.Width(), width, static_cast<int>(left - x), static_cast<int>(right - left));
+  std::uint32_t lookup[256] = {};
+  if (image.GetBpp() <= 8) {
+    const RgbQuad* palette = image.GetPalette();
+    for (int i = 0; i < image.GetPaletteSize(); ++i) {
+      lookup[i] = 0xFF000000u | (std::uint32_t{palette[i].red} << 16) | (std::uint32_t{palette[i].green} << 8) |
+                  palette[i].blue;
+    }
+  }
+  std::vector<std::uint32_t> converted(columns.size());
+  int convertedRow = -1;
+  for (std::int64_t dy = top; dy < bottom; ++dy) {
+    const int sourceRow = static_cast<int>((dy - y) * image.Height() / height);
+    if (sourceRow != convertedRow) {
+      ConvertRow(image, image.ScanLine(sourceRow), lookup, columns, converted.data());
+      convertedRow = sourceRow;
+    }
+    store(static_cast<int>(dy), static_cast<int>(left), converted);
+  }
+}
+
+}  // namespace
+
+std::string_view ImageFormatName(int format) {
+  switch (format) {
+    case kImageFormatBmp:
+      return "BMP";
+    case kImageFormatGif:
+      return "GIF";
+    case kImageFormatJpeg:
+      return "JPEG";
+    case kImageFormatPng:
+      return "PNG";
+    case kImageFormatIco:
+      return "ICO";
+    case kImageFormatTiff:
+      return "TIFF";
+    default:
+      return "unknown";
+  }
+}
+
+bool CDibImage::Create(int width, int height, int bits) {
+  const int depth = NormalisedDepth(bits);
+  if (width <= 0 || height <= 0) {
+    SetError("Invalid picture size");
+    return false;
+  }
+  const int palette = depth <= 8 ? (1 << depth) : 0;
+  const std::uint64_t stride = DibStride(static_cast<std::uint64_t>(width), depth);
+  const std::uint64_t total = kHeaderSize + static_cast<std::uint64_t>(palette) * 4 + stride * height;
+  if (width > limits_.maxSide || height > limits_.maxSide || total > limits_.maxBlockBytes ||
+      stride * height > 0xFFFFFFFFu) {
+    SetError("Picture too large");
+    return false;
+  }
+  std::vector<std::uint8_t> block;
+  try {
+    block.assign(static_cast<std::size_t>(total), 0);
+  } catch (const std::bad_alloc&) {
+    SetError("Not enough memory for the picture");
+    return false;
+  }
+  std::uint8_t* h = block.data();
+  WriteU32(h + 0, kHeaderSize);
+  WriteU32(h + 4, static_cast<std::uint32_t>(width));
+  WriteU32(h + 8, static_cast<std::uint32_t>(height));
+  WriteU16(h + 12, 1);
+  WriteU16(h + 14, static_cast<std::uint16_t>(depth));
+  WriteU32(h + 16, 0);
+  WriteU32(h + 20, static_cast<std::uint32_t>(stride * height));
+  WriteU32(h + 32, static_cast<std::uint32_t>(palette));
+  WriteU32(h + 36, 0);
+
+  block_ = std::move(block);
+  width_ = width;
+  height_ = height;
+  bits_ = depth;
+  paletteSize_ = palette;
+  stride_ = static_cast<std::uint32_t>(stride);
+  return true;
+}
+
+void CDibImage::Destroy() {
+  block_.clear();
+  block_.shrink_to_fit();
+  width_ = height_ = bits_ = paletteSize_ = 0;
+  stride_ = 0;
+}
+
+RgbQuad* CDibImage::GetPalette() {
+  return paletteSize_ ? reinterpret_cast<RgbQuad*>(block_.data() + kHeaderSize) : nullptr;
+}
+const RgbQuad* CDibImage::GetPalette() const {
+  return paletteSize_ ? reinterpret_cast<const RgbQuad*>(block_.data() + kHeaderSize) : nullptr;
+}
+std::uint8_t* CDibImage::GetBits() { return block_.empty() ? nullptr : block_.data() + PixelOffset(); }
+const std::uint8_t* CDibImage::GetBits() const { return block_.empty() ? nullptr : block_.data() + PixelOffset(); }
+
+std::uint8_t* CDibImage::ScanLine(int y) {
+  return GetBits() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
+}
+const std::uint8_t* CDibImage::ScanLine(int y) const {
+  return GetBits() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
+}
+
+RgbQuad CDibImage::GetPixelColor(int x, int y) const {
+  if (!IsValid() || x < 0 || y < 0 || x >= width_ || y >= height_) return {};
+  const std::uint8_t* row = ScanLine(y);
+  int index = 0;
+  switch (bits_) {
+    case 24:
+      return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
+    case 8:
+      index = row[x];
+      break;
+    case 4:
+      index = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+      break;
+    default:
+      index = (row[x >> 3] >> (7 - (x & 7))) & 1;
+      break;
+  }
+  return GetPalette()[index];
+}
+
+void CDibImage::SetPaletteColor(int index, RgbQuad color) {
+  if (index < 0 || index >= paletteSize_) return;
+  color.reserved = 0;
+  GetPalette()[index] = color;
+}
+
+void CDibImage::SetResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter) {
+  if (block_.empty()) return;
+  WriteU32(block_.data() + 24, static_cast<std::uint32_t>(xPelsPerMeter));
+  WriteU32(block_.data() + 28, static_cast<std::uint32_t>(yPelsPerMeter));
+}
+
+void CDibImage::SetError(std::string_view text) {
+  if (text.size() > kMaxErrorLength) {
+    std::size_t cut = kMaxErrorLength;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text = text.substr(0, cut);
+  }
+  lastError_.assign(text);
+}
+
+void CDibImage::StoreFileName(const std::string& path) {
+  // Longer names are not kept; an empty name is better than one naming some other file.
+  if (Utf8Length(path) <= kMaxFileNameLength) fileName_ = path;
+  else fileName_.clear();
+}
+
+void CDibImage::AdoptPictureOf(CDibImage&& decoded) {
+  block_ = std::move(decoded.block_);
+  width_ = decoded.width_;
+  height_ = decoded.height_;
+  bits_ = decoded.bits_;
+  paletteSize_ = decoded.paletteSize_;
+  stride_ = decoded.stride_;
+  frameCount_ = decoded.frameCount_;
+  transIndex_ = decoded.transIndex_;
+  decoded.Destroy();
+}
+
+bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
+  CDibImage decoded;
+  decoded.limits_ = limits_;
+  decoded.frame_ = frame_;
+  decoded.frameCount_ = 1;
+  decoded.transIndex_ = -1;
+  std::string error;
+  bool ok = false;
+  try {
+    switch (format) {
+      case kImageFormatBmp:
+        ok = image_readers::ReadBmp(data, decoded, error);
+        break;
+      case kImageFormatGif:
+        ok = image_readers::ReadGif(data, decoded, error);
+        break;
+      case kImageFormatJpeg:
+        ok = image_readers::ReadJpeg(data, decoded, error);
+        break;
+      case kImageFormatPng:
+        ok = image_readers::ReadPng(data, decoded, error);
+        break;
+      case kImageFormatIco:
+        ok = image_readers::ReadIco(data, decoded, error);
+        break;
+      case kImageFormatTiff:
+        ok = image_readers::ReadTiff(data, decoded, error);
+        break;
+      default:
+        error = "Unsupported operation for this format";
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
+    error = "Not enough memory for the picture";
+  }
+  if (ok && !decoded.IsValid()) {
+    ok = false;
+    if (error.empty()) error = "The file holds no picture";
+  }
+  if (!ok) {
+    SetError(error.empty() ? std::string_view("Unable to read the picture") : std::string_view(error));
+    return false;
+  }
+  AdoptPictureOf(std::move(decoded));
+  lastError_.clear();
+  return true;
+}
+
+bool CDibImage::Load(const std::string& path, int format) {
+  StoreFileName(path);
+  std::vector<std::uint8_t> data;
+  switch (ReadWholeFile(path, limits_.maxFileBytes, data)) {
+    case FileReadResult::ok:
+      return LoadFromMemory(data, format);
+    case FileReadResult::tooLarge:
+      SetError("The file is too large");
+      return false;
+    case FileReadResult::cannotOpen:
+    case FileReadResult::readError:
+      break;
+  }
+  SetError(format == kImageFormatTiff ? "Error encountered while opening TIFF file" : "Unable to open the file");
+  return false;
+}
+
+bool CDibImage::SaveToMemory(std::vector<std::uint8_t>& out, int format) {
+  if (format != kImageFormatBmp) {
+    SetError("Unsupported operation for this format");
+    return false;
+  }
+  if (!IsValid()) {
+    SetError("No picture to save");
+    return false;
+  }
+  out.resize(kFileHeaderSize + block_.size());
+  std::uint8_t* p = out.data();
+  p[0] = 'B';
+  p[1] = 'M';
+  WriteU32(p + 2, static_cast<std::uint32_t>(block_.size() + kFileHeaderSize));
+  WriteU16(p + 6, 0);
+  WriteU16(p + 8, 0);
+  WriteU32(p + 10, kFileHeaderSize + PixelOffset());
+  std::memcpy(p + kFileHeaderSize, block_.data(), block_.size());
+  return true;
+}
+
+bool CDibImage::Save(const std::string& path, int format) {
+  if (format != kImageFormatBmp) {
+    SetError("Unsupported operation for this format");
+    return false;
+  }
+  if (!IsValid()) {
+    SetError("No picture to save");
+    return false;
+  }
+  std::uint8_t header[kFileHeaderSize];
+  header[0] = 'B';
+  header[1] = 'M';
+  WriteU32(header + 2, static_cast<std::uint32_t>(block_.size() + kFileHeaderSize));
+  WriteU16(header + 6, 0);
+  WriteU16(header + 8, 0);
+  WriteU32(header + 10, kFileHeaderSize + PixelOffset());
+  if (!WriteFileReplacing(path, header, block_)) {
+    SetError("Unable to write the file");
+    return false;
+  }
+  StoreFileName(path);
+  return true;
+}
+
+bool CDibImage::FromBitmap(const PixelSurface& surface) {
+  if (surface.pixels == nullptr || surface.width <= 0 || surface.height <= 0 || surface.stride < surface.width) {
+    SetError("GetDIBits failed");
+    return false;
+  }
+  CDibImage captured;
+  captured.limits_ = limits_;
+  if (!captured.Create(surface.width, surface.height, 32)) {
+    SetError("GetDIBits failed");
+    return false;
+  }
+  for (int y = 0; y < surface.height; ++y) {
+    const std::uint32_t* in = surface.pixels + static_cast<std::ptrdiff_t>(y) * surface.stride;
+    std::uint8_t* out = captured.ScanLine(y);
+    for (int x = 0; x < surface.width; ++x) {
+      out[3 * x] = static_cast<std::uint8_t>(in[x]);
+      out[3 * x + 1] = static_cast<std::uint8_t>(in[x] >> 8);
+      out[3 * x + 2] = static_cast<std::uint8_t>(in[x] >> 16);
+    }
+  }
+  captured.frameCount_ = 1;
+  AdoptPictureOf(std::move(captured));
+  return true;
+}
+
+bool CDibImage::Draw(PixelSurface& target, int x, int y, int width, int height) const {
+  if (!IsValid()) return false;
+  if (target.pixels == nullptr || target.width <= 0 || target.height <= 0) return true;
+  Stretch(*this, target.width, target.height, x, y, width, height,
+          [&](int row, int column, const std::vector<std::uint32_t>& pixels) {
+            std::memcpy(target.pixels + static_cast<std::ptrdiff_t>(row) * target.stride + column, pixels.data(),
+                        pixels.size() * sizeof(std::uint32_t));
+          });
+  return true;
+}
+
+bool CDibImage::Draw(CDibImage& target, int x, int y, int width, int height) const {
+  if (!IsValid() || !target.IsValid() || target.GetBpp() != 24) return false;
+  Stretch(*this, target.Width(), target.Height(), x, y, width, height,
+          [&](int row, int column, const std::vector<std::uint32_t>& pixels) {
+            std::uint8_t* out = target.ScanLine(row) + 3 * static_cast<std::size_t>(column);
+            for (std::uint32_t pixel : pixels) {
+              *out++ = static_cast<std::uint8_t>(pixel);
+              *out++ = static_cast<std::uint8_t>(pixel >> 8);
+              *out++ = static_cast<std::uint8_t>(pixel >> 16);
+            }
+          });
+  return true;
+}
+
+namespace image_readers {
+
+void SetGreyPalette(CDibImage& image, int levels) {
+  RgbQuad* palette = image.GetPalette();
+  if (palette == nullptr || levels < 2) return;
+  levels = std::min(levels, image.GetPaletteSize());
+  for (int i = 0; i < levels; ++i) {
+    const auto v = static_cast<std::uint8_t>(i * 255 / (levels - 1));
+    palette[i] = {v, v, v, 0};
+  }
+}
+
+}  // namespace image_readers
+
+}  // namespace kalvory
