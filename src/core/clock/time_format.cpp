@@ -134,4 +134,10 @@ std::string insertRaisedTextMarks(std::string_view text) {
   return result;
 }
 
+std::string acceptClockFormat(std::string_view format, const TimeFormatSources& sources) {
+  std::string marked = insertRaisedTextMarks(format);
+  if (formatTimeText(marked, sources).ok()) return marked;
+  return insertRaisedTextMarks(kFallbackClockFormat);
+}
+
 }  // namespace kalvory

@@ -46,4 +46,12 @@ FormatResult quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime&
 // "%~" and "%-" as the raised-text marks U+0081 and U+0082, as the on-screen windows take them.
 std::string insertRaisedTextMarks(std::string_view text);
 
+// What the on-screen clock shows when the user's format cannot be formatted.
+inline constexpr std::string_view kFallbackClockFormat = "%H%~%M";
+
+// The format the on-screen clock keeps: `format` with its raised-text marks when a trial
+// formatting of now succeeds, otherwise the fallback format with its marks. The trial expands
+// the program's own codes first, so that "%e" or "%V" are not taken for unknown strftime codes.
+std::string acceptClockFormat(std::string_view format, const TimeFormatSources& sources);
+
 }  // namespace kalvory

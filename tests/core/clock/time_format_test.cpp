@@ -173,5 +173,13 @@ TEST(TimeFormat, FormattedText) {
   EXPECT_EQ(*result.text, "12\u008141\u0082");
 }
 
+TEST(TimeFormat, ClockFormatFallsBackWhenItCannotBeFormatted) {
+  const TimeFormatSources sources = sourcesAt(kNow);
+  EXPECT_EQ(acceptClockFormat("%H%~%M %e %V %D", sources), "%H\u0081%M %e %V %D");
+  EXPECT_EQ(acceptClockFormat("%H:%M %Q", sources), "%H\u0081%M");
+  EXPECT_EQ(acceptClockFormat("50%", sources), "%H\u0081%M");
+  EXPECT_EQ(acceptClockFormat("", sources), "");
+}
+
 }  // namespace
 }  // namespace kalvory
