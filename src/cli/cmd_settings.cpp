@@ -1,0 +1,243 @@
+// kalvory-cli settings: every user setting as the program loads it, defaults for missing keys.
+#include <charconv>
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "ini_settings_store.h"
+#include "settings/app_settings.h"
+#include "settings/app_settings_keys.h"
+#include "settings/settings_date_text.h"
+#include "user_folders.h"
+
+namespace kalvory::cli {
+namespace {
+
+// Without a display there is no screen to measure; this is the width the defaults assume then.
+constexpr int kDefaultScreenWidth = 1024;
+constexpr int kLargestScreenWidth = 100000;
+
+std::string hexBytes(const std::vector<std::uint8_t>& bytes) {
+  std::string text;
+  char pair[3];
+  for (std::uint8_t byte : bytes) {
+    std::snprintf(pair, sizeof pair, "%02x", byte);
+    text += pair;
+  }
+  return text;
+}
+
+std::string jsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (byte < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// Keeps a value with line breaks on its one line.
+std::string oneLine(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string fontText(const FontDescription& font) {
+  return font.face_name + "; height " + std::to_string(font.height) + "; weight " + std::to_string(font.weight) +
+         "; italic " + (font.italic ? "1" : "0");
+}
+
+const char* languageName(UiLanguage language) {
+  switch (language) {
+    case UiLanguage::Russian:
+      return "Russian";
+    case UiLanguage::Ukrainian:
+      return "Ukrainian";
+    case UiLanguage::English:
+      break;
+  }
+  return "English";
+}
+
+// Collects each key with the text it would be saved as; `quoted` marks the values that are
+// strings (or raw bytes, shown as hexadecimal) rather than numbers.
+class KeyLister {
+ public:
+  struct Entry {
+    std::string key;
+    std::string value;
+    bool quoted;
+    bool present;  // false for raw bytes that were never stored
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+
+  void section(std::string_view name) { sections.push_back({std::string(name), {}}); }
+  void integer(std::string_view key, const std::int32_t& value) { add(key, std::to_string(value), false); }
+  void color(std::string_view key, const ColorRef& value) {
+    add(key, std::to_string(static_cast<std::int32_t>(value)), false);
+  }
+  void flag(std::string_view key, const bool& value) { add(key, value ? "1" : "0", false); }
+  void text(std::string_view key, const std::string& value) { add(key, value, true); }
+  void recentFile(std::string_view key, const std::string& value) { add(key, value, true); }
+  void interval(std::string_view key, const COleDateTimeSpan& value) {
+    add(key, std::to_string(intervalToMinutes(value)), false);
+  }
+  void dateTime(std::string_view key, const COleDateTime& value) { add(key, formatSettingsDateTime(value), true); }
+  void binary(std::string_view key, const std::vector<std::uint8_t>& value, std::size_t /*size*/) {
+    add(key, hexBytes(value), true, !value.empty());
+  }
+
+  std::vector<Section> sections;
+
+ private:
+  void add(std::string_view key, std::string value, bool quoted, bool present = true) {
+    sections.back().entries.push_back({std::string(key), std::move(value), quoted, present});
+  }
+};
+
+std::vector<std::pair<std::string, std::string>> derivedValues(const ApplicationSettings& settings) {
+  return {
+      {"ClockFont", fontText(settings.clock.font)},
+      {"TextFont", fontText(settings.text.font)},
+      {"UiLanguage", languageName(settings.app.uiLanguage())},
+      {"Locale", std::string(settings.app.localeName())},
+      {"ResourceLanguage", std::to_string(settings.app.resourceLanguageId())},
+      {"IntervalSeconds", std::to_string(settings.wallpaper.interval.GetTotalSeconds())},
+      {"LastChangedValid", settings.wallpaper.last_changed.isValid() ? "1" : "0"},
+  };
+}
+
+void printText(std::ostream& out, const std::string& file, bool fileExists, const ApplicationSettings& settings,
+               const KeyLister& lister) {
+  out << "; settings file: " << file << (fileExists ? "" : " (none yet: every value is a default)") << "\n";
+  for (const auto& section : lister.sections) {
+    out << "[" << section.name << "]\n";
+    for (const auto& entry : section.entries) out << entry.key << "=" << oneLine(entry.value) << "\n";
+  }
+  out << "[Derived]\n";
+  for (const auto& [key, value] : derivedValues(settings)) out << key << "=" << value << "\n";
+}
+
+void printJson(std::ostream& out, const std::string& file, bool fileExists, const ApplicationSettings& settings,
+               const KeyLister& lister) {
+  out << "{\n  \"file\": " << jsonString(file) << ",\n  \"fileExists\": " << (fileExists ? "true" : "false");
+  for (const auto& section : lister.sections) {
+    out << ",\n  " << jsonString(section.name) << ": {";
+    const char* separator = "\n";
+    for (const auto& entry : section.entries) {
+      out << separator << "    " << jsonString(entry.key) << ": ";
+      if (!entry.present) {
+        out << "null";
+      } else if (entry.quoted) {
+        out << jsonString(entry.value);
+      } else {
+        out << entry.value;
+      }
+      separator = ",\n";
+    }
+    out << "\n  }";
+  }
+  out << ",\n  \"Derived\": {";
+  const char* separator = "\n";
+  for (const auto& [key, value] : derivedValues(settings)) {
+    out << separator << "    " << jsonString(key) << ": ";
+    if (key == "ResourceLanguage" || key == "IntervalSeconds") {
+      out << value;
+    } else if (key == "LastChangedValid") {
+      out << (value == "1" ? "true" : "false");
+    } else {
+      out << jsonString(value);
+    }
+    separator = ",\n";
+  }
+  out << "\n  }\n}\n";
+}
+
+int runSettings(CommandContext& context) {
+  Arguments arguments(context.args);
+  std::string file, widthText;
+  const bool haveFile = arguments.takeOption("--config", file);
+  const bool haveWidth = arguments.takeOption("--screen-width", widthText);
+  const bool json = arguments.takeFlag("--json");
+  arguments.positionals(0, 0);
+
+  int width = kDefaultScreenWidth;
+  if (haveWidth) {
+    const auto [end, error] = std::from_chars(widthText.data(), widthText.data() + widthText.size(), width);
+    if (widthText.empty() || error != std::errc() || end != widthText.data() + widthText.size() || width < 1 ||
+        width > kLargestScreenWidth) {
+      context.err << "kalvory-cli settings: --screen-width needs a number of pixels from 1 to " << kLargestScreenWidth
+                  << ": " << widthText << "\n";
+      return kExitInput;
+    }
+  }
+  if (!haveFile) file = defaultSettingsFilePath();
+
+  const IniSettingsStore store(file);
+  const bool fileExists = store.fileState() != IniSettingsStore::FileState::Missing;
+  if (haveFile && !fileExists) {
+    context.err << "kalvory-cli settings: no such settings file: " << file << "\n";
+    return kExitInput;
+  }
+  if (const std::string problem = store.problem(); !problem.empty()) {
+    context.err << "kalvory-cli settings: " << problem << "\n";
+    return kExitInput;
+  }
+
+  const ApplicationSettings settings = LoadSettings(store, SettingsEnvironment{width, picturesFolder(), nullptr});
+  KeyLister lister;
+  visitSettingsKeys(settings, lister);
+  if (json) {
+    printJson(context.out, file, fileExists, settings, lister);
+  } else {
+    printText(context.out, file, fileExists, settings, lister);
+  }
+  return kExitOk;
+}
+
+const Registration registration{{"settings", "settings [--config FILE] [--screen-width N] [--json]",
+                                 "Prints every user setting as the program loads it, with the default for each "
+                                 "missing key (the file defaults to $XDG_CONFIG_HOME/Kalvory/Kalvory.conf, the "
+                                 "screen width to 1024).",
+                                 runSettings}};
+
+}  // namespace
+}  // namespace kalvory::cli
