@@ -18,6 +18,11 @@ class ArchiveWriter;
 // stored value a hair off a whole second never moves a window edge. A reminder whose `time` is
 // not a valid date-time never fires: it is not eligible, not due and has no next fire time, and
 // its start and end times are invalid.
+//
+// A timer's `time` is the moment it rings: the editor stores the moment of saving plus the typed
+// length, whole days included, while `timer_minutes` keeps only the hours and minutes for the
+// schedule text. The length is therefore not added a second time, and a timer rings once the
+// typed length has passed.
 class CAlarmLine {
  public:
   static constexpr int kSchema = 12;

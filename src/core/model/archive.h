@@ -35,9 +35,10 @@ class ArchiveReader {
   explicit ArchiveReader(std::span<const std::uint8_t> bytes) : data_(bytes) {}
   explicit ArchiveReader(std::string_view bytes)
       : data_(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) {}
+  explicit ArchiveReader(std::string&&) = delete;  // the reader does not keep its bytes alive
 
   std::int32_t readInt();
-  bool readBool();  // one byte; any non-zero value is true
+  bool readBool();           // one byte; any non-zero value is true
   std::string readString();  // UTF-8
   std::uint32_t readCount();
   COleDateTime readDateTime();
@@ -69,8 +70,10 @@ class ArchiveReader {
   std::size_t size() const { return data_.size(); }
   std::size_t remaining() const { return data_.size() - position_; }
 
-  // Throws unless `count` items of at least `minimumBytes` each can still follow.
-  void requireItems(std::uint64_t count, std::size_t minimumBytes, std::string_view what) const;
+  // Throws (at `countOffset`, where the count was read) unless `count` items of at least
+  // `minimumBytes` each can still follow.
+  void requireItems(std::uint64_t count, std::size_t minimumBytes, std::string_view what,
+                    std::size_t countOffset) const;
   [[noreturn]] void failAt(std::size_t offset, std::string reason) const;
 
  private:
@@ -84,16 +87,16 @@ class ArchiveReader {
   struct Entry {
     std::string_view className;  // one of the program's class names (static storage)
     bool isObject = false;
-    int schema = 0;                   // classes: the schema the class was stored with
-    const void* object = nullptr;     // objects: the record read for it, once it is complete
-    std::size_t start = 0, end = 0;   // objects: where its fields lie in the stream
+    int schema = 0;                  // classes: the schema the class was stored with
+    const void* object = nullptr;    // objects: the record read for it, once it is complete
+    std::size_t start = 0, end = 0;  // objects: where its fields lie in the stream
   };
 
   const std::uint8_t* take(std::size_t count);
   std::uint8_t readByte();
   std::uint16_t readWord();
   std::uint32_t readDword();
-  std::size_t readStringLength(std::size_t prefixOffset);
+  std::size_t readStringLength();
   ObjectStart beginObject(std::string_view className);
   void finishObject(std::uint32_t number, const void* object);
   std::uint32_t addEntry(Entry entry, std::size_t tagOffset);

@@ -1,0 +1,26 @@
+#pragma once
+
+// The reminder rules in whole seconds, for the document's walks over many records: "now" is
+// taken apart once and each record costs one conversion of its own time.
+
+#include <cstdint>
+#include <optional>
+
+#include "common/date_time.h"
+#include "model/alarm_line.h"
+
+namespace kalvory::record_times {
+
+struct Now {
+  explicit Now(const COleDateTime& now);
+  std::int64_t seconds = 0;  // from 30 December 1899 00:00
+  std::int64_t today = 0;    // day number of today
+  bool valid = false;
+};
+
+std::optional<std::int64_t> startSecond(const CAlarmLine& line, const Now& now);
+bool eligibleToday(const CAlarmLine& line, const Now& now);
+bool isDue(const CAlarmLine& line, const Now& now);
+std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& now);
+
+}  // namespace kalvory::record_times
