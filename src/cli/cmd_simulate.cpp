@@ -1,0 +1,92 @@
+// kalvory-cli simulate: a dry run of the one-second alarm check over a reminder document.
+#include <charconv>
+#include <ostream>
+#include <string>
+
+#include "alarms/alarm_simulation.h"
+#include "command.h"
+#include "model/alarm_doc.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+// A month of seconds is plenty for a dry run and keeps the output within reason.
+constexpr std::int64_t kLongestRunSeconds = std::int64_t{31} * 86400;
+
+bool parseInt(const std::string& text, int& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+int runSimulate(CommandContext& context) {
+  Arguments arguments(context.args);
+  std::string fromText, toText, showTimeText, sayTimeText;
+  const bool haveFrom = arguments.takeOption("--from", fromText);
+  const bool haveTo = arguments.takeOption("--to", toText);
+  const bool haveShowTime = arguments.takeOption("--show-time", showTimeText);
+  const bool haveSayTime = arguments.takeOption("--say-time", sayTimeText);
+  const std::vector<std::string> answerTexts = arguments.takeAllOptions("--answer");
+  const std::vector<std::string> files = arguments.positionals(1, 1);
+  if (!haveFrom) throw UsageError{"--from is required"};
+  if (!haveTo) throw UsageError{"--to is required"};
+
+  SimulationOptions options;
+  const auto from = parseLocalTime(fromText);
+  const auto to = parseLocalTime(toText);
+  if (!from || !to) {
+    context.err << "kalvory-cli simulate: a time must be YYYY-MM-DD HH:MM:SS: " << (from ? toText : fromText) << "\n";
+    return kExitInput;
+  }
+  options.from = *from;
+  options.to = *to;
+  const std::int64_t span = secondsBetween(options.from, options.to);
+  if (span < 0) {
+    context.err << "kalvory-cli simulate: --to is earlier than --from\n";
+    return kExitInput;
+  }
+  if (span > kLongestRunSeconds) {
+    context.err << "kalvory-cli simulate: a run may last at most 31 days\n";
+    return kExitInput;
+  }
+  if (haveShowTime && !parseInt(showTimeText, options.showTime)) {
+    context.err << "kalvory-cli simulate: --show-time needs a whole number of seconds: " << showTimeText << "\n";
+    return kExitInput;
+  }
+  if (haveSayTime) {
+    int range = 0;
+    if (!parseInt(sayTimeText, range)) {
+      context.err << "kalvory-cli simulate: --say-time needs a whole number of minutes: " << sayTimeText << "\n";
+      return kExitInput;
+    }
+    options.sayTimeRange = range;
+  }
+  for (const std::string& text : answerTexts) {
+    std::string error;
+    const auto answer = parseSimulationAnswer(text, error);
+    if (!answer) {
+      context.err << "kalvory-cli simulate: " << error << "\n";
+      return kExitInput;
+    }
+    options.answers.push_back(*answer);
+  }
+
+  CAlarmDoc document;
+  try {
+    loadDocumentFile(document, files.front());
+  } catch (const DocumentFileError& error) {
+    context.err << "kalvory-cli simulate: " << error.what() << "\n";
+    return kExitInput;
+  }
+  runAlarmSimulation(document, options, context.out);
+  return kExitOk;
+}
+
+const Registration registration{
+    {"simulate",
+     "simulate FILE --from T1 --to T2 [--show-time D] [--answer \"T postpone SECONDS\"] [--answer \"T off\"] "
+     "[--answer \"T off exit\"] [--say-time RANGE]",
+     "Runs the alarm check once a second from T1 to T2 and prints every effect as \"TIME op args\".", runSimulate}};
+
+}  // namespace
+}  // namespace kalvory::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kalvory {
+
+// The outside media player, with the requests the alarm sound needs. The Linux backend talks
+// to a player over D-Bus; tests use a recording fake.
+class MediaPlayer {
+ public:
+  // Play states as the player reports them.
+  static constexpr int kStopped = 0;
+  static constexpr int kPlaying = 1;
+  static constexpr int kPaused = 3;
+
+  virtual ~MediaPlayer() = default;
+
+  // Looks for a running player and binds to it; false when none runs.
+  virtual bool findPlayer() = 0;
+  // Starts the configured player program; false when it could not be started at all.
+  virtual bool startPlayerProgram(const std::string& program) = 0;
+
+  virtual int playlistPosition() = 0;  // zero-based
+  virtual int playState() = 0;         // kStopped, kPlaying or kPaused
+  virtual int outputTime() = 0;        // position in the current track, milliseconds
+  virtual int trackLength() = 0;       // length of the current track, seconds
+  virtual void addFile(const std::string& path) = 0;
+  virtual int playlistLength() = 0;
+  virtual void setPlaylistPosition(int position) = 0;
+  virtual void stop() = 0;
+  virtual void play() = 0;
+  virtual void seek(int milliseconds) = 0;
+  virtual void close() = 0;  // ends the player program
+};
+
+// Starts programs and opens documents the way the desktop's "open" does.
+class ProgramLauncher {
+ public:
+  virtual ~ProgramLauncher() = default;
+  // Starts `file` with `parameters` (passed on as one string, empty for none); false on failure.
+  virtual bool open(const std::string& file, const std::string& parameters) = 0;
+};
+
+// The computer's power requests.
+class PowerManager {
+ public:
+  virtual ~PowerManager() = default;
+  virtual bool powerOff() = 0;
+  virtual bool reboot() = 0;
+  virtual bool suspend() = 0;
+};
+
+// A speech library loaded for one call: the Linux backend opens lib<library>.so from the
+// program's library folder, calls the argument-less `function` and frees the library again.
+// A missing library or function does nothing.
+class SpeechLibrary {
+ public:
+  virtual ~SpeechLibrary() = default;
+  virtual void callOnce(std::string_view library, std::string_view function) = 0;
+};
+
+}  // namespace kalvory

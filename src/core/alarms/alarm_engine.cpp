@@ -1,0 +1,192 @@
+#include "alarms/alarm_engine.h"
+
+#include "model/alarm_doc.h"
+#include "model/alarm_line.h"
+#include "model/day_info.h"
+
+namespace kalvory {
+
+namespace {
+
+// A postponed time is kept on a whole second, so that adding seconds as a fraction of a day
+// never leaves it a hair past the second at which it is meant to fire.
+COleDateTime addWholeSeconds(const COleDateTime& time, std::int64_t seconds) {
+  const COleDateTime moved = time + COleDateTimeSpan::fromSeconds(static_cast<double>(seconds));
+  if (!moved.isValid()) return moved;
+  const COleDateTime snapped(moved.GetYear(), moved.GetMonth(), moved.GetDay(), moved.GetHour(), moved.GetMinute(),
+                             moved.GetSecond());
+  return snapped.isValid() ? snapped : moved;
+}
+
+}  // namespace
+
+AlarmEngine::AlarmEngine(CAlarmDoc& document, AlarmFrame& frame, const AlarmSettings& settings)
+    : document_(document), frame_(frame), settings_(settings) {}
+
+void AlarmEngine::setState(CAlarmLine& reminder, std::size_t index, int state) {
+  if (reminder.state == state) return;
+  reminder.state = state;
+  frame_.ReminderStateChanged(index, state);
+}
+
+void AlarmEngine::tick(const COleDateTime& now) {
+  if (exitInProgress_) return;
+
+  if (now.GetDay() != lastRefreshDay_) refreshDay(now);
+  frame_.RecreateTrayIconIfGone();
+
+  const std::int64_t longestShowing = settings_.ShowTime;
+  std::int64_t showingTotal = 0;  // sum of show_count over the armed reminders
+  // Walked by index, so that a list changed from a nested event loop (a message box an action
+  // opened) is never walked past its end.
+  for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
+    CAlarmLine& reminder = *document_.alarms()[index];
+    const COleDateTime end = reminder.endTime(now);
+    const bool due = reminder.isDue(now);
+    // The OSD text matters only to the first reminder that shows in this tick, so it is read
+    // (before this reminder may change it) only while no earlier reminder shows.
+    std::string osdText;
+    if (showingTotal == 0 && reminder.osd && reminder.state != 0 && (due || reminder.show_count > 0)) {
+      osdText = frame_.GetAlarmText();
+    }
+
+    if (due && reminder.state != 0) {
+      if (!reminder.fired && reminder.state == 1) {
+        pendingExitAction_ = reminder.exit_action;
+        exitPending_ = reminder.exit_action != 0;
+        reminder.show_count = 1;
+        if (reminder.osd) frame_.ShowAlarmText(reminder.text, true);
+        if (!reminder.notifier.empty()) {
+          frame_.ShowNotifier(reminder.plainText(), reminder.show_seconds, reminder.notifier);
+        }
+        if (!reminder.wallpaper.empty()) frame_.SetReminderWallpaper(reminder.wallpaper);
+        trayAlarmMark_ = true;
+      }
+      if (!reminder.fired) {
+        if (!reminder.sound_file.empty() && reminder.state == 1) frame_.PlayAlarmSound(reminder.sound_file);
+        if (!reminder.program.empty() && reminder.state == 1) frame_.ExecuteApplication(reminder.program);
+      }
+      reminder.fired = true;
+      ++reminder.show_count;
+    } else if (reminder.state > 1 && reminder.show_count == 0) {
+      setState(reminder, index, 1);  // armed again once the window of the turned-off showing has passed
+    }
+
+    if (reminder.state == 0) {
+      if (frame_.AlarmTextWindowExists()) {
+        reminder.show_count = 0;
+        reminder.fired = false;
+      }
+    } else if (reminder.fired && (reminder.show_count > longestShowing || end < now)) {
+      if (reminder.state > 0) setState(reminder, index, 2);
+      reminder.show_count = 0;
+      reminder.fired = false;
+    }
+
+    if (reminder.state == 1) showingTotal += reminder.show_count;
+    if (reminder.state == 1 && reminder.osd && showingTotal > 0 && reminder.show_count == showingTotal &&
+        osdText != reminder.text) {
+      frame_.ShowAlarmText(reminder.text, true);  // the OSD settles on the earliest showing reminder
+    }
+    frame_.UpdateReminderSticker(reminder, now);
+  }
+
+  if (showingTotal == 0) {
+    frame_.HideAlarmText();
+    frame_.StopTrayAnimation();
+    frame_.RestoreWinampState();
+    refreshDay(now);
+    StopAlarms(true, 0);
+    if (DoExitAction(pendingExitAction_) != 0) return;
+    pendingExitAction_ = 0;
+    trayAlarmMark_ = false;
+  }
+
+  frame_.SayTime();
+  frame_.ChangeWallpaper(false);
+}
+
+void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) {
+  frame_.HideAllNotifiers();
+  for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
+    CAlarmLine& reminder = *document_.alarms()[index];
+    if (reminder.state == 1 && reminder.show_count > 0) {
+      reminder.show_count = 0;
+      // Every settled reminder loses its mark, so that it fires again at its postponed time,
+      // and once armed again after a turn-off, at its next occurrence.
+      reminder.fired = false;
+      if (postponeSeconds != 0) {
+        reminder.time = addWholeSeconds(reminder.time, postponeSeconds);
+      } else {
+        setState(reminder, index, 2);
+      }
+      pendingExitAction_ = keepExitAction ? reminder.exit_action : 0;
+      // Kept in step with the action, so that a kept exit action also runs.
+      exitPending_ = pendingExitAction_ != 0;
+    }
+  }
+  trayAlarmMark_ = false;
+}
+
+int AlarmEngine::DoExitAction(int action) {
+  if (!exitPending_ || exitInProgress_ || action == DoNothing) return 0;
+  switch (action) {
+    case Shutdown:
+    case Restart:
+    case CloseProgram:
+      exitPending_ = false;
+      exitInProgress_ = true;
+      exitWindowsPending_ = action != CloseProgram;
+      exitWindowsFlags_ = action == Shutdown ? kExitWindowsPowerOff : action == Restart ? kExitWindowsReboot : 0;
+      frame_.BeginExit(action);
+      return 1;
+    case Sleep:
+      // The program keeps running: the request is made once and checking goes on.
+      exitPending_ = false;
+      frame_.SuspendComputer();
+      return 0;
+    default:
+      // Codes the editor never writes (a damaged or foreign file) do nothing.
+      return 0;
+  }
+}
+
+void AlarmEngine::refreshDay(const COleDateTime& now) {
+  frame_.ApplyDayNoteWallpaper(now);
+  TrayDayInfo day;
+  day.today = now;
+  day.notesText = document_.joinedDayTexts(now);
+  const CDayInfo* note = document_.lastMatchingDayInfo(now);
+  frame_.UpdateDayNoteStickers(note, now);
+  day.iconColour = dayNoteIconColour(note);
+  lastRefreshDay_ = now.GetDay();
+  day.dayOfMonth = lastRefreshDay_;
+  frame_.RefreshTrayDay(day);
+}
+
+std::uint32_t dayNoteIconColour(const CDayInfo* note) {
+  if (note == nullptr) return 0;
+  switch (note->event_type) {
+    case CDayInfo::Note:
+    case CDayInfo::ToDo:
+      return 0x5C5C5C;
+    case CDayInfo::Anniversary:
+      return 0x008000;
+    case CDayInfo::Weekend:
+    case CDayInfo::DayOff:
+      return 0x0000FF;
+    default:
+      return 0;
+  }
+}
+
+std::string trayTooltipText(std::string_view dateText, std::string_view notesText) {
+  std::string tooltip(dateText);
+  if (!notesText.empty()) {
+    tooltip += " - ";
+    tooltip += notesText;
+  }
+  return tooltip;
+}
+
+}  // namespace kalvory
