@@ -1,0 +1,122 @@
+// kalvory-cli profile: one value of a definition file, read the way the program reads it.
+#include <charconv>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <system_error>
+
+#include "command.h"
+#include "common/error_reporter.h"
+#include "settings/profile.h"
+
+namespace kalvory::cli {
+namespace {
+
+// The store's messages span lines; the tool keeps each on one line of stderr.
+class OneLineReporter final : public ErrorReporter {
+ public:
+  explicit OneLineReporter(std::ostream& err) : err_(err) {}
+  void reportError(std::string_view, std::string_view message) override {
+    std::string line;
+    for (const char c : message) {
+      if (c == '\n') {
+        if (!line.empty() && line.back() != ' ') line += ' ';
+      } else {
+        line += c;
+      }
+    }
+    err_ << "kalvory-cli profile: " << line << "\n";
+    ++count;
+  }
+  int count = 0;
+
+ private:
+  std::ostream& err_;
+};
+
+enum class ValueType { String, Int, Double, Color };
+
+template <typename Number>
+Number parseNumber(const std::string& text, const char* what) {
+  Number value{};
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+    throw UsageError{std::string("--default needs ") + what + ", not \"" + text + "\""};
+  }
+  return value;
+}
+
+std::string doubleText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+int runProfile(CommandContext& context) {
+  Arguments arguments(context.args);
+  ValueType type = ValueType::String;
+  int typeFlags = 0;
+  for (const auto& [flag, flagType] : {std::pair{"--string", ValueType::String}, std::pair{"--int", ValueType::Int},
+                                       std::pair{"--double", ValueType::Double}, std::pair{"--color", ValueType::Color}}) {
+    if (arguments.takeFlag(flag)) {
+      type = flagType;
+      ++typeFlags;
+    }
+  }
+  if (typeFlags > 1) throw UsageError{"choose one of --string, --int, --double and --color"};
+  std::string defaultText;
+  const bool hasDefault = arguments.takeOption("--default", defaultText);
+  const auto positionals = arguments.positionals(3, 3);
+  const std::string& section = positionals[1];
+  const std::string& key = positionals[2];
+
+  // Checked first: the store would create a file that is missing, and a read must change nothing.
+  std::error_code error;
+  const std::string file = std::filesystem::absolute(positionals[0], error).string();
+  OneLineReporter reporter(context.err);
+  if (error || !std::filesystem::is_regular_file(file, error)) {
+    std::string message(kProfileLoadFailedMessage);
+    message.replace(message.find("%s"), 2, positionals[0]);
+    reporter.reportError("", message);
+    return kExitInput;
+  }
+
+  CProfile profile(&reporter);
+  profile.SetSaveOnClose(false);
+  profile.SetStoreDefaults(false);
+  if (!profile.Load(file)) return kExitInput;
+
+  switch (type) {
+    case ValueType::String:
+      context.out << profile.GetString(section, key, hasDefault ? defaultText : "") << "\n";
+      break;
+    case ValueType::Int:
+      context.out << profile.GetInt(section, key, hasDefault ? parseNumber<std::int32_t>(defaultText, "an integer") : 0)
+                  << "\n";
+      break;
+    case ValueType::Double:
+      context.out << doubleText(profile.GetDouble(section, key, hasDefault ? parseNumber<double>(defaultText, "a number")
+                                                                            : 0.0))
+                  << "\n";
+      break;
+    case ValueType::Color: {
+      ColorRef fallback = 0;
+      if (hasDefault) {
+        const auto value = parseNumber<std::uint32_t>(defaultText, "a colour reference (0 to 16777215)");
+        if (value > 0xFFFFFF) throw UsageError{"--default needs a colour reference (0 to 16777215)"};
+        fallback = value;
+      }
+      context.out << profile.GetColor(section, key, fallback) << "\n";
+      break;
+    }
+  }
+  return kExitOk;
+}
+
+const Registration registration{{"profile", "profile FILE SECTION KEY [--string|--int|--double|--color] [--default VALUE]",
+                                 "Reads one value of a definition file as the program does (nothing is written back); "
+                                 "colours print as the decimal colour reference (red + 256 green + 65536 blue).",
+                                 runProfile}};
+
+}  // namespace
+}  // namespace kalvory::cli

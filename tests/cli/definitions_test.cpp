@@ -1,0 +1,165 @@
+// kalvory-cli profile and definitions, run as a program on hand-made and bundled definition files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace kalvory {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class DefinitionCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("kalvory_definitions_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  CliResult run(const std::vector<std::string>& args, const std::string& environment = "") {
+    std::string command = environment + " " + shellQuoted(KALVORY_CLI);
+    for (const auto& arg : args) command += " " + shellQuoted(arg);
+    const auto errPath = (dir_ / "stderr.txt").string();
+    command += " 2>" + shellQuoted(errPath);
+    CliResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = readFile(errPath);
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(DefinitionCommandsTest, ProfileReadsOneValueAndWritesNothing) {
+  const fs::path file = dir_ / "notifier.xml";
+  const std::string text =
+      "<xml>\r\n\t<General>\r\n\t\t<Name>Blue &amp; white</Name>\r\n\t\t<Transparency> 150px</Transparency>\r\n"
+      "\t\t<Scale>2.5</Scale>\r\n\t\t<Empty></Empty>\r\n\t</General>\r\n\t<text>\r\n"
+      "\t\t<NormalTextColor>#0000FF</NormalTextColor>\r\n\t\t<Face>COLOR_WINDOW</Face>\r\n\t</text>\r\n</xml>\r\n";
+  writeFile(file, text);
+  const std::string path = file.string();
+
+  EXPECT_EQ(run({"profile", path, "general", "name"}).out, "Blue & white\n");
+  EXPECT_EQ(run({"profile", path, "General", "Transparency", "--int"}).out, "150\n");
+  EXPECT_EQ(run({"profile", path, "General", "Scale", "--double"}).out, "2.5\n");
+  EXPECT_EQ(run({"profile", path, "Text", "NormalTextColor", "--color"}).out, "16711680\n");
+  EXPECT_EQ(run({"profile", path, "Text", "Face", "--color"}).out, "16777215\n");  // the classic window colour
+  EXPECT_EQ(run({"profile", path, "General", "Empty", "--default", "fallback"}).out, "fallback\n");
+  EXPECT_EQ(run({"profile", path, "General", "Missing", "--int", "--default", "-7"}).out, "-7\n");
+  EXPECT_EQ(run({"profile", path, "General", "Missing", "--color", "--default", "255"}).out, "255\n");
+  EXPECT_EQ(readFile(file), text);  // no defaults stored, nothing saved
+
+  EXPECT_EQ(run({"profile", path, "General", "Name", "--int", "--color"}).exitCode, 1);
+  EXPECT_EQ(run({"profile", path, "General", "Missing", "--int", "--default", "ten"}).exitCode, 1);
+  EXPECT_EQ(run({"profile", path, "General", "Missing", "--color", "--default", "16777216"}).exitCode, 1);
+  EXPECT_EQ(run({"profile", path, "General"}).exitCode, 1);
+
+  const fs::path missing = dir_ / "missing.xml";
+  const CliResult absent = run({"profile", missing.string(), "General", "Name"});
+  EXPECT_EQ(absent.exitCode, 2);
+  EXPECT_EQ(absent.err, "kalvory-cli profile: Unable to load file:  " + missing.string() +
+                            " Please verify that the file exists.\n");
+  EXPECT_FALSE(fs::exists(missing));
+
+  writeFile(dir_ / "broken.xml", "<xml><General><Name>x</General></xml>");
+  const CliResult broken = run({"profile", (dir_ / "broken.xml").string(), "General", "Name"});
+  EXPECT_EQ(broken.exitCode, 2);
+  EXPECT_NE(broken.err.find("Unable to load file:  "), std::string::npos);
+  EXPECT_EQ(broken.out, "");
+}
+
+TEST_F(DefinitionCommandsTest, DefinitionsListTheBundledData) {
+  const std::string bundle = std::string(KALVORY_SOURCE_DIR) + "/res";
+  const CliResult result =
+      run({"definitions", "--data", bundle, "--json", "--default-notifier", "Ocean", "--skin-path", "Skins/skin.xml"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto json = nlohmann::json::parse(result.out);
+  ASSERT_GE(json["notifiers"].size(), 2u);
+  ASSERT_GE(json["stickers"].size(), 2u);
+  ASSERT_GE(json["skins"].size(), 2u);
+  int defaults = 0;
+  for (const auto& notifier : json["notifiers"]) {
+    defaults += notifier["isDefault"].get<bool>() ? 1 : 0;
+    EXPECT_TRUE(fs::is_regular_file(notifier["skinPath"].get<std::string>()));
+  }
+  EXPECT_EQ(defaults, 1);
+  int current = 0;
+  for (const auto& skin : json["skins"]) {
+    if (skin["isCurrent"].get<bool>()) {
+      ++current;
+      EXPECT_EQ(skin["fileName"], "skin.xml");
+    }
+    EXPECT_TRUE(skin["analogClock"].contains("minuteHandColor"));
+    EXPECT_TRUE(skin["calendar"].contains("clButtonHighlight"));
+    EXPECT_TRUE(skin["lists"].contains("textHighlightColor"));
+  }
+  EXPECT_EQ(current, 1);
+
+  const CliResult text = run({"definitions", "--data", bundle});
+  EXPECT_EQ(text.exitCode, 0);
+  EXPECT_NE(text.out.find("notifiers: "), std::string::npos);
+  EXPECT_NE(text.out.find("  closeBox: "), std::string::npos);
+}
+
+TEST_F(DefinitionCommandsTest, DefinitionsShowBrokenFilesWithDefaults) {
+  const fs::path home = dir_ / "home";
+  writeFile(home / "Notifiers" / "broken.xml", "<xml><General>");
+  writeFile(home / "Stickers" / "left.xml", "<xml><Align><XAlign>left</XAlign></Align><General><Name>S</Name></General></xml>");
+  // Without --data the program's data folder is read: $KALVORY_HOME here.
+  const CliResult result = run({"definitions", "--json"}, "KALVORY_HOME=" + shellQuoted(home.string()));
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.err, "kalvory-cli definitions: Unable to load file:  " + (home / "Notifiers" / "broken.xml").string() +
+                            " Please verify that the file exists.\n");
+  const auto json = nlohmann::json::parse(result.out);
+  EXPECT_EQ(json["dataFolder"], home.string());
+  ASSERT_EQ(json["notifiers"].size(), 1u);
+  EXPECT_EQ(json["notifiers"][0]["name"], "");
+  EXPECT_EQ(json["notifiers"][0]["transparency"], 200);
+  EXPECT_EQ(json["notifiers"][0]["selectedTextColor"], 64 * 65536);
+  ASSERT_EQ(json["stickers"].size(), 1u);
+  EXPECT_EQ(json["stickers"][0]["placement"], 16 | 1);  // centred horizontally, at the top
+  EXPECT_TRUE(json["skins"].empty());
+
+  const CliResult nowhere = run({"definitions", "--data", (dir_ / "nowhere").string()});
+  EXPECT_EQ(nowhere.exitCode, 2);
+  EXPECT_EQ(nowhere.out, "");
+}
+
+}  // namespace
+}  // namespace kalvory
