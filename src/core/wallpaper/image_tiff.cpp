@@ -66,9 +66,23 @@ int TiffMap(thandle_t handle, void** base, toff_t* size) {
 }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
-// libtiff's own messages are swallowed: the reader reports its fixed texts instead, and
-// returning 1 keeps libtiff from also printing them.
-int OnTiffMessage(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// libtiff's own messages are not shown: the reader reports its fixed texts instead, and
+// returning 1 keeps libtiff from printing them. libtiff reads past some damage with no more
+// than a warning (a colour map cut off makes a palette page grey), so a warning about failed
+// reading marks the file as damaged too.
+struct TiffMessages {
+  bool damaged = false;
+};
+int OnTiffError(TIFF*, void* userData, const char*, const char*, va_list) {
+  static_cast<TiffMessages*>(userData)->damaged = true;
+  return 1;
+}
+int OnTiffWarning(TIFF*, void* userData, const char*, const char* format, va_list) {
+  if (format != nullptr && std::strstr(format, "IO error") != nullptr) {
+    static_cast<TiffMessages*>(userData)->damaged = true;
+  }
+  return 1;
+}
 
 // Messages libtiff sends without a file handle would go to stderr; a desktop program has no
 // reader there.
@@ -220,13 +234,14 @@ bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
     return false;
   }
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(out.GetLimits().maxBlockBytes));
-  TIFFOpenOptionsSetErrorHandlerExtR(options, OnTiffMessage, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, OnTiffMessage, nullptr);
+  TiffMessages messages;
+  TIFFOpenOptionsSetErrorHandlerExtR(options, OnTiffError, &messages);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, OnTiffWarning, &messages);
   TiffCloser closer{TIFFClientOpenExt("picture", "r", &memory, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
                                       TiffMap, TiffUnmap, options)};
   TIFFOpenOptionsFree(options);
   TIFF* tif = closer.tif;
-  if (tif == nullptr) {
+  if (tif == nullptr || messages.damaged) {
     error = kOpenFailed;
     return false;
   }
@@ -268,10 +283,13 @@ bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
                            (bits == 1 || bits == 4 || bits == 8) && !TIFFIsTiled(tif) &&
                            planar == PLANARCONFIG_CONTIG &&
                            (orientation == ORIENTATION_TOPLEFT || orientation == ORIENTATION_BOTLEFT);
-  if (palettePage) {
-    return ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out, error);
+  const bool ok = palettePage ? ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out, error)
+                              : ReadRgbaPage(tif, width, height, out, error);
+  if (ok && messages.damaged) {
+    error = kCorrupted;
+    return false;
   }
-  return ReadRgbaPage(tif, width, height, out, error);
+  return ok;
 }
 
 }  // namespace kalvory::image_readers

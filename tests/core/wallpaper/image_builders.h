@@ -3,12 +3,11 @@
 // Picture files for the reader tests: the Windows layouts and GIF are built byte by byte from
 // the format's tables; PNG, JPEG and TIFF files are written by the libraries themselves.
 
-#include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
 
-#include <csetjmp>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -21,6 +20,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 namespace kalvory::test {
 
