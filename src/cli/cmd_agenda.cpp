@@ -1,0 +1,234 @@
+// kalvory-cli agenda: what the main view and the lists window derive from a document at a
+// given moment: the next-reminder and next-day-event lines, and per record its times.
+#include <exception>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "app/resource_strings.h"
+#include "command.h"
+#include "common/date_time.h"
+#include "common/strftime.h"
+#include "common/text.h"
+#include "model/alarm_doc.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+constexpr std::string_view kTimeLayout = "YYYY-MM-DD HH:MM:SS";
+
+// Reads exactly "YYYY-MM-DD HH:MM:SS"; a date or time that does not exist is refused too.
+std::optional<COleDateTime> parseMoment(std::string_view text) {
+  if (text.size() != kTimeLayout.size()) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char layout = kTimeLayout[i];
+    const bool digitWanted = layout != '-' && layout != ' ' && layout != ':';
+    const bool isDigit = text[i] >= '0' && text[i] <= '9';
+    if (digitWanted ? !isDigit : text[i] != layout) return std::nullopt;
+  }
+  auto number = [text](std::size_t pos, std::size_t length) {
+    int value = 0;
+    for (std::size_t i = pos; i < pos + length; ++i) value = value * 10 + (text[i] - '0');
+    return value;
+  };
+  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
+  if (!moment.isValid()) return std::nullopt;
+  return moment;
+}
+
+// "YYYY-MM-DD HH:MM:SS", or nothing for a value that is not a valid date-time.
+std::optional<std::string> momentText(const COleDateTime& value) {
+  if (!value.isValid()) return std::nullopt;
+  auto result = formatDateTime("%Y-%m-%d %H:%M:%S", value);
+  if (!result.ok()) return std::nullopt;
+  return std::move(*result.text);
+}
+
+std::optional<UiLanguage> parseLanguage(std::string_view name) {
+  if (name == "en") return UiLanguage::English;
+  if (name == "ru") return UiLanguage::Russian;
+  if (name == "uk") return UiLanguage::Ukrainian;
+  return std::nullopt;
+}
+
+// Keeps a text on one line: control characters (line breaks, and the symbol and raised-text
+// marks U+0080..U+0082) are written as \n, \r, \t or \u00XX; with `quoted` also " and \.
+std::string lineSafe(std::string_view text, bool quoted) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char32_t c = nextCodePoint(text, pos);
+    if (c == U'\n') {
+      out += "\\n";
+    } else if (c == U'\r') {
+      out += "\\r";
+    } else if (c == U'\t') {
+      out += "\\t";
+    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      out += "\\u00";
+      out += kHex[(c >> 4) & 0xF];
+      out += kHex[c & 0xF];
+    } else if (quoted && (c == U'"' || c == U'\\')) {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      appendUtf8(out, c);  // malformed bytes come out as U+FFFD, so the output stays UTF-8
+    }
+  }
+  return out;
+}
+
+std::string quotedValue(std::string_view text) { return "\"" + lineSafe(text, true) + "\""; }
+std::string timeValue(const std::optional<std::string>& text) { return text ? *text : "none"; }
+const char* yesNo(bool value) { return value ? "yes" : "no"; }
+
+nlohmann::json jsonTime(const std::optional<std::string>& text) {
+  return text ? nlohmann::json(*text) : nlohmann::json(nullptr);
+}
+
+struct ReminderRow {
+  std::optional<std::string> start, end, nextFire;
+  bool eligibleToday = false;
+  bool due = false;
+  std::string scheduleText;
+  std::string text;
+};
+
+struct DayNoteRow {
+  bool matchesToday = false;
+  std::optional<std::string> nextDate;
+  std::string dateLabel;
+  std::optional<std::string> eventText;  // none when the note has no next date
+  std::string text;
+};
+
+ReminderRow reminderRow(const CAlarmLine& line, const COleDateTime& now) {
+  ReminderRow row;
+  row.start = momentText(line.startTime(now));
+  row.end = momentText(line.endTime(now));
+  row.eligibleToday = line.eligibleToday(now);
+  row.due = line.isDue(now);
+  if (const auto next = line.nextFireTime(now)) row.nextFire = momentText(*next);
+  row.scheduleText = line.scheduleText();
+  row.text = line.text;
+  return row;
+}
+
+DayNoteRow dayNoteRow(const CDayInfo& note, const COleDateTime& now, UiLanguage language) {
+  DayNoteRow row;
+  row.matchesToday = note.matches(now);
+  if (const auto next = note.nextDate(now)) {
+    row.nextDate = momentText(*next);
+    // A note without a next date can never be the next day event, so it has no event text.
+    if (row.nextDate) row.eventText = note.eventText(now, language);
+  }
+  row.dateLabel = note.dateLabel(language);
+  row.text = note.text;
+  return row;
+}
+
+int runAgenda(CommandContext& context) {
+  Arguments arguments(context.args);
+  std::string nowText;
+  std::string languageText = "en";
+  const bool haveNow = arguments.takeOption("--now", nowText);
+  arguments.takeOption("--lang", languageText);
+  const bool asJson = arguments.takeFlag("--json");
+  const std::string path = arguments.positionals(1, 1).front();
+
+  COleDateTime now = systemNow();
+  if (haveNow) {
+    const auto parsed = parseMoment(nowText);
+    if (!parsed) {
+      context.err << "kalvory-cli agenda: --now \"" << lineSafe(nowText, false)
+                  << "\" is not a date and time of the form " << kTimeLayout << "\n";
+      return kExitInput;
+    }
+    now = *parsed;
+  }
+  const auto language = parseLanguage(languageText);
+  if (!language) {
+    context.err << "kalvory-cli agenda: --lang \"" << lineSafe(languageText, false) << "\" is not one of en, ru, uk\n";
+    return kExitInput;
+  }
+
+  CAlarmDoc doc;
+  try {
+    loadDocumentFile(doc, path);
+  } catch (const std::exception& error) {
+    context.err << "kalvory-cli agenda: " << lineSafe(error.what(), false) << "\n";
+    return kExitInput;
+  }
+
+  const std::string nextReminder = doc.nextReminderText(now, *language);
+  const CDayInfo* nextEvent = doc.nextDayEvent(now);
+  const std::string nextEventText = nextEvent ? nextEvent->eventText(now, *language) : std::string();
+
+  if (asJson) {
+    nlohmann::json out;
+    out["next_reminder_text"] = nextReminder;
+    out["next_day_event_text"] = nextEventText;
+    out["reminders"] = nlohmann::json::array();
+    for (const auto& line : doc.alarms()) {
+      const ReminderRow row = reminderRow(*line, now);
+      out["reminders"].push_back({{"start", jsonTime(row.start)},
+                                  {"end", jsonTime(row.end)},
+                                  {"eligible_today", row.eligibleToday},
+                                  {"due", row.due},
+                                  {"next_fire", jsonTime(row.nextFire)},
+                                  {"schedule_text", row.scheduleText}});
+    }
+    out["day_notes"] = nlohmann::json::array();
+    for (const auto& note : doc.dayInfos()) {
+      const DayNoteRow row = dayNoteRow(*note, now, *language);
+      out["day_notes"].push_back({{"matches_today", row.matchesToday},
+                                  {"next_date", jsonTime(row.nextDate)},
+                                  {"date_label", row.dateLabel},
+                                  {"event_text", jsonTime(row.eventText)}});
+    }
+    context.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return kExitOk;
+  }
+
+  // The two lines of the main view, under their own captions in the chosen language.
+  auto mainViewLine = [&context, &language](int captionId, const std::string& text) {
+    context.out << loadString(captionId, *language) << ":";
+    if (!text.empty()) context.out << " " << lineSafe(text, false);
+    context.out << "\n";
+  };
+  mainViewLine(74, nextReminder);
+  mainViewLine(75, nextEventText);
+  context.out << "\nReminders: " << doc.alarmCount() << "\n";
+  int index = 0;
+  for (const auto& line : doc.alarms()) {
+    const ReminderRow row = reminderRow(*line, now);
+    context.out << "  " << ++index << ". start " << timeValue(row.start) << ", end " << timeValue(row.end)
+                << ", eligible today " << yesNo(row.eligibleToday) << ", due " << yesNo(row.due) << ", next fire "
+                << timeValue(row.nextFire) << ", schedule " << quotedValue(row.scheduleText) << ", text "
+                << quotedValue(row.text) << "\n";
+  }
+  context.out << "\nDay notes: " << doc.dayInfoCount() << "\n";
+  index = 0;
+  for (const auto& note : doc.dayInfos()) {
+    const DayNoteRow row = dayNoteRow(*note, now, *language);
+    context.out << "  " << ++index << ". matches today " << yesNo(row.matchesToday) << ", next date "
+                << timeValue(row.nextDate) << ", date label " << quotedValue(row.dateLabel) << ", text "
+                << quotedValue(row.text) << "\n";
+  }
+  return kExitOk;
+}
+
+const Registration registration{{
+    "agenda",
+    "agenda FILE [--now \"YYYY-MM-DD HH:MM:SS\"] [--lang en|ru|uk] [--json]",
+    "Shows the next-reminder and next-day-event lines of a document and, for each reminder and day note, "
+    "the times and texts derived from it at --now (default: the current local time).",
+    runAgenda,
+}};
+
+}  // namespace
+}  // namespace kalvory::cli
