@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+#include "app/document_controller.h"
+#include "model/alarm_doc.h"
+#include "settings/app_settings.h"
+
+namespace kalvory {
+
+class CMainFrame;
+class HotkeyService;
+class PasteInjector;
+class PowerManager;
+class SettingsStore;
+class SingleInstance;
+
+// The application object (CAlarmApp): the single instance, the settings, the language, the
+// document and the main window, in the order the program starts and stops them.
+class CAlarmApp : public QObject {
+  Q_OBJECT
+ public:
+  // What start-up needs from outside; tests give fakes, main() the real services.
+  struct Environment {
+    SettingsStore* store = nullptr;              // required
+    std::function<bool()> saveStore;             // writes the store to disk
+    HotkeyService* hotkeys = nullptr;
+    PasteInjector* paste = nullptr;
+    PowerManager* power = nullptr;               // null: power requests are only logged
+    ErrorReporter* errors = nullptr;             // required
+    Clock clock;
+    QString instanceName = QStringLiteral("Orlendix Alarm");
+    QString instanceDirectory;                   // empty: the user's runtime folder
+    bool singleInstance = true;
+    QString dataFolder;                          // empty: prepared from the bundle
+    DocumentPrompts prompts;                     // empty members: real dialogs
+  };
+
+  explicit CAlarmApp(Environment environment, QObject* parent = nullptr);
+  ~CAlarmApp() override;
+
+  // Start-up. `arguments` are the command-line arguments after the program name. Returns false
+  // when the process should end at once (another copy runs, or the named document could not
+  // be opened).
+  bool InitInstance(const QStringList& arguments);
+  // The exit command: false when the user cancelled the save question.
+  bool exitCommand();
+
+  void SetLanguage(int language);
+  bool secondInstance() const { return secondInstance_; }
+
+  ApplicationSettings& settings() { return settings_; }
+  CAlarmDoc& document() { return document_; }
+  DocumentController& documents() { return *documents_; }
+  CMainFrame* frame() const { return frame_.get(); }
+
+  // Set when the exit command ran to its end.
+  bool exited() const { return exited_; }
+
+ signals:
+  void finished();
+
+ private:
+  void saveSettings();
+  void startPlugins();
+  void stopPlugins();
+
+  Environment environment_;
+  ApplicationSettings settings_;
+  CAlarmDoc document_;
+  std::unique_ptr<DocumentController> documents_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<SingleInstance> instance_;
+  bool secondInstance_ = false;
+  bool exited_ = false;
+};
+
+}  // namespace kalvory

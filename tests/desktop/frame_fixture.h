@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QApplication>
+#include <memory>
+
+#include "app/commands.h"
+#include "app/document_controller.h"
+#include "app/main_frame.h"
+#include "app/system_tray.h"
+#include "hotkey_service.h"
+#include "model/alarm_doc.h"
+#include "synthetic_paste.h"
+
+namespace kalvory::test {
+
+// A main window over fakes: settings in memory, recorded errors, fake hotkeys and paste, a
+// fixed clock, and prompts that answer as the test says.
+struct FrameFixture {
+  explicit FrameFixture(int language = 1) {
+    settings = defaultSettings(SettingsEnvironment{});
+    settings.app.language = language;
+    settings.app.main_position_x = 100;
+    settings.app.main_position_y = 100;
+    prompts.saveChanges = [this](const std::string& question) {
+      lastQuestion = question;
+      return answer;
+    };
+    prompts.savePath = [this](const std::string&) { return savePath; };
+    prompts.openPath = [this] { return openPath; };
+    documents = std::make_unique<DocumentController>(document, settings, errors, prompts,
+                                                     [this] { return settings.app.uiLanguage(); });
+    CMainFrame::Services services;
+    services.hotkeys = &hotkeys;
+    services.paste = &paste;
+    services.errors = &errors;
+    services.clock = [this] { return now; };
+    frame = std::make_unique<CMainFrame>(settings, *documents, services);
+    QObject::connect(frame.get(), &CMainFrame::exitRequested, [this] { ++exitRequests; });
+  }
+
+  ApplicationSettings settings;
+  CAlarmDoc document;
+  RecordingErrorReporter errors;
+  FakeHotkeyService hotkeys;
+  FakePasteInjector paste;
+  DocumentPrompts prompts;
+  SaveChangesAnswer answer = SaveChangesAnswer::Cancel;
+  std::string lastQuestion;
+  std::string savePath;
+  std::string openPath;
+  COleDateTime now{2026, 5, 7, 9, 30, 0};
+  std::unique_ptr<DocumentController> documents;
+  std::unique_ptr<CMainFrame> frame;
+  int exitRequests = 0;
+};
+
+}  // namespace kalvory::test
