@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
@@ -16,9 +17,10 @@ int main(int argc, char** argv) {
   xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
   if (!codes) return 1;
   const uint16_t base = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-  for (uint16_t extra : {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK}) {
+  const uint16_t variants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
+  for (uint16_t extra : variants) {
     xcb_void_cookie_t cookie =
-        xcb_grab_key_checked(connection, 1, root, base | extra, codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_grab_key_checked(connection, 1, root, static_cast<uint16_t>(base | extra), codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
       std::free(error);
       return 2;

@@ -1,0 +1,293 @@
+// The program itself under a private X server and a private D-Bus session bus: single instance,
+// global hotkeys (also with NumLock on and with a key already taken), and the StatusNotifierItem
+// tray icon with its exported menu.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+namespace {
+
+bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
+
+// Answers for a tray host: the watcher that StatusNotifierItem programs register with.
+class FakeWatcher : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+  Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+  Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+  Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+ public:
+  bool hostRegistered() const { return true; }
+  int protocolVersion() const { return 0; }
+  QStringList items() const { return items_; }
+  QString lastSender;
+
+ public slots:
+  void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message) {
+    items_ << service;
+    lastSender = message.service();
+  }
+  void RegisterStatusNotifierHost(const QString&) {}
+
+ signals:
+  void StatusNotifierItemRegistered(const QString& service);
+
+ private:
+  QStringList items_;
+};
+
+// One Xvfb display, one private session bus and a home of their own for each test.
+class X11Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon")) GTEST_SKIP() << "Xvfb, xdotool or dbus-daemon missing";
+    ASSERT_TRUE(home_.isValid());
+    QDir(home_.path()).mkpath("run");
+    QFile::setPermissions(home_.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    for (display_ = 140 + (QCoreApplication::applicationPid() % 200); QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display_)) ||
+                                                                    QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display_));
+         ++display_) {
+    }
+    xvfb_.start("Xvfb", {QStringLiteral(":%1").arg(display_), "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(xvfb_.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display_)); }, 10000));
+
+    bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(bus_.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bus_.canReadLine(); }, 10000));
+    busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
+
+    environment_ = QProcessEnvironment::systemEnvironment();
+    environment_.insert("DISPLAY", QStringLiteral(":%1").arg(display_));
+    environment_.insert("DBUS_SESSION_BUS_ADDRESS", busAddress_);
+    environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-system-bus");
+    environment_.insert("HOME", home_.path());
+    environment_.insert("XDG_RUNTIME_DIR", home_.path() + "/run");
+    environment_.insert("XDG_CONFIG_HOME", home_.path() + "/config");
+    environment_.insert("XDG_DATA_HOME", home_.path() + "/data");
+    environment_.insert("KALVORY_HOME", home_.path() + "/kalvory");
+    environment_.remove("WAYLAND_DISPLAY");
+    environment_.insert("QT_QPA_PLATFORM", "xcb");
+  }
+
+  void TearDown() override {
+    for (auto& program : programs_) stop(*program);
+    for (QProcess* process : {&helper_, &bus_, &xvfb_}) stop(*process);
+  }
+
+  static void stop(QProcess& process) {
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+      process.kill();
+      process.waitForFinished(3000);
+    }
+  }
+
+  void writeSettings(const QByteArray& text) {
+    QDir().mkpath(home_.path() + "/config/Kalvory");
+    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  }
+
+  QProcess& startProgram(const QStringList& arguments = {}) {
+    programs_.push_back(std::make_unique<QProcess>());
+    QProcess& program = *programs_.back();
+    program.setProcessEnvironment(environment_);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(KALVORY_BINARY, arguments);
+    EXPECT_TRUE(program.waitForStarted());
+    return program;
+  }
+
+  bool programListening() const { return QFile::exists(home_.path() + "/run/Orlendix Alarm"); }
+
+  // Runs xdotool on the test display; the exit code.
+  int xdotool(const QStringList& arguments) {
+    QProcess tool;
+    tool.setProcessEnvironment(environment_);
+    tool.start("xdotool", arguments);
+    tool.waitForFinished(10000);
+    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+  }
+  bool windowVisible(const QString& name) {
+    return xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"}) == 0;
+  }
+  bool waitVisible(const QString& name, bool visible) {
+    return QTest::qWaitFor([&] { return windowVisible(name) == visible; }, 10000);
+  }
+
+  QTemporaryDir home_;
+  int display_ = 0;
+  QProcess xvfb_;
+  QProcess bus_;
+  QProcess helper_;
+  QString busAddress_;
+  QProcessEnvironment environment_;
+  std::vector<std::unique_ptr<QProcess>> programs_;
+};
+
+TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
+  writeSettings("[AppSettings]\nMainFrameVisible=0\n");
+  QProcess& first = startProgram();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return programListening(); }, 15000));
+  EXPECT_FALSE(windowVisible("Kalvory"));
+
+  // A document named on the second one's command line is not opened anywhere.
+  QProcess& second = startProgram({home_.path() + "/missing.alr"});
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_FALSE(windowVisible("Error"));
+  EXPECT_EQ(first.state(), QProcess::Running);
+
+  // A stale socket and lock left by a killed copy do not stop the next start.
+  first.kill();
+  first.waitForFinished(5000);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+  QProcess& third = startProgram();
+  QTest::qWait(1500);
+  ASSERT_EQ(third.state(), QProcess::Running);
+  QProcess& fourth = startProgram();
+  ASSERT_TRUE(fourth.waitForFinished(10000));
+  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_EQ(third.state(), QProcess::Running);
+}
+
+TEST_F(X11Session, HotkeyReachesTheProgramAlsoWithNumLock) {
+  startProgram();
+  ASSERT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+  ASSERT_EQ(xdotool({"key", "Num_Lock"}), 0);
+  ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
+  EXPECT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_EQ(xdotool({"key", "Caps_Lock"}), 0);
+  ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+}
+
+TEST_F(X11Session, TakenHotkeyIsReportedAndTheOthersWork) {
+  helper_.setProcessEnvironment(environment_);
+  helper_.start(GRAB_KEY_HELPER, {"0x71"});  // Ctrl+Shift+Q
+  ASSERT_TRUE(helper_.waitForStarted());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return helper_.canReadLine(); }, 10000));
+  ASSERT_EQ(helper_.readLine().trimmed(), "ready");
+
+  startProgram();
+  EXPECT_TRUE(waitVisible("Error", true));
+  ASSERT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+}
+
+// The dbusmenu layout as (id, properties, children).
+struct MenuNode {
+  int id = 0;
+  QVariantMap properties;
+  std::vector<MenuNode> children;
+};
+
+MenuNode readNode(const QDBusArgument& argument) {
+  MenuNode node;
+  argument.beginStructure();
+  argument >> node.id >> node.properties;
+  argument.beginArray();
+  while (!argument.atEnd()) {
+    QDBusVariant child;
+    argument >> child;
+    node.children.push_back(readNode(child.variant().value<QDBusArgument>()));
+  }
+  argument.endArray();
+  argument.endStructure();
+  return node;
+}
+
+const MenuNode* findLabel(const MenuNode& node, const QString& label) {
+  if (node.properties.value("label").toString().remove('_') == label) return &node;
+  for (const MenuNode& child : node.children)
+    if (const MenuNode* found = findLabel(child, label)) return found;
+  return nullptr;
+}
+
+TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
+  QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "watcher");
+  ASSERT_TRUE(bus.isConnected());
+  FakeWatcher watcher;
+  ASSERT_TRUE(bus.registerObject("/StatusNotifierWatcher", &watcher,
+                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties |
+                                     QDBusConnection::ExportAllSignals));
+  ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+
+  QProcess& program = startProgram();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
+  const QString item = watcher.lastSender;
+  ASSERT_TRUE(waitVisible("Kalvory", true));
+
+  // A left click on the icon ("Activate") shows and hides the window.
+  auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
+    QDBusMessage message = QDBusMessage::createMethodCall(item, path, interface, method);
+    message.setArguments(args);
+    return bus.call(message, QDBus::Block, 5000);
+  };
+  EXPECT_NE(call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
+            QDBusMessage::ErrorMessage);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+
+  auto layout = [&] {
+    const QDBusMessage reply =
+        call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    return reply.arguments().size() == 2 ? readNode(reply.arguments()[1].value<QDBusArgument>()) : MenuNode{};
+  };
+  MenuNode root = layout();
+  const MenuNode* turnOff = findLabel(root, "Turn off");
+  ASSERT_NE(turnOff, nullptr);
+  EXPECT_FALSE(turnOff->properties.value("enabled", true).toBool());
+  const MenuNode* show = findLabel(root, "Show");
+  ASSERT_NE(show, nullptr);
+  auto click = [&](int id) {
+    return call("/MenuBar", "com.canonical.dbusmenu", "Event",
+                {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+  };
+  click(show->id);
+  EXPECT_TRUE(waitVisible("Kalvory", true));
+  root = layout();
+  EXPECT_NE(findLabel(root, "Hide"), nullptr);
+
+  // "Exit" ends the program and its settings reach the file.
+  const MenuNode* exit = findLabel(root, "Exit");
+  ASSERT_NE(exit, nullptr);
+  click(exit->id);
+  ASSERT_TRUE(program.waitForFinished(10000));
+  EXPECT_EQ(program.exitCode(), 0);
+  QFile settings(home_.path() + "/config/Kalvory/Kalvory.conf");
+  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(settings.readAll().contains("MainPositionX"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
+
+#include "x11_test.moc"
