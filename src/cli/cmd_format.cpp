@@ -1,0 +1,141 @@
+// kalvory-cli format: the clock's format language applied to a moment, as the on-screen clock shows it.
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+#include <string>
+
+#include "clock/media_player_info.h"
+#include "clock/time_format.h"
+#include "command.h"
+#include "common/date_time.h"
+#include "model/alarm_doc.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+// A player description is a few lines; anything much larger is not one.
+constexpr std::streamsize kMaxPlayerFileSize = 64 * 1024;
+
+// "YYYY-MM-DD HH:MM:SS", every field with its full number of digits.
+std::optional<COleDateTime> parseMoment(const std::string& text) {
+  if (text.size() != 19) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
+    if (expected == '0' ? (c < '0' || c > '9') : c != expected) return std::nullopt;
+  }
+  const auto number = [&](std::size_t start, std::size_t length) { return std::stoi(text.substr(start, length)); };
+  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
+  if (!moment.isValid()) return std::nullopt;
+  return moment;
+}
+
+// Reads a stand-in player from {"status": 1, "length_s": 245, "position_ms": 61500,
+// "window_title": "7. Artist - Song - Winamp"}; every field but "status" may be left out.
+bool readPlayer(const std::string& path, FixedMediaPlayerInfo& player, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = path + ": cannot open the file";
+    return false;
+  }
+  std::string content(static_cast<std::size_t>(kMaxPlayerFileSize) + 1, '\0');
+  file.read(content.data(), kMaxPlayerFileSize + 1);
+  if (file.gcount() > kMaxPlayerFileSize) {
+    error = path + ": the file is too large for a player description";
+    return false;
+  }
+  content.resize(static_cast<std::size_t>(file.gcount()));
+
+  const nlohmann::json json = nlohmann::json::parse(content, nullptr, false);
+  if (json.is_discarded() || !json.is_object()) {
+    error = path + ": not a JSON object";
+    return false;
+  }
+  const auto readInt = [&](const char* key, bool required, int& value) {
+    const auto it = json.find(key);
+    if (it == json.end()) {
+      if (required) error = path + ": \"" + key + "\" is missing";
+      return !required;
+    }
+    if (!it->is_number_integer() || it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
+        it->get<std::int64_t>() > std::numeric_limits<int>::max()) {
+      error = path + ": \"" + key + "\" must be a 32-bit whole number";
+      return false;
+    }
+    value = static_cast<int>(it->get<std::int64_t>());
+    return true;
+  };
+  int status = 0;
+  if (!readInt("status", true, status) || !readInt("length_s", false, player.lengthSeconds) ||
+      !readInt("position_ms", false, player.positionMs)) {
+    return false;
+  }
+  player.status = status;
+  if (const auto it = json.find("window_title"); it != json.end()) {
+    if (!it->is_string()) {
+      error = path + ": \"window_title\" must be a string";
+      return false;
+    }
+    player.title = songFromWindowTitle(it->get<std::string>());
+  }
+  return true;
+}
+
+int runFormat(CommandContext& context) {
+  Arguments arguments(context.args);
+  std::string documentPath, nowText, playerPath;
+  const bool haveDocument = arguments.takeOption("--doc", documentPath);
+  const bool haveNow = arguments.takeOption("--now", nowText);
+  const bool havePlayer = arguments.takeOption("--player", playerPath);
+  const std::string format = arguments.positionals(1, 1).front();
+
+  COleDateTime now = systemNow();
+  if (haveNow) {
+    const auto parsed = parseMoment(nowText);
+    if (!parsed) {
+      context.err << "kalvory-cli format: --now must be a valid YYYY-MM-DD HH:MM:SS: " << nowText << "\n";
+      return kExitInput;
+    }
+    now = *parsed;
+  }
+
+  FixedMediaPlayerInfo player;
+  if (havePlayer) {
+    std::string error;
+    if (!readPlayer(playerPath, player, error)) {
+      context.err << "kalvory-cli format: " << error << "\n";
+      return kExitInput;
+    }
+  }
+
+  CAlarmDoc document;
+  if (haveDocument) {
+    try {
+      loadDocumentFile(document, documentPath);
+    } catch (const DocumentFileError& error) {
+      context.err << "kalvory-cli format: " << error.what() << "\n";
+      return kExitInput;
+    }
+  }
+
+  const FormatResult result = formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
+  if (!result.ok()) {
+    context.err << "kalvory-cli format: " << result.error << "\n";
+    return kExitInput;
+  }
+  context.out << *result.text << "\n";
+  return kExitOk;
+}
+
+const Registration registration{
+    {"format", "format FORMAT [--doc FILE] [--now \"YYYY-MM-DD HH:MM:SS\"] [--player JSON_FILE]",
+     "Prints the clock text for FORMAT: the program's own codes expanded (countdown and today's notes from the "
+     "document, the song from the player described in JSON), then the time formatted with strftime codes.",
+     runFormat}};
+
+}  // namespace
+}  // namespace kalvory::cli
