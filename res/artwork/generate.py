@@ -71,17 +71,6 @@ def day_svg(day, size=64):
 '''
 
 
-def logo_svg():
-    """The caption logo: the clock and the program's name, for a dark caption."""
-    return '''<svg xmlns="http://www.w3.org/2000/svg" width="96" height="20" viewBox="0 0 96 20">
-  <circle cx="10" cy="11" r="8" fill="#e2453b" stroke="#ffffff" stroke-width="1.5"/>
-  <line x1="10" y1="11" x2="10" y2="6" stroke="#ffffff" stroke-width="1.8" stroke-linecap="round"/>
-  <line x1="10" y1="11" x2="13.5" y2="11" stroke="#ffffff" stroke-width="1.8" stroke-linecap="round"/>
-  <text x="23" y="15.5" font-family="DejaVu Sans" font-weight="bold" font-size="13" fill="#ffffff">Kalvory</text>
-</svg>
-'''
-
-
 def write(name, text):
     with open(os.path.join(OUT, name), "w", encoding="utf-8") as out:
         out.write(text)
@@ -108,10 +97,6 @@ def main():
         write(name + ".svg", day_svg(day))
         render(name + ".svg", name + ".png", 32)
         os.remove(os.path.join(OUT, name + ".svg"))
-    write("logo.svg", logo_svg())
-    subprocess.run(["convert", "-background", "none", "-density", "192", os.path.join(OUT, "logo.svg"),
-                    os.path.join(OUT, "logo.png")], check=True)
-    os.remove(os.path.join(OUT, "logo.svg"))
 
 
 if __name__ == "__main__":

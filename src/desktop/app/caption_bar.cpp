@@ -1,5 +1,6 @@
 #include "app/caption_bar.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,7 +12,25 @@ namespace kalvory {
 
 namespace {
 
-QImage builtInLogo() { return QImage(QStringLiteral(":/icons/logo.png")); }
+// The built-in logo: the program's name as a small wordmark, drawn at twice the size it shows.
+QImage builtInLogo() {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(26);
+  font.setBold(true);
+  font.setLetterSpacing(QFont::PercentageSpacing, 104);
+  const QString name = QStringLiteral("Kalvory");
+  const QSize size(QFontMetrics(font).horizontalAdvance(name) + 8, 40);
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setFont(font);
+  painter.setPen(QColor(0, 0, 0, 70));
+  painter.drawText(QRect(5, 2, size.width(), size.height()), Qt::AlignVCenter | Qt::AlignLeft, name);
+  painter.setPen(Qt::white);
+  painter.drawText(QRect(3, 0, size.width(), size.height()), Qt::AlignVCenter | Qt::AlignLeft, name);
+  return image;
+}
 
 // Text on the caption stays readable whatever colour a skin picks.
 QColor textColorOn(const QColor& background) { return background.lightnessF() > 0.62 ? QColor(25, 30, 40) : Qt::white; }

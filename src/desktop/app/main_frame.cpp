@@ -85,6 +85,26 @@ QImage loadCaptionLogo(const QString& path) {
   return image;
 }
 
+// The place of the main view. Until the view fills it, it shows a quiet backdrop.
+class ViewHost final : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QColor base = palette().window().color();
+    QLinearGradient fill(0, 0, 0, height());
+    fill.setColorAt(0, base.lighter(106));
+    fill.setColorAt(1, base.darker(103));
+    painter.fillRect(rect(), fill);
+    if (!children().isEmpty()) return;
+    painter.setOpacity(0.10);
+    const int side = std::min(width(), height()) * 3 / 5;
+    programIcon().paint(&painter, QRect((width() - side) / 2, (height() - side) / 2, side, side));
+  }
+};
+
 }  // namespace
 
 CMainFrame::CMainFrame(ApplicationSettings& settings, DocumentController& documents, Services services,
@@ -104,9 +124,8 @@ CMainFrame::CMainFrame(ApplicationSettings& settings, DocumentController& docume
   caption_ = new CCaptionBar(this);
   menuBar_ = new QMenuBar(this);
   menuBar_->setNativeMenuBar(false);
-  viewHost_ = new QWidget(this);
+  viewHost_ = new ViewHost(this);
   viewHost_->setObjectName(QStringLiteral("viewHost"));
-  viewHost_->setAutoFillBackground(true);
   statusBar_ = new QStatusBar(this);
   statusBar_->setSizeGripEnabled(false);
   statusBar_->hide();

@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""Measures the desktop program's start-up and idle costs on a private X server and session bus.
+
+  /usr/bin/python3 tests/desktop/measure_costs.py build/release/src/desktop/kalvory [idle seconds]
+
+Prints: the time from starting the process to its tray icon registering with a tray host
+(a StatusNotifierWatcher stand-in on the private bus), the resident memory once it has started,
+and the CPU it used over the idle period with its main window hidden.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+
+class Watcher(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, "/StatusNotifierWatcher")
+        self.registered_at = None
+
+    @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
+    def RegisterStatusNotifierItem(self, service):
+        if self.registered_at is None:
+            self.registered_at = time.monotonic()
+
+    @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
+    def RegisterStatusNotifierHost(self, service):
+        pass
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return {"IsStatusNotifierHostRegistered": True, "ProtocolVersion": 0,
+                "RegisteredStatusNotifierItems": dbus.Array([], signature="s")}[name]
+
+    # Qt reads the host property through the introspection data, so it must be listed there.
+    @dbus.service.method("org.freedesktop.DBus.Introspectable", out_signature="s")
+    def Introspect(self):
+        return """<node><interface name="org.kde.StatusNotifierWatcher">
+<method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
+<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+<property name="ProtocolVersion" type="i" access="read"/>
+</interface></node>"""
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return {"IsStatusNotifierHostRegistered": True, "ProtocolVersion": 0}
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    idle = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
+    home = tempfile.mkdtemp(prefix="kalvory-costs-")
+    os.makedirs(f"{home}/run", mode=0o700)
+    display = 170
+    while os.path.exists(f"/tmp/.X11-unix/X{display}"):
+        display += 1
+    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
+                           text=True)
+    address = bus.stdout.readline().strip()
+    while not os.path.exists(f"/tmp/.X11-unix/X{display}"):
+        time.sleep(0.02)
+    env = dict(os.environ, DISPLAY=f":{display}", DBUS_SESSION_BUS_ADDRESS=address, HOME=home,
+               XDG_RUNTIME_DIR=f"{home}/run", XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
+               KALVORY_HOME=f"{home}/kalvory", QT_QPA_PLATFORM="xcb", QT_LOGGING_RULES="kalvory.*=false")
+    env.pop("WAYLAND_DISPLAY", None)
+    os.makedirs(f"{home}/config/Kalvory")
+    with open(f"{home}/config/Kalvory/Kalvory.conf", "w") as settings:
+        settings.write("[AppSettings]\nMainFrameVisible=0\n")
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    session = dbus.bus.BusConnection(address)
+    name = dbus.service.BusName("org.kde.StatusNotifierWatcher", session)
+    watcher = Watcher(session)
+    loop = GLib.MainLoop()
+    started = time.monotonic()
+    process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def check():
+        if watcher.registered_at is not None or time.monotonic() - started > 20:
+            loop.quit()
+            return False
+        return True
+
+    GLib.timeout_add(5, check)
+    loop.run()
+    try:
+        if watcher.registered_at is None:
+            print("tray icon never registered")
+            return 1
+        print(f"start to tray icon: {(watcher.registered_at - started) * 1000:.0f} ms")
+        time.sleep(2)
+        print(f"resident memory after start: {rss_kib(process.pid) / 1024:.1f} MiB")
+        before = cpu_seconds(process.pid)
+        time.sleep(idle)
+        used = cpu_seconds(process.pid) - before
+        print(f"CPU over {idle:.0f} idle s (window hidden): {used:.2f} s = {100 * used / idle:.3f} % of one core")
+    finally:
+        process.terminate()
+        process.wait(5)
+        bus.terminate()
+        xvfb.terminate()
+        del name
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Takes the screenshots of docs/screenshots/ under Xvfb with a tray host (trayer):
+#   tests/desktop/take_screenshots.sh build/release/src/desktop/kalvory
+set -euo pipefail
+program=$(realpath "$1")
+out=$(realpath "$(dirname "$0")/../../docs/screenshots")
+mkdir -p "$out"
+work=$(mktemp -d)
+display=180
+while [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+export DISPLAY=":$display" HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data" KALVORY_HOME="$work/kalvory" QT_LOGGING_RULES="kalvory.*=false"
+mkdir -m 700 "$work/run"
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+# A session bus of our own, without a StatusNotifierItem host, so the icon goes to trayer.
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r address; read -r pid; echo "$address $pid"; })
+pids+=("${bus##* }")
+bus=${bus% *}
+
+shoot() {  # language name
+  local language=$1 name=$2
+  mkdir -p "$work/config/Kalvory"
+  printf '[AppSettings]\nLanguage=%s\nMainPositionX=300\nMainPositionY=150\n' "$language" >"$work/config/Kalvory/Kalvory.conf"
+  trayer --edge bottom --align right --widthtype request --height 28 --transparent false --tint 0x303030 >/dev/null 2>&1 &
+  local trayer_pid=$!
+  DBUS_SESSION_BUS_ADDRESS="$bus" "$program" >/dev/null 2>&1 &
+  local program_pid=$!
+  pids+=("$trayer_pid" "$program_pid")
+  sleep 3
+  import -window root "$out/main-window-$name.png"
+  # The View menu of the menu bar.
+  xdotool mousemove 352 189 click 1
+  sleep 0.7
+  import -window root "$out/menu-view-$name.png"
+  xdotool key Escape
+  sleep 0.3
+  # The tray menu: a right click on the icon at the right end of the panel.
+
+
+
+  xdotool mousemove 1011 626 mousedown 3
+  sleep 0.7
+  import -window root "$out/tray-menu-$name.png"
+  xdotool mouseup 3 key Escape
+  kill "$program_pid" "$trayer_pid" 2>/dev/null || true
+  wait "$program_pid" "$trayer_pid" 2>/dev/null || true
+}
+shoot 1 en
+shoot 0 ru
