@@ -1,0 +1,30 @@
+// kalvory-cli info: the whole reminder document as JSON.
+#include <ostream>
+
+#include "command.h"
+#include "document_json.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+int runInfo(CommandContext& context) {
+  const auto files = Arguments(context.args).positionals(1, 1);
+  CAlarmDoc doc;
+  try {
+    loadDocumentFile(doc, files[0]);
+  } catch (const DocumentFileError& error) {
+    context.err << "kalvory-cli info: " << printableLine(error.what()) << "\n";
+    return kExitInput;
+  }
+  context.out << documentToJson(doc).dump(2, ' ', false, DocumentJson::error_handler_t::replace) << "\n";
+  return kExitOk;
+}
+
+const Registration registration{{"info", "info FILE",
+                                 "Prints the whole reminder document as JSON (reminders, day notes, "
+                                 "copy-date and QuickPaste formats, countdown target).",
+                                 runInfo}};
+
+}  // namespace
+}  // namespace kalvory::cli

@@ -1,0 +1,29 @@
+// kalvory-cli new: an empty reminder document with the default settings.
+#include <ostream>
+
+#include "command.h"
+#include "document_json.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+int runNew(CommandContext& context) {
+  const auto files = Arguments(context.args).positionals(1, 1);
+  CAlarmDoc doc;
+  try {
+    saveDocumentFile(doc, files[0]);
+  } catch (const DocumentFileError& error) {
+    context.err << "kalvory-cli new: " << printableLine(error.what()) << "\n";
+    return kExitInput;
+  }
+  return kExitOk;
+}
+
+const Registration registration{{"new", "new OUT",
+                                 "Writes an empty reminder document with the default copy-date and QuickPaste "
+                                 "formats.",
+                                 runNew}};
+
+}  // namespace
+}  // namespace kalvory::cli

@@ -1,0 +1,30 @@
+// kalvory-cli resave: loads a reminder document and stores it again.
+#include <ostream>
+
+#include "command.h"
+#include "document_json.h"
+#include "model/document_file.h"
+
+namespace kalvory::cli {
+namespace {
+
+int runResave(CommandContext& context) {
+  const auto files = Arguments(context.args).positionals(2, 2);
+  CAlarmDoc doc;
+  try {
+    loadDocumentFile(doc, files[0]);
+    saveDocumentFile(doc, files[1]);
+  } catch (const DocumentFileError& error) {
+    context.err << "kalvory-cli resave: " << printableLine(error.what()) << "\n";
+    return kExitInput;
+  }
+  return kExitOk;
+}
+
+const Registration registration{{"resave", "resave IN OUT",
+                                 "Loads a reminder document and stores it again; a file this program wrote "
+                                 "comes out byte for byte the same.",
+                                 runResave}};
+
+}  // namespace
+}  // namespace kalvory::cli
