@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/alarm_app.h"
+#include "app/desktop_integration.h"
+#include "app/main_frame.h"
+#include "hotkey_service.h"
+#include "model/document_file.h"
+#include "settings/settings_store.h"
+
+namespace kalvory::test {
+namespace {
+
+struct AppFixture {
+  AppFixture() {
+    environment.store = &store;
+    environment.hotkeys = &hotkeys;
+    environment.errors = &errors;
+    environment.singleInstance = false;
+    environment.dataFolder = folder.path() + "/data";
+    environment.prompts.saveChanges = [](const std::string&) { return SaveChangesAnswer::No; };
+  }
+  QTemporaryDir folder;
+  MemorySettingsStore store;
+  FakeHotkeyService hotkeys;
+  RecordingErrorReporter errors;
+  CAlarmApp::Environment environment;
+};
+
+TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
+  {
+    // An unreadable document on the command line ends start-up with the error shown.
+    AppFixture fixture;
+    CAlarmApp app(fixture.environment);
+    EXPECT_FALSE(app.InitInstance({fixture.folder.path() + "/missing.alr"}));
+    EXPECT_FALSE(app.secondInstance());
+    ASSERT_EQ(fixture.errors.entries.size(), 1u);
+    EXPECT_NE(fixture.errors.entries[0].message.find("missing.alr"), std::string::npos);
+  }
+  {
+    // Hidden at start, language from the settings, "LoadLastDocument" with an empty "File1".
+    AppFixture fixture;
+    fixture.store.writeInt("AppSettings", "MainFrameVisible", 0);
+    fixture.store.writeInt("AppSettings", "LoadLastDocument", 1);
+    fixture.store.writeInt("AppSettings", "Language", 2);
+    CAlarmApp app(fixture.environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_FALSE(app.frame()->isVisible());
+    EXPECT_EQ(app.frame()->uiLanguage(), UiLanguage::Ukrainian);
+    EXPECT_TRUE(app.documents().path().empty());
+    EXPECT_TRUE(fixture.errors.entries.empty());
+    EXPECT_EQ(fixture.hotkeys.registered.size(), 7u);
+    EXPECT_TRUE(app.frame()->alarmTimerActive());
+
+    // Exit: the hidden window keeps its stored place, the settings are written, keys given back.
+    fixture.store.writeInt("AppSettings", "MainPositionX", 123);
+    app.settings().app.main_position_x = 123;
+    EXPECT_TRUE(app.exitCommand());
+    EXPECT_TRUE(app.exited());
+    EXPECT_EQ(fixture.store.readInt("AppSettings", "MainPositionX"), 123);
+    EXPECT_EQ(fixture.store.readInt("AppSettings", "Language"), 2);
+    EXPECT_TRUE(fixture.hotkeys.registered.empty());
+  }
+  {
+    // "LoadLastDocument" reopens "File1"; the window shows and its place is stored at exit.
+    AppFixture fixture;
+    const QString path = fixture.folder.path() + "/last.alr";
+    CAlarmDoc stored;
+    CAlarmLine line(COleDateTime(2026, 5, 7, 10, 0, 0));
+    line.text = "From last time";
+    stored.AddAlarm(line);
+    saveDocumentFile(stored, path.toStdString());
+    fixture.store.writeInt("AppSettings", "LoadLastDocument", 1);
+    fixture.store.writeString("Recent File List", "File1", path.toStdString());
+    CAlarmApp app(fixture.environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    ASSERT_EQ(app.document().alarmCount(), 1u);
+    EXPECT_EQ(app.document().GetAlarmAt(0)->text, "From last time");
+    EXPECT_TRUE(app.frame()->isVisible());
+    app.frame()->move(210, 220);
+    EXPECT_TRUE(app.exitCommand());
+    EXPECT_EQ(fixture.store.readInt("AppSettings", "MainPositionX"), app.frame()->frameGeometry().x());
+  }
+}
+
+TEST(Application, RegistersTheDesktopEntryAndFileType) {
+  QTemporaryDir folder;
+  EXPECT_TRUE(DesktopIntegration::install(folder.path(), "/opt/My Apps/kalvory").isEmpty());
+  QFile entry(folder.path() + "/applications/kalvory.desktop");
+  ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+  const QByteArray text = entry.readAll();
+  EXPECT_TRUE(text.contains("Exec=\"/opt/My Apps/kalvory\" %f\n"));
+  EXPECT_TRUE(text.contains("MimeType=application/x-kalvory-document;"));
+  QFile mime(folder.path() + "/mime/packages/kalvory.xml");
+  ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(mime.readAll().contains("<glob pattern=\"*.alr\"/>"));
+  EXPECT_TRUE(QFile::exists(folder.path() + "/icons/hicolor/48x48/apps/kalvory.png"));
+  EXPECT_TRUE(DesktopIntegration::desktopEntry("/usr/bin/kalvory").contains("Exec=/usr/bin/kalvory %f"));
+}
+
+}  // namespace
+}  // namespace kalvory::test
