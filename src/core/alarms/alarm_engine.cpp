@@ -1,8 +1,11 @@
 #include "alarms/alarm_engine.h"
 
+#include <optional>
+
 #include "model/alarm_doc.h"
 #include "model/alarm_line.h"
 #include "model/day_info.h"
+#include "model/record_times.h"
 
 namespace kalvory {
 
@@ -35,14 +38,21 @@ void AlarmEngine::tick(const COleDateTime& now) {
   if (now.GetDay() != lastRefreshDay_) refreshDay(now);
   frame_.RecreateTrayIconIfGone();
 
+  const record_times::Now clock(now);  // taken apart once for the whole walk
   const std::int64_t longestShowing = settings_.ShowTime;
   std::int64_t showingTotal = 0;  // sum of show_count over the armed reminders
   // Walked by index, so that a list changed from a nested event loop (a message box an action
   // opened) is never walked past its end.
   for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
     CAlarmLine& reminder = *document_.alarms()[index];
-    const COleDateTime end = reminder.endTime(now);
-    const bool due = reminder.isDue(now);
+    // Due: eligible today and start <= now <= end, both ends included. The start is worked out
+    // once for both the due test and the end of the window; a reminder without a valid time
+    // has no window at all.
+    const std::optional<std::int64_t> start = record_times::startSecond(reminder, clock);
+    const std::int64_t end = start ? *start + reminder.show_seconds : 0;
+    const bool windowPassed = !start || end < clock.seconds;
+    const bool due = start && *start <= clock.seconds && clock.seconds <= end &&
+                     record_times::eligibleToday(reminder, clock);
     // The OSD text matters only to the first reminder that shows in this tick, so it is read
     // (before this reminder may change it) only while no earlier reminder shows.
     std::string osdText;
@@ -77,7 +87,7 @@ void AlarmEngine::tick(const COleDateTime& now) {
         reminder.show_count = 0;
         reminder.fired = false;
       }
-    } else if (reminder.fired && (reminder.show_count > longestShowing || end < now)) {
+    } else if (reminder.fired && (reminder.show_count > longestShowing || windowPassed)) {
       if (reminder.state > 0) setState(reminder, index, 2);
       reminder.show_count = 0;
       reminder.fired = false;

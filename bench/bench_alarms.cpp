@@ -1,0 +1,112 @@
+// Speed of the one-second alarm check.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "alarms/alarm_engine.h"
+#include "model/alarm_doc.h"
+
+namespace {
+
+using namespace kalvory;
+
+// A main window that does nothing, so that only the check itself is measured.
+class QuietFrame final : public AlarmFrame {
+ public:
+  std::string text;
+  bool exists = false;
+  void ShowAlarmText(const std::string& t, bool) override {
+    exists = true;
+    if (!t.empty()) text = t;
+  }
+  bool AlarmTextWindowExists() const override { return exists; }
+  std::string GetAlarmText() const override { return text; }
+  void HideAlarmText() override {}
+  void ShowNotifier(const std::string&, int, const std::string&) override {}
+  void HideAllNotifiers() override {}
+  void SetReminderWallpaper(const std::string&) override {}
+  void UpdateReminderSticker(const CAlarmLine&, const COleDateTime&) override {}
+  void UpdateDayNoteStickers(const CDayInfo*, const COleDateTime&) override {}
+  void ApplyDayNoteWallpaper(const COleDateTime&) override {}
+  void ChangeWallpaper(bool) override {}
+  void PlayAlarmSound(const std::string&) override {}
+  void ExecuteApplication(const std::string&) override {}
+  void RestoreWinampState() override {}
+  void SayTime() override {}
+  void SuspendComputer() override {}
+  void BeginExit(int) override {}
+  void RecreateTrayIconIfGone() override {}
+  void StopTrayAnimation() override {}
+  void RefreshTrayDay(const TrayDayInfo&) override {}
+};
+
+const COleDateTime kNow(2026, 3, 10, 12, 0, 0);
+
+// Reminders of every kind spread over the day and the days around it; about one in a
+// hundred is due at kNow.
+void fillMixed(CAlarmDoc& doc, int count) {
+  for (int i = 0; i < count; ++i) {
+    CAlarmLine line(kNow, 60);
+    const int minuteOfDay = (i * 7) % 1440;
+    line.time = COleDateTime(2026, 3, 8 + i % 5, minuteOfDay / 60, minuteOfDay % 60, 0);
+    line.text = "Reminder number " + std::to_string(i);
+    switch (i % 4) {
+      case 0:
+        break;  // one time
+      case 1:
+        line.daily = 1;
+        line.week_days = 0x3E;  // weekdays
+        break;
+      case 2:
+        line.timer_mode = 1;
+        line.timer_minutes = 15 + i % 90;
+        break;
+      case 3:
+        line.state = i % 8 == 3 ? 0 : 1;
+        line.show_seconds = 3600;
+        break;
+    }
+    doc.AddAlarm(line);
+  }
+}
+
+void fillNotes(CAlarmDoc& doc, int count) {
+  for (int i = 0; i < count; ++i) {
+    CDayInfo note(COleDateTime(2020 + i % 5, 1 + i % 12, 1 + i % 28, 0, 0, 0));
+    note.text = "Note " + std::to_string(i);
+    note.repeat = i % 5;
+    note.interval_days = 3;
+    doc.AddDayInfo(note);
+  }
+}
+
+void BM_TickTenThousandMixed(benchmark::State& state) {
+  CAlarmDoc doc;
+  fillMixed(doc, 10000);
+  fillNotes(doc, 20);
+  QuietFrame frame;
+  AlarmSettings settings;
+  AlarmEngine engine(doc, frame, settings);
+  for (auto _ : state) engine.tick(kNow);
+  state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_TickTenThousandMixed)->Unit(benchmark::kMicrosecond);
+
+void BM_IdleTickFifty(benchmark::State& state) {
+  CAlarmDoc doc;
+  fillMixed(doc, 50);
+  for (const auto& line : doc.alarms()) {  // all later today: nothing shows
+    line->time = COleDateTime(2026, 3, 10, 23, 0, 0);
+    line->daily = 0;
+    line->timer_mode = 0;
+  }
+  fillNotes(doc, 20);
+  QuietFrame frame;
+  AlarmSettings settings;
+  AlarmEngine engine(doc, frame, settings);
+  engine.tick(kNow);
+  for (auto _ : state) engine.tick(kNow);
+}
+BENCHMARK(BM_IdleTickFifty)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
