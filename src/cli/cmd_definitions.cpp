@@ -232,6 +232,7 @@ int runDefinitions(CommandContext& context) {
 
   OneLineReporter reporter(context.err);
   Json result{{"dataFolder", dataFolder},
+              {"bundledFolder", bundledDataFolder()},
               {"defaultNotifier", defaultNotifier},
               {"defaultSticker", defaultSticker},
               {"skinPath", skinPath},
@@ -250,7 +251,7 @@ int runDefinitions(CommandContext& context) {
     // Definition files are not always valid UTF-8; such bytes show as U+FFFD rather than failing.
     context.out << result.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   } else {
-    for (const char* key : {"dataFolder", "defaultNotifier", "defaultSticker", "skinPath"}) {
+    for (const char* key : {"dataFolder", "bundledFolder", "defaultNotifier", "defaultSticker", "skinPath"}) {
       context.out << key << ": " << lineSafe(result[key].get<std::string>()) << "\n";
     }
     for (const char* list : {"notifiers", "stickers", "skins"}) {

@@ -258,5 +258,40 @@ TEST_F(DefinitionsTest, BundledDefinitionsReadCleanly) {
   EXPECT_EQ(current, 1);
 }
 
+// The clock faces are read as 24-bit bitmap files, 164 x 164, with magenta cut away outside the dial.
+TEST_F(DefinitionsTest, BundledClockFacesAreMagentaOutsideTheDial) {
+  const std::string bundle = std::string(KALVORY_SOURCE_DIR) + "/res";
+  const auto skins = ListSkins(bundle, "", &reporter_);
+  ASSERT_GE(skins.size(), 2u);
+  for (const auto& skin : skins) {
+    std::ifstream in(picturePath(bundle, skin.analogClock.skin), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GE(bytes.size(), 54u) << skin.fileName;
+    const auto u16 = [&](std::size_t at) {
+      return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
+             static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(u32(18), 164u);  // width
+    EXPECT_EQ(u32(22), 164u);  // height, rows stored bottom-up
+    EXPECT_EQ(u16(28), 24u);   // bits per pixel
+    EXPECT_EQ(u32(30), 0u);    // not compressed
+    const std::size_t rowSize = (164 * 3 + 3) / 4 * 4;
+    ASSERT_EQ(bytes.size(), u32(10) + rowSize * 164);
+    const auto pixel = [&](std::size_t x, std::size_t y) {  // y counted from the top
+      const std::size_t at = u32(10) + (163 - y) * rowSize + x * 3;
+      return makeColorRef(static_cast<std::uint8_t>(bytes[at + 2]), static_cast<std::uint8_t>(bytes[at + 1]),
+                          static_cast<std::uint8_t>(bytes[at]));
+    };
+    const ColorRef magenta = makeColorRef(255, 0, 255);
+    for (const auto& [x, y] : {std::pair{0, 0}, {163, 0}, {0, 163}, {163, 163}, {20, 20}}) {
+      EXPECT_EQ(pixel(x, y), magenta) << skin.fileName << " at " << x << "," << y;
+    }
+    EXPECT_NE(pixel(82, 82), magenta) << skin.fileName;
+    EXPECT_NE(pixel(82, 40), magenta) << skin.fileName;
+  }
+}
+
 }  // namespace
 }  // namespace kalvory
