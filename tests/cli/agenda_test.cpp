@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -261,6 +262,30 @@ TEST_F(AgendaTest, DefaultNowIsTheCurrentTime) {
   // An every-day note matches whatever today is and falls today.
   EXPECT_EQ(out["day_notes"][0]["matches_today"], true);
   EXPECT_EQ(out["next_day_event_text"], "Today: Daily note");
+}
+
+// examples/sample.alr is written from examples/sample.json; the two must not drift apart.
+TEST_F(AgendaTest, SampleDocumentIsBuiltFromItsJson) {
+  const std::string examples = std::string(KALVORY_SOURCE_DIR) + "/examples/";
+  const auto rebuilt = (dir_ / "sample.alr").string();
+  const std::string command =
+      shellQuoted(KALVORY_CLI) + " build " + shellQuoted(examples + "sample.json") + " " + shellQuoted(rebuilt);
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  ASSERT_FALSE(bytes(examples + "sample.alr").empty());
+  EXPECT_EQ(bytes(rebuilt), bytes(examples + "sample.alr"));
+
+  const CliResult run = agenda({examples + "sample.alr", "--now", kNow, "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto out = nlohmann::json::parse(run.out);
+  EXPECT_EQ(out["next_reminder_text"], "16:05: Чай заварился");
+  EXPECT_EQ(out["next_day_event_text"], "Tomorrow: Полить цветы");
+  for (const auto& note : out["day_notes"]) EXPECT_TRUE(note["date_label"].is_string());
+  EXPECT_EQ(out["reminders"].size(), 6u);
+  EXPECT_EQ(out["day_notes"].size(), 7u);
 }
 
 }  // namespace
