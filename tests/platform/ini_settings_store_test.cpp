@@ -105,6 +105,7 @@ TEST_F(IniSettingsStoreTest, SettingsRoundTripThroughTheFile) {
     settings.wallpaper.interval = COleDateTimeSpan::fromSeconds(119.6);
     settings.wallpaper.last_changed = COleDateTime(2024, 2, 29, 23, 0, 1);
     settings.wallpaper.pattern = "";
+    settings.clock.format = "  %H:%M, %S\t";  // blanks at both ends and a comma
     settings.recent_files.files = {"/home/ann/документ.alr", "", "/tmp/line\nbreak.alr", ""};
     for (int i = 0; i < 80; ++i) settings.color_data.color_table.push_back(static_cast<std::uint8_t>(i * 37 + 11));
     for (int i = 0; i < 20; ++i) settings.color_data.mru.push_back(static_cast<std::uint8_t>(255 - i * 13));
