@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 notifier.fontName == "Arial" && notifier.textRect == DefinitionRect{20, 20, 200, 120},
             "a broken notifier did not get the defaults");
     const CWPStickerContext sticker = ReadSticker(input, "n/a", &definitionReporter);
-    require(sticker.placement == (kPlaceRight | kPlaceTop) && !sticker.isDefault, "a broken sticker did not get the defaults");
+    require(sticker.placement == (kPlaceRight | kPlaceTop) && !sticker.isDefault,
+            "a broken sticker did not get the defaults");
     return 0;
   }
   require(reporter.entries.empty(), "a good load showed a message");

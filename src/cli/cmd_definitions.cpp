@@ -1,9 +1,8 @@
 // kalvory-cli definitions: the notifier, sticker and skin lists of a data folder as the program
 // reads them, with every value.
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <system_error>
@@ -115,50 +114,45 @@ Json skinLookJson(const std::string& file) {
   const UiSkin ui = ReadUiSkin(profile);
   const CalendarSkin calendar = ReadCalendarSkin(profile);
   const ListsSkin lists = ReadListsSkin(profile);
-  return Json{
-      {"ui",
-       {{"captionColor", ui.captionColor},
-        {"captionLogo", ui.captionLogo},
-        {"darkBackground1", ui.darkBackground1},
-        {"lightBackground1", ui.lightBackground1}}},
-      {"calendar",
-       {{"clDaysColor", calendar.clDaysColor},
-        {"clNextDayEventIndicatorBirthday", calendar.clNextDayEventIndicatorBirthday},
-        {"clNextDayEventIndicatorHoliday", calendar.clNextDayEventIndicatorHoliday},
-        {"clNextDayEvent", calendar.clNextDayEvent},
-        {"clNextEvent", calendar.clNextEvent},
-        {"clAnniversary", calendar.clAnniversary},
-        {"clFree", calendar.clFree},
-        {"clFreeDimmed", calendar.clFreeDimmed},
-        {"clAnniversaryDimmed", calendar.clAnniversaryDimmed},
-        {"clDimmed", calendar.clDimmed},
-        {"clText", calendar.clText},
-        {"clHighLightText", calendar.clHighLightText},
-        {"clWeekendBrush", calendar.clWeekendBrush},
-        {"clSelectedBrush", calendar.clSelectedBrush},
-        {"clDimmedBrush", calendar.clDimmedBrush},
-        {"clBackground", calendar.clBackground},
-        {"clBackground1", calendar.clBackground1},
-        {"clNotesFrame", calendar.clNotesFrame},
-        {"clButtonShadow", calendar.clButtonShadow},
-        {"clButtonHighlight", calendar.clButtonHighlight}}},
-      {"lists",
-       {{"dialogBackground", lists.dialogBackground},
-        {"listBackground", lists.listBackground},
-        {"highlightBackground", lists.highlightBackground},
-        {"textColor", lists.textColor},
-        {"textHighlightColor", lists.textHighlightColor}}}};
+  return Json{{"ui",
+               {{"captionColor", ui.captionColor},
+                {"captionLogo", ui.captionLogo},
+                {"darkBackground1", ui.darkBackground1},
+                {"lightBackground1", ui.lightBackground1}}},
+              {"calendar",
+               {{"clDaysColor", calendar.clDaysColor},
+                {"clNextDayEventIndicatorBirthday", calendar.clNextDayEventIndicatorBirthday},
+                {"clNextDayEventIndicatorHoliday", calendar.clNextDayEventIndicatorHoliday},
+                {"clNextDayEvent", calendar.clNextDayEvent},
+                {"clNextEvent", calendar.clNextEvent},
+                {"clAnniversary", calendar.clAnniversary},
+                {"clFree", calendar.clFree},
+                {"clFreeDimmed", calendar.clFreeDimmed},
+                {"clAnniversaryDimmed", calendar.clAnniversaryDimmed},
+                {"clDimmed", calendar.clDimmed},
+                {"clText", calendar.clText},
+                {"clHighLightText", calendar.clHighLightText},
+                {"clWeekendBrush", calendar.clWeekendBrush},
+                {"clSelectedBrush", calendar.clSelectedBrush},
+                {"clDimmedBrush", calendar.clDimmedBrush},
+                {"clBackground", calendar.clBackground},
+                {"clBackground1", calendar.clBackground1},
+                {"clNotesFrame", calendar.clNotesFrame},
+                {"clButtonShadow", calendar.clButtonShadow},
+                {"clButtonHighlight", calendar.clButtonHighlight}}},
+              {"lists",
+               {{"dialogBackground", lists.dialogBackground},
+                {"listBackground", lists.listBackground},
+                {"highlightBackground", lists.highlightBackground},
+                {"textColor", lists.textColor},
+                {"textHighlightColor", lists.textHighlightColor}}}};
 }
 
 Json skinJson(const CSkinContext& skin) {
-  Json json{{"path", skin.path},
-            {"fileName", skin.fileName},
-            {"isCurrent", skin.isCurrent},
-            {"name", skin.name},
-            {"author", skin.author},
-            {"description", skin.description},
-            {"version", skin.version},
-            {"analogClock", analogClockJson(skin.analogClock)}};
+  Json json{{"path", skin.path},           {"fileName", skin.fileName},
+            {"isCurrent", skin.isCurrent}, {"name", skin.name},
+            {"author", skin.author},       {"description", skin.description},
+            {"version", skin.version},     {"analogClock", analogClockJson(skin.analogClock)}};
   const Json look = skinLookJson(skin.path);
   for (const auto& [key, value] : look.items()) json[key] = value;
   return json;

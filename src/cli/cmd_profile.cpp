@@ -56,8 +56,9 @@ int runProfile(CommandContext& context) {
   Arguments arguments(context.args);
   ValueType type = ValueType::String;
   int typeFlags = 0;
-  for (const auto& [flag, flagType] : {std::pair{"--string", ValueType::String}, std::pair{"--int", ValueType::Int},
-                                       std::pair{"--double", ValueType::Double}, std::pair{"--color", ValueType::Color}}) {
+  for (const auto& [flag, flagType] :
+       {std::pair{"--string", ValueType::String}, std::pair{"--int", ValueType::Int},
+        std::pair{"--double", ValueType::Double}, std::pair{"--color", ValueType::Color}}) {
     if (arguments.takeFlag(flag)) {
       type = flagType;
       ++typeFlags;
@@ -71,6 +72,8 @@ int runProfile(CommandContext& context) {
   const std::string& key = positionals[2];
 
   // Checked first: the store would create a file that is missing, and a read must change nothing.
+  // A relative name is taken against the current folder, as a shell user means it; the store
+  // alone would look for a bare name beside the program.
   std::error_code error;
   const std::string file = std::filesystem::absolute(positionals[0], error).string();
   OneLineReporter reporter(context.err);
@@ -95,8 +98,8 @@ int runProfile(CommandContext& context) {
                   << "\n";
       break;
     case ValueType::Double:
-      context.out << doubleText(profile.GetDouble(section, key, hasDefault ? parseNumber<double>(defaultText, "a number")
-                                                                            : 0.0))
+      context.out << doubleText(profile.GetDouble(section, key,
+                                                  hasDefault ? parseNumber<double>(defaultText, "a number") : 0.0))
                   << "\n";
       break;
     case ValueType::Color: {
@@ -113,7 +116,8 @@ int runProfile(CommandContext& context) {
   return kExitOk;
 }
 
-const Registration registration{{"profile", "profile FILE SECTION KEY [--string|--int|--double|--color] [--default VALUE]",
+const Registration registration{{"profile",
+                                 "profile FILE SECTION KEY [--string|--int|--double|--color] [--default VALUE]",
                                  "Reads one value of a definition file as the program does (nothing is written back); "
                                  "colours print as the decimal colour reference (red + 256 green + 65536 blue).",
                                  runProfile}};

@@ -140,12 +140,13 @@ TEST_F(DefinitionCommandsTest, DefinitionsListTheBundledData) {
 TEST_F(DefinitionCommandsTest, DefinitionsShowBrokenFilesWithDefaults) {
   const fs::path home = dir_ / "home";
   writeFile(home / "Notifiers" / "broken.xml", "<xml><General>");
-  writeFile(home / "Stickers" / "left.xml", "<xml><Align><XAlign>left</XAlign></Align><General><Name>S</Name></General></xml>");
+  writeFile(home / "Stickers" / "left.xml",
+            "<xml><Align><XAlign>left</XAlign></Align><General><Name>S</Name></General></xml>");
   // Without --data the program's data folder is read: $KALVORY_HOME here.
   const CliResult result = run({"definitions", "--json"}, "KALVORY_HOME=" + shellQuoted(home.string()));
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.err, "kalvory-cli definitions: Unable to load file:  " + (home / "Notifiers" / "broken.xml").string() +
-                            " Please verify that the file exists.\n");
+  EXPECT_EQ(result.err, "kalvory-cli definitions: Unable to load file:  " +
+                            (home / "Notifiers" / "broken.xml").string() + " Please verify that the file exists.\n");
   const auto json = nlohmann::json::parse(result.out);
   EXPECT_EQ(json["dataFolder"], home.string());
   ASSERT_EQ(json["notifiers"].size(), 1u);

@@ -43,9 +43,9 @@ std::vector<std::string> bundledDataFolderCandidates();
 // What preparing a data folder did.
 struct DataFolderSetup {
   std::string path;
-  bool created = false;              // the folder did not exist before
-  std::vector<std::string> copied;   // files copied from the bundle, relative to the folder
-  std::vector<std::string> problems; // one message per thing that went wrong
+  bool created = false;               // the folder did not exist before
+  std::vector<std::string> copied;    // files copied from the bundle, relative to the folder
+  std::vector<std::string> problems;  // one message per thing that went wrong
 
   bool ok() const { return problems.empty(); }
 };

@@ -86,11 +86,20 @@ void appendEscapedValue(std::string& out, std::string_view value) {
       continue;
     }
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '\r': out += "&#13;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -334,7 +343,8 @@ CProfileItem* CProfile::find(std::string_view section, std::string_view key) {
 
 bool CProfile::append(std::string_view section, std::string_view key, std::string_view value) {
   if (!isProfileName(section) || !isProfileName(key)) return false;
-  items_.push_back(std::make_unique<CProfileItem>(CProfileItem{std::string(value), std::string(key), std::string(section)}));
+  items_.push_back(
+      std::make_unique<CProfileItem>(CProfileItem{std::string(value), std::string(key), std::string(section)}));
   return true;
 }
 

@@ -128,10 +128,10 @@ inline constexpr std::string_view kProfileLoadFailedMessage =
     "Unable to load file:  %s\n\nPlease verify that the file exists.";
 
 // The C conversions the store uses, exposed for the tools that read values the same way.
-std::int32_t profileTextToInt(std::string_view text);   // as atol, clamped to 32 bits
-double profileTextToDouble(std::string_view text);      // as atof in the "C" locale
-std::string profileIntToText(std::int32_t value);       // "%ld"
-std::string profileDoubleToText(double value);          // "%lf"
+std::int32_t profileTextToInt(std::string_view text);  // as atol, clamped to 32 bits
+double profileTextToDouble(std::string_view text);     // as atof in the "C" locale
+std::string profileIntToText(std::int32_t value);      // "%ld"
+std::string profileDoubleToText(double value);         // "%lf"
 // The colour reading of GetColor for a value that is present (already trimmed or not).
 ColorRef profileTextToColor(std::string_view text, ColorRef defaultValue);
 

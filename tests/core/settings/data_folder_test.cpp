@@ -19,9 +19,8 @@ namespace fs = std::filesystem;
 class DataFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(::testing::TempDir()) /
-            ("data_folder_test_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = fs::path(::testing::TempDir()) / ("data_folder_test_" + std::to_string(::getpid()) + "_" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_);
   }

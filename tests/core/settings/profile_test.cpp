@@ -19,9 +19,8 @@ namespace fs = std::filesystem;
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              ("profile_test_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = fs::path(::testing::TempDir()) / ("profile_test_" + std::to_string(::getpid()) + "_" +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
@@ -176,8 +175,8 @@ TEST_F(ProfileTest, SaveGroupsSectionsWithTabsAndCrLf) {
 }
 
 TEST_F(ProfileTest, EscapedValuesLoadBackUnchanged) {
-  const std::string values[] = {"<a & b>", " ", "\t\n", "line\r\nbreak\rend", "  lead and trail  ", "&amp;", "]]>",
-                                "\xd0\x9f\xd1\x80\xd0\xb8"};
+  const std::string values[] = {
+      "<a & b>", " ", "\t\n", "line\r\nbreak\rend", "  lead and trail  ", "&amp;", "]]>", "\xd0\x9f\xd1\x80\xd0\xb8"};
   auto profile = reader();
   for (std::size_t i = 0; i < std::size(values); ++i) profile->SetString("S", "k" + std::to_string(i), values[i]);
   const std::string path = (folder_ / "escaped.xml").string();

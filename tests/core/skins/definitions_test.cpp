@@ -17,9 +17,8 @@ namespace fs = std::filesystem;
 class DefinitionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    data_ = fs::path(::testing::TempDir()) /
-            ("definitions_test_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    data_ = fs::path(::testing::TempDir()) / ("definitions_test_" + std::to_string(::getpid()) + "_" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(data_);
     fs::create_directories(data_);
   }
@@ -147,7 +146,8 @@ TEST_F(DefinitionsTest, ABrokenFileGivesTheMessageAndAllDefaults) {
   EXPECT_EQ(stickers[0].placement, kPlaceRight | kPlaceTop);
   EXPECT_EQ(stickers[1].name, "Good");
   ASSERT_EQ(reporter_.entries.size(), 1u);
-  EXPECT_EQ(reporter_.entries[0].message, "Unable to load file:  " + broken + "\n\nPlease verify that the file exists.");
+  EXPECT_EQ(reporter_.entries[0].message,
+            "Unable to load file:  " + broken + "\n\nPlease verify that the file exists.");
 
   // Reading a file that is gone reports the same and creates nothing.
   const std::string gone = (data_ / "Stickers" / "gone.xml").string();
