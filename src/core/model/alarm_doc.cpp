@@ -148,9 +148,9 @@ const CDayInfo* CAlarmDoc::nextDayEvent(const COleDateTime& now) const {
   const auto today = moment::toDay(now);
   if (!today) return nullptr;
   for (const auto& info : dayInfos_) {
-    const auto next = info->nextDate(now);
+    const auto next = record_times::nextDay(*info, *today);
     if (!next) continue;
-    const std::int64_t day = *moment::toDay(*next);
+    const std::int64_t day = *next;
     if (day < *today) continue;
     if (best == nullptr || bestDay >= day) {
       best = info.get();

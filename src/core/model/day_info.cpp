@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "model/archive.h"
 #include "model/moment.h"
+#include "model/record_times.h"
 #include "model/resource_ids.h"
 
 namespace kalvory {
@@ -77,68 +78,80 @@ bool CDayInfo::matches(const COleDateTime& other) const {
   }
 }
 
-std::optional<COleDateTime> CDayInfo::nextDate(const COleDateTime& now) const {
-  const auto own = moment::toDay(date);
-  const auto today = moment::toDay(now);
-  if (!own || !today) return std::nullopt;
+namespace record_times {
+
+std::optional<std::int64_t> nextDay(const CDayInfo& info, std::int64_t today) {
+  const auto own = moment::toDay(info.date);
+  if (!own) return std::nullopt;
+  const std::int32_t interval_days = info.interval_days;
+  const std::int32_t week_day = info.week_day;
   std::optional<std::int64_t> next;
-  switch (repeat) {
-    case Annual: {
+  switch (info.repeat) {
+    case CDayInfo::Annual: {
       // A day that the year lacks (29 February) is skipped to the next year that has it, so
       // the next date is always a day the note matches; eight years cover any gap.
       const CivilDate noteDate = moment::civilDate(*own);
-      const int thisYear = moment::civilDate(*today).year;
+      const int thisYear = moment::civilDate(today).year;
       for (int year = thisYear; year <= thisYear + 8 && !next; ++year) {
         if (!moment::dateExists(year, noteDate.month, noteDate.day)) continue;
         const std::int64_t candidate = moment::dayNumber({year, noteDate.month, noteDate.day});
-        if (candidate >= *today) next = candidate;
+        if (candidate >= today) next = candidate;
       }
       break;
     }
-    case Monthly: {
+    case CDayInfo::Monthly: {
       // This month's day counts only when it is still to come; the note's own day of this month
       // gives next month's. A month without the day (the 31st in April) is skipped like a year
       // without 29 February.
       const int noteDay = moment::civilDate(*own).day;
-      const CivilDate now = moment::civilDate(*today);
+      const CivilDate now = moment::civilDate(today);
       for (int ahead = 0; ahead <= 12 && !next; ++ahead) {
         const int monthIndex = now.month - 1 + ahead;
         const int year = now.year + monthIndex / 12;
         const int month = monthIndex % 12 + 1;
         if (!moment::dateExists(year, month, noteDay)) continue;
         const std::int64_t candidate = moment::dayNumber({year, month, noteDay});
-        if (ahead > 0 || candidate > *today) next = candidate;
+        if (ahead > 0 || candidate > today) next = candidate;
       }
       break;
     }
-    case Weekly: {
+    case CDayInfo::Weekly: {
       // Only the rest of the current Monday-to-Sunday week is looked at.
-      const int todayWeekday = moment::weekdayMondayFirst(*today);
-      if (week_day >= todayWeekday && week_day <= 6) next = *today + (week_day - todayWeekday);
+      const int todayWeekday = moment::weekdayMondayFirst(today);
+      if (week_day >= todayWeekday && week_day <= 6) next = today + (week_day - todayWeekday);
       break;
     }
-    case Interval: {
+    case CDayInfo::Interval: {
       const std::int64_t step = intervalStep(interval_days);
       if (step == 0) {
-        if (*own >= *today) next = *own;
+        if (*own >= today) next = *own;
         break;
       }
       // The first day from today that lies a whole number of steps from the note's date; for a
       // note dated in the future that is its own date when no earlier step falls from today on.
-      const std::int64_t behind = moment::floorMod(*today - *own, step);
-      next = behind == 0 ? *today : *today + (step - behind);
+      const std::int64_t behind = moment::floorMod(today - *own, step);
+      next = behind == 0 ? today : today + (step - behind);
       break;
     }
-    case Once:
-      if (*own >= *today) next = *own;
+    case CDayInfo::Once:
+      if (*own >= today) next = *own;
       break;
     default:
       break;
   }
+  // A date past the end of the calendar counts as none.
+  if (next && !moment::inCalendar(*next * moment::kSecondsPerDay)) return std::nullopt;
+  return next;
+}
+
+}  // namespace record_times
+
+std::optional<COleDateTime> CDayInfo::nextDate(const COleDateTime& now) const {
+  const auto today = moment::toDay(now);
+  if (!today) return std::nullopt;
+  const auto next = record_times::nextDay(*this, *today);
   if (!next) return std::nullopt;
-  COleDateTime result = moment::fromDay(*next);
-  if (!result.isValid()) return std::nullopt;
-  return result;
+  return moment::fromDay(*next);
 }
 
 int CDayInfo::weekday() const {

@@ -1,5 +1,7 @@
 #include "model/moment.h"
 
+#include <cmath>
+
 namespace kalvory::moment {
 
 namespace {
@@ -35,16 +37,25 @@ CivilDate civilDate(std::int64_t day) {
 }
 
 std::optional<std::int64_t> toSeconds(const COleDateTime& value) {
-  COleDateTime::Parts parts{};
-  if (!value.GetParts(parts)) return std::nullopt;
-  const std::int64_t day = dayNumber({parts.year + 1900, parts.month + 1, parts.day});
-  return day * kSecondsPerDay + parts.hour * 3600 + parts.minute * 60 + parts.second;
+  // The same rounding as the date-time type's own parts, without the calendar conversion, since
+  // the document's walks call this once per record. Before the epoch the stored double counts
+  // whole days down and the time of day up.
+  if (!value.isValid()) return std::nullopt;
+  const double stored = value.days();
+  if (!std::isfinite(stored)) return std::nullopt;
+  double linear = stored;
+  if (stored < 0.0) {
+    const double whole = std::ceil(stored);
+    linear = whole - (stored - whole);
+  }
+  if (!(linear >= static_cast<double>(kFirstDay) && linear < static_cast<double>(kEndDay))) return std::nullopt;
+  const auto seconds = static_cast<std::int64_t>(std::floor(linear * static_cast<double>(kSecondsPerDay) + 0.5));
+  if (!inCalendar(seconds)) return std::nullopt;
+  return seconds;
 }
 
 bool inCalendar(std::int64_t seconds) {
-  static const std::int64_t kFirst = dayNumber({100, 1, 1}) * kSecondsPerDay;
-  static const std::int64_t kEnd = dayNumber({10000, 1, 1}) * kSecondsPerDay;
-  return seconds >= kFirst && seconds < kEnd;
+  return seconds >= kFirstDay * kSecondsPerDay && seconds < kEndDay * kSecondsPerDay;
 }
 
 COleDateTime fromSeconds(std::int64_t seconds) {

@@ -12,6 +12,9 @@
 namespace kalvory::moment {
 
 inline constexpr std::int64_t kSecondsPerDay = 86400;
+// The calendar range of the date-time type: 1 January 100 up to (not including) 1 January 10000.
+inline constexpr std::int64_t kFirstDay = -657434;
+inline constexpr std::int64_t kEndDay = 2958466;
 
 struct CivilDate {
   int year;

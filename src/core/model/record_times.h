@@ -8,6 +8,7 @@
 
 #include "common/date_time.h"
 #include "model/alarm_line.h"
+#include "model/day_info.h"
 
 namespace kalvory::record_times {
 
@@ -22,5 +23,8 @@ std::optional<std::int64_t> startSecond(const CAlarmLine& line, const Now& now);
 bool eligibleToday(const CAlarmLine& line, const Now& now);
 bool isDue(const CAlarmLine& line, const Now& now);
 std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& now);
+
+// The day number of a note's next date from `today` on, or nullopt.
+std::optional<std::int64_t> nextDay(const CDayInfo& info, std::int64_t today);
 
 }  // namespace kalvory::record_times
