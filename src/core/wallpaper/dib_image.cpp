@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -177,6 +178,20 @@ std::string_view ImageFormatName(int format) {
     default:
       return "unknown";
   }
+}
+
+int ImageFormatFromPath(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return -1;
+  std::string extension(path.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "bmp") return kImageFormatBmp;
+  if (extension == "jpg" || extension == "jpeg") return kImageFormatJpeg;
+  if (extension == "gif") return kImageFormatGif;
+  if (extension == "png") return kImageFormatPng;
+  if (extension == "ico") return kImageFormatIco;
+  if (extension == "tiff" || extension == "tif") return kImageFormatTiff;
+  return -1;
 }
 
 bool CDibImage::Create(int width, int height, int bits) {

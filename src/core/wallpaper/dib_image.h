@@ -22,6 +22,10 @@ enum ImageFormat : int {
 // The short name of a format code ("BMP", "GIF", ...), or "unknown".
 std::string_view ImageFormatName(int format);
 
+// The format code for a picture file by its extension, the text after the last "." in lower
+// case: "bmp"; "jpg" or "jpeg"; "gif"; "png"; "ico"; "tiff" or "tif". -1 for any other.
+int ImageFormatFromPath(std::string_view path);
+
 // Bounds every reader respects before it allocates, so a hostile file cannot make the program
 // allocate absurd amounts. A wallpaper never needs more than 16384 pixels a side, and 256 MiB
 // holds a 24-bit picture of about 89 million pixels; anything larger is refused.

@@ -16,6 +16,21 @@ std::uint32_t HeaderField(const CDibImage& image, std::size_t offset) {
   return block[offset] | (block[offset + 1] << 8) | (block[offset + 2] << 16) | (block[offset + 3] << 24);
 }
 
+TEST(ImageFormat, ComesFromTheLowerCasedExtension) {
+  EXPECT_EQ(ImageFormatFromPath("/p/a.bmp"), kImageFormatBmp);
+  EXPECT_EQ(ImageFormatFromPath("/p/PHOTO.JPG"), kImageFormatJpeg);
+  EXPECT_EQ(ImageFormatFromPath("x.jpeg"), kImageFormatJpeg);
+  EXPECT_EQ(ImageFormatFromPath("x.Gif"), kImageFormatGif);
+  EXPECT_EQ(ImageFormatFromPath("x.png"), kImageFormatPng);
+  EXPECT_EQ(ImageFormatFromPath("x.ico"), kImageFormatIco);
+  EXPECT_EQ(ImageFormatFromPath("x.tif"), kImageFormatTiff);
+  EXPECT_EQ(ImageFormatFromPath("x.TIFF"), kImageFormatTiff);
+  EXPECT_EQ(ImageFormatFromPath("x.webp"), -1);
+  EXPECT_EQ(ImageFormatFromPath("noextension"), -1);
+  EXPECT_EQ(ImageFormatFromPath("/dir.png/file"), -1);
+  EXPECT_EQ(ImageFormatName(kImageFormatTiff), "TIFF");
+}
+
 TEST(DibImageCreate, NormalisesDepthAndLaysOutTheBlock) {
   struct Case {
     int asked, depth, palette;

@@ -1,0 +1,120 @@
+// kalvory-cli image-info, run as a program on pictures built by hand or by the image libraries.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/wallpaper/image_builders.h"
+
+namespace kalvory {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class ImageInfoCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("kalvory_image_info_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const test::ByteVector& bytes) {
+    const fs::path path = dir_ / name;
+    test::WriteFileBytes(path, bytes);
+    return path.string();
+  }
+
+  CliResult Run(const std::vector<std::string>& args) {
+    std::string command = ShellQuoted(KALVORY_CLI) + " image-info";
+    for (const auto& arg : args) command += " " + ShellQuoted(arg);
+    const fs::path errPath = dir_ / "stderr.txt";
+    command += " 2>" + ShellQuoted(errPath.string());
+    CliResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto bytes = test::ReadFileBytes(errPath);
+    result.err.assign(bytes.begin(), bytes.end());
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ImageInfoCommand, PrintsWhatTheReaderMakesOfAPicture) {
+  test::BmpSpec bmp;
+  bmp.width = 3;
+  bmp.height = 2;
+  bmp.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 9}};
+  CliResult result = Run({Write("picture.bmp", test::MakeBmp(bmp))});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "format: BMP\nwidth: 3\nheight: 2\nbits: 24\nframes: 1\n");
+
+  // The extension picks the reader, in any case.
+  const auto grey = test::MakeJpeg(5, 4, 1, JCS_GRAYSCALE, [](int, int, std::uint8_t* p) { *p = 9; });
+  result = Run({Write("PHOTO.JPG", grey)});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "format: JPEG\nwidth: 5\nheight: 4\nbits: 8\nframes: 1\n");
+
+  test::GifFrame first, second;
+  first.pixels = {0};
+  second.width = 2;
+  second.pixels = {1, 0};
+  const std::string gif = Write("two.gif", test::MakeGif(2, 1, {{0, 0, 0}, {9, 9, 9}}, {first, second}));
+  result = Run({gif, "--frame", "1"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "format: GIF\nwidth: 2\nheight: 1\nbits: 8\nframes: 2\n");
+}
+
+TEST_F(ImageInfoCommand, ReportsTheReadersErrorWithExitStatus2) {
+  test::BmpSpec bmp;
+  bmp.rows = {{1, 2, 3}};
+  CliResult result = Run({Write("not-a.gif", test::MakeBmp(bmp))});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("not-a.gif: Not a GIF file\n"), std::string::npos) << result.err;
+
+  bmp.bits = 8;
+  bmp.compression = 1;
+  bmp.palette = {{0, 0, 0}};
+  result = Run({Write("rle.bmp", test::MakeBmp(bmp))});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("RLE decompression not implemented"), std::string::npos) << result.err;
+
+  result = Run({Write("picture.webp", {1, 2, 3})});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("unsupported picture extension"), std::string::npos) << result.err;
+
+  result = Run({(dir_ / "missing.png").string()});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+
+  result = Run({});
+  EXPECT_EQ(result.exitCode, 1);
+  result = Run({"a.png", "--frame", "x"});
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+}  // namespace
+}  // namespace kalvory
