@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "common/error_reporter.h"
+#include "ini_settings_store.h"
 #include "settings/app_settings.h"
 #include "settings/data_folder.h"
 #include "settings/profile.h"
@@ -205,15 +206,12 @@ void printText(std::ostream& out, const Json& json, int indent) {
 
 int runDefinitions(CommandContext& context) {
   Arguments arguments(context.args);
-  const AppSettings settingDefaults;
-  std::string dataFolder;
+  std::string dataFolder, configFile, defaultNotifier, defaultSticker, skinPath;
   const bool dataGiven = arguments.takeOption("--data", dataFolder);
-  std::string defaultNotifier = settingDefaults.default_notifier;
-  std::string defaultSticker = settingDefaults.default_sticker;
-  std::string skinPath = settingDefaults.skin_path;
-  arguments.takeOption("--default-notifier", defaultNotifier);
-  arguments.takeOption("--default-sticker", defaultSticker);
-  arguments.takeOption("--skin-path", skinPath);
+  const bool configGiven = arguments.takeOption("--config", configFile);
+  const bool notifierGiven = arguments.takeOption("--default-notifier", defaultNotifier);
+  const bool stickerGiven = arguments.takeOption("--default-sticker", defaultSticker);
+  const bool skinGiven = arguments.takeOption("--skin-path", skinPath);
   const bool json = arguments.takeFlag("--json");
   arguments.positionals(0, 0);
 
@@ -224,15 +222,27 @@ int runDefinitions(CommandContext& context) {
     return kExitInput;
   }
 
+  // The default marks and the current skin come from the user's settings, as in the program.
+  if (!configGiven) configFile = defaultSettingsFilePath();
+  const IniSettingsStore store(configFile);
+  if (configGiven && store.fileState() == IniSettingsStore::FileState::Missing) {
+    context.err << "kalvory-cli definitions: no such settings file: " << configFile << "\n";
+    return kExitInput;
+  }
+  if (const std::string problem = store.problem(); !problem.empty()) {
+    context.err << "kalvory-cli definitions: " << problem << "\n";
+    return kExitInput;
+  }
+  const AppSettings settings = LoadSettings(store, SettingsEnvironment{}).app;
+  if (!notifierGiven) defaultNotifier = settings.default_notifier;
+  if (!stickerGiven) defaultSticker = settings.default_sticker;
+  if (!skinGiven) skinPath = settings.skin_path;
+
   OneLineReporter reporter(context.err);
-  Json result{{"dataFolder", dataFolder},
-              {"bundledFolder", bundledDataFolder()},
-              {"defaultNotifier", defaultNotifier},
-              {"defaultSticker", defaultSticker},
-              {"skinPath", skinPath},
-              {"notifiers", Json::array()},
-              {"stickers", Json::array()},
-              {"skins", Json::array()}};
+  Json result{
+      {"dataFolder", dataFolder},           {"settingsFile", configFile},       {"bundledFolder", bundledDataFolder()},
+      {"defaultNotifier", defaultNotifier}, {"defaultSticker", defaultSticker}, {"skinPath", skinPath},
+      {"notifiers", Json::array()},         {"stickers", Json::array()},        {"skins", Json::array()}};
   for (const auto& notifier : LoadNotifiers(dataFolder, defaultNotifier, &reporter)) {
     result["notifiers"].push_back(notifierJson(notifier));
   }
@@ -245,7 +255,8 @@ int runDefinitions(CommandContext& context) {
     // Definition files are not always valid UTF-8; such bytes show as U+FFFD rather than failing.
     context.out << result.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   } else {
-    for (const char* key : {"dataFolder", "bundledFolder", "defaultNotifier", "defaultSticker", "skinPath"}) {
+    for (const char* key :
+         {"dataFolder", "settingsFile", "bundledFolder", "defaultNotifier", "defaultSticker", "skinPath"}) {
       context.out << key << ": " << lineSafe(result[key].get<std::string>()) << "\n";
     }
     for (const char* list : {"notifiers", "stickers", "skins"}) {
@@ -262,10 +273,12 @@ int runDefinitions(CommandContext& context) {
 
 const Registration registration{
     {"definitions",
-     "definitions [--data DIR] [--json] [--default-notifier NAME] [--default-sticker NAME] [--skin-path PATH]",
+     "definitions [--data DIR] [--config FILE] [--json] [--default-notifier NAME] [--default-sticker NAME] "
+     "[--skin-path PATH]",
      "Lists the notifier, sticker and skin definitions of the data folder (default: the program's) with every value "
-     "as the program reads them; the three options stand for the settings that mark the defaults and the current "
-     "skin. Exit status 2 when a definition file does not load (it is listed with its defaults).",
+     "as the program reads them. The default notifier and sticker and the current skin are those of the settings "
+     "file (default: the program's), or of the three options. Exit status 2 when a definition file does not load "
+     "(it is listed with its defaults).",
      runDefinitions}};
 
 }  // namespace

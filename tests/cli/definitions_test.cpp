@@ -48,7 +48,10 @@ class DefinitionCommandsTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   CliResult run(const std::vector<std::string>& args, const std::string& environment = "") {
-    std::string command = environment + " " + shellQuoted(KALVORY_CLI);
+    // A home and settings folder of the test's own, so that the user's settings never take part.
+    std::string command = "HOME=" + shellQuoted(dir_.string()) +
+                          " XDG_CONFIG_HOME=" + shellQuoted((dir_ / "config").string()) + " " + environment + " " +
+                          shellQuoted(KALVORY_CLI);
     for (const auto& arg : args) command += " " + shellQuoted(arg);
     const auto errPath = (dir_ / "stderr.txt").string();
     command += " 2>" + shellQuoted(errPath);
@@ -130,6 +133,21 @@ TEST_F(DefinitionCommandsTest, DefinitionsListTheBundledData) {
     EXPECT_TRUE(skin["lists"].contains("textHighlightColor"));
   }
   EXPECT_EQ(current, 1);
+
+  // Without the options the settings file decides.
+  writeFile(dir_ / "config" / "Kalvory" / "Kalvory.conf",
+            "[AppSettings]\nDefaultNotifier=Classic\nDefaultSticker=Tag\nSkinPath=" + bundle + "/skins/NIGHT.xml\n");
+  const auto fromSettings = nlohmann::json::parse(run({"definitions", "--data", bundle, "--json"}).out);
+  EXPECT_EQ(fromSettings["settingsFile"], (dir_ / "config" / "Kalvory" / "Kalvory.conf").string());
+  for (const auto& notifier : fromSettings["notifiers"]) {
+    EXPECT_EQ(notifier["isDefault"].get<bool>(), notifier["name"] == "Classic");
+  }
+  for (const auto& sticker : fromSettings["stickers"]) {
+    EXPECT_EQ(sticker["isDefault"].get<bool>(), sticker["name"] == "Tag");
+  }
+  for (const auto& skin : fromSettings["skins"])
+    EXPECT_EQ(skin["isCurrent"].get<bool>(), skin["fileName"] == "night.xml");
+  EXPECT_EQ(run({"definitions", "--data", bundle, "--config", (dir_ / "none.conf").string()}).exitCode, 2);
 
   const CliResult text = run({"definitions", "--data", bundle});
   EXPECT_EQ(text.exitCode, 0);
