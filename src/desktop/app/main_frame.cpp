@@ -32,6 +32,7 @@
 #include "app/menu_resources.h"
 #include "app/resource_menus.h"
 #include "app/system_tray.h"
+#include "clock/time_format.h"
 #include "common/strftime.h"
 #include "hotkey_service.h"
 #include "model/alarm_doc.h"
@@ -591,14 +592,14 @@ void CMainFrame::CopyDate() {
 }
 
 void CMainFrame::QuickPaste(int index) {
-  std::string format;
+  FormatResult result;
   try {
-    format = documents_.document().pasteFormatAt(index);
+    // The program's own codes (song, countdown, today's notes, Russian names) first, then strftime.
+    result = quickPasteText(documents_.document(), index, now(), nullptr);
   } catch (const std::invalid_argument&) {
     qCWarning(lcFrame) << "no QuickPaste format" << index;
     return;
   }
-  const FormatResult result = formatDateTime(format, now());
   if (!result.ok()) {
     if (services_.errors) services_.errors->reportError({}, result.error);
     return;
