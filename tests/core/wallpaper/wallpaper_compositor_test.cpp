@@ -89,14 +89,14 @@ TEST(WallpaperCompositor, LargePictureIsFittedNotCroppedEvenWhenCentred) {
   // A = 177, S = 133: the picture is 578 rows high and sits 95 rows down.
   const CDibImage& canvas = compositor.canvas();
   const Colour frame{20, 40, 60};
-  EXPECT_EQ(PixelAt(canvas, 0, 95), kRed);        // the picture's corners are all on the screen
+  EXPECT_EQ(PixelAt(canvas, 0, 95), kRed);  // the picture's corners are all on the screen
   EXPECT_EQ(PixelAt(canvas, 1023, 672), kBlue);
   EXPECT_EQ(PixelAt(canvas, 1023, 95), kGreen);
-  EXPECT_EQ(PixelAt(canvas, 512, 94), frame);     // frame lines just outside it
+  EXPECT_EQ(PixelAt(canvas, 512, 94), frame);  // frame lines just outside it
   EXPECT_EQ(PixelAt(canvas, 512, 93), frame);
   EXPECT_EQ(PixelAt(canvas, 512, 673), frame);
   EXPECT_EQ(PixelAt(canvas, 512, 674), frame);
-  EXPECT_NE(PixelAt(canvas, 512, 92), frame);     // and bands beyond them
+  EXPECT_NE(PixelAt(canvas, 512, 92), frame);  // and bands beyond them
   EXPECT_EQ(PixelAt(canvas, 0, 0), PixelAt(canvas, 0, 767));
 
   // The file in the data folder is the canvas, and both requests name it.
@@ -231,12 +231,15 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
   EXPECT_EQ(PixelAt(canvas, 17, 8), (Colour{100, 0, 7}));
 
   // A fitted picture's frame reaches the canvas edge on the sides without a margin.
-  CWallpaperContext stretched = request;
-  stretched.style = 2;
+  // (A request's picture is the composed file once composed, so each composition gets a new one.)
+  CWallpaperContext stretched = Request(picture, 2, makeColorRef(1, 2, 3));
+  stretched.background_style = 1;
+  stretched.pattern = patternFile;
   ASSERT_TRUE(compositor.Compose(stretched));
   // A = 200, S = 200: no margin at all, no pattern.
   EXPECT_EQ(PixelAt(canvas, 0, 0), kRed);
   test::WriteSolidBmp(picture, 10, 10, kRed);
+  stretched.picture = picture;
   ASSERT_TRUE(compositor.Compose(stretched));  // 30 wide, margins of 15
   EXPECT_EQ(PixelAt(canvas, 13, 0), (Colour{1, 2, 3}));
   EXPECT_EQ(PixelAt(canvas, 13, 29), (Colour{1, 2, 3}));
@@ -244,7 +247,8 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
   EXPECT_EQ(PixelAt(canvas, 46, 15), (Colour{1, 2, 3}));
 
   // A missing pattern file falls back to the built-in pattern.
-  CWallpaperContext builtIn = request;
+  CWallpaperContext builtIn = Request(picture, 0, makeColorRef(1, 2, 3));
+  builtIn.background_style = 1;
   builtIn.pattern = folder.file("no-such-pattern.bmp");
   ASSERT_TRUE(compositor.Compose(builtIn));
   const CDibImage pattern = BuiltInWallpaperPattern();
@@ -257,10 +261,10 @@ TEST(WallpaperCompositor, PictureIsChosenByItsLowerCasedExtension) {
   test::TemporaryFolder folder;
   const std::string jpeg = folder.file("Photo.JPG");
   test::WriteFileBytes(jpeg, test::MakeJpeg(40, 30, 3, JCS_RGB, [](int, int, std::uint8_t* p) {
-    p[0] = 200;
-    p[1] = 40;
-    p[2] = 90;
-  }));
+                         p[0] = 200;
+                         p[1] = 40;
+                         p[2] = 90;
+                       }));
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(40, 30, folder.path(), placed);
   CWallpaperContext request = Request(jpeg, 2);
