@@ -1,5 +1,7 @@
 // kalvory-cli simulate: a dry run of the one-second alarm check over a reminder document.
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -13,6 +15,8 @@ namespace {
 
 // A month of seconds is plenty for a dry run and keeps the output within reason.
 constexpr std::int64_t kLongestRunSeconds = std::int64_t{31} * 86400;
+// Reminder checks a run may make in all: a few minutes at most.
+constexpr std::int64_t kMostReminderTicks = std::int64_t{4'000'000'000};
 
 bool parseInt(const std::string& text, int& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -76,6 +80,13 @@ int runSimulate(CommandContext& context) {
     loadDocumentFile(document, files.front());
   } catch (const DocumentFileError& error) {
     context.err << "kalvory-cli simulate: " << error.what() << "\n";
+    return kExitInput;
+  }
+  // Each tick walks every reminder; a huge document over a long run would take hours.
+  const auto reminders = static_cast<std::int64_t>(document.alarmCount());
+  if ((span + 1) * std::max<std::int64_t>(reminders, 1) > kMostReminderTicks) {
+    context.err << "kalvory-cli simulate: " << reminders << " reminders over " << span + 1
+                << " seconds is too long a run; choose a shorter one\n";
     return kExitInput;
   }
   runAlarmSimulation(document, options, context.out);

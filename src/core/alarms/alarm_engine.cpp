@@ -82,6 +82,7 @@ void AlarmEngine::tick(const COleDateTime& now) {
       setState(reminder, index, 1);  // armed again once the window of the turned-off showing has passed
     }
 
+    // A switched-off reminder is reset while the OSD window exists and skips the end of showing.
     if (reminder.state == 0) {
       if (frame_.AlarmTextWindowExists()) {
         reminder.show_count = 0;

@@ -26,7 +26,8 @@ class AlarmEngine {
  public:
   AlarmEngine(CAlarmDoc& document, AlarmFrame& frame, const AlarmSettings& settings);
 
-  // One tick of the one-second timer, with the local time in whole seconds.
+  // One tick of the one-second timer, with the local time in whole seconds. The timer's owner
+  // drops ticks that queued up while a tick was busy, so that a slow tick never causes a burst.
   void tick(const COleDateTime& now);
 
   // Settles every showing reminder: postponed by `postponeSeconds`, or with 0 turned off until

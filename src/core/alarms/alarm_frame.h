@@ -44,7 +44,8 @@ class AlarmFrame {
   virtual void HideAllNotifiers() = 0;
 
   // --- wallpaper and stickers
-  // Composes the reminder's picture with the wallpaper settings and applies it.
+  // Makes a wallpaper request from the wallpaper settings with this picture (origin 4, enabled),
+  // composes it and applies it as the desktop picture.
   virtual void SetReminderWallpaper(const std::string& path) = 0;
   virtual void UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) = 0;
   // `note` is today's last matching day note, or nullptr.

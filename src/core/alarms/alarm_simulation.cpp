@@ -227,7 +227,18 @@ std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std
 
 std::string jsonQuoted(std::string_view text) {
   std::string quoted = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // The control characters U+007F..U+009F, among them the symbol and raised-text marks, are
+    // written as escapes so that they show in the output.
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+    if (c == '\x7F' || (static_cast<unsigned char>(c) == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c == '\x7F' ? 0x7Fu : next);
+      quoted += escape;
+      if (c != '\x7F') ++i;
+      continue;
+    }
     switch (c) {
       case '"':
         quoted += "\\\"";
