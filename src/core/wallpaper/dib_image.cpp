@@ -17,7 +17,6 @@ namespace kalvory {
 
 namespace {
 
-using image_readers::ReadU32;
 using image_readers::WriteU16;
 using image_readers::WriteU32;
 
@@ -75,8 +74,10 @@ bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> h
     while (ok && done < part.size()) {
       const ssize_t n = ::write(fd, part.data() + done, part.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ok = false;
-      else done += static_cast<std::size_t>(n);
+      if (n <= 0)
+        ok = false;
+      else
+        done += static_cast<std::size_t>(n);
     }
   }
   if (::close(fd) != 0) ok = false;
@@ -251,9 +252,7 @@ const RgbQuad* CDibImage::GetPalette() const {
 std::uint8_t* CDibImage::GetBits() { return block_.empty() ? nullptr : block_.data() + PixelOffset(); }
 const std::uint8_t* CDibImage::GetBits() const { return block_.empty() ? nullptr : block_.data() + PixelOffset(); }
 
-std::uint8_t* CDibImage::ScanLine(int y) {
-  return GetBits() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
-}
+std::uint8_t* CDibImage::ScanLine(int y) { return GetBits() + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
 const std::uint8_t* CDibImage::ScanLine(int y) const {
   return GetBits() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
 }
@@ -301,8 +300,10 @@ void CDibImage::SetError(std::string_view text) {
 
 void CDibImage::StoreFileName(const std::string& path) {
   // Longer names are not kept; an empty name is better than one naming some other file.
-  if (Utf8Length(path) <= kMaxFileNameLength) fileName_ = path;
-  else fileName_.clear();
+  if (Utf8Length(path) <= kMaxFileNameLength)
+    fileName_ = path;
+  else
+    fileName_.clear();
 }
 
 void CDibImage::AdoptPictureOf(CDibImage&& decoded) {

@@ -30,7 +30,7 @@ int ImageFormatFromPath(std::string_view path);
 // allocate absurd amounts. A wallpaper never needs more than 16384 pixels a side, and 256 MiB
 // holds a 24-bit picture of about 89 million pixels; anything larger is refused.
 struct ImageLimits {
-  int maxSide = 16384;                              // width and height, each
+  int maxSide = 16384;                                 // width and height, each
   std::size_t maxBlockBytes = std::size_t{256} << 20;  // the whole bitmap block
   std::size_t maxFileBytes = std::size_t{256} << 20;   // a picture file read into memory
 };
@@ -98,7 +98,7 @@ class CDibImage {
   int Height() const { return height_; }
   int GetBpp() const { return bits_; }
   std::uint32_t GetStride() const { return stride_; }  // bytes per stored row
-  int GetPaletteSize() const { return paletteSize_; }   // entries
+  int GetPaletteSize() const { return paletteSize_; }  // entries
   std::uint32_t GetImageSize() const { return stride_ * static_cast<std::uint32_t>(height_); }
 
   // The whole block (header, palette, pixels) as the bitmap writer stores it.

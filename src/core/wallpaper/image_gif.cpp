@@ -1,5 +1,6 @@
 // GIF files, with the variable-length LZW decoder of the format.
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -223,7 +224,7 @@ bool DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* table, int 
 }  // namespace
 
 // The requested frame (0 is the first image) is decoded at its own size; the reader walks the
-// whole file to count the frames and refuses a file whose block structure is cut short.
+// file to count the frames and refuses a file whose block structure is cut short.
 bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
   if (data.size() < 4 || std::memcmp(data.data(), "GIF8", 4) != 0) {
     error = "Not a GIF file";
@@ -304,10 +305,9 @@ bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
       transparent = -1;
       continue;
     }
-    // Anything else ends the file once the wanted frame is in hand.
+    // Anything else ends the file once the wanted frame is in hand; before that, a stray
+    // byte (some writers leave an extra zero between blocks) is passed over.
     if (decoded) break;
-    error = "Corrupted GIF file";
-    return false;
   }
   if (!decoded) {
     error = frames == 0 ? "The GIF file holds no image" : "The GIF frame is not present";

@@ -77,8 +77,8 @@ bool ReadPngHeader(png_structp png, png_infop info, int maxSide, PngHeader* head
   png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
   png_read_info(png, info);
-  png_get_IHDR(png, info, &header->width, &header->height, &header->bitDepth, &header->colourType,
-               &header->interlace, nullptr, nullptr);
+  png_get_IHDR(png, info, &header->width, &header->height, &header->bitDepth, &header->colourType, &header->interlace,
+               nullptr, nullptr);
   const bool hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   header->paletteCount = 0;
   header->transparentCount = 0;
@@ -207,7 +207,8 @@ bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
       g = Composite(g, a, kBackgroundGreen);
       b = Composite(b, a, kBackgroundBlue);
     }
-    out.SetPaletteColor(i, {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0});
+    out.SetPaletteColor(i,
+                        {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0});
   }
 
   std::vector<png_bytep> pictureRows(h.height);

@@ -47,8 +47,10 @@ tmsize_t TiffWrite(thandle_t, void*, tmsize_t) { return -1; }
 toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
   auto* memory = static_cast<TiffMemory*>(handle);
   std::uint64_t base = 0;
-  if (whence == SEEK_CUR) base = memory->pos;
-  else if (whence == SEEK_END) base = memory->size;
+  if (whence == SEEK_CUR)
+    base = memory->pos;
+  else if (whence == SEEK_END)
+    base = memory->size;
   if (offset > ~std::uint64_t{0} - base) return static_cast<toff_t>(-1);
   memory->pos = base + offset;  // past the end is allowed; reads there return nothing
   return memory->pos;
@@ -180,8 +182,10 @@ bool ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, CDibImag
 
   // Whole strips or tiles per band, so no strip is decoded twice unless it is huge.
   std::uint32_t unit = 0;
-  if (TIFFIsTiled(tif)) TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
-  else TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
   const std::uint32_t maxBand =
       static_cast<std::uint32_t>(std::max<std::size_t>(1, kMaxBandBytes / (static_cast<std::size_t>(width) * 4)));
   const std::uint32_t band = std::clamp<std::uint32_t>(unit, 1, std::min(maxBand, height));
@@ -283,8 +287,9 @@ bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
                            (bits == 1 || bits == 4 || bits == 8) && !TIFFIsTiled(tif) &&
                            planar == PLANARCONFIG_CONTIG &&
                            (orientation == ORIENTATION_TOPLEFT || orientation == ORIENTATION_BOTLEFT);
-  const bool ok = palettePage ? ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out, error)
-                              : ReadRgbaPage(tif, width, height, out, error);
+  const bool ok = palettePage
+                      ? ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out, error)
+                      : ReadRgbaPage(tif, width, height, out, error);
   if (ok && messages.damaged) {
     error = kCorrupted;
     return false;

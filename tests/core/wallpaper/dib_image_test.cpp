@@ -176,7 +176,7 @@ TEST(DibImageSave, WritesTheBitmapFileLayoutAndReadsItBack) {
   ASSERT_EQ(bytes.size(), 58u);
   EXPECT_EQ(bytes[0], 'B');
   EXPECT_EQ(bytes[1], 'M');
-  EXPECT_EQ(bytes[2], 58);  // the file size
+  EXPECT_EQ(bytes[2], 58);   // the file size
   EXPECT_EQ(bytes[10], 54);  // the pixel offset: 14 + 40
   EXPECT_EQ(bytes[14], 40);  // the header follows unchanged
   EXPECT_EQ(bytes[54], 0x11);

@@ -9,8 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -178,12 +178,12 @@ inline void SubBlocks(ByteWriter& w, const ByteVector& data) {
 struct GifFrame {
   int width = 1;
   int height = 1;
-  ByteVector pixels;         // in file row order (for interlaced frames: the interlaced order)
-  std::vector<Rgb> local;    // a local colour table when not empty (2, 4, ... 256 entries)
-  int transparent = -1;      // a graphic control extension with this index when >= 0
+  ByteVector pixels;       // in file row order (for interlaced frames: the interlaced order)
+  std::vector<Rgb> local;  // a local colour table when not empty (2, 4, ... 256 entries)
+  int transparent = -1;    // a graphic control extension with this index when >= 0
   bool interlaced = false;
   int minimumCodeSize = 8;
-  ByteVector lzw;            // used instead of encoding the pixels when not empty
+  ByteVector lzw;  // used instead of encoding the pixels when not empty
 };
 
 inline unsigned TableSizeBits(std::size_t entries) {
@@ -251,8 +251,8 @@ inline ByteVector MakePng(const PngSpec& spec) {
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, Sink::Write, Sink::Flush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.bitDepth,
-               spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+               spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
   if (!spec.transparentAlpha.empty()) {
     png_set_tRNS(png, info, spec.transparentAlpha.data(), static_cast<int>(spec.transparentAlpha.size()), nullptr);
@@ -314,8 +314,8 @@ struct TiffPage {
   std::uint16_t samples = 3;
   std::uint16_t photometric = PHOTOMETRIC_RGB;
   std::uint16_t compression = COMPRESSION_NONE;
-  std::uint32_t rowsPerStrip = 0;  // 0: the library's choice
-  std::uint16_t extraAlpha = 0;    // EXTRASAMPLE_* when the last sample is alpha
+  std::uint32_t rowsPerStrip = 0;               // 0: the library's choice
+  std::uint16_t extraAlpha = 0;                 // EXTRASAMPLE_* when the last sample is alpha
   std::vector<std::uint16_t> red, green, blue;  // the colour map of palette pages
   std::vector<ByteVector> rows;
 };

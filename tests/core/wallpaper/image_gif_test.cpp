@@ -159,9 +159,16 @@ TEST(GifReader, RefusesFilesThatAreNotGifOrAreDamaged) {
   EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {huge}), kImageFormatGif));
   EXPECT_EQ(image.GetLastError(), "Picture too large");
 
+  // A stray byte between blocks is passed over.
+  ByteVector stray = MakeGif(1, 1, kFourColours, {Frame(1, 1, {2})});
+  stray.insert(stray.begin() + 13 + 12, 0x00);  // after the screen and its table
+  ASSERT_TRUE(Decode(image, stray, kImageFormatGif)) << image.GetLastError();
+  EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,255");
+
   // A file with no image at all.
   EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {}), kImageFormatGif));
-  EXPECT_EQ(image.Width(), 4);
+  EXPECT_EQ(image.GetLastError(), "The GIF file holds no image");
+  EXPECT_EQ(image.Width(), 1);
 
   GifFrame one = Frame(3, 2, {0, 1, 2, 3, 2, 1});
   one.transparent = 3;

@@ -111,8 +111,7 @@ TEST(IcoReader, RefusesDamagedIcons) {
   tall[6 + 16 + 8] = 200;
   EXPECT_FALSE(Decode(image, tall, kImageFormatIco));
 
-  test::ExpectEveryTruncationFails(MakeIco({IconBitmap(2, 2, 4, SixteenColours(), {{0x1F}, {0xF1}})}),
-                                   kImageFormatIco);
+  test::ExpectEveryTruncationFails(MakeIco({IconBitmap(2, 2, 4, SixteenColours(), {{0x1F}, {0xF1}})}), kImageFormatIco);
   test::ExpectEveryTruncationFails(MakeIco({IconBitmap(2, 1, 32, {}, {{30, 20, 10, 255, 0, 0, 0, 0}})}, 0),
                                    kImageFormatIco);
 }

@@ -111,7 +111,8 @@ std::vector<Seed> Seeds() {
   seeds.push_back({kImageFormatJpeg, "rgb.jpg", MakeJpeg(16, 16, 3, JCS_RGB, gradient, 75)});
   seeds.push_back({kImageFormatJpeg, "progressive.jpg", MakeJpeg(16, 16, 3, JCS_RGB, gradient, 75, true)});
   seeds.push_back({kImageFormatJpeg, "grey.jpg",
-                   MakeJpeg(8, 8, 1, JCS_GRAYSCALE, [](int x, int, std::uint8_t* p) { *p = x * 30; }, 75)});
+                   MakeJpeg(
+                       8, 8, 1, JCS_GRAYSCALE, [](int x, int, std::uint8_t* p) { *p = x * 30; }, 75)});
 
   TiffPage tiffRgb;
   tiffRgb.width = 3;
