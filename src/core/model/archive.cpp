@@ -192,7 +192,7 @@ ArchiveReader::ObjectStart ArchiveReader::beginObject(std::string_view className
     const std::string_view name(reinterpret_cast<const char*>(nameBytes), nameLength);
     const auto known = std::find(std::begin(kKnownClasses), std::end(kKnownClasses), name);
     if (known == std::end(kKnownClasses)) failAt(tagOffset, "unknown class \"" + printable(name) + "\"");
-    classNumber = addEntry({*known, false, schema, nullptr, 0, 0}, tagOffset);
+    classNumber = addEntry({*known, false, schema, false, 0, 0}, tagOffset);
     isClass = true;
   } else if (tag == kBigObjectTag) {
     const std::uint32_t big = readDword();
@@ -217,12 +217,12 @@ ArchiveReader::ObjectStart ArchiveReader::beginObject(std::string_view className
     ObjectStart start;
     start.kind = ObjectStart::Fresh;
     start.schema = entry.schema;
-    start.number = addEntry({entry.className, true, entry.schema, nullptr, position_, position_}, tagOffset);
+    start.number = addEntry({entry.className, true, entry.schema, false, position_, position_}, tagOffset);
     return start;
   }
 
   if (objectNumber == 0 || objectNumber >= entries_.size() || !entries_[objectNumber].isObject ||
-      entries_[objectNumber].object == nullptr) {
+      !entries_[objectNumber].complete) {
     failAt(tagOffset, "bad tag: object number " + std::to_string(objectNumber) + " was not read before");
   }
   const Entry& entry = entries_[objectNumber];
@@ -233,17 +233,19 @@ ArchiveReader::ObjectStart ArchiveReader::beginObject(std::string_view className
   // Each repeated reference becomes a record of its own; their total is held to about the size
   // of the file, so a few bytes of references cannot ask for a huge amount of memory.
   copiedBytes_ += entry.end - entry.start + 2;
-  if (copiedBytes_ > data_.size() + kCopySlack)
+  if (copiedBytes_ > data_.size() + kCopySlack) {
     failAt(tagOffset, "repeated references copy more records than the file holds");
+  }
   ObjectStart start;
   start.kind = ObjectStart::Earlier;
   start.number = objectNumber;
-  start.earlier = entry.object;
+  start.schema = entry.schema;
+  start.fieldsOffset = entry.start;
   return start;
 }
 
-void ArchiveReader::finishObject(std::uint32_t number, const void* object) {
-  entries_[number].object = object;
+void ArchiveReader::finishObject(std::uint32_t number) {
+  entries_[number].complete = true;
   entries_[number].end = position_;
 }
 

@@ -47,22 +47,21 @@ class ArchiveReader {
   // One object record of class T (T::kClassName, T::Serialize(ArchiveReader&, int schema)).
   // Returns nullptr for a null element. A fresh object is made by `make` (which gives the
   // defaults of a new record) and filled with the schema its class was stored with. A second
-  // reference to an earlier object gives a copy of it, so that no two owners share a record;
-  // the earlier object must still be alive, which holds while the caller keeps what it read.
+  // reference to an earlier object gives a new record read again from that object's bytes, so
+  // no two owners ever share a record and nothing depends on what the caller kept.
   template <class T, class Make>
   std::unique_ptr<T> readObject(Make&& make) {
     const ObjectStart start = beginObject(T::kClassName);
-    switch (start.kind) {
-      case ObjectStart::Null:
-        return nullptr;
-      case ObjectStart::Earlier:
-        return std::make_unique<T>(*static_cast<const T*>(start.earlier));
-      case ObjectStart::Fresh:
-        break;
-    }
+    if (start.kind == ObjectStart::Null) return nullptr;
     std::unique_ptr<T> object = std::forward<Make>(make)();
+    if (start.kind == ObjectStart::Earlier) {
+      ArchiveReader replay(data_);
+      replay.position_ = start.fieldsOffset;
+      object->Serialize(replay, start.schema);
+      return object;
+    }
     object->Serialize(*this, start.schema);
-    finishObject(start.number, object.get());
+    finishObject(start.number);
     return object;
   }
 
@@ -81,14 +80,14 @@ class ArchiveReader {
     enum Kind { Null, Fresh, Earlier } kind = Null;
     int schema = 0;
     std::uint32_t number = 0;
-    const void* earlier = nullptr;
+    std::size_t fieldsOffset = 0;  // Earlier: where the earlier object's fields begin
   };
   // What a class or object number stands for.
   struct Entry {
     std::string_view className;  // one of the program's class names (static storage)
     bool isObject = false;
-    int schema = 0;                  // classes: the schema the class was stored with
-    const void* object = nullptr;    // objects: the record read for it, once it is complete
+    int schema = 0;                  // the schema the class was stored with
+    bool complete = false;           // objects: all fields were read
     std::size_t start = 0, end = 0;  // objects: where its fields lie in the stream
   };
 
@@ -98,7 +97,7 @@ class ArchiveReader {
   std::uint32_t readDword();
   std::size_t readStringLength();
   ObjectStart beginObject(std::string_view className);
-  void finishObject(std::uint32_t number, const void* object);
+  void finishObject(std::uint32_t number);
   std::uint32_t addEntry(Entry entry, std::size_t tagOffset);
 
   std::span<const std::uint8_t> data_;
