@@ -63,7 +63,7 @@ class ImageInfoCommand : public ::testing::Test {
 };
 
 TEST_F(ImageInfoCommand, PrintsWhatTheReaderMakesOfAPicture) {
-  test::BmpSpec bmp;
+  test::BmpLayout bmp;
   bmp.width = 3;
   bmp.height = 2;
   bmp.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 9}};
@@ -88,7 +88,7 @@ TEST_F(ImageInfoCommand, PrintsWhatTheReaderMakesOfAPicture) {
 }
 
 TEST_F(ImageInfoCommand, ReportsTheReadersErrorWithExitStatus2) {
-  test::BmpSpec bmp;
+  test::BmpLayout bmp;
   bmp.rows = {{1, 2, 3}};
   CliResult result = Run({Write("not-a.gif", test::MakeBmp(bmp))});
   EXPECT_EQ(result.exitCode, 2);

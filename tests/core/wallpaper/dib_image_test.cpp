@@ -208,11 +208,11 @@ TEST(DibImageSave, WritesTheBitmapFileLayoutAndReadsItBack) {
 }
 
 TEST(DibImageLoad, ReadsFilesAndKeepsThePictureOnFailure) {
-  test::BmpSpec spec;
-  spec.width = 2;
-  spec.rows = {{1, 2, 3, 4, 5, 6}};
+  test::BmpLayout layout;
+  layout.width = 2;
+  layout.rows = {{1, 2, 3, 4, 5, 6}};
   const auto path = test::TemporaryPath("load.bmp");
-  test::WriteFileBytes(path, test::MakeBmp(spec));
+  test::WriteFileBytes(path, test::MakeBmp(layout));
 
   CDibImage image;
   ASSERT_TRUE(image.Load(path.string(), kImageFormatBmp)) << image.GetLastError();

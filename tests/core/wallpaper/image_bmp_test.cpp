@@ -6,27 +6,27 @@
 namespace kalvory {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::ByteVector;
 using test::Colour;
 using test::Decode;
 using test::MakeBmp;
 
-BmpSpec TwoByTwo24() {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
+BmpLayout TwoByTwo24() {
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
   // Bottom row first: blue, green; then the top row: red, white.
-  spec.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 255, 255, 255}};
-  return spec;
+  layout.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 255, 255, 255}};
+  return layout;
 }
 
 TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
   for (bool fileHeader : {true, false}) {
-    BmpSpec spec = TwoByTwo24();
-    spec.fileHeader = fileHeader;
+    BmpLayout layout = TwoByTwo24();
+    layout.fileHeader = fileHeader;
     CDibImage image;
-    ASSERT_TRUE(Decode(image, MakeBmp(spec), kImageFormatBmp)) << image.GetLastError();
+    ASSERT_TRUE(Decode(image, MakeBmp(layout), kImageFormatBmp)) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "255,255,255");
@@ -35,7 +35,7 @@ TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
   }
 
   // A negative height stores the top row first.
-  BmpSpec topDown = TwoByTwo24();
+  BmpLayout topDown = TwoByTwo24();
   topDown.height = -2;
   CDibImage image;
   ASSERT_TRUE(Decode(image, MakeBmp(topDown), kImageFormatBmp));
@@ -43,7 +43,7 @@ TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,255");
 
   // The pixel offset of the file header is honoured.
-  BmpSpec gap = TwoByTwo24();
+  BmpLayout gap = TwoByTwo24();
   gap.gapBeforePixels = 6;
   ASSERT_TRUE(Decode(image, MakeBmp(gap), kImageFormatBmp));
   EXPECT_EQ(Colour(image.GetPixelColor(1, 1)), "0,255,0");
@@ -51,7 +51,7 @@ TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
 
 TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   // 1 bit, 3 pixels: 1, 0, 1.
-  BmpSpec mono;
+  BmpLayout mono;
   mono.width = 3;
   mono.bits = 1;
   mono.palette = {{0, 0, 0}, {250, 240, 230}};
@@ -64,7 +64,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "250,240,230");
 
   // 4 bits with a core header (3-byte palette entries, 16-bit sizes), no file header.
-  BmpSpec core;
+  BmpLayout core;
   core.headerSize = 12;
   core.fileHeader = false;
   core.width = 3;
@@ -81,7 +81,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "1,2,3");
 
   // 8 bits with a short palette: indices beyond it are black, nothing is read past the end.
-  BmpSpec eight;
+  BmpLayout eight;
   eight.width = 2;
   eight.bits = 8;
   eight.palette = {{5, 6, 7}, {8, 9, 10}};
@@ -93,7 +93,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "0,0,0");
 
   // 2 bits are widened to 8-bit indices.
-  BmpSpec two;
+  BmpLayout two;
   two.width = 4;
   two.bits = 2;
   two.palette = {{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {30, 30, 30}};
@@ -107,7 +107,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
 TEST(BmpReader, Decodes16And32BitPixels) {
   CDibImage image;
   // 16 bits, default 5-5-5: pure red 0x7C00, then white-ish 0x7FFF.
-  BmpSpec five;
+  BmpLayout five;
   five.width = 2;
   five.bits = 16;
   five.rows = {{0x00, 0x7C, 0xFF, 0x7F}};
@@ -117,7 +117,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "255,255,255");
 
   // 16 bits, 5-6-5 bit fields after the header: green 0x07E0 and a middle grey.
-  BmpSpec six = five;
+  BmpLayout six = five;
   six.compression = 3;
   six.masks = {0xF800, 0x07E0, 0x001F};
   six.rows = {{0xE0, 0x07, 0x10, 0x84}};  // 0x8410: r 16/31, g 32/63, b 16/31
@@ -126,7 +126,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "132,130,132");
 
   // 32 bits without compression: blue, green, red, unused.
-  BmpSpec plain;
+  BmpLayout plain;
   plain.width = 1;
   plain.bits = 32;
   plain.rows = {{30, 20, 10, 0}};
@@ -134,7 +134,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
 
   // 32 bits, bit fields inside a version 5 header (red in the low byte here).
-  BmpSpec v5;
+  BmpLayout v5;
   v5.width = 1;
   v5.bits = 32;
   v5.compression = 3;
@@ -154,7 +154,7 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   CDibImage image;
   ASSERT_TRUE(image.Create(5, 5, 8));
   for (std::uint32_t compression : {1u, 2u, 4u}) {
-    BmpSpec rle;
+    BmpLayout rle;
     rle.width = 2;
     rle.bits = 8;
     rle.compression = compression;
@@ -166,18 +166,18 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   EXPECT_EQ(image.Width(), 5);
 
   // Bit fields only make sense for 16 and 32 bits.
-  BmpSpec fields = TwoByTwo24();
+  BmpLayout fields = TwoByTwo24();
   fields.compression = 3;
   fields.masks = {0xFF0000, 0xFF00, 0xFF};
   EXPECT_FALSE(Decode(image, MakeBmp(fields), kImageFormatBmp));
 
-  BmpSpec depth = TwoByTwo24();
+  BmpLayout depth = TwoByTwo24();
   depth.bits = 7;
   EXPECT_FALSE(Decode(image, MakeBmp(depth), kImageFormatBmp));
   EXPECT_EQ(image.GetLastError(), "Unsupported bitmap depth");
 
   // A header that claims a huge picture is refused before anything is allocated.
-  BmpSpec huge = TwoByTwo24();
+  BmpLayout huge = TwoByTwo24();
   huge.width = 100000;
   huge.height = 100000;
   EXPECT_FALSE(Decode(image, MakeBmp(huge), kImageFormatBmp));
@@ -186,12 +186,12 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   EXPECT_FALSE(Decode(image, MakeBmp(huge), kImageFormatBmp));
   EXPECT_EQ(image.GetLastError(), "The bitmap file is truncated");
 
-  BmpSpec negative = TwoByTwo24();
+  BmpLayout negative = TwoByTwo24();
   negative.width = -2;
   EXPECT_FALSE(Decode(image, MakeBmp(negative), kImageFormatBmp));
 
   // A colour count far beyond the file.
-  BmpSpec colours;
+  BmpLayout colours;
   colours.bits = 8;
   colours.rows = {{0}};
   ByteVector bytes = MakeBmp(colours);
@@ -206,10 +206,10 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   EXPECT_EQ(image.Width(), 5);
 
   test::ExpectEveryTruncationFails(MakeBmp(TwoByTwo24()), kImageFormatBmp);
-  BmpSpec bare = TwoByTwo24();
+  BmpLayout bare = TwoByTwo24();
   bare.fileHeader = false;
   test::ExpectEveryTruncationFails(MakeBmp(bare), kImageFormatBmp);
-  BmpSpec sixteen;
+  BmpLayout sixteen;
   sixteen.width = 3;
   sixteen.height = 2;
   sixteen.bits = 16;

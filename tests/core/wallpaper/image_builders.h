@@ -71,7 +71,7 @@ inline std::uint32_t RowBytes(std::uint32_t width, unsigned bits) { return (widt
 
 // A bitmap file: file header (when asked), information header, palette, then the rows exactly
 // as given (bottom row first unless the height is negative), each padded to 4 bytes.
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 1;
   std::int32_t height = 1;
   unsigned bits = 24;
@@ -84,27 +84,27 @@ struct BmpSpec {
   std::size_t gapBeforePixels = 0;   // bytes between the palette and the pixels
 };
 
-inline ByteVector MakeBmp(const BmpSpec& spec) {
+inline ByteVector MakeBmp(const BmpLayout& layout) {
   ByteWriter body;
-  if (spec.headerSize == 12) {
-    body.u32(12).u16(static_cast<unsigned>(spec.width)).u16(static_cast<unsigned>(spec.height)).u16(1).u16(spec.bits);
+  if (layout.headerSize == 12) {
+    body.u32(12).u16(static_cast<unsigned>(layout.width)).u16(static_cast<unsigned>(layout.height)).u16(1).u16(layout.bits);
   } else {
-    InfoHeader(body, spec.width, spec.height, spec.bits, spec.compression,
-               static_cast<std::uint32_t>(spec.palette.size()), spec.headerSize);
+    InfoHeader(body, layout.width, layout.height, layout.bits, layout.compression,
+               static_cast<std::uint32_t>(layout.palette.size()), layout.headerSize);
   }
-  for (std::uint32_t m : spec.masks) body.u32(m);
-  for (const Rgb& c : spec.palette) {
+  for (std::uint32_t m : layout.masks) body.u32(m);
+  for (const Rgb& c : layout.palette) {
     body.u8(c.b).u8(c.g).u8(c.r);
-    if (spec.headerSize != 12) body.u8(0);
+    if (layout.headerSize != 12) body.u8(0);
   }
-  body.zeros(spec.gapBeforePixels);
+  body.zeros(layout.gapBeforePixels);
   const std::size_t pixelsAt = body.bytes.size();
-  const std::uint32_t stride = RowBytes(static_cast<std::uint32_t>(std::abs(spec.width)), spec.bits);
-  for (const ByteVector& row : spec.rows) {
+  const std::uint32_t stride = RowBytes(static_cast<std::uint32_t>(std::abs(layout.width)), layout.bits);
+  for (const ByteVector& row : layout.rows) {
     body.append(row);
     if (row.size() < stride) body.zeros(stride - row.size());
   }
-  if (!spec.fileHeader) return body.bytes;
+  if (!layout.fileHeader) return body.bytes;
   ByteWriter file;
   file.text("BM").u32(static_cast<std::uint32_t>(14 + body.bytes.size())).u16(0).u16(0);
   file.u32(static_cast<std::uint32_t>(14 + pixelsAt));
@@ -224,7 +224,7 @@ inline ByteVector MakeGif(int screenWidth, int screenHeight, const std::vector<R
 
 // ---- PNG (written by libpng) ------------------------------------------------------------
 
-struct PngSpec {
+struct PngLayout {
   int width = 1;
   int height = 1;
   int bitDepth = 8;
@@ -237,7 +237,7 @@ struct PngSpec {
   std::vector<ByteVector> rows;  // packed as PNG stores them (16-bit samples big-endian)
 };
 
-inline ByteVector MakePng(const PngSpec& spec) {
+inline ByteVector MakePng(const PngLayout& layout) {
   struct Sink {
     static void Write(png_structp png, png_bytep data, png_size_t length) {
       auto* out = static_cast<ByteVector*>(png_get_io_ptr(png));
@@ -250,20 +250,20 @@ inline ByteVector MakePng(const PngSpec& spec) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Sink::Error, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, Sink::Write, Sink::Flush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.bitDepth,
-               spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height), layout.bitDepth,
+               layout.colourType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-  if (!spec.transparentAlpha.empty()) {
-    png_set_tRNS(png, info, spec.transparentAlpha.data(), static_cast<int>(spec.transparentAlpha.size()), nullptr);
+  if (!layout.palette.empty()) png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
+  if (!layout.transparentAlpha.empty()) {
+    png_set_tRNS(png, info, layout.transparentAlpha.data(), static_cast<int>(layout.transparentAlpha.size()), nullptr);
   }
-  if (spec.transparentColour) {
-    png_color_16 colour = spec.transparent;
+  if (layout.transparentColour) {
+    png_color_16 colour = layout.transparent;
     png_set_tRNS(png, info, nullptr, 0, &colour);
   }
   png_write_info(png, info);
   std::vector<png_bytep> rows;
-  std::vector<ByteVector> copies = spec.rows;
+  std::vector<ByteVector> copies = layout.rows;
   for (auto& row : copies) rows.push_back(row.data());
   png_write_image(png, rows.data());
   png_write_end(png, info);

@@ -130,7 +130,7 @@ TEST(GifReader, RefusesFilesThatAreNotGifOrAreDamaged) {
   ASSERT_TRUE(image.Create(4, 4, 24));
 
   // A file named .gif holding a bitmap.
-  test::BmpSpec bmp;
+  test::BmpLayout bmp;
   bmp.rows = {{1, 2, 3}};
   EXPECT_FALSE(Decode(image, test::MakeBmp(bmp), kImageFormatGif));
   EXPECT_EQ(image.GetLastError(), "Not a GIF file");

@@ -85,12 +85,12 @@ TEST(IcoReader, ReadsPaletteAndTrueColourIcons) {
 }
 
 TEST(IcoReader, ReadsPngPictures) {
-  test::PngSpec spec;
-  spec.width = 1;
-  spec.height = 1;
-  spec.rows = {{1, 2, 3}};
+  test::PngLayout layout;
+  layout.width = 1;
+  layout.height = 1;
+  layout.rows = {{1, 2, 3}};
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeIco({test::MakePng(spec)}), kImageFormatIco)) << image.GetLastError();
+  ASSERT_TRUE(Decode(image, MakeIco({test::MakePng(layout)}), kImageFormatIco)) << image.GetLastError();
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "1,2,3");
 }
 

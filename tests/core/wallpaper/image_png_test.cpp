@@ -11,32 +11,32 @@ using test::ByteVector;
 using test::Colour;
 using test::Decode;
 using test::MakePng;
-using test::PngSpec;
+using test::PngLayout;
 
-PngSpec Rgb2x2() {
-  PngSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
-  return spec;
+PngLayout Rgb2x2() {
+  PngLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
+  return layout;
 }
 
-PngSpec RgbaRow() {
-  PngSpec spec;
-  spec.width = 3;
-  spec.height = 1;
-  spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+PngLayout RgbaRow() {
+  PngLayout layout;
+  layout.width = 3;
+  layout.height = 1;
+  layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
   // Opaque, fully transparent, half transparent white.
-  spec.rows = {{10, 20, 30, 255, 200, 200, 200, 0, 255, 255, 255, 128}};
-  return spec;
+  layout.rows = {{10, 20, 30, 255, 200, 200, 200, 0, 255, 255, 255, 128}};
+  return layout;
 }
 
 TEST(PngReader, ReadsColourPicturesInBitmapOrder) {
   CDibImage image;
   for (bool interlaced : {false, true}) {
-    PngSpec spec = Rgb2x2();
-    spec.interlaced = interlaced;
-    ASSERT_TRUE(Decode(image, MakePng(spec), kImageFormatPng)) << image.GetLastError();
+    PngLayout layout = Rgb2x2();
+    layout.interlaced = interlaced;
+    ASSERT_TRUE(Decode(image, MakePng(layout), kImageFormatPng)) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "0,255,0");
@@ -46,7 +46,7 @@ TEST(PngReader, ReadsColourPicturesInBitmapOrder) {
   }
 
   // 16-bit samples are reduced to 8 bits.
-  PngSpec deep;
+  PngLayout deep;
   deep.bitDepth = 16;
   deep.rows = {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}};
   ASSERT_TRUE(Decode(image, MakePng(deep), kImageFormatPng)) << image.GetLastError();
@@ -56,9 +56,9 @@ TEST(PngReader, ReadsColourPicturesInBitmapOrder) {
 TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   CDibImage image;
   for (bool interlaced : {false, true}) {
-    PngSpec spec = RgbaRow();
-    spec.interlaced = interlaced;
-    ASSERT_TRUE(Decode(image, MakePng(spec), kImageFormatPng)) << image.GetLastError();
+    PngLayout layout = RgbaRow();
+    layout.interlaced = interlaced;
+    ASSERT_TRUE(Decode(image, MakePng(layout), kImageFormatPng)) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
@@ -67,7 +67,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   }
 
   // Grey with alpha, and colour with a transparent colour.
-  PngSpec greyAlpha;
+  PngLayout greyAlpha;
   greyAlpha.width = 2;
   greyAlpha.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
   greyAlpha.rows = {{100, 255, 100, 0}};
@@ -75,7 +75,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "100,100,100");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
 
-  PngSpec keyed = Rgb2x2();
+  PngLayout keyed = Rgb2x2();
   keyed.transparentColour = true;
   keyed.transparent.red = 0;
   keyed.transparent.green = 255;
@@ -88,7 +88,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
 TEST(PngReader, KeepsPalettesAndBuildsGreyRamps) {
   CDibImage image;
   // 4-bit palette with one transparent entry: the palette is kept, that entry composited.
-  PngSpec palette;
+  PngLayout palette;
   palette.width = 3;
   palette.colourType = PNG_COLOR_TYPE_PALETTE;
   palette.bitDepth = 4;
@@ -112,7 +112,7 @@ TEST(PngReader, KeepsPalettesAndBuildsGreyRamps) {
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "200,0,0");
 
   // Grey pictures get a grey palette.
-  PngSpec grey;
+  PngLayout grey;
   grey.width = 2;
   grey.colourType = PNG_COLOR_TYPE_GRAY;
   grey.rows = {{0, 77}};
@@ -148,7 +148,7 @@ TEST(PngReader, RefusesDamagedFiles) {
   EXPECT_FALSE(image.IsValid());
 
   test::ExpectEveryTruncationFails(bytes, kImageFormatPng);
-  PngSpec interlaced = RgbaRow();
+  PngLayout interlaced = RgbaRow();
   interlaced.interlaced = true;
   test::ExpectEveryTruncationFails(MakePng(interlaced), kImageFormatPng);
 }

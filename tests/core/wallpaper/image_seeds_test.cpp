@@ -23,26 +23,26 @@ struct Seed {
 std::vector<Seed> Seeds() {
   std::vector<Seed> seeds;
 
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.width = 3;
   rgb.height = 2;
   rgb.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}};
   seeds.push_back({kImageFormatBmp, "rgb24.bmp", MakeBmp(rgb)});
-  BmpSpec palette;
+  BmpLayout palette;
   palette.width = 5;
   palette.height = -2;
   palette.bits = 8;
   palette.palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}};
   palette.rows = {{0, 1, 2, 1, 0}, {2, 2, 1, 1, 0}};
   seeds.push_back({kImageFormatBmp, "palette8-topdown.bmp", MakeBmp(palette)});
-  BmpSpec fields;
+  BmpLayout fields;
   fields.width = 3;
   fields.bits = 16;
   fields.compression = 3;
   fields.masks = {0xF800, 0x07E0, 0x001F};
   fields.rows = {{0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00}};
   seeds.push_back({kImageFormatBmp, "bitfields16.bmp", MakeBmp(fields)});
-  BmpSpec core;
+  BmpLayout core;
   core.headerSize = 12;
   core.fileHeader = false;
   core.width = 4;
@@ -73,7 +73,7 @@ std::vector<Seed> Seeds() {
   ico.u16(0).u16(1).u16(1).u8(2).u8(2).u8(16).u8(0).u16(1).u16(4);
   ico.u32(static_cast<std::uint32_t>(bitmap.bytes.size())).u32(22).append(bitmap.bytes);
   seeds.push_back({kImageFormatIco, "palette4.ico", ico.bytes});
-  PngSpec small;
+  PngLayout small;
   small.rows = {{10, 20, 30}};
   const ByteVector inner = MakePng(small);
   ByteWriter pngIcon;
@@ -81,14 +81,14 @@ std::vector<Seed> Seeds() {
   pngIcon.u32(static_cast<std::uint32_t>(inner.size())).u32(22).append(inner);
   seeds.push_back({kImageFormatIco, "png.ico", pngIcon.bytes});
 
-  PngSpec png;
+  PngLayout png;
   png.width = 3;
   png.height = 2;
   png.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
   png.interlaced = true;
   png.rows = {{1, 2, 3, 255, 4, 5, 6, 0, 7, 8, 9, 128}, {9, 8, 7, 64, 6, 5, 4, 255, 3, 2, 1, 0}};
   seeds.push_back({kImageFormatPng, "rgba-interlaced.png", MakePng(png)});
-  PngSpec indexed;
+  PngLayout indexed;
   indexed.width = 5;
   indexed.colourType = PNG_COLOR_TYPE_PALETTE;
   indexed.bitDepth = 4;
@@ -96,7 +96,7 @@ std::vector<Seed> Seeds() {
   indexed.transparentAlpha = {0};
   indexed.rows = {{0x01, 0x10, 0x00}};
   seeds.push_back({kImageFormatPng, "palette4-trns.png", MakePng(indexed)});
-  PngSpec grey;
+  PngLayout grey;
   grey.width = 2;
   grey.colourType = PNG_COLOR_TYPE_GRAY;
   grey.bitDepth = 16;
