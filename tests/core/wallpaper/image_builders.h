@@ -87,7 +87,11 @@ struct BmpLayout {
 inline ByteVector MakeBmp(const BmpLayout& layout) {
   ByteWriter body;
   if (layout.headerSize == 12) {
-    body.u32(12).u16(static_cast<unsigned>(layout.width)).u16(static_cast<unsigned>(layout.height)).u16(1).u16(layout.bits);
+    body.u32(12)
+        .u16(static_cast<unsigned>(layout.width))
+        .u16(static_cast<unsigned>(layout.height))
+        .u16(1)
+        .u16(layout.bits);
   } else {
     InfoHeader(body, layout.width, layout.height, layout.bits, layout.compression,
                static_cast<std::uint32_t>(layout.palette.size()), layout.headerSize);
@@ -237,6 +241,10 @@ struct PngLayout {
   std::vector<ByteVector> rows;  // packed as PNG stores them (16-bit samples big-endian)
 };
 
+// The earlier names, used by the composition and changer tests.
+using PngSpec = PngLayout;
+using BmpSpec = BmpLayout;
+
 inline ByteVector MakePng(const PngLayout& layout) {
   struct Sink {
     static void Write(png_structp png, png_bytep data, png_size_t length) {
@@ -250,8 +258,8 @@ inline ByteVector MakePng(const PngLayout& layout) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Sink::Error, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, Sink::Write, Sink::Flush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height), layout.bitDepth,
-               layout.colourType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
+               layout.bitDepth, layout.colourType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!layout.palette.empty()) png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
   if (!layout.transparentAlpha.empty()) {
