@@ -62,7 +62,7 @@ class CAlarmDoc {
 
   // --- derived texts and lookups
   struct NextReminder {
-    const CAlarmLine* line;
+    const CAlarmLine* line = nullptr;
     COleDateTime fireTime;
   };
   // The reminder the main view announces, or nullopt when no reminder has a coming showing.

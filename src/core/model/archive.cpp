@@ -18,7 +18,8 @@ constexpr std::uint16_t kClassTag = 0x8000;
 constexpr std::uint16_t kBigObjectTag = 0x7FFF;
 constexpr std::uint32_t kBigClassTag = 0x80000000;
 constexpr std::uint32_t kMaxNumber = 0x7FFFFFFE;
-constexpr std::size_t kCopySlack = 64 * 1024;  // stored bytes that repeated references may copy beyond the file's size
+constexpr std::size_t kCopySlack =
+    std::size_t{64} * 1024;  // stored bytes that repeated references may copy beyond the file's size
 
 constexpr std::uint8_t kLongLength = 0xFF;
 constexpr std::uint16_t kWideStringMark = 0xFFFE;

@@ -54,7 +54,7 @@ std::string readWholeFile(const std::string& path) {
   if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= kMaxDocumentFileSize) {
     bytes.reserve(static_cast<std::size_t>(info.st_size));
   }
-  std::vector<char> chunk(64 * 1024);
+  std::vector<char> chunk(std::size_t{64} * 1024);
   for (;;) {
     const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
     if (got < 0) {
