@@ -5,21 +5,7 @@
 
 namespace kalvory {
 
-int PictureFormatFromPath(std::string_view path) {
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string_view::npos) return -1;
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  if (extension == "bmp") return kImageFormatBmp;
-  if (extension == "jpg" || extension == "jpeg") return kImageFormatJpeg;
-  if (extension == "gif") return kImageFormatGif;
-  if (extension == "png") return kImageFormatPng;
-  if (extension == "ico") return kImageFormatIco;
-  if (extension == "tiff" || extension == "tif") return kImageFormatTiff;
-  return -1;
-}
+int PictureFormatFromPath(std::string_view path) { return ImageFormatFromPath(path); }
 
 bool LoadPictureFile(CDibImage& picture, const std::string& path, std::string& error) {
   std::error_code code;

@@ -414,8 +414,7 @@ StickerUpdate CWallpaperCompositor::UpdateDayNoteStickers(const CDayInfo* note,
   bool changed = false;
   bool placedAlready = false;
   for (auto it = placed_.begin(); it != placed_.end();) {
-    const bool own =
-        note != nullptr && !note->sticker.empty() && it->text == note->text && it->name == note->sticker;
+    const bool own = note != nullptr && !note->sticker.empty() && it->text == note->text && it->name == note->sticker;
     if (own) placedAlready = true;
     // A note that no longer applies, or names no sticker, takes the day notes' stickers away;
     // reminders' stickers keep to their own reminder's rules.

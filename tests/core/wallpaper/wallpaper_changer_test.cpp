@@ -1,13 +1,11 @@
 #include "wallpaper/wallpaper_changer.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <deque>
 #include <filesystem>
 #include <memory>
 
-#include "image_builders.h"
 #include "model/alarm_line.h"
 #include "model/day_info.h"
 #include "wallpaper_test_support.h"
@@ -16,22 +14,6 @@ namespace kalvory {
 namespace {
 
 using test::Colour;
-
-void WriteJpeg(const std::string& path) {
-  test::WriteFileBytes(path, test::MakeJpeg(8, 6, 3, JCS_RGB, [](int, int, std::uint8_t* p) {
-                         p[0] = 20;
-                         p[1] = 200;
-                         p[2] = 20;
-                       }));
-}
-
-void WritePng(const std::string& path) {
-  test::PngSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.rows = {{0, 0, 255, 0, 0, 255}, {0, 0, 255, 0, 0, 255}};
-  test::WriteFileBytes(path, test::MakePng(spec));
-}
 
 // A picture folder, a data folder, the settings, a compositor and a changer with a clock and a
 // random source the test turns.
@@ -63,8 +45,8 @@ class ChangerTest : public ::testing::Test {
 
   void AddThreePictures() {
     test::WriteSolidBmp(pictures + "/a.bmp", 4, 3, Colour{255, 0, 0});
-    WriteJpeg(pictures + "/b.jpg");
-    WritePng(pictures + "/c.png");
+    test::WriteJpeg(pictures + "/b.jpg", 8, 6, Colour{20, 200, 20});
+    test::WritePng(pictures + "/c.png", 2, 2, Colour{0, 0, 255});
     test::WriteText(pictures + "/notes.txt", "not a picture");
   }
 

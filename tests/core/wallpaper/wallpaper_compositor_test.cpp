@@ -1,11 +1,9 @@
 #include "wallpaper/wallpaper_compositor.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <filesystem>
 
-#include "image_builders.h"
 #include "model/alarm_line.h"
 #include "model/day_info.h"
 #include "wallpaper/picture_file.h"
@@ -260,11 +258,7 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
 TEST(WallpaperCompositor, PictureIsChosenByItsLowerCasedExtension) {
   test::TemporaryFolder folder;
   const std::string jpeg = folder.file("Photo.JPG");
-  test::WriteFileBytes(jpeg, test::MakeJpeg(40, 30, 3, JCS_RGB, [](int, int, std::uint8_t* p) {
-                         p[0] = 200;
-                         p[1] = 40;
-                         p[2] = 90;
-                       }));
+  test::WriteJpeg(jpeg, 40, 30, Colour{200, 40, 90});
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(40, 30, folder.path(), placed);
   CWallpaperContext request = Request(jpeg, 2);

@@ -3,14 +3,19 @@
 // Folders and picture files for the compositor and changer tests.
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <stdlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 #include "settings/system_colors.h"
 #include "wallpaper/dib_image.h"
@@ -83,6 +88,59 @@ inline void WriteText(const std::string& path, const std::string& text) {
 inline std::vector<char> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A JPEG file of one colour, written by libjpeg.
+inline void WriteJpeg(const std::string& path, int width, int height, Colour colour) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr error{};
+  cinfo.err = jpeg_std_error(&error);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, file);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 95, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
+  for (int x = 0; x < width; ++x) {
+    row[3 * x] = static_cast<JSAMPLE>(colour.r);
+    row[3 * x + 1] = static_cast<JSAMPLE>(colour.g);
+    row[3 * x + 2] = static_cast<JSAMPLE>(colour.b);
+  }
+  for (int y = 0; y < height; ++y) {
+    JSAMPROW rowPointer = row.data();
+    jpeg_write_scanlines(&cinfo, &rowPointer, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(file);
+}
+
+// An 8-bit RGB PNG file of one colour, written by libpng.
+inline void WritePng(const std::string& path, int width, int height, Colour colour) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+  for (int x = 0; x < width; ++x) {
+    row[3 * x] = static_cast<png_byte>(colour.r);
+    row[3 * x + 1] = static_cast<png_byte>(colour.g);
+    row[3 * x + 2] = static_cast<png_byte>(colour.b);
+  }
+  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
 }
 
 inline bool Near(const Colour& a, const Colour& b, int tolerance) {

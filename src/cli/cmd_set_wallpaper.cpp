@@ -1,0 +1,62 @@
+// kalvory-cli set-wallpaper: makes a picture the desktop picture the way the program does.
+#include <QCoreApplication>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <system_error>
+
+#include "command.h"
+#include "settings/data_folder.h"
+#include "wallpaper_setter.h"
+
+namespace kalvory::cli {
+namespace {
+
+int runSetWallpaper(CommandContext& context) {
+  Arguments arguments(context.args);
+  std::string styleText;
+  const bool haveStyle = arguments.takeOption("--style", styleText);
+  const auto files = arguments.positionals(1, 1);
+  int style = 2;
+  if (haveStyle) {
+    const auto [end, error] = std::from_chars(styleText.data(), styleText.data() + styleText.size(), style);
+    if (styleText.empty() || error != std::errc() || end != styleText.data() + styleText.size()) {
+      throw UsageError{"--style needs a whole number: " + styleText};
+    }
+  }
+  std::error_code code;
+  const std::string picture = std::filesystem::absolute(files[0], code).lexically_normal().string();
+
+  // D-Bus and the configuration tools are reached through Qt, which wants an application object.
+  std::optional<QCoreApplication> application;
+  int argc = 1;
+  char program[] = "kalvory-cli";
+  char* argv[] = {program, nullptr};
+  if (QCoreApplication::instance() == nullptr) application.emplace(argc, argv);
+
+  // Configured desktops are handed their copies in the data folder, as the program does.
+  const std::string dataFolder = dataFolderPath();
+  std::filesystem::create_directories(dataFolder, code);
+  const char* desktopVariable = std::getenv("XDG_CURRENT_DESKTOP");
+  const DesktopKind kind = DetectDesktop(desktopVariable != nullptr ? desktopVariable : "");
+  const auto setter = CreateDesktopWallpaper(dataFolder);
+  std::string message;
+  if (!setter->SetWallpaper(picture, style, message)) {
+    context.err << "kalvory-cli set-wallpaper: " << files[0] << ": " << message << "\n";
+    return kExitInput;
+  }
+  context.out << "wallpaper set (" << DesktopKindName(kind) << "): " << picture << "\n";
+  return kExitOk;
+}
+
+const Registration registration{
+    {"set-wallpaper", "set-wallpaper FILE [--style N]",
+     "Makes FILE the desktop picture with this desktop's setter (GNOME, KDE Plasma, XFCE from "
+     "$XDG_CURRENT_DESKTOP, else the X root window); style 0 centre, 1 tile, 2 stretch (the default).",
+     runSetWallpaper}};
+
+}  // namespace
+}  // namespace kalvory::cli
