@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "command.h"
@@ -78,8 +79,11 @@ int runProfile(CommandContext& context) {
   const std::string file = std::filesystem::absolute(positionals[0], error).string();
   OneLineReporter reporter(context.err);
   if (error || !std::filesystem::is_regular_file(file, error)) {
-    std::string message(kProfileLoadFailedMessage);
-    message.replace(message.find("%s"), 2, positionals[0]);
+    const std::string_view pattern(kProfileLoadFailedMessage);
+    const std::size_t slot = pattern.find("%s");
+    std::string message(pattern.substr(0, slot));
+    message += positionals[0];
+    if (slot != std::string_view::npos) message += pattern.substr(slot + 2);
     reporter.reportError("", message);
     return kExitInput;
   }
