@@ -1,16 +1,12 @@
 // kalvory-cli agenda, run as a program on documents written by the model's own writer.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
+#include <vector>
 
+#include "cli/cli_runner.h"
 #include "model/alarm_doc.h"
 #include "model/document_file.h"
 
@@ -18,53 +14,26 @@ namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using cli_test::CliResult;
+using cli_test::readFile;
+using cli_test::runCli;
+using cli_test::writeFile;
 
 class AgendaTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kalvory_agenda_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string save(CAlarmDoc& doc, const std::string& name = "doc.alr") {
     const auto path = (dir_ / name).string();
     saveDocumentFile(doc, path);
     return path;
   }
 
-  CliResult agenda(const std::vector<std::string>& args) {
-    std::string command = shellQuoted(KALVORY_CLI) + " agenda";
-    for (const auto& arg : args) command += " " + shellQuoted(arg);
-    const auto errPath = (dir_ / "stderr.txt").string();
-    command += " 2>" + shellQuoted(errPath);
-    CliResult run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errPath, std::ios::binary);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
+  static CliResult agenda(std::vector<std::string> args) {
+    args.insert(args.begin(), "agenda");
+    return runCli(args);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-agenda"};
+  const fs::path dir_ = folder_.path();
 };
 
 COleDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
@@ -229,16 +198,14 @@ TEST_F(AgendaTest, BadInputIsOneLineAndExitTwo) {
   expectRefused(agenda({(dir_ / "missing.alr").string(), "--now", kNow}), "missing.alr");
 
   // A damaged file: the good document cut short, and bytes that are no document at all.
-  std::ifstream in(good, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::string bytes = readFile(good);
   const auto cutPath = (dir_ / "cut.alr").string();
-  std::ofstream(cutPath, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+  writeFile(cutPath, bytes.substr(0, bytes.size() / 2));
   expectRefused(agenda({cutPath, "--now", kNow}), "cut.alr");
   const auto junkPath = (dir_ / "junk.alr").string();
-  std::ofstream(junkPath, std::ios::binary) << std::string(
-      "\xFF\xFF\x0C\x00\xFF\x7F"
-      "CAlarmLine",
-      16);
+  writeFile(junkPath, std::string("\xFF\xFF\x0C\x00\xFF\x7F"
+                                  "CAlarmLine",
+                                  16));
   expectRefused(agenda({junkPath, "--now", kNow, "--json"}), "junk.alr");
 
   expectRefused(agenda({good, "--now", "2026-02-30 08:00:00"}), "--now");
@@ -268,15 +235,10 @@ TEST_F(AgendaTest, DefaultNowIsTheCurrentTime) {
 TEST_F(AgendaTest, SampleDocumentIsBuiltFromItsJson) {
   const std::string examples = std::string(KALVORY_SOURCE_DIR) + "/examples/";
   const auto rebuilt = (dir_ / "sample.alr").string();
-  const std::string command =
-      shellQuoted(KALVORY_CLI) + " build " + shellQuoted(examples + "sample.json") + " " + shellQuoted(rebuilt);
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  auto bytes = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  };
-  ASSERT_FALSE(bytes(examples + "sample.alr").empty());
-  EXPECT_EQ(bytes(rebuilt), bytes(examples + "sample.alr"));
+  const CliResult build = runCli({"build", examples + "sample.json", rebuilt});
+  ASSERT_EQ(build.exitCode, 0) << build.err;
+  ASSERT_FALSE(readFile(examples + "sample.alr").empty());
+  EXPECT_EQ(readFile(rebuilt), readFile(examples + "sample.alr"));
 
   const CliResult run = agenda({examples + "sample.alr", "--now", kNow, "--json"});
   ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -1,72 +1,32 @@
 // kalvory-cli profile and definitions, run as a program on hand-made and bundled definition files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+#include "cli/cli_runner.h"
 
 namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using cli_test::CliResult;
+using cli_test::Environment;
+using cli_test::readFile;
+using cli_test::writeFile;
 
 class DefinitionCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kalvory_definitions_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  CliResult run(const std::vector<std::string>& args, const std::string& environment = "") {
+  CliResult run(const std::vector<std::string>& args, Environment environment = {}) const {
     // A home and settings folder of the test's own, so that the user's settings never take part.
-    std::string command = "HOME=" + shellQuoted(dir_.string()) +
-                          " XDG_CONFIG_HOME=" + shellQuoted((dir_ / "config").string()) + " " + environment + " " +
-                          shellQuoted(KALVORY_CLI);
-    for (const auto& arg : args) command += " " + shellQuoted(arg);
-    const auto errPath = (dir_ / "stderr.txt").string();
-    command += " 2>" + shellQuoted(errPath);
-    CliResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = readFile(errPath);
-    return result;
+    environment.insert(environment.begin(), {{"HOME", dir_.string()}, {"XDG_CONFIG_HOME", (dir_ / "config").string()}});
+    return cli_test::runCli(args, environment);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-definitions"};
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(DefinitionCommandsTest, ProfileReadsOneValueAndWritesNothing) {
@@ -161,7 +121,7 @@ TEST_F(DefinitionCommandsTest, DefinitionsShowBrokenFilesWithDefaults) {
   writeFile(home / "Stickers" / "left.xml",
             "<xml><Align><XAlign>left</XAlign></Align><General><Name>S</Name></General></xml>");
   // Without --data the program's data folder is read: $KALVORY_HOME here.
-  const CliResult result = run({"definitions", "--json"}, "KALVORY_HOME=" + shellQuoted(home.string()));
+  const CliResult result = run({"definitions", "--json"}, {{"KALVORY_HOME", home.string()}});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(result.err, "kalvory-cli definitions: Unable to load file:  " +
                             (home / "Notifiers" / "broken.xml").string() + " Please verify that the file exists.\n");

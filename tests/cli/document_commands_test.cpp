@@ -1,96 +1,41 @@
 // kalvory-cli new, build, info and resave, run as a program on files built by hand and by the tool.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cli/cli_runner.h"
+
+namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using cli_test::CliResult;
+using cli_test::readFile;
+using cli_test::runCli;
+using cli_test::writeFile;
 
 class DocumentCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(::testing::TempDir()) / "kalvory-cli-doc-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-  // Runs the tool directly (no shell), stdout through a pipe and stderr into a file.
-  CliRun cli(const std::vector<std::string>& args) const {
-    CliRun run;
-    std::vector<std::string> words{KALVORY_CLI};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const std::string errFile = path("stderr.txt");
-    int out[2];
-    if (::pipe(out) != 0) return run;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-      ::close(out[0]);
-      return run;
-    }
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(out[0], buffer, sizeof buffer)) > 0) run.out.append(buffer, static_cast<std::size_t>(got));
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.err = read(errFile);
-    return run;
-  }
-
-  static std::string read(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void write(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
 
   // Builds `json` into a document and returns what info prints for it.
   Json roundTrip(const Json& json) {
-    write(path("in.json"), json.dump());
-    const CliRun build = cli({"build", path("in.json"), path("out.alr")});
+    writeFile(path("in.json"), json.dump());
+    const CliResult build = runCli({"build", path("in.json"), path("out.alr")});
     EXPECT_EQ(build.exitCode, 0) << build.err;
-    const CliRun info = cli({"info", path("out.alr")});
+    const CliResult info = runCli({"info", path("out.alr")});
     EXPECT_EQ(info.exitCode, 0) << info.err;
     return Json::parse(info.out);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-cli-doc"};
+  const fs::path dir_ = folder_.path();
 };
 
 Json dateTime(int status, double days) { return Json{{"status", status}, {"days", days}}; }
@@ -134,13 +79,13 @@ Json fullDocument() {
 }
 
 TEST_F(DocumentCommandsTest, NewWritesTheDefaultDocument) {
-  const CliRun run = cli({"new", path("new.alr")});
+  const CliResult run = runCli({"new", path("new.alr")});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "");
   const std::string expected("\0\0\0\0\x08%m/%d/%Y\x03\0\x06%Y%d%m\x05%x %X\x02%V\0\0\0\0\0\0\0\0\0\0\0\0", 43);
-  EXPECT_EQ(read(path("new.alr")), expected);
+  EXPECT_EQ(readFile(path("new.alr")), expected);
 
-  const Json info = Json::parse(cli({"info", path("new.alr")}).out);
+  const Json info = Json::parse(runCli({"info", path("new.alr")}).out);
   EXPECT_EQ(info, Json::parse(R"({"reminders": [], "day_notes": [], "copy_date_format": "%m/%d/%Y",
       "paste_formats": ["%Y%d%m", "%x %X", "%V"], "countdown_target": {"status": 0, "days": 0.0}})"));
   std::vector<std::string> keys;
@@ -155,18 +100,18 @@ TEST_F(DocumentCommandsTest, BuildThenInfoKeepsEveryFieldAndResaveIsByteIdentica
   EXPECT_EQ(info, doc);
   EXPECT_EQ(info["countdown_target"]["days"].get<double>(), 0.1 + 0.2) << "days read back to the same double";
   // The marks come out as their code points, not as escapes.
-  const CliRun run = cli({"info", path("out.alr")});
+  const CliResult run = runCli({"info", path("out.alr")});
   EXPECT_NE(run.out.find("\xC2\x80J \xC2\x81"
                          "2\xC2\x82"),
             std::string::npos);
 
-  const std::string original = read(path("out.alr"));
+  const std::string original = readFile(path("out.alr"));
   EXPECT_NE(original.find("\xCF\xF0\xE8\xE2\xE5\xF2"), std::string::npos) << "Cyrillic stays one byte each";
-  const CliRun resave = cli({"resave", path("out.alr"), path("again.alr")});
+  const CliResult resave = runCli({"resave", path("out.alr"), path("again.alr")});
   EXPECT_EQ(resave.exitCode, 0) << resave.err;
-  EXPECT_EQ(read(path("again.alr")), original);
-  EXPECT_EQ(cli({"resave", path("again.alr"), path("again.alr")}).exitCode, 0);
-  EXPECT_EQ(read(path("again.alr")), original);
+  EXPECT_EQ(readFile(path("again.alr")), original);
+  EXPECT_EQ(runCli({"resave", path("again.alr"), path("again.alr")}).exitCode, 0);
+  EXPECT_EQ(readFile(path("again.alr")), original);
 }
 
 TEST_F(DocumentCommandsTest, MissingFieldsTakeTheDefaultsOfNewRecords) {
@@ -187,7 +132,7 @@ TEST_F(DocumentCommandsTest, ASchemaKeyWritesAnOlderRecordVersion) {
   doc["reminders"][1]["schema"] = 9;
   doc["day_notes"][0]["schema"] = 11;
   const Json info = roundTrip(doc);
-  const std::string bytes = read(path("out.alr"));
+  const std::string bytes = readFile(path("out.alr"));
   EXPECT_EQ(bytes.substr(2, 6), std::string("\xFF\xFF\x09\x00\x0A\x00", 6));
   const Json& reminder = info["reminders"][0];
   EXPECT_EQ(reminder["week_days"], 0x2A);
@@ -202,7 +147,7 @@ TEST_F(DocumentCommandsTest, ASchemaKeyWritesAnOlderRecordVersion) {
 
 TEST_F(DocumentCommandsTest, BadJsonIsRefusedAndNothingIsWritten) {
   const std::string target = path("target.alr");
-  write(target, "previous");
+  writeFile(target, "previous");
   const std::string time = R"("time": {"status": 0, "days": 1})";
   const std::pair<std::string, std::string> cases[] = {
       {"{", "parse error"},
@@ -228,27 +173,27 @@ TEST_F(DocumentCommandsTest, BadJsonIsRefusedAndNothingIsWritten) {
       {"{\"reminders\": [{\"text\": \"\xC3\x28\"}]}", "parse error"},
   };
   for (const auto& [json, message] : cases) {
-    write(path("bad.json"), json);
-    const CliRun run = cli({"build", path("bad.json"), target});
+    writeFile(path("bad.json"), json);
+    const CliResult run = runCli({"build", path("bad.json"), target});
     EXPECT_EQ(run.exitCode, 2) << json;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(path("bad.json") + ": "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(message), std::string::npos) << json << " gave " << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_EQ(read(target), "previous") << json;
+    EXPECT_EQ(readFile(target), "previous") << json;
   }
-  EXPECT_EQ(cli({"build", path("absent.json"), target}).exitCode, 2);
-  EXPECT_EQ(cli({"build", path("bad.json")}).exitCode, 1) << "a missing argument is a usage error";
+  EXPECT_EQ(runCli({"build", path("absent.json"), target}).exitCode, 2);
+  EXPECT_EQ(runCli({"build", path("bad.json")}).exitCode, 1) << "a missing argument is a usage error";
 }
 
 TEST_F(DocumentCommandsTest, InfoOnDamagedFilesSaysWhereAndWhyOnOneLine) {
-  write(path("class.alr"), std::string("\x01\x00\xFF\xFF\x0C\x00\x05\x00Weird", 13));
-  CliRun run = cli({"info", path("class.alr")});
+  writeFile(path("class.alr"), std::string("\x01\x00\xFF\xFF\x0C\x00\x05\x00Weird", 13));
+  CliResult run = runCli({"info", path("class.alr")});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "kalvory-cli info: " + path("class.alr") + ": offset 2: unknown class \"Weird\"\n");
 
-  run = cli({"info", path("absent.alr")});
+  run = runCli({"info", path("absent.alr")});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("cannot open"), std::string::npos);
@@ -258,9 +203,9 @@ TEST_F(DocumentCommandsTest, InfoOnDamagedFilesSaysWhereAndWhyOnOneLine) {
   Json compact = fullDocument();
   compact["reminders"].erase(1);
   compact["paste_formats"] = Json::array({"ĉ", std::string(70000, 'p')});
-  write(path("full.json"), compact.dump());
-  ASSERT_EQ(cli({"build", path("full.json"), path("full.alr")}).exitCode, 0);
-  const std::string whole = read(path("full.alr"));
+  writeFile(path("full.json"), compact.dump());
+  ASSERT_EQ(runCli({"build", path("full.json"), path("full.alr")}).exitCode, 0);
+  const std::string whole = readFile(path("full.alr"));
   ASSERT_GT(whole.size(), 70000u);
   std::vector<std::size_t> cuts;
   for (std::size_t length = 0; length < whole.size(); ++length) {
@@ -272,8 +217,8 @@ TEST_F(DocumentCommandsTest, InfoOnDamagedFilesSaysWhereAndWhyOnOneLine) {
   }
   ASSERT_GT(cuts.size(), 200u);
   for (const std::size_t length : cuts) {
-    write(path("cut.alr"), whole.substr(0, length));
-    run = cli({"info", path("cut.alr")});
+    writeFile(path("cut.alr"), whole.substr(0, length));
+    run = runCli({"info", path("cut.alr")});
     ASSERT_EQ(run.exitCode, 2) << "cut at " << length;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("kalvory-cli info: " + path("cut.alr") + ": offset ", 0), 0u) << run.err;
@@ -282,3 +227,4 @@ TEST_F(DocumentCommandsTest, InfoOnDamagedFilesSaysWhereAndWhyOnOneLine) {
 }
 
 }  // namespace
+}  // namespace kalvory

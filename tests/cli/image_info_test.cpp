@@ -1,65 +1,35 @@
 // kalvory-cli image-info, run as a program on pictures built by hand or by the image libraries.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/cli_runner.h"
 #include "core/wallpaper/image_builders.h"
 
 namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using cli_test::CliResult;
 
 class ImageInfoCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kalvory_image_info_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Write(const std::string& name, const test::ByteVector& bytes) {
     const fs::path path = dir_ / name;
     test::WriteFileBytes(path, bytes);
     return path.string();
   }
 
-  CliResult Run(const std::vector<std::string>& args) {
-    std::string command = ShellQuoted(KALVORY_CLI) + " image-info";
-    for (const auto& arg : args) command += " " + ShellQuoted(arg);
-    const fs::path errPath = dir_ / "stderr.txt";
-    command += " 2>" + ShellQuoted(errPath.string());
-    CliResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto bytes = test::ReadFileBytes(errPath);
-    result.err.assign(bytes.begin(), bytes.end());
-    return result;
+  static CliResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "image-info");
+    return cli_test::runCli(args);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-image-info"};
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(ImageInfoCommand, PrintsWhatTheReaderMakesOfAPicture) {

@@ -1,71 +1,28 @@
 // kalvory-cli settings, run as a program on hand-made settings files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+#include "cli/cli_runner.h"
 
 namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using cli_test::CliResult;
+using cli_test::readFile;
+using cli_test::writeFile;
 
 class SettingsCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kalvory_settings_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs the tool with a home and configuration folder of the test's own.
-  CliResult settings(const std::vector<std::string>& args) {
-    std::string command = "HOME=" + shellQuoted(dir_.string()) +
-                          " XDG_CONFIG_HOME=" + shellQuoted((dir_ / "config").string()) + " " +
-                          shellQuoted(KALVORY_CLI) + " settings";
-    for (const auto& arg : args) command += " " + shellQuoted(arg);
-    const auto errPath = (dir_ / "stderr.txt").string();
-    command += " 2>" + shellQuoted(errPath);
-    CliResult run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = readFile(errPath);
-    return run;
+  CliResult settings(std::vector<std::string> args) const {
+    args.insert(args.begin(), "settings");
+    return cli_test::runCli(args, {{"HOME", dir_.string()}, {"XDG_CONFIG_HOME", (dir_ / "config").string()}});
   }
 
   nlohmann::json settingsJson(std::vector<std::string> args) {
@@ -75,7 +32,8 @@ class SettingsCommandTest : public ::testing::Test {
     return nlohmann::json::parse(run.out, nullptr, false);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-settings"};
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(SettingsCommandTest, WithoutAFileEveryValueIsItsDefault) {

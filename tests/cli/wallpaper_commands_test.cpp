@@ -1,43 +1,24 @@
 // kalvory-cli compose and set-wallpaper, run as a program on pictures made for the test.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "cli/cli_runner.h"
 #include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using cli_test::CliResult;
+using cli_test::Environment;
+using cli_test::readFile;
+using cli_test::writeFile;
 
 struct Rgb {
   int r, g, b;
@@ -51,14 +32,6 @@ Rgb PixelOf(const CDibImage& image, int x, int y) {
 
 class WallpaperCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kalvory_wallpaper_cli_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // A 24-bit picture of one colour.
   std::string Picture(const std::string& name, int width, int height, Rgb colour) {
     CDibImage image;
@@ -76,27 +49,16 @@ class WallpaperCommandsTest : public ::testing::Test {
     return path;
   }
 
-  CliResult Run(const std::string& environment, const std::vector<std::string>& args) {
-    std::string command = "HOME=" + ShellQuoted(dir_.string()) +
-                          " KALVORY_HOME=" + ShellQuoted((dir_ / "data").string()) +
-                          " XDG_RUNTIME_DIR=" + ShellQuoted(dir_.string()) + " ASAN_OPTIONS=detect_leaks=0 " +
-                          environment + " " + ShellQuoted(KALVORY_CLI);
-    for (const auto& arg : args) command += " " + ShellQuoted(arg);
-    const auto errPath = (dir_ / "stderr.txt").string();
-    command += " 2>" + ShellQuoted(errPath);
-    CliResult run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    return run;
+  CliResult Run(const std::vector<std::string>& args, Environment environment = {}) const {
+    environment.insert(environment.begin(), {{"HOME", dir_.string()},
+                                             {"KALVORY_HOME", (dir_ / "data").string()},
+                                             {"XDG_RUNTIME_DIR", dir_.string()},
+                                             {"ASAN_OPTIONS", "detect_leaks=0"}});
+    return cli_test::runCli(args, environment);
   }
 
-  fs::path dir_;
+  cli_test::TemporaryFolder folder_{"kalvory-wallpaper-cli"};
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(WallpaperCommandsTest, ComposeWritesTheScreenSizedBitmap) {
@@ -104,7 +66,7 @@ TEST_F(WallpaperCommandsTest, ComposeWritesTheScreenSizedBitmap) {
   const std::string picture = Picture("photo.BMP", 400, 300, {255, 0, 0});
   const std::string out = (dir_ / "wall.bmp").string();
   const CliResult run =
-      Run("", {"compose", "--picture", picture, "--screen", "320x200", "--background", "0A141E", "--out", out});
+      Run({"compose", "--picture", picture, "--screen", "320x200", "--background", "0A141E", "--out", out});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, out + ": 320x200, 0 stickers\n");
   CDibImage composed;
@@ -120,8 +82,8 @@ TEST_F(WallpaperCommandsTest, ComposeWritesTheScreenSizedBitmap) {
 
   // Centred with the built-in pattern when the pattern file is missing.
   const CliResult patterned =
-      Run("", {"compose", "--picture", Picture("small.bmp", 10, 10, {0, 0, 255}), "--screen", "64x48", "--style", "0",
-               "--background", "#102030", "--pattern", (dir_ / "none.bmp").string(), "--out", out});
+      Run({"compose", "--picture", Picture("small.bmp", 10, 10, {0, 0, 255}), "--screen", "64x48", "--style", "0",
+           "--background", "#102030", "--pattern", (dir_ / "none.bmp").string(), "--out", out});
   ASSERT_EQ(patterned.exitCode, 0) << patterned.err;
   ASSERT_TRUE(composed.Load(out, kImageFormatBmp));
   EXPECT_EQ(PixelOf(composed, 27, 19), (Rgb{0, 0, 255}));
@@ -133,12 +95,12 @@ TEST_F(WallpaperCommandsTest, ComposeDrawsTheNamedStickersWithTheirText) {
   const std::string res = std::string(KALVORY_SOURCE_DIR) + "/res";
   const std::string lettered = (dir_ / "lettered.bmp").string();
   const std::string blank = (dir_ / "blank.bmp").string();
-  const CliResult withText = Run("", {"compose", "--picture", picture, "--screen", "640x400", "--sticker", "Note",
-                                      "--sticker-text", "Dentist at three", "--data", res, "--out", lettered});
+  const CliResult withText = Run({"compose", "--picture", picture, "--screen", "640x400", "--sticker", "Note",
+                                  "--sticker-text", "Dentist at three", "--data", res, "--out", lettered});
   ASSERT_EQ(withText.exitCode, 0) << withText.err;
   EXPECT_EQ(withText.out, lettered + ": 640x400, 1 sticker\n");
-  const CliResult withoutText = Run("", {"compose", "--picture", picture, "--screen", "640x400", "--sticker", "Note",
-                                         "--sticker-text", "", "--data", res, "--out", blank});
+  const CliResult withoutText = Run({"compose", "--picture", picture, "--screen", "640x400", "--sticker", "Note",
+                                     "--sticker-text", "", "--data", res, "--out", blank});
   ASSERT_EQ(withoutText.exitCode, 0) << withoutText.err;
 
   CDibImage a;
@@ -164,25 +126,23 @@ TEST_F(WallpaperCommandsTest, ComposeDrawsTheNamedStickersWithTheirText) {
 TEST_F(WallpaperCommandsTest, ComposeRefusesBadInput) {
   const std::string picture = Picture("back.bmp", 8, 8, {1, 2, 3});
   const std::string out = (dir_ / "out.bmp").string();
-  EXPECT_EQ(Run("", {"compose", "--screen", "8x8", "--out", out}).exitCode, 1);
-  EXPECT_EQ(Run("", {"compose", "--picture", picture, "--screen", "800", "--out", out}).exitCode, 1);
-  EXPECT_EQ(Run("", {"compose", "--picture", picture, "--screen", "0x600", "--out", out}).exitCode, 1);
-  EXPECT_EQ(
-      Run("", {"compose", "--picture", picture, "--screen", "8x8", "--background", "12345G", "--out", out}).exitCode,
-      1);
-  EXPECT_EQ(Run("", {"compose", "--picture", picture, "--screen", "8x8", "--style", "3", "--out", out}).exitCode, 1);
-  EXPECT_EQ(Run("", {"compose", "--picture", picture, "--screen", "8x8", "--sticker", "Note", "--out", out}).exitCode,
+  EXPECT_EQ(Run({"compose", "--screen", "8x8", "--out", out}).exitCode, 1);
+  EXPECT_EQ(Run({"compose", "--picture", picture, "--screen", "800", "--out", out}).exitCode, 1);
+  EXPECT_EQ(Run({"compose", "--picture", picture, "--screen", "0x600", "--out", out}).exitCode, 1);
+  EXPECT_EQ(Run({"compose", "--picture", picture, "--screen", "8x8", "--background", "12345G", "--out", out}).exitCode,
             1);
+  EXPECT_EQ(Run({"compose", "--picture", picture, "--screen", "8x8", "--style", "3", "--out", out}).exitCode, 1);
+  EXPECT_EQ(Run({"compose", "--picture", picture, "--screen", "8x8", "--sticker", "Note", "--out", out}).exitCode, 1);
 
-  WriteFile(dir_ / "broken.jpg", "no picture here");
+  writeFile(dir_ / "broken.jpg", "no picture here");
   const CliResult broken =
-      Run("", {"compose", "--picture", (dir_ / "broken.jpg").string(), "--screen", "8x8", "--out", out});
+      Run({"compose", "--picture", (dir_ / "broken.jpg").string(), "--screen", "8x8", "--out", out});
   EXPECT_EQ(broken.exitCode, 2);
   EXPECT_NE(broken.err.find("kalvory-cli compose: "), std::string::npos);
   EXPECT_FALSE(fs::exists(out));
 
-  const CliResult unknown = Run("", {"compose", "--picture", picture, "--screen", "8x8", "--sticker", "Nope",
-                                     "--sticker-text", "x", "--data", (dir_ / "data").string(), "--out", out});
+  const CliResult unknown = Run({"compose", "--picture", picture, "--screen", "8x8", "--sticker", "Nope",
+                                 "--sticker-text", "x", "--data", (dir_ / "data").string(), "--out", out});
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_NE(unknown.err.find("no sticker definition named \"Nope\""), std::string::npos) << unknown.err;
 }
@@ -190,36 +150,44 @@ TEST_F(WallpaperCommandsTest, ComposeRefusesBadInput) {
 TEST_F(WallpaperCommandsTest, SetWallpaperUsesTheDesktopsTool) {
   const fs::path bin = dir_ / "bin";
   const std::string log = (dir_ / "gsettings.log").string();
-  WriteFile(bin / "gsettings", "#!/bin/sh\necho \"$@\" >> " + ShellQuoted(log) + "\n");
-  WriteFile(bin / "xfconf-query", "#!/bin/sh\necho 'Property not found' >&2\nexit 1\n");
+  writeFile(bin / "gsettings", "#!/bin/sh\necho \"$@\" >> \"$GSETTINGS_LOG\"\n");
+  writeFile(bin / "xfconf-query", "#!/bin/sh\necho 'Property not found' >&2\nexit 1\n");
   ::chmod((bin / "gsettings").c_str(), 0755);
   ::chmod((bin / "xfconf-query").c_str(), 0755);
-  const std::string path = "PATH=" + ShellQuoted(bin.string()) + ":\"$PATH\"";
+  const char* inheritedPath = std::getenv("PATH");
+  // The fake tools come first on the path; the fake gsettings logs where the test reads.
+  const Environment desktop = {{"PATH", bin.string() + ":" + (inheritedPath != nullptr ? inheritedPath : "")},
+                               {"GSETTINGS_LOG", log}};
+  auto on = [&](const std::string& name) {
+    Environment environment = desktop;
+    environment.emplace_back("XDG_CURRENT_DESKTOP", name);
+    return environment;
+  };
   const std::string picture = Picture("wall.bmp", 4, 4, {9, 9, 9});
 
-  const CliResult gnome = Run(path + " XDG_CURRENT_DESKTOP=ubuntu:GNOME", {"set-wallpaper", picture, "--style", "0"});
+  const CliResult gnome = Run({"set-wallpaper", picture, "--style", "0"}, on("ubuntu:GNOME"));
   ASSERT_EQ(gnome.exitCode, 0) << gnome.err;
   EXPECT_EQ(gnome.out, "wallpaper set (GNOME): " + picture + "\n");
   const std::string copy = (dir_ / "data" / "KalvoryDesktop-1.bmp").string();
-  EXPECT_EQ(ReadFile(log),
+  EXPECT_EQ(readFile(log),
             "set org.gnome.desktop.background picture-options 'centered'\n"
             "set org.gnome.desktop.background picture-uri 'file://" +
                 copy +
                 "'\n"
                 "set org.gnome.desktop.background picture-uri-dark 'file://" +
                 copy + "'\n");
-  EXPECT_EQ(ReadFile(copy), ReadFile(picture));
+  EXPECT_EQ(readFile(copy), readFile(picture));
 
-  const CliResult xfce = Run(path + " XDG_CURRENT_DESKTOP=XFCE", {"set-wallpaper", picture});
+  const CliResult xfce = Run({"set-wallpaper", picture}, on("XFCE"));
   EXPECT_EQ(xfce.exitCode, 2);
   EXPECT_EQ(xfce.err,
             "kalvory-cli set-wallpaper: " + picture + ": xfconf-query failed (exit code 1): Property not found\n");
 
-  const CliResult missing = Run(path + " XDG_CURRENT_DESKTOP=GNOME", {"set-wallpaper", (dir_ / "gone.bmp").string()});
+  const CliResult missing = Run({"set-wallpaper", (dir_ / "gone.bmp").string()}, on("GNOME"));
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
-  EXPECT_EQ(Run("", {"set-wallpaper"}).exitCode, 1);
-  EXPECT_EQ(Run("", {"set-wallpaper", picture, "--style", "x"}).exitCode, 1);
+  EXPECT_EQ(Run({"set-wallpaper"}).exitCode, 1);
+  EXPECT_EQ(Run({"set-wallpaper", picture, "--style", "x"}).exitCode, 1);
 }
 
 }  // namespace
