@@ -1,6 +1,7 @@
 #include "wallpaper/dib_image.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "wallpaper/image_readers.h"
@@ -36,7 +38,7 @@ std::size_t Utf8Length(std::string_view text) {
 
 // Reads a whole file, refusing files larger than the limit before reading them.
 enum class FileReadResult { ok, cannotOpen, tooLarge, readError };
-FileReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
+FileReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes, dib_detail::PixelBytes& out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return FileReadResult::cannotOpen;
   struct stat info {};
@@ -126,20 +128,38 @@ void ConvertRow(const CDibImage& image, const std::uint8_t* row, const std::uint
   }
 }
 
+// The part of the rectangle (x, y, width, height) that lies on a width × height target, and the
+// source column of each of its columns.
+struct StretchArea {
+  std::int64_t left = 0, top = 0, right = 0, bottom = 0;
+  std::vector<int> columns;
+
+  // False when nothing of the rectangle is on the target.
+  bool Clip(const CDibImage& image, int targetWidth, int targetHeight, int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    left = std::max<std::int64_t>(x, 0);
+    top = std::max<std::int64_t>(y, 0);
+    right = std::min<std::int64_t>(std::int64_t{x} + width, targetWidth);
+    bottom = std::min<std::int64_t>(std::int64_t{y} + height, targetHeight);
+    if (left >= right || top >= bottom) return false;
+    columns = StretchMap(image.Width(), width, static_cast<int>(left - x), static_cast<int>(right - left));
+    return true;
+  }
+};
+
+// The source row drawn on target row dy of a stretch to (…, y, …, height).
+int StretchSourceRow(const CDibImage& image, std::int64_t dy, int y, int height) {
+  return static_cast<int>((dy - y) * image.Height() / height);
+}
+
 // Stretches the picture over the rectangle of a width × height target, clipped, handing each
 // finished destination row (top-down index, first column, pixels) to store.
 template <typename Store>
 void Stretch(const CDibImage& image, int targetWidth, int targetHeight, int x, int y, int width, int height,
              Store&& store) {
-  if (width <= 0 || height <= 0) return;
-  const std::int64_t left = std::max<std::int64_t>(x, 0);
-  const std::int64_t top = std::max<std::int64_t>(y, 0);
-  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, targetWidth);
-  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, targetHeight);
-  if (left >= right || top >= bottom) return;
-
-  const std::vector<int> columns =
-      StretchMap(image.Width(), width, static_cast<int>(left - x), static_cast<int>(right - left));
+  StretchArea area;
+  if (!area.Clip(image, targetWidth, targetHeight, x, y, width, height)) return;
+  const std::vector<int>& columns = area.columns;
   std::uint32_t lookup[256] = {};
   if (image.GetBpp() <= 8) {
     const RgbQuad* palette = image.GetPalette();
@@ -150,17 +170,105 @@ void Stretch(const CDibImage& image, int targetWidth, int targetHeight, int x, i
   }
   std::vector<std::uint32_t> converted(columns.size());
   int convertedRow = -1;
-  for (std::int64_t dy = top; dy < bottom; ++dy) {
-    const int sourceRow = static_cast<int>((dy - y) * image.Height() / height);
+  for (std::int64_t dy = area.top; dy < area.bottom; ++dy) {
+    const int sourceRow = StretchSourceRow(image, dy, y, height);
     if (sourceRow != convertedRow) {
       ConvertRow(image, image.ScanLine(sourceRow), lookup, columns, converted.data());
       convertedRow = sourceRow;
     }
-    store(static_cast<int>(dy), static_cast<int>(left), converted);
+    store(static_cast<int>(dy), static_cast<int>(area.left), converted);
+  }
+}
+
+// The same stretch from a 24-bit picture onto a 24-bit one, which the composition does with
+// every photo: each pixel's three bytes are copied straight across, and a target row that
+// repeats the source row of the row above is a copy of that row.
+void StretchTrueColour(const CDibImage& image, CDibImage& target, int x, int y, int width, int height) {
+  StretchArea area;
+  if (!area.Clip(image, target.Width(), target.Height(), x, y, width, height)) return;
+  std::vector<std::size_t> offsets(area.columns.size());
+  for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = 3 * static_cast<std::size_t>(area.columns[i]);
+  const std::size_t rowBytes = 3 * offsets.size();
+  const std::size_t* offset = offsets.data();
+  const std::size_t count = offsets.size();
+  int previousSource = -1;
+  const std::uint8_t* previous = nullptr;
+  for (std::int64_t dy = area.top; dy < area.bottom; ++dy) {
+    std::uint8_t* out = target.ScanLine(static_cast<int>(dy)) + 3 * static_cast<std::size_t>(area.left);
+    const int sourceRow = StretchSourceRow(image, dy, y, height);
+    if (sourceRow == previousSource) {
+      std::memcpy(out, previous, rowBytes);
+    } else {
+      const std::uint8_t* in = image.ScanLine(sourceRow);
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* p = in + offset[i];
+        out[3 * i] = p[0];
+        out[3 * i + 1] = p[1];
+        out[3 * i + 2] = p[2];
+      }
+      previousSource = sourceRow;
+    }
+    previous = out;
   }
 }
 
 }  // namespace
+
+namespace dib_detail {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+
+// Under the address sanitizer every block comes from the ordinary heap, where overruns are caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kOrdinaryHeapOnly = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kOrdinaryHeapOnly = true;
+#else
+constexpr bool kOrdinaryHeapOnly = false;
+#endif
+#else
+constexpr bool kOrdinaryHeapOnly = false;
+#endif
+
+bool HasOwnMapping(std::size_t bytes) { return !kOrdinaryHeapOnly && bytes >= kLargeBlock; }
+std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+
+}  // namespace
+
+void* AllocatePixelBlock(std::size_t bytes) {
+  if (!HasOwnMapping(bytes)) return ::operator new(bytes);
+  if (bytes > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
+  const std::size_t length = MappedLength(bytes);
+  // One huge page more than needed, so that the block can start on a huge-page boundary; the
+  // ends outside the block are given back at once.
+  void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+  if (aligned > start) ::munmap(raw, aligned - start);
+  const std::uintptr_t end = start + length + kHugePage;
+  if (end > aligned + length) ::munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
+  // Only advice: where huge pages are off the block works the same with small ones.
+  ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+
+bool FreshPixelBlockIsZeroed(std::size_t bytes) { return HasOwnMapping(bytes); }
+
+void ReleasePixelBlock(void* block, std::size_t bytes) noexcept {
+  if (block == nullptr) return;
+  if (!HasOwnMapping(bytes)) {
+    ::operator delete(block);
+    return;
+  }
+  ::munmap(block, MappedLength(bytes));
+}
+
+}  // namespace dib_detail
 
 std::string_view ImageFormatName(int format) {
   switch (format) {
@@ -209,13 +317,18 @@ bool CDibImage::Create(int width, int height, int bits) {
     SetError("Picture too large");
     return false;
   }
-  std::vector<std::uint8_t> block;
+  // Memory kept from an earlier picture is used again unless it is more than twice the size.
+  const auto bytes = static_cast<std::size_t>(total);
+  const bool reuse = bytes <= block_.capacity() && block_.capacity() / 2 <= bytes;
+  dib_detail::PixelBytes block;
+  if (reuse) block.swap(block_);
   try {
-    block.assign(static_cast<std::size_t>(total), 0);
+    block.resize(bytes);
   } catch (const std::bad_alloc&) {
     SetError("Not enough memory for the picture");
     return false;
   }
+  if (reuse || !dib_detail::FreshPixelBlockIsZeroed(bytes)) std::memset(block.data(), 0, bytes);
   std::uint8_t* h = block.data();
   WriteU32(h + 0, kHeaderSize);
   WriteU32(h + 4, static_cast<std::uint32_t>(width));
@@ -237,8 +350,12 @@ bool CDibImage::Create(int width, int height, int bits) {
 }
 
 void CDibImage::Destroy() {
-  block_.clear();
+  DestroyKeepingStorage();
   block_.shrink_to_fit();
+}
+
+void CDibImage::DestroyKeepingStorage() {
+  block_.clear();
   width_ = height_ = bits_ = paletteSize_ = 0;
   stride_ = 0;
 }
@@ -324,6 +441,8 @@ bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
   decoded.frame_ = frame_;
   decoded.frameCount_ = 1;
   decoded.transIndex_ = -1;
+  // An image without a picture lends the decoder the memory it kept (there is nothing to keep).
+  if (!IsValid()) decoded.block_.swap(block_);
   std::string error;
   bool ok = false;
   try {
@@ -369,7 +488,7 @@ bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
 
 bool CDibImage::Load(const std::string& path, int format) {
   StoreFileName(path);
-  std::vector<std::uint8_t> data;
+  dib_detail::PixelBytes data;
   switch (ReadWholeFile(path, limits_.maxFileBytes, data)) {
     case FileReadResult::ok:
       return LoadFromMemory(data, format);
@@ -467,6 +586,10 @@ bool CDibImage::Draw(PixelSurface& target, int x, int y, int width, int height) 
 
 bool CDibImage::Draw(CDibImage& target, int x, int y, int width, int height) const {
   if (!IsValid() || !target.IsValid() || target.GetBpp() != 24) return false;
+  if (bits_ == 24 && &target != this) {
+    StretchTrueColour(*this, target, x, y, width, height);
+    return true;
+  }
   Stretch(*this, target.Width(), target.Height(), x, y, width, height,
           [&](int row, int column, const std::vector<std::uint32_t>& pixels) {
             std::uint8_t* out = target.ScanLine(row) + 3 * static_cast<std::size_t>(column);

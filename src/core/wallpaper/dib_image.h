@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kalvory {
@@ -34,6 +35,46 @@ struct ImageLimits {
   std::size_t maxBlockBytes = std::size_t{256} << 20;  // the whole bitmap block
   std::size_t maxFileBytes = std::size_t{256} << 20;   // a picture file read into memory
 };
+
+namespace dib_detail {
+
+// Large pixel blocks get mappings of their own, aligned and advised for huge pages: a
+// photo-sized picture then costs a handful of page faults instead of thousands, which on a
+// virtual machine is as slow as decoding the picture.
+void* AllocatePixelBlock(std::size_t bytes);
+void ReleasePixelBlock(void* block, std::size_t bytes) noexcept;
+// Whether a block of this size comes fresh from the system, and so already reads as zeros.
+bool FreshPixelBlockIsZeroed(std::size_t bytes);
+
+template <typename T>
+struct PixelBlockAllocator {
+  using value_type = T;
+  PixelBlockAllocator() = default;
+  template <typename U>
+  PixelBlockAllocator(const PixelBlockAllocator<U>&) noexcept {}
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocatePixelBlock(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t count) noexcept { ReleasePixelBlock(block, count * sizeof(T)); }
+  // Bytes added by resize are left as they are: their owner fills them at once (a picture is
+  // cleared with one memset where it is not zero already, a file is read over them), where a
+  // constructor call per byte would take as long as decoding the picture.
+  template <typename U>
+  void construct(U* element) noexcept {
+    ::new (static_cast<void*>(element)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* element, Args&&... args) {
+    ::new (static_cast<void*>(element)) U(std::forward<Args>(args)...);
+  }
+  template <typename U>
+  friend bool operator==(const PixelBlockAllocator&, const PixelBlockAllocator<U>&) {
+    return true;
+  }
+};
+
+// Bytes of a picture block or of a picture file read whole.
+using PixelBytes = std::vector<std::uint8_t, PixelBlockAllocator<std::uint8_t>>;
+
+}  // namespace dib_detail
 
 // One palette entry, as it is laid out in the bitmap block.
 struct RgbQuad {
@@ -71,6 +112,9 @@ class CDibImage {
   // dropped. False (with an error text) when the size is not positive or exceeds the limits.
   bool Create(int width, int height, int bits);
   void Destroy();
+  // Drops the picture but keeps its memory for the next one this image receives (by Create or
+  // Load), so that pictures of one size decoded again and again reuse it.
+  void DestroyKeepingStorage();
 
   // Reads a picture file with the reader of the given format code. On failure the picture is
   // left as it was and the reader's error text becomes the last error.
@@ -140,7 +184,7 @@ class CDibImage {
   void StoreFileName(const std::string& path);
   std::uint32_t PixelOffset() const { return kHeaderSize + static_cast<std::uint32_t>(paletteSize_) * 4; }
 
-  std::vector<std::uint8_t> block_;
+  dib_detail::PixelBytes block_;
   int width_ = 0;
   int height_ = 0;
   int bits_ = 0;

@@ -161,8 +161,10 @@ bool CWallpaperCompositor::ComposeCurrent() {
     lastError_ = "The screen size is not usable";
     return false;
   }
-  CDibImage picture;
-  if (!LoadPictureFile(picture, current_.picture, lastError_)) return false;
+  // The previous picture's memory takes the new one; wallpapers of one size then reuse it.
+  picture_.DestroyKeepingStorage();
+  if (!LoadPictureFile(picture_, current_.picture, lastError_)) return false;
+  const CDibImage& picture = picture_;
   const std::int64_t w = picture.Width();
   const std::int64_t h = picture.Height();
   if (h == 0 || height_ == 0) {
@@ -208,7 +210,6 @@ bool CWallpaperCompositor::ComposeCurrent() {
     }
     picture.Draw(canvas_, x, y, static_cast<int>(w), static_cast<int>(h));
   }
-  picture_ = std::move(picture);
 
   for (const CWPStickerContext& sticker : placed_) DrawSticker(sticker);
 

@@ -151,6 +151,69 @@ TEST(DibImageDraw, LooksUpPaletteColoursAtEveryDepth) {
   }
 }
 
+TEST(DibImageDraw, TrueColourOntoABitmapMatchesTheSurfaceStretch) {
+  // Photos drawn onto the canvas take a direct byte path; it must place exactly the pixels the
+  // surface stretch places, whether shrinking, enlarging or clipped.
+  CDibImage source;
+  ASSERT_TRUE(source.Create(13, 7, 24));
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 13; ++x) {
+      std::uint8_t* p = source.ScanLine(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>(x * 19);
+      p[1] = static_cast<std::uint8_t>(y * 37);
+      p[2] = static_cast<std::uint8_t>(x * y + 5);
+    }
+  }
+  struct Rect {
+    int x, y, width, height;
+  };
+  const Rect rects[] = {{0, 0, 20, 11}, {3, 2, 5, 3},    {-7, -4, 30, 17}, {15, 8, 9, 9},
+                        {2, 1, 13, 7},  {-30, 0, 40, 2}, {19, 10, 4, 4},   {0, 0, 1, 1}};
+  for (const Rect& r : rects) {
+    CDibImage canvas;
+    ASSERT_TRUE(canvas.Create(20, 11, 24));
+    std::vector<std::uint32_t> pixels(20 * 11, 0xFF000000u);
+    PixelSurface surface{pixels.data(), 20, 11, 20};
+    ASSERT_TRUE(source.Draw(canvas, r.x, r.y, r.width, r.height));
+    ASSERT_TRUE(source.Draw(surface, r.x, r.y, r.width, r.height));
+    for (int y = 0; y < 11; ++y) {
+      for (int x = 0; x < 20; ++x) {
+        const RgbQuad c = canvas.GetPixelColor(x, y);
+        const std::uint32_t drawn = 0xFF000000u | (std::uint32_t{c.red} << 16) | (std::uint32_t{c.green} << 8) | c.blue;
+        ASSERT_EQ(drawn, pixels[static_cast<std::size_t>(y * 20 + x)])
+            << "rect " << r.x << "," << r.y << " " << r.width << "x" << r.height << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(DibImageCreate, LargePicturesStartBlackAndCopyWhole) {
+  // Photo-sized blocks come from their own memory; they must behave like any other block.
+  CDibImage large;
+  ASSERT_TRUE(large.Create(1500, 1200, 24));
+  ASSERT_GT(large.GetBlock().size(), std::size_t{4} << 20);
+  EXPECT_EQ(test::Colour(large.GetPixelColor(0, 0)), "0,0,0");
+  EXPECT_EQ(test::Colour(large.GetPixelColor(1499, 1199)), "0,0,0");
+  EXPECT_EQ(test::Colour(large.GetPixelColor(750, 600)), "0,0,0");
+  std::uint8_t* last = large.ScanLine(1199) + 3 * 1499;
+  last[0] = 1;
+  last[1] = 2;
+  last[2] = 3;
+  CDibImage copy = large;
+  EXPECT_EQ(test::Colour(copy.GetPixelColor(1499, 1199)), "3,2,1");
+  CDibImage moved = std::move(copy);
+  EXPECT_EQ(test::Colour(moved.GetPixelColor(1499, 1199)), "3,2,1");
+  ASSERT_TRUE(large.Create(1500, 1200, 8));  // a new block replaces the old one
+  EXPECT_EQ(large.GetPixelColor(1499, 1199), RgbQuad{});
+  large.Destroy();
+  EXPECT_FALSE(large.IsValid());
+  std::vector<std::uint8_t> file;
+  ASSERT_TRUE(moved.SaveToMemory(file, kImageFormatBmp));
+  CDibImage reread;
+  ASSERT_TRUE(reread.LoadFromMemory(file, kImageFormatBmp));
+  EXPECT_EQ(test::Colour(reread.GetPixelColor(1499, 1199)), "3,2,1");
+}
+
 TEST(DibImageFromBitmap, CapturesASurfaceAsA24BitPicture) {
   std::vector<std::uint32_t> pixels = {0xFF102030, 0xFF405060, 0, 0xFFA0B0C0, 0xFFD0E0F0, 0};
   CDibImage image;
