@@ -10,6 +10,7 @@
 #include "app/message_box_reporter.h"
 #include "hotkey_service.h"
 #include "ini_settings_store.h"
+#include "logind_power_manager.h"
 #include "synthetic_paste.h"
 
 namespace {
@@ -70,12 +71,14 @@ int main(int argc, char** argv) {
   if (!store.problem().empty()) errors.reportError({}, store.problem());
   kalvory::XcbHotkeyService hotkeys;
   kalvory::XTestPasteInjector paste;
+  kalvory::LogindPowerManager power;
 
   kalvory::CAlarmApp::Environment environment;
   environment.store = &store;
   environment.saveStore = [&store] { return store.save(); };
   environment.hotkeys = &hotkeys;
   environment.paste = &paste;
+  environment.power = &power;
   environment.errors = &errors;
 
   kalvory::CAlarmApp alarmApp(environment);

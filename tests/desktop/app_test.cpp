@@ -18,6 +18,7 @@ struct AppFixture {
     environment.store = &store;
     environment.hotkeys = &hotkeys;
     environment.errors = &errors;
+    environment.wallpaper = &wallpaper;
     environment.singleInstance = false;
     environment.dataFolder = folder.path() + "/data";
     environment.prompts.saveChanges = [](const std::string&) { return SaveChangesAnswer::No; };
@@ -26,6 +27,7 @@ struct AppFixture {
   MemorySettingsStore store;
   FakeHotkeyService hotkeys;
   RecordingErrorReporter errors;
+  RecordingDesktopWallpaper wallpaper;
   CAlarmApp::Environment environment;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "app/commands.h"
@@ -10,11 +11,13 @@
 #include "hotkey_service.h"
 #include "model/alarm_doc.h"
 #include "synthetic_paste.h"
+#include "wallpaper/desktop_wallpaper.h"
 
 namespace kalvory::test {
 
 // A main window over fakes: settings in memory, recorded errors, fake hotkeys and paste, a
-// fixed clock, and prompts that answer as the test says.
+// recorded desktop wallpaper with an empty data folder, a fixed clock, and prompts that answer
+// as the test says.
 struct FrameFixture {
   explicit FrameFixture(int language = 1) {
     settings = defaultSettings(SettingsEnvironment{});
@@ -33,6 +36,8 @@ struct FrameFixture {
     services.hotkeys = &hotkeys;
     services.paste = &paste;
     services.errors = &errors;
+    services.wallpaper = &wallpaper;
+    services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
     frame = std::make_unique<CMainFrame>(settings, *documents, services);
     QObject::connect(frame.get(), &CMainFrame::exitRequested, [this] { ++exitRequests; });
@@ -43,6 +48,8 @@ struct FrameFixture {
   RecordingErrorReporter errors;
   FakeHotkeyService hotkeys;
   FakePasteInjector paste;
+  RecordingDesktopWallpaper wallpaper;
+  QTemporaryDir dataFolder;
   DocumentPrompts prompts;
   SaveChangesAnswer answer = SaveChangesAnswer::Cancel;
   std::string lastQuestion;

@@ -59,13 +59,14 @@ class X11Session : public ::testing::Test {
     QDir(home_.path()).mkpath("run");
     QFile::setPermissions(home_.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    for (display_ = 140 + (QCoreApplication::applicationPid() % 200); QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display_)) ||
-                                                                    QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display_));
-         ++display_) {
-    }
-    xvfb_.start("Xvfb", {QStringLiteral(":%1").arg(display_), "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    // Xvfb picks a free display itself and names it once it accepts clients, so that tests
+    // running side by side never race for the same number.
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
     ASSERT_TRUE(xvfb_.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display_)); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb_.canReadLine(); }, 10000));
+    bool numbered = false;
+    display_ = xvfb_.readLine().trimmed().toInt(&numbered);
+    ASSERT_TRUE(numbered);
 
     bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     ASSERT_TRUE(bus_.waitForStarted());

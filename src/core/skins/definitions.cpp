@@ -268,7 +268,16 @@ CSkinContextList ListSkins(const std::string& dataFolder, std::string_view curre
 std::string skinSettingFile(const std::string& dataFolder, std::string_view skinPath) {
   if (skinPath.empty()) return {};
   const fs::path path(withSlashes(skinPath));
-  return (path.is_absolute() ? path : fs::path(dataFolder) / path).lexically_normal().string();
+  if (path.is_absolute()) return path.lexically_normal().string();
+  const fs::path inDataFolder = (fs::path(dataFolder) / path).lexically_normal();
+  // The bundled skins live in "Skins", so the default "skin.xml" is found there when the data
+  // folder itself holds no file of that name.
+  std::error_code code;
+  if (!fs::is_regular_file(inDataFolder, code)) {
+    const fs::path inSkins = (fs::path(dataFolder) / kSkinsFolderName / path).lexically_normal();
+    if (fs::is_regular_file(inSkins, code)) return inSkins.string();
+  }
+  return inDataFolder.string();
 }
 
 std::string skinFileForSetting(const std::string& dataFolder, std::string_view fileName) {

@@ -201,7 +201,8 @@ std::vector<CWPStickerContext> LoadStickers(const std::string& dataFolder, std::
 // compared without regard to case, is marked current.
 CSkinContextList ListSkins(const std::string& dataFolder, std::string_view currentSkinPath, ErrorReporter* reporter);
 
-// The "SkinPath" setting as a file: a relative name is taken against the working folder.
+// The "SkinPath" setting as a file: a relative name is taken against the working folder, or,
+// when no file of that name is there, against its "Skins" folder if the file is there.
 std::string skinSettingFile(const std::string& dataFolder, std::string_view skinPath);
 // The "SkinPath" value that chooses the skin file `fileName` of the "Skins" folder.
 std::string skinFileForSetting(const std::string& dataFolder, std::string_view fileName);

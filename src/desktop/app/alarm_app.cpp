@@ -109,6 +109,8 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.hotkeys = environment_.hotkeys;
   services.paste = environment_.paste;
   services.errors = environment_.errors;
+  services.power = environment_.power;
+  services.wallpaper = environment_.wallpaper;
   services.clock = environment_.clock;
   services.dataFolder = dataFolder;
   services.setLanguage = [this](int language) { SetLanguage(language); };

@@ -11,6 +11,7 @@
 namespace kalvory {
 
 class CMainFrame;
+class DesktopWallpaper;
 class HotkeyService;
 class PasteInjector;
 class PowerManager;
@@ -29,6 +30,7 @@ class CAlarmApp : public QObject {
     HotkeyService* hotkeys = nullptr;
     PasteInjector* paste = nullptr;
     PowerManager* power = nullptr;               // null: power requests are only logged
+    DesktopWallpaper* wallpaper = nullptr;       // null: the setter for this session's desktop
     ErrorReporter* errors = nullptr;             // required
     Clock clock;
     QString instanceName = QStringLiteral("Orlendix Alarm");

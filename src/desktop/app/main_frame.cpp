@@ -1,13 +1,12 @@
 #include "app/main_frame.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
-#include <QDragEnterEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -18,10 +17,13 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSizeF>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
+#include "alarms/action_services.h"
 #include "app/about_dialog.h"
 #include "app/caption_bar.h"
 #include "app/commands.h"
@@ -37,8 +39,11 @@
 #include "hotkey_service.h"
 #include "model/alarm_doc.h"
 #include "model/alarm_line.h"
+#include "settings/data_folder.h"
 #include "settings/profile.h"
+#include "skins/definitions.h"
 #include "synthetic_paste.h"
+#include "wallpaper_setter.h"
 
 Q_LOGGING_CATEGORY(lcFrame, "kalvory.frame", QtInfoMsg)
 
@@ -86,6 +91,20 @@ QImage loadCaptionLogo(const QString& path) {
   return image;
 }
 
+// The desktop's refusals reach nobody but the log.
+class LoggedDesktopWallpaper final : public DesktopWallpaper {
+ public:
+  explicit LoggedDesktopWallpaper(DesktopWallpaper& desktop) : desktop_(desktop) {}
+  bool SetWallpaper(const std::string& path, int style, std::string& error) override {
+    if (desktop_.SetWallpaper(path, style, error)) return true;
+    qCInfo(lcFrame) << "the desktop did not take the wallpaper" << utf8(path) << ":" << utf8(error);
+    return false;
+  }
+
+ private:
+  DesktopWallpaper& desktop_;
+};
+
 // The place of the main view. Until the view fills it, it shows a quiet backdrop.
 class ViewHost final : public QWidget {
  public:
@@ -121,6 +140,20 @@ CMainFrame::CMainFrame(ApplicationSettings& settings, DocumentController& docume
   setAttribute(Qt::WA_QuitOnClose, false);
 
   engine_ = std::make_unique<AlarmEngine>(documents_.document(), *this, alarmSettings_);
+
+  if (services_.dataFolder.isEmpty()) services_.dataFolder = utf8(dataFolderPath());
+  const std::string dataFolder = toUtf8(services_.dataFolder);
+  if (!services_.wallpaper) ownDesktop_ = CreateDesktopWallpaper(dataFolder);
+  desktopLog_ = std::make_unique<LoggedDesktopWallpaper>(services_.wallpaper ? *services_.wallpaper : *ownDesktop_);
+  // The composed picture covers the primary screen pixel for pixel, measured once.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+  const QSize screenPixels = screen ? (QSizeF(screen->geometry().size()) * ratio).toSize() : QSize(1024, 768);
+  const int dpiY = screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+  compositor_ = std::make_unique<CWallpaperCompositor>(screenPixels.width(), screenPixels.height(), dataFolder,
+                                                       placedStickers_, &stickerText_, dpiY);
+  changer_ =
+      std::make_unique<CWallpaperChanger>(settings_.wallpaper, *compositor_, *desktopLog_, [this] { return now(); });
 
   caption_ = new CCaptionBar(this);
   menuBar_ = new QMenuBar(this);
@@ -167,6 +200,7 @@ CMainFrame::CMainFrame(ApplicationSettings& settings, DocumentController& docume
 
 CMainFrame::~CMainFrame() {
   alarmTimer_.stop();
+  placedStickers_.clear();
   if (tray_) tray_->Remove();
   if (holdsHotkeys_) {
     services_.hotkeys->unregisterAll();
@@ -687,7 +721,8 @@ bool CMainFrame::closeFrame() {
     hotkeysRegistered = false;
     holdsHotkeys_ = false;
   }
-  qCInfo(lcFrame) << "would close the lists window and the notifier windows and remove the placed stickers";
+  qCInfo(lcFrame) << "would close the lists window and the notifier windows";
+  placedStickers_.clear();
   if (services_.saveSettings) services_.saveSettings();
   hide();
   return true;
@@ -696,9 +731,7 @@ bool CMainFrame::closeFrame() {
 // --- skin
 
 void CMainFrame::ApplySkin(const std::string& path) {
-  QString file = utf8(path);
-  QFileInfo info(file);
-  if (info.isRelative() && !services_.dataFolder.isEmpty()) info = QFileInfo(services_.dataFolder + "/" + file);
+  const QFileInfo info(utf8(skinSettingFile(toUtf8(services_.dataFolder), path)));
   if (!info.isFile()) return;
   CProfile profile;
   profile.SetSaveOnClose(false);
@@ -709,9 +742,9 @@ void CMainFrame::ApplySkin(const std::string& path) {
   const QString logoName = utf8(profile.GetString("UI", "CaptionLogo", ""));
   QImage logo;
   if (!logoName.isEmpty()) {
-    QFileInfo logoInfo(logoName);
-    if (logoInfo.isRelative()) logoInfo = QFileInfo(info.absoluteDir(), logoName);
-    if (!logoInfo.isFile() && !services_.dataFolder.isEmpty()) logoInfo = QFileInfo(services_.dataFolder + "/" + logoName);
+    // Beside the skin file, else (as the bundled skins name it) in the data folder.
+    QFileInfo logoInfo(utf8(picturePath(toUtf8(info.absolutePath()), toUtf8(logoName))));
+    if (!logoInfo.isFile()) logoInfo = QFileInfo(utf8(picturePath(toUtf8(services_.dataFolder), toUtf8(logoName))));
     if (logoInfo.isFile()) logo = loadCaptionLogo(logoInfo.absoluteFilePath());
   }
   caption_->setLogo(logo);
@@ -742,24 +775,36 @@ void CMainFrame::ShowNotifier(const std::string& plainText, int seconds, const s
 
 void CMainFrame::HideAllNotifiers() { qCDebug(lcFrame) << "would hide every notifier window"; }
 
+template <class Step>
+void CMainFrame::runWallpaperStep(Step&& step) {
+  const std::int32_t position = settings_.wallpaper.position;
+  const COleDateTime lastChanged = settings_.wallpaper.last_changed;
+  step();
+  // The changer's place in the folders is saved at once: a session that ends without the exit
+  // command would otherwise show the same pictures again.
+  if ((settings_.wallpaper.position != position || !(settings_.wallpaper.last_changed == lastChanged)) &&
+      services_.saveSettings)
+    services_.saveSettings();
+}
+
 void CMainFrame::SetReminderWallpaper(const std::string& path) {
-  qCInfo(lcFrame) << "would compose and set the wallpaper" << utf8(path);
+  runWallpaperStep([&] { changer_->SetReminderWallpaper(path); });
 }
 
-void CMainFrame::UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime&) {
-  if (!reminder.sticker.empty()) qCDebug(lcFrame) << "would update the sticker" << utf8(reminder.sticker);
+void CMainFrame::UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) {
+  runWallpaperStep([&] { changer_->UpdateReminderSticker(reminder, documents_.document().stickers, now); });
 }
 
-void CMainFrame::UpdateDayNoteStickers(const CDayInfo*, const COleDateTime&) {
-  qCDebug(lcFrame) << "would update the day note stickers";
+void CMainFrame::UpdateDayNoteStickers(const CDayInfo* note, const COleDateTime& now) {
+  runWallpaperStep([&] { changer_->UpdateDayNoteStickers(note, documents_.document().stickers, now); });
 }
 
-void CMainFrame::ApplyDayNoteWallpaper(const COleDateTime&) {
-  qCDebug(lcFrame) << "would apply today's day note wallpaper";
+void CMainFrame::ApplyDayNoteWallpaper(const COleDateTime& now) {
+  runWallpaperStep([&] { changer_->ApplyDayNoteWallpaper(documents_.document(), now); });
 }
 
 void CMainFrame::ChangeWallpaper(bool force) {
-  if (force) qCInfo(lcFrame) << "would change the wallpaper now";
+  runWallpaperStep([&] { changer_->ChangeWallpaper(force); });
 }
 
 void CMainFrame::PlayAlarmSound(const std::string& path) { qCInfo(lcFrame) << "would play" << utf8(path); }
@@ -772,7 +817,12 @@ void CMainFrame::RestoreWinampState() { qCDebug(lcFrame) << "would restore the m
 
 void CMainFrame::SayTime() { qCDebug(lcFrame) << "would announce the time when due"; }
 
-void CMainFrame::SuspendComputer() { qCInfo(lcFrame) << "would suspend the computer"; }
+void CMainFrame::SuspendComputer() {
+  if (services_.power)
+    services_.power->suspend();
+  else
+    qCInfo(lcFrame) << "would suspend the computer";
+}
 
 void CMainFrame::BeginExit(int exitAction) {
   alarmTimer_.stop();

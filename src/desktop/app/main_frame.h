@@ -12,10 +12,14 @@
 #include "alarms/alarm_engine.h"
 #include "alarms/alarm_frame.h"
 #include "alarms/alarm_settings.h"
-#include "app/resource_menus.h"
 #include "app/command_target.h"
+#include "app/resource_menus.h"
 #include "common/error_reporter.h"
 #include "settings/app_settings.h"
+#include "sticker_text_renderer.h"
+#include "wallpaper/desktop_wallpaper.h"
+#include "wallpaper/wallpaper_changer.h"
+#include "wallpaper/wallpaper_compositor.h"
 
 class QMenu;
 class QMenuBar;
@@ -32,6 +36,7 @@ class DockingHelper;
 class DocumentController;
 class HotkeyService;
 class PasteInjector;
+class PowerManager;
 
 // The program's main window (CMainFrame): its own caption, the menu bar, the place of the main
 // view, and everything that lives beside it: the tray icon, the global hotkeys and the
@@ -43,8 +48,10 @@ class CMainFrame : public QWidget, public CommandTarget, public AlarmFrame {
     HotkeyService* hotkeys = nullptr;
     PasteInjector* paste = nullptr;
     ErrorReporter* errors = nullptr;
+    PowerManager* power = nullptr;          // null: a suspend request is only logged
+    DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
     Clock clock;             // local time now; the system clock when empty
-    QString dataFolder;      // where a relative skin name is looked for
+    QString dataFolder;      // skins and the composed wallpaper; empty: the process's data folder
     // Applies a language to the whole program; the frame then reloads its own texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
@@ -85,6 +92,8 @@ class CMainFrame : public QWidget, public CommandTarget, public AlarmFrame {
   QAction* menuAction(int id) const;
   bool alarmTimerActive() const { return alarmTimer_.isActive(); }
   bool clockShown() const { return clockShown_; }
+  CWallpaperChanger& wallpaperChanger() { return *changer_; }
+  const CWallpaperCompositor& wallpaperCompositor() const { return *compositor_; }
 
   // The fixed size for a screen (device-independent pixels).
   QSize fixedSizeFor(const QScreen* screen) const;
@@ -141,12 +150,24 @@ class CMainFrame : public QWidget, public CommandTarget, public AlarmFrame {
   void setClipboardText(const QString& text);
   COleDateTime now() const;
   QString localeDateText(const COleDateTime& date) const;
+  // Runs one wallpaper step and saves the settings when it moved the changer on.
+  template <class Step>
+  void runWallpaperStep(Step&& step);
 
   ApplicationSettings& settings_;
   DocumentController& documents_;
   Services services_;
   AlarmSettings alarmSettings_;
   std::unique_ptr<AlarmEngine> engine_;
+
+  // The wallpaper: the stickers placed on it, the composition of the screen-sized picture and
+  // the changer that hands it to the desktop.
+  std::vector<CWPStickerContext> placedStickers_;
+  QtStickerTextRenderer stickerText_;
+  std::unique_ptr<DesktopWallpaper> ownDesktop_;
+  std::unique_ptr<DesktopWallpaper> desktopLog_;  // the desktop's setter with its refusals logged
+  std::unique_ptr<CWallpaperCompositor> compositor_;
+  std::unique_ptr<CWallpaperChanger> changer_;
 
   CCaptionBar* caption_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
