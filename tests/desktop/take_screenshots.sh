@@ -22,8 +22,8 @@ bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r a
 pids+=("${bus##* }")
 bus=${bus% *}
 
-shoot() {  # language name
-  local language=$1 name=$2
+shoot() {  # language name x-of-the-View-menu
+  local language=$1 name=$2 view_x=$3
   mkdir -p "$work/config/Kalvory"
   printf '[AppSettings]\nLanguage=%s\nMainPositionX=300\nMainPositionY=150\n' "$language" >"$work/config/Kalvory/Kalvory.conf"
   trayer --edge bottom --align right --widthtype request --height 28 --transparent false --tint 0x303030 >/dev/null 2>&1 &
@@ -34,15 +34,12 @@ shoot() {  # language name
   sleep 3
   import -window root "$out/main-window-$name.png"
   # The View menu of the menu bar.
-  xdotool mousemove 352 189 click 1
+  xdotool mousemove "$view_x" 189 click 1
   sleep 0.7
   import -window root "$out/menu-view-$name.png"
   xdotool key Escape
   sleep 0.3
   # The tray menu: a right click on the icon at the right end of the panel.
-
-
-
   xdotool mousemove 1011 626 mousedown 3
   sleep 0.7
   import -window root "$out/tray-menu-$name.png"
@@ -50,5 +47,5 @@ shoot() {  # language name
   kill "$program_pid" "$trayer_pid" 2>/dev/null || true
   wait "$program_pid" "$trayer_pid" 2>/dev/null || true
 }
-shoot 1 en
-shoot 0 ru
+shoot 1 en 360
+shoot 0 ru 371

@@ -104,7 +104,8 @@ void CCaptionBar::paintEvent(QPaintEvent*) {
   painter.drawImage(partRect(Part::Logo), logo_);
 
   const QColor ink = textColorOn(color_);
-  if (!title_.trimmed().isEmpty()) {
+  // The built-in logo is the program's name already; a skin's logo is a picture beside the title.
+  if (customLogo_ && !title_.trimmed().isEmpty()) {
     QFont font = painter.font();
     font.setBold(true);
     painter.setFont(font);

@@ -506,7 +506,7 @@ void CMainFrame::refreshTitle() {
   title = title.trimmed();
   if (title.isEmpty()) title = QStringLiteral("Kalvory");
   setWindowTitle(title);
-  caption_->setTitle(QString());
+  caption_->setTitle(title);
 }
 
 void CMainFrame::hideToTray() {
