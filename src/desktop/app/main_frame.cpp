@@ -843,6 +843,11 @@ QString CMainFrame::localeDateText(const COleDateTime& date) const {
 
 void CMainFrame::RefreshTrayDay(const TrayDayInfo& day) {
   today_ = day.dayOfMonth;
+  const std::string dateText = day.today.isValid() ? toUtf8(localeDateText(day.today)) : std::string();
+  const QString shown = QStringLiteral("%1|%2|%3|").arg(day.dayOfMonth).arg(day.iconColour).arg(settings_.app.calendar_in_tray) +
+                        utf8(dateText) + QLatin1Char('|') + utf8(day.notesText);
+  if (shown == trayDayShown_) return;
+  trayDayShown_ = shown;
   QIcon icon;
   if (settings_.app.calendar_in_tray) {
     icon = drawDateIcon(day.dayOfMonth, colorFromReference(day.iconColour));
@@ -858,7 +863,6 @@ void CMainFrame::RefreshTrayDay(const TrayDayInfo& day) {
   } else {
     tray_->SetIcon(icon);
   }
-  const std::string dateText = day.today.isValid() ? toUtf8(localeDateText(day.today)) : std::string();
   tray_->SetTooltipText(utf8(trayTooltipText(dateText, day.notesText)));
 }
 

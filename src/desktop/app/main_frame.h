@@ -187,6 +187,8 @@ class CMainFrame : public QWidget, public CommandTarget, public AlarmFrame {
   bool alarmTextShowing_ = false;
   std::string alarmText_;
   int today_ = -1;
+  // What the tray shows now; the day refresh runs on every idle tick and redraws only on a change.
+  QString trayDayShown_;
 };
 
 }  // namespace kalvory
