@@ -23,5 +23,11 @@ function(kalvory_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock kalvory_warnings)
   target_compile_definitions(${name} PRIVATE KALVORY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  set(properties LABELS "${ARG_LABELS}")
+  if("x11" IN_LIST ARG_LABELS)
+    # Tests with an X server of their own run one at a time: a server shutting down can remove
+    # the socket of a server that has just taken over its display number.
+    list(APPEND properties RESOURCE_LOCK x_server)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
