@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "one_line_reporter.h"
 #include "common/error_reporter.h"
 #include "ini_settings_store.h"
 #include "settings/app_settings.h"
@@ -19,27 +20,6 @@ namespace kalvory::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-class OneLineReporter final : public ErrorReporter {
- public:
-  explicit OneLineReporter(std::ostream& err) : err_(err) {}
-  void reportError(std::string_view, std::string_view message) override {
-    std::string line;
-    for (const char c : message) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() != ' ') line += ' ';
-      } else {
-        line += c;
-      }
-    }
-    err_ << "kalvory-cli definitions: " << line << "\n";
-    ++count;
-  }
-  int count = 0;
-
- private:
-  std::ostream& err_;
-};
 
 Json rectJson(const DefinitionRect& rect) {
   return Json{{"left", rect.left}, {"top", rect.top}, {"right", rect.right}, {"bottom", rect.bottom}};
@@ -238,7 +218,7 @@ int runDefinitions(CommandContext& context) {
   if (!stickerGiven) defaultSticker = settings.default_sticker;
   if (!skinGiven) skinPath = settings.skin_path;
 
-  OneLineReporter reporter(context.err);
+  OneLineReporter reporter(context.err, "definitions");
   Json result{
       {"dataFolder", dataFolder},           {"settingsFile", configFile},       {"bundledFolder", bundledDataFolder()},
       {"defaultNotifier", defaultNotifier}, {"defaultSticker", defaultSticker}, {"skinPath", skinPath},

@@ -7,33 +7,12 @@
 #include <system_error>
 
 #include "command.h"
+#include "one_line_reporter.h"
 #include "common/error_reporter.h"
 #include "settings/profile.h"
 
 namespace kalvory::cli {
 namespace {
-
-// The store's messages span lines; the tool keeps each on one line of stderr.
-class OneLineReporter final : public ErrorReporter {
- public:
-  explicit OneLineReporter(std::ostream& err) : err_(err) {}
-  void reportError(std::string_view, std::string_view message) override {
-    std::string line;
-    for (const char c : message) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() != ' ') line += ' ';
-      } else {
-        line += c;
-      }
-    }
-    err_ << "kalvory-cli profile: " << line << "\n";
-    ++count;
-  }
-  int count = 0;
-
- private:
-  std::ostream& err_;
-};
 
 enum class ValueType { String, Int, Double, Color };
 
@@ -77,7 +56,7 @@ int runProfile(CommandContext& context) {
   // alone would look for a bare name beside the program.
   std::error_code error;
   const std::string file = std::filesystem::absolute(positionals[0], error).string();
-  OneLineReporter reporter(context.err);
+  OneLineReporter reporter(context.err, "profile");
   if (error || !std::filesystem::is_regular_file(file, error)) {
     const std::string_view pattern(kProfileLoadFailedMessage);
     const std::size_t slot = pattern.find("%s");
