@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "alarms/alarm_engine.h"
-#include "model/alarm_doc.h"
+#include "core/alarms/alarm_engine.h"
+#include "core/model/alarm_doc.h"
 
 namespace {
 

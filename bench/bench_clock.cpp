@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "clock/media_player_info.h"
-#include "clock/time_format.h"
+#include "core/clock/media_player_info.h"
+#include "core/clock/time_format.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Costs of the date-time helpers that the clock runs every half second.
 #include <benchmark/benchmark.h>
 
-#include "common/date_time.h"
-#include "common/strftime.h"
-#include "common/text.h"
+#include "core/common/date_time.h"
+#include "core/common/strftime.h"
+#include "core/common/text.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "settings/profile.h"
-#include "skins/definitions.h"
+#include "core/settings/profile.h"
+#include "core/skins/definitions.h"
 
 namespace {
 

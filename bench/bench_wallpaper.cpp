@@ -28,10 +28,10 @@
 // jpeglib.h needs the standard types declared first.
 #include <jpeglib.h>
 
-#include "skins/definitions.h"
-#include "sticker_text_renderer.h"
-#include "wallpaper/dib_image.h"
-#include "wallpaper/wallpaper_compositor.h"
+#include "core/skins/definitions.h"
+#include "core/wallpaper/dib_image.h"
+#include "core/wallpaper/wallpaper_compositor.h"
+#include "platform/wallpaper/sticker_text_renderer.h"
 
 namespace {
 

@@ -1,3 +1,25 @@
+# kalvory_export_headers(TARGET PATH...)
+# A library shows the headers of its own folder and nothing else: each PATH (a folder or file
+# below src/) is linked into an include folder of the target's own, so that "core/model/x.h" is
+# found only by code that links the model library. Including a header of a library one does not
+# link is then a build error instead of a silent dependency.
+function(kalvory_export_headers target)
+  set(include_root ${CMAKE_BINARY_DIR}/exported/${target})
+  foreach(path IN LISTS ARGN)
+    get_filename_component(parent ${include_root}/${path} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    if(NOT EXISTS ${include_root}/${path})
+      file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${path} ${include_root}/${path} SYMBOLIC)
+    endif()
+  endforeach()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${include_root})
+  else()
+    target_include_directories(${target} PUBLIC ${include_root})
+  endif()
+endfunction()
+
 # kalvory_core_library(NAME SOURCES... [DEPENDS libs...])
 # Each subsystem of the core is a static library of its own, so that it builds
 # and is tested without the others; kalvory_core links them all.
@@ -7,7 +29,7 @@ function(kalvory_core_library name)
     return()  # a subsystem whose first files are still being written
   endif()
   add_library(kalvory_core_${name} STATIC ${ARG_SOURCES})
-  target_include_directories(kalvory_core_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src/core)
+  kalvory_export_headers(kalvory_core_${name} core/${name})
   target_link_libraries(kalvory_core_${name} PUBLIC ${ARG_DEPENDS} PRIVATE kalvory_warnings)
   set_property(GLOBAL APPEND PROPERTY KALVORY_CORE_LIBRARIES kalvory_core_${name})
 endfunction()

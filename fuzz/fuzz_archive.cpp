@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
-#include "model/alarm_doc.h"
-#include "model/archive.h"
-#include "model/document_file.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/archive.h"
+#include "core/model/document_file.h"
 
 using namespace kalvory;
 

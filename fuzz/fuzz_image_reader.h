@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "wallpaper/dib_image.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory::fuzzing {
 

@@ -11,9 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "common/error_reporter.h"
-#include "settings/profile.h"
-#include "skins/definitions.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/profile.h"
+#include "core/skins/definitions.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "clock/media_player_info.h"
-#include "clock/time_format.h"
-#include "common/strftime.h"
-#include "common/text.h"
+#include "core/clock/media_player_info.h"
+#include "core/clock/time_format.h"
+#include "core/common/strftime.h"
+#include "core/common/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

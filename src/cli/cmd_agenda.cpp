@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/resource_strings.h"
-#include "command.h"
-#include "common/date_time.h"
-#include "common/strftime.h"
-#include "common/text.h"
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "core/common/date_time.h"
+#include "core/common/strftime.h"
+#include "core/common/text.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory::cli {
 namespace {

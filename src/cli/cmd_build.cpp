@@ -4,9 +4,9 @@
 #include <ostream>
 #include <sstream>
 
-#include "command.h"
-#include "document_json.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "cli/document_json.h"
+#include "core/model/document_file.h"
 
 namespace kalvory::cli {
 namespace {

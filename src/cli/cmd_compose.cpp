@@ -11,12 +11,12 @@
 #include <system_error>
 #include <vector>
 
-#include "command.h"
-#include "common/error_reporter.h"
-#include "settings/data_folder.h"
-#include "skins/definitions.h"
-#include "sticker_text_renderer.h"
-#include "wallpaper/wallpaper_compositor.h"
+#include "cli/command.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/data_folder.h"
+#include "core/skins/definitions.h"
+#include "core/wallpaper/wallpaper_compositor.h"
+#include "platform/wallpaper/sticker_text_renderer.h"
 
 namespace kalvory::cli {
 namespace {

@@ -7,14 +7,14 @@
 #include <string>
 #include <system_error>
 
-#include "command.h"
-#include "one_line_reporter.h"
-#include "common/error_reporter.h"
-#include "ini_settings_store.h"
-#include "settings/app_settings.h"
-#include "settings/data_folder.h"
-#include "settings/profile.h"
-#include "skins/definitions.h"
+#include "cli/command.h"
+#include "cli/one_line_reporter.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/data_folder.h"
+#include "core/settings/profile.h"
+#include "core/skins/definitions.h"
+#include "platform/settings/ini_settings_store.h"
 
 namespace kalvory::cli {
 namespace {

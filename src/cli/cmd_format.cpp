@@ -7,12 +7,12 @@
 #include <sstream>
 #include <string>
 
-#include "clock/media_player_info.h"
-#include "clock/time_format.h"
-#include "command.h"
-#include "common/date_time.h"
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "core/clock/media_player_info.h"
+#include "core/clock/time_format.h"
+#include "core/common/date_time.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace kalvory::cli {
 namespace {

@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
-#include "command.h"
-#include "wallpaper/dib_image.h"
+#include "cli/command.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory::cli {
 namespace {

@@ -1,9 +1,9 @@
 // kalvory-cli info: the whole reminder document as JSON.
 #include <ostream>
 
-#include "command.h"
-#include "document_json.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "cli/document_json.h"
+#include "core/model/document_file.h"
 
 namespace kalvory::cli {
 namespace {

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "command.h"
-#include "one_line_reporter.h"
-#include "common/error_reporter.h"
-#include "settings/profile.h"
+#include "cli/command.h"
+#include "cli/one_line_reporter.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/profile.h"
 
 namespace kalvory::cli {
 namespace {

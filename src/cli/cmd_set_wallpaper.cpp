@@ -8,9 +8,9 @@
 #include <string>
 #include <system_error>
 
-#include "command.h"
-#include "settings/data_folder.h"
-#include "wallpaper_setter.h"
+#include "cli/command.h"
+#include "core/settings/data_folder.h"
+#include "platform/wallpaper/wallpaper_setter.h"
 
 namespace kalvory::cli {
 namespace {

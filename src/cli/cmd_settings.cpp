@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
-#include "ini_settings_store.h"
-#include "settings/app_settings.h"
-#include "settings/app_settings_keys.h"
-#include "settings/settings_date_text.h"
-#include "user_folders.h"
+#include "cli/command.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/app_settings_keys.h"
+#include "core/settings/settings_date_text.h"
+#include "platform/settings/ini_settings_store.h"
+#include "platform/settings/user_folders.h"
 
 namespace kalvory::cli {
 namespace {

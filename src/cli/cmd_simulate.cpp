@@ -5,10 +5,10 @@
 #include <ostream>
 #include <string>
 
-#include "alarms/alarm_simulation.h"
-#include "command.h"
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "core/alarms/alarm_simulation.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace kalvory::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "command.h"
+#include "cli/command.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "document_json.h"
+#include "cli/document_json.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace kalvory::cli {
 

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory::cli {
 

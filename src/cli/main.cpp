@@ -2,8 +2,8 @@
 #include <iostream>
 #include <string>
 
-#include "command.h"
-#include "core.h"
+#include "cli/command.h"
+#include "core/core.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/error_reporter.h"
+#include "core/common/error_reporter.h"
 
 namespace kalvory::cli {
 

@@ -1,5 +1,5 @@
 // kalvory_core gathers the subsystem libraries; this unit carries the version.
-#include "core.h"
+#include "core/core.h"
 
 namespace kalvory {
 

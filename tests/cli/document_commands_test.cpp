@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_runner.h"
+#include "cli_runner.h"
 
 namespace kalvory {
 namespace {

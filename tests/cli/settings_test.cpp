@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
+#include "cli_runner.h"
 
 namespace kalvory {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
-#include "wallpaper/dib_image.h"
+#include "cli_runner.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

@@ -3,12 +3,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/alarm_app.h"
-#include "app/desktop_integration.h"
-#include "app/main_frame.h"
-#include "hotkey_service.h"
-#include "model/document_file.h"
-#include "settings/settings_store.h"
+#include "core/model/document_file.h"
+#include "core/settings/settings_store.h"
+#include "desktop/app/alarm_app.h"
+#include "desktop/app/desktop_integration.h"
+#include "desktop/shell/main_frame.h"
+#include "platform/x11/hotkey_service.h"
 
 namespace kalvory::test {
 namespace {

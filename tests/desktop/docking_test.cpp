@@ -1,9 +1,9 @@
+#include "desktop/shell/docking.h"
+
 #include <gtest/gtest.h>
 
 #include <QTest>
 #include <QWidget>
-
-#include "app/docking.h"
 
 namespace kalvory::test {
 namespace {

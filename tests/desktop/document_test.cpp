@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/model/document_file.h"
 #include "frame_fixture.h"
-#include "model/document_file.h"
 
 namespace kalvory::test {
 namespace {

@@ -4,14 +4,14 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/commands.h"
-#include "app/document_controller.h"
-#include "app/main_frame.h"
-#include "app/system_tray.h"
-#include "hotkey_service.h"
-#include "model/alarm_doc.h"
-#include "synthetic_paste.h"
-#include "wallpaper/desktop_wallpaper.h"
+#include "core/model/alarm_doc.h"
+#include "core/wallpaper/desktop_wallpaper.h"
+#include "desktop/common/commands.h"
+#include "desktop/shell/document_controller.h"
+#include "desktop/shell/main_frame.h"
+#include "desktop/tray/system_tray.h"
+#include "platform/x11/hotkey_service.h"
+#include "platform/x11/synthetic_paste.h"
 
 namespace kalvory::test {
 

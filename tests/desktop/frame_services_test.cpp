@@ -8,12 +8,12 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
-#include "alarms/action_services.h"
-#include "app/alarm_app.h"
-#include "app/caption_bar.h"
+#include "core/alarms/action_services.h"
+#include "core/settings/settings_store.h"
+#include "core/skins/definitions.h"
+#include "desktop/app/alarm_app.h"
+#include "desktop/shell/caption_bar.h"
 #include "frame_fixture.h"
-#include "settings/settings_store.h"
-#include "skins/definitions.h"
 
 namespace kalvory::test {
 namespace {

@@ -5,14 +5,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
-#include "app/caption_bar.h"
-#include "app/frame_geometry.h"
-#include "app/resource_menus.h"
+#include "core/model/document_file.h"
+#include "core/resources/resource_menus.h"
+#include "desktop/shell/caption_bar.h"
+#include "desktop/shell/frame_geometry.h"
 #include "frame_fixture.h"
-#include "model/document_file.h"
 
 namespace kalvory::test {
 namespace {
@@ -112,8 +112,7 @@ TEST(MainFrame, LanguageSwitchingReloadsMenusWithTheCheckMark) {
   const QList<QAction*> bar = frame.menuBar()->actions();
   ASSERT_FALSE(bar.isEmpty());
   EXPECT_EQ(bar.first()->text(), utf8(russian[1].text));  // after the logo item
-  EXPECT_EQ(frame.tray()->actionFor(ID_APP_EXIT)->text(),
-            utf8(loadMenu(kTrayMenuId, UiLanguage::Russian).back().text));
+  EXPECT_EQ(frame.tray()->actionFor(ID_APP_EXIT)->text(), utf8(loadMenu(kTrayMenuId, UiLanguage::Russian).back().text));
   frame.show();
   EXPECT_EQ(frame.commandState(ID_SHOW_HIDE).text, utf8(loadString(132, UiLanguage::Russian)));
 
@@ -246,8 +245,9 @@ TEST(MainFrame, SkinGivesTheCaptionColourAndLogo) {
   ASSERT_TRUE(logo.save(folder.path() + "/logo.bmp"));
   QFile skin(folder.path() + "/skin.xml");
   ASSERT_TRUE(skin.open(QIODevice::WriteOnly));
-  skin.write("<xml>\r\n\t<UI>\r\n\t\t<CaptionColor>clr102030</CaptionColor>\r\n"
-             "\t\t<CaptionLogo>logo.bmp</CaptionLogo>\r\n\t</UI>\r\n</xml>\r\n");
+  skin.write(
+      "<xml>\r\n\t<UI>\r\n\t\t<CaptionColor>clr102030</CaptionColor>\r\n"
+      "\t\t<CaptionLogo>logo.bmp</CaptionLogo>\r\n\t</UI>\r\n</xml>\r\n");
   skin.close();
 
   FrameFixture fixture;

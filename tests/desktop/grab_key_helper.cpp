@@ -1,12 +1,12 @@
 // Holds Ctrl+Shift+<key> on the X root window (every lock variant) until killed, standing in for
 // another program that took the same hotkey. Prints "ready" once the grab is in place.
+#include <unistd.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
   const unsigned keysym = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 0)) : 0x71;
@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
   const uint16_t base = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
   const uint16_t variants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
   for (uint16_t extra : variants) {
-    xcb_void_cookie_t cookie =
-        xcb_grab_key_checked(connection, 1, root, static_cast<uint16_t>(base | extra), codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_void_cookie_t cookie = xcb_grab_key_checked(connection, 1, root, static_cast<uint16_t>(base | extra), codes[0],
+                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
       std::free(error);
       return 2;

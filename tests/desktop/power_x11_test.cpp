@@ -13,10 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "model/alarm_doc.h"
-#include "model/alarm_line.h"
-#include "model/document_file.h"
-#include "private_system_bus.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/alarm_line.h"
+#include "core/model/document_file.h"
+#include "platform/private_system_bus.h"
 
 namespace kalvory {
 namespace {

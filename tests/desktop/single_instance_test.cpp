@@ -1,3 +1,5 @@
+#include "platform/instance/single_instance.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -6,8 +8,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "single_instance.h"
 
 namespace kalvory::test {
 namespace {

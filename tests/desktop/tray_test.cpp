@@ -3,8 +3,8 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/date_icon.h"
-#include "app/resource_menus.h"
+#include "core/resources/resource_menus.h"
+#include "desktop/common/date_icon.h"
 #include "frame_fixture.h"
 
 namespace kalvory::test {
@@ -18,7 +18,8 @@ TEST(Tray, MenuEnablingAndDefaultItem) {
   const QList<QAction*> items = menu->actions();
   const std::vector<MenuItem> resource = loadMenu(kTrayMenuId, UiLanguage::English);
   ASSERT_EQ(items.size(), static_cast<qsizetype>(resource.size()));
-  for (std::size_t i = 0; i < resource.size(); ++i) EXPECT_EQ(items[static_cast<qsizetype>(i)]->data().toInt(), resource[i].command);
+  for (std::size_t i = 0; i < resource.size(); ++i)
+    EXPECT_EQ(items[static_cast<qsizetype>(i)]->data().toInt(), resource[i].command);
 
   // Nothing rings: "Turn off" greyed, "Show" the default, and a double click shows the window.
   EXPECT_FALSE(items[0]->isEnabled());
@@ -113,7 +114,8 @@ TEST(Tray, DayIconAndTooltip) {
   EXPECT_EQ(fixture.frame->tray()->tooltip(), "Thursday, May 7, 2026");
   fixture.frame->runCommand(ID_LANGUAGE_RUSSIAN);
   fixture.frame->RefreshTrayDay(day);
-  EXPECT_TRUE(fixture.frame->tray()->tooltip().contains(QStringLiteral("мая"))) << fixture.frame->tray()->tooltip().toStdString();
+  EXPECT_TRUE(fixture.frame->tray()->tooltip().contains(QStringLiteral("мая")))
+      << fixture.frame->tray()->tooltip().toStdString();
 
   // Many notes: at most 127 characters, cut with an ellipsis, never inside a character.
   day.notesText = std::string(60, 'x') + " " + std::string(200, 'y');
@@ -123,7 +125,8 @@ TEST(Tray, DayIconAndTooltip) {
   EXPECT_EQ(tip.size(), 127);
   EXPECT_TRUE(tip.endsWith(QChar(0x2026)));
   EXPECT_EQ(shortenTooltip(QString(127, QChar('a'))).size(), 127);
-  const QString emoji = QString(125, QChar('a')) + QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80");
+  const QString emoji =
+      QString(125, QChar('a')) + QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80");
   const QString cut = shortenTooltip(emoji);
   EXPECT_EQ(cut.toUcs4().size(), 127);
   EXPECT_FALSE(cut.at(cut.size() - 2).isHighSurrogate());

@@ -54,10 +54,12 @@ class FakeWatcher : public QObject {
 class X11Session : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon")) GTEST_SKIP() << "Xvfb, xdotool or dbus-daemon missing";
+    if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon"))
+      GTEST_SKIP() << "Xvfb, xdotool or dbus-daemon missing";
     ASSERT_TRUE(home_.isValid());
     QDir(home_.path()).mkpath("run");
-    QFile::setPermissions(home_.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home_.path() + "/run",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     // Xvfb picks a free display itself and names it once it accepts clients, so that tests
     // running side by side never race for the same number.
@@ -233,9 +235,9 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "watcher");
   ASSERT_TRUE(bus.isConnected());
   FakeWatcher watcher;
-  ASSERT_TRUE(bus.registerObject("/StatusNotifierWatcher", &watcher,
-                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties |
-                                     QDBusConnection::ExportAllSignals));
+  ASSERT_TRUE(bus.registerObject(
+      "/StatusNotifierWatcher", &watcher,
+      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSignals));
   ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
 
   QProcess& program = startProgram();
@@ -254,8 +256,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   EXPECT_TRUE(waitVisible("Kalvory", false));
 
   auto layout = [&] {
-    const QDBusMessage reply =
-        call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
+    const QDBusMessage reply = call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     return reply.arguments().size() == 2 ? readNode(reply.arguments()[1].value<QDBusArgument>()) : MenuNode{};
   };
@@ -287,9 +288,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libQt6\nleak:libdbus\nleak:libglib\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libQt6\nleak:libdbus\nleak:libglib\n"; }
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "ini_settings_store.h"
+#include "platform/settings/ini_settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "settings/app_settings.h"
-#include "user_folders.h"
+#include "core/settings/app_settings.h"
+#include "platform/settings/user_folders.h"
 
 namespace kalvory {
 namespace {

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "logind_power_manager.h"
+#include "platform/dbus/logind_power_manager.h"
 #include "private_system_bus.h"
 
 namespace kalvory {

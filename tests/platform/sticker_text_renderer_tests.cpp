@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sticker_text_renderer.h"
+#include "platform/wallpaper/sticker_text_renderer.h"
 
 namespace kalvory {
 namespace {

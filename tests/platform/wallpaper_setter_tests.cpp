@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "wallpaper_setter.h"
+#include "platform/wallpaper/wallpaper_setter.h"
 
 namespace kalvory {
 namespace {

@@ -1,16 +1,16 @@
-#include "alarms/alarm_actions.h"
+#include "core/alarms/alarm_actions.h"
 
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
-#include "alarms/alarm_engine.h"
+#include "core/alarms/alarm_engine.h"
 
 namespace kalvory {
 
 namespace {
 
-constexpr int kPlayerStartLooks = 50;   // looks for a freshly started player ...
+constexpr int kPlayerStartLooks = 50;    // looks for a freshly started player ...
 constexpr int kPlayerStartStepMs = 100;  // ... this far apart: 5 seconds in all
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }

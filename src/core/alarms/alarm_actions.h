@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "alarms/action_services.h"
-#include "alarms/alarm_settings.h"
-#include "common/date_time.h"
-#include "common/error_reporter.h"
+#include "core/alarms/action_services.h"
+#include "core/alarms/alarm_settings.h"
+#include "core/common/date_time.h"
+#include "core/common/error_reporter.h"
 
 namespace kalvory {
 

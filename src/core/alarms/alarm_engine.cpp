@@ -1,11 +1,11 @@
-#include "alarms/alarm_engine.h"
+#include "core/alarms/alarm_engine.h"
 
 #include <optional>
 
-#include "model/alarm_doc.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
-#include "model/record_times.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
+#include "core/model/record_times.h"
 
 namespace kalvory {
 
@@ -51,8 +51,8 @@ void AlarmEngine::tick(const COleDateTime& now) {
     const std::optional<std::int64_t> start = record_times::startSecond(reminder, clock);
     const std::int64_t end = start ? *start + reminder.show_seconds : 0;
     const bool windowPassed = !start || end < clock.seconds;
-    const bool due = start && *start <= clock.seconds && clock.seconds <= end &&
-                     record_times::eligibleToday(reminder, clock);
+    const bool due =
+        start && *start <= clock.seconds && clock.seconds <= end && record_times::eligibleToday(reminder, clock);
     // The OSD text matters only to the first reminder that shows in this tick, so it is read
     // (before this reminder may change it) only while no earlier reminder shows.
     std::string osdText;

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "alarms/alarm_frame.h"
-#include "alarms/alarm_settings.h"
-#include "common/date_time.h"
+#include "core/alarms/alarm_frame.h"
+#include "core/alarms/alarm_settings.h"
+#include "core/common/date_time.h"
 
 namespace kalvory {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/date_time.h"
+#include "core/common/date_time.h"
 
 namespace kalvory {
 

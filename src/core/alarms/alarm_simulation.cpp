@@ -1,4 +1,4 @@
-#include "alarms/alarm_simulation.h"
+#include "core/alarms/alarm_simulation.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,13 +6,13 @@
 #include <limits>
 #include <ostream>
 
-#include "alarms/action_services.h"
-#include "alarms/alarm_actions.h"
-#include "alarms/alarm_engine.h"
-#include "alarms/turn_off_answer.h"
-#include "common/text.h"
-#include "model/alarm_doc.h"
-#include "model/alarm_line.h"
+#include "core/alarms/action_services.h"
+#include "core/alarms/alarm_actions.h"
+#include "core/alarms/alarm_engine.h"
+#include "core/alarms/turn_off_answer.h"
+#include "core/common/text.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/alarm_line.h"
 
 namespace kalvory {
 
@@ -89,8 +89,10 @@ class ReportingSpeech final : public SpeechLibrary {
 class SimulatedFrame final : public AlarmFrame {
  public:
   SimulatedFrame(std::ostream& out, const AlarmSettings& settings)
-      : out_(out), speech_(*this), actions_(settings, player_, launcher_, power_, speech_, errors_,
-                                            [this] { return now_; }, [](int) {}) {}
+      : out_(out),
+        speech_(*this),
+        actions_(
+            settings, player_, launcher_, power_, speech_, errors_, [this] { return now_; }, [](int) {}) {}
 
   void setNow(const COleDateTime& now, std::string text) {
     now_ = now;
@@ -169,8 +171,7 @@ void ReportingSpeech::callOnce(std::string_view, std::string_view) { frame_.line
 
 std::optional<COleDateTime> parseLocalTime(std::string_view text) {
   // YYYY-MM-DD HH:MM:SS
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-      text[16] != ':') {
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
     return std::nullopt;
   }
   int parts[6];
@@ -307,9 +308,9 @@ std::int64_t runAlarmSimulation(CAlarmDoc& document, const SimulationOptions& op
       StopAlarmsArguments call;
       switch (answer.kind) {
         case SimulationAnswer::Kind::Postpone:
-          call = turnOffDialogAnswer(static_cast<int>(TurnOffChoice::RemindOn), 0,
-                                     now + COleDateTimeSpan::fromSeconds(static_cast<double>(answer.seconds)), now,
-                                     false);
+          call =
+              turnOffDialogAnswer(static_cast<int>(TurnOffChoice::RemindOn), 0,
+                                  now + COleDateTimeSpan::fromSeconds(static_cast<double>(answer.seconds)), now, false);
           break;
         case SimulationAnswer::Kind::Off:
           call = turnOffDialogAnswer(static_cast<int>(TurnOffChoice::TurnOff), 0, now, now, false);

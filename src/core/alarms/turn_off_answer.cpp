@@ -1,4 +1,4 @@
-#include "alarms/turn_off_answer.h"
+#include "core/alarms/turn_off_answer.h"
 
 #include <cmath>
 

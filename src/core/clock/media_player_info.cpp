@@ -1,6 +1,6 @@
-#include "clock/media_player_info.h"
+#include "core/clock/media_player_info.h"
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 

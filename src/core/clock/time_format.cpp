@@ -1,11 +1,11 @@
-#include "clock/time_format.h"
+#include "core/clock/time_format.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 
-#include "clock/media_player_info.h"
+#include "core/clock/media_player_info.h"
 
 namespace kalvory {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/date_time.h"
-#include "common/strftime.h"
+#include "core/common/date_time.h"
+#include "core/common/strftime.h"
 
 namespace kalvory {
 

@@ -1,5 +1,5 @@
-#include "clock/time_format.h"
-#include "model/alarm_doc.h"
+#include "core/clock/time_format.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 

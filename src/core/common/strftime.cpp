@@ -1,8 +1,8 @@
-#include "common/strftime.h"
+#include "core/common/strftime.h"
 
 #include <ctime>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 

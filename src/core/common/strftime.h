@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/date_time.h"
+#include "core/common/date_time.h"
 
 namespace kalvory {
 

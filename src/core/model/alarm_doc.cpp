@@ -1,10 +1,10 @@
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 #include <stdexcept>
 
-#include "model/archive.h"
-#include "model/moment.h"
-#include "model/record_times.h"
+#include "core/model/archive.h"
+#include "core/model/moment.h"
+#include "core/model/record_times.h"
 
 namespace kalvory {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_strings.h"
-#include "common/date_time.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
-#include "skins/definitions.h"
+#include "core/common/date_time.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
+#include "core/resources/resource_strings.h"
+#include "core/skins/definitions.h"
 
 namespace kalvory {
 

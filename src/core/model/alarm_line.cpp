@@ -1,13 +1,13 @@
-#include "model/alarm_line.h"
+#include "core/model/alarm_line.h"
 
 #include <cstdio>
 
-#include "common/strftime.h"
-#include "common/text.h"
-#include "model/archive.h"
-#include "model/moment.h"
-#include "model/record_times.h"
-#include "model/resource_ids.h"
+#include "core/common/strftime.h"
+#include "core/common/text.h"
+#include "core/model/archive.h"
+#include "core/model/moment.h"
+#include "core/model/record_times.h"
+#include "core/model/resource_ids.h"
 
 namespace kalvory {
 

@@ -1,12 +1,12 @@
-#include "model/archive.h"
+#include "core/model/archive.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "common/text.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
+#include "core/common/text.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 
 namespace kalvory {
 

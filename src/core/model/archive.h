@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/date_time.h"
+#include "core/common/date_time.h"
 
 namespace kalvory {
 

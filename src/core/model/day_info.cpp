@@ -1,12 +1,12 @@
-#include "model/day_info.h"
+#include "core/model/day_info.h"
 
 #include <array>
 
-#include "common/text.h"
-#include "model/archive.h"
-#include "model/moment.h"
-#include "model/record_times.h"
-#include "model/resource_ids.h"
+#include "core/common/text.h"
+#include "core/model/archive.h"
+#include "core/model/moment.h"
+#include "core/model/record_times.h"
+#include "core/model/resource_ids.h"
 
 namespace kalvory {
 

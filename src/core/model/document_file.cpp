@@ -1,4 +1,4 @@
-#include "model/document_file.h"
+#include "core/model/document_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <fstream>
 #include <vector>
 
-#include "model/archive.h"
+#include "core/model/archive.h"
 
 namespace kalvory {
 

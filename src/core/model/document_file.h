@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/date_time.h"
+#include "core/common/date_time.h"
 
 namespace kalvory::moment {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/date_time.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
+#include "core/common/date_time.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 
 namespace kalvory::record_times {
 

@@ -1,6 +1,6 @@
-#include "model/resource_ids.h"
+#include "core/model/resource_ids.h"
 
-#include "common/strftime.h"
+#include "core/common/strftime.h"
 
 namespace kalvory {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/resource_strings.h"
-#include "common/date_time.h"
+#include "core/common/date_time.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory {
 

@@ -1,11 +1,11 @@
-#include "settings/app_settings.h"
+#include "core/settings/app_settings.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "settings/app_settings_keys.h"
-#include "settings/settings_date_text.h"
-#include "settings/settings_store.h"
+#include "core/settings/app_settings_keys.h"
+#include "core/settings/settings_date_text.h"
+#include "core/settings/settings_store.h"
 
 namespace kalvory {
 

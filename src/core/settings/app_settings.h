@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/resource_strings.h"
-#include "common/date_time.h"
-#include "settings/system_colors.h"
+#include "core/common/date_time.h"
+#include "core/resources/resource_strings.h"
+#include "core/settings/system_colors.h"
 
 namespace kalvory {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "settings/app_settings.h"
+#include "core/settings/app_settings.h"
 
 namespace kalvory {
 

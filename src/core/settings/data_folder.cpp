@@ -1,4 +1,4 @@
-#include "settings/data_folder.h"
+#include "core/settings/data_folder.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <set>
 #include <system_error>
 
-#include "common/error_reporter.h"
+#include "core/common/error_reporter.h"
 
 #ifndef KALVORY_SOURCE_RES_DIR
 #define KALVORY_SOURCE_RES_DIR ""

@@ -1,4 +1,4 @@
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <locale.h>
 #include <stdlib.h>
@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/error_reporter.h"
+#include "core/common/error_reporter.h"
 
 namespace kalvory {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/system_colors.h"
+#include "core/settings/system_colors.h"
 
 namespace kalvory {
 

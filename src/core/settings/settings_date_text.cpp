@@ -1,8 +1,8 @@
-#include "settings/settings_date_text.h"
+#include "core/settings/settings_date_text.h"
 
 #include <cstddef>
 
-#include "common/strftime.h"
+#include "core/common/strftime.h"
 
 namespace kalvory {
 

@@ -1,4 +1,4 @@
-#include "settings/settings_store.h"
+#include "core/settings/settings_store.h"
 
 namespace kalvory {
 

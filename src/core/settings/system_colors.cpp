@@ -1,4 +1,4 @@
-#include "settings/system_colors.h"
+#include "core/settings/system_colors.h"
 
 #include <atomic>
 

@@ -1,13 +1,13 @@
-#include "skins/definitions.h"
+#include "core/skins/definitions.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
 
-#include "common/error_reporter.h"
-#include "settings/data_folder.h"
-#include "settings/profile.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/data_folder.h"
+#include "core/settings/profile.h"
 
 namespace kalvory {
 

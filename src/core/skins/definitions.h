@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/date_time.h"
-#include "settings/system_colors.h"
+#include "core/common/date_time.h"
+#include "core/settings/system_colors.h"
 
 namespace kalvory {
 

@@ -1,4 +1,4 @@
-#include "wallpaper/dib_image.h"
+#include "core/wallpaper/dib_image.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,7 +13,7 @@
 #include <limits>
 #include <new>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory {
 

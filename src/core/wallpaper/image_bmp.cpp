@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

@@ -14,7 +14,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

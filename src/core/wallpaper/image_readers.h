@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "wallpaper/dib_image.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory::image_readers {
 

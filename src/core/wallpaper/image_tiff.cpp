@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "wallpaper/image_readers.h"
+#include "core/wallpaper/image_readers.h"
 
 namespace kalvory::image_readers {
 

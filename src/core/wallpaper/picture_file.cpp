@@ -1,4 +1,4 @@
-#include "wallpaper/picture_file.h"
+#include "core/wallpaper/picture_file.h"
 
 #include <filesystem>
 #include <system_error>

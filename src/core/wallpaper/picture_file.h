@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "wallpaper/dib_image.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory {
 

@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_changer.h"
+#include "core/wallpaper/wallpaper_changer.h"
 
 #include <algorithm>
 #include <ctime>
@@ -7,9 +7,9 @@
 #include <system_error>
 #include <utility>
 
-#include "model/alarm_doc.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 
 namespace kalvory {
 

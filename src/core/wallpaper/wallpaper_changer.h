@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/date_time.h"
-#include "settings/app_settings.h"
-#include "skins/definitions.h"
-#include "wallpaper/desktop_wallpaper.h"
-#include "wallpaper/wallpaper_compositor.h"
+#include "core/common/date_time.h"
+#include "core/settings/app_settings.h"
+#include "core/skins/definitions.h"
+#include "core/wallpaper/desktop_wallpaper.h"
+#include "core/wallpaper/wallpaper_compositor.h"
 
 namespace kalvory {
 

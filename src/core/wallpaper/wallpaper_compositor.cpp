@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_compositor.h"
+#include "core/wallpaper/wallpaper_compositor.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,10 +6,10 @@
 #include <system_error>
 #include <utility>
 
-#include "common/text.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
-#include "wallpaper/picture_file.h"
+#include "core/common/text.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
+#include "core/wallpaper/picture_file.h"
 
 namespace kalvory {
 

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "common/date_time.h"
-#include "settings/app_settings.h"
-#include "settings/system_colors.h"
-#include "skins/definitions.h"
-#include "wallpaper/dib_image.h"
+#include "core/common/date_time.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/system_colors.h"
+#include "core/skins/definitions.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory {
 

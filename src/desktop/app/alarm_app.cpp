@@ -1,4 +1,4 @@
-#include "app/alarm_app.h"
+#include "desktop/app/alarm_app.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -6,15 +6,15 @@
 #include <QMessageBox>
 #include <QScreen>
 
-#include "alarms/action_services.h"
-#include "app/commands.h"
-#include "app/main_frame.h"
-#include "app/menu_resources.h"
-#include "settings/data_folder.h"
-#include "settings/settings_store.h"
-#include "single_instance.h"
-#include "skins/definitions.h"
-#include "user_folders.h"
+#include "core/alarms/action_services.h"
+#include "core/settings/data_folder.h"
+#include "core/settings/settings_store.h"
+#include "core/skins/definitions.h"
+#include "desktop/common/commands.h"
+#include "desktop/common/menu_resources.h"
+#include "desktop/shell/main_frame.h"
+#include "platform/instance/single_instance.h"
+#include "platform/settings/user_folders.h"
 
 namespace kalvory {
 
@@ -56,15 +56,15 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
     };
   if (!prompts.saveChanges)
     prompts.saveChanges = [this](const std::string& question) {
-      const auto answer = QMessageBox::question(frame_ && frame_->isVisible() ? frame_.get() : nullptr,
-                                                QStringLiteral("Kalvory"), utf8(question),
-                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      const auto answer =
+          QMessageBox::question(frame_ && frame_->isVisible() ? frame_.get() : nullptr, QStringLiteral("Kalvory"),
+                                utf8(question), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       return answer == QMessageBox::Yes  ? SaveChangesAnswer::Yes
              : answer == QMessageBox::No ? SaveChangesAnswer::No
                                          : SaveChangesAnswer::Cancel;
     };
-  documents_ = std::make_unique<DocumentController>(document_, settings_, *environment_.errors, std::move(prompts),
-                                                    language);
+  documents_ =
+      std::make_unique<DocumentController>(document_, settings_, *environment_.errors, std::move(prompts), language);
 }
 
 CAlarmApp::~CAlarmApp() = default;
@@ -88,7 +88,8 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
 
   // 3-5. The settings (with the recent-file list) and the language.
   SettingsEnvironment settingsEnvironment;
-  if (QScreen* screen = QGuiApplication::primaryScreen()) settingsEnvironment.primary_screen_width = screen->geometry().width();
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    settingsEnvironment.primary_screen_width = screen->geometry().width();
   settingsEnvironment.pictures_folder = picturesFolder();
   settings_ = LoadSettings(*environment_.store, settingsEnvironment);
   SetLanguage(settings_.app.language);

@@ -4,9 +4,9 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/document_controller.h"
-#include "model/alarm_doc.h"
-#include "settings/app_settings.h"
+#include "core/model/alarm_doc.h"
+#include "core/settings/app_settings.h"
+#include "desktop/shell/document_controller.h"
 
 namespace kalvory {
 
@@ -25,19 +25,19 @@ class CAlarmApp : public QObject {
  public:
   // What start-up needs from outside; tests give fakes, main() the real services.
   struct Environment {
-    SettingsStore* store = nullptr;              // required
-    std::function<bool()> saveStore;             // writes the store to disk
+    SettingsStore* store = nullptr;   // required
+    std::function<bool()> saveStore;  // writes the store to disk
     HotkeyService* hotkeys = nullptr;
     PasteInjector* paste = nullptr;
-    PowerManager* power = nullptr;               // null: power requests are only logged
-    DesktopWallpaper* wallpaper = nullptr;       // null: the setter for this session's desktop
-    ErrorReporter* errors = nullptr;             // required
+    PowerManager* power = nullptr;          // null: power requests are only logged
+    DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
+    ErrorReporter* errors = nullptr;        // required
     Clock clock;
     QString instanceName = QStringLiteral("Orlendix Alarm");
-    QString instanceDirectory;                   // empty: the user's runtime folder
+    QString instanceDirectory;  // empty: the user's runtime folder
     bool singleInstance = true;
-    QString dataFolder;                          // empty: prepared from the bundle
-    DocumentPrompts prompts;                     // empty members: real dialogs
+    QString dataFolder;       // empty: prepared from the bundle
+    DocumentPrompts prompts;  // empty members: real dialogs
   };
 
   explicit CAlarmApp(Environment environment, QObject* parent = nullptr);

@@ -1,4 +1,4 @@
-#include "app/desktop_integration.h"
+#include "desktop/app/desktop_integration.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "alarms/alarm_actions.h"
+#include "core/alarms/alarm_actions.h"
 
 #include <gtest/gtest.h>
 
-#include "alarms/alarm_engine.h"
+#include "core/alarms/alarm_engine.h"
 
 namespace kalvory {
 namespace {
@@ -87,7 +87,13 @@ struct Fixture {
   RecordingErrorReporter errors;
   COleDateTime now = COleDateTime(2026, 3, 10, 10, 20, 0);
   std::vector<int> sleeps;
-  AlarmActions actions{settings, player, launcher, power, speech, errors, [this] { return now; },
+  AlarmActions actions{settings,
+                       player,
+                       launcher,
+                       power,
+                       speech,
+                       errors,
+                       [this] { return now; },
                        [this](int ms) { sleeps.push_back(ms); }};
 };
 
@@ -202,8 +208,8 @@ TEST(SayTime, FirstCallAndRangeRules) {
   auto at = [](int h, int m, int s, int day = 10) { return COleDateTime(2026, 3, day, h, m, s); };
   {
     Fixture f;  // started at midnight: that midnight is not announced
-    const COleDateTime ticks[] = {at(0, 0, 0), at(0, 0, 1), at(0, 59, 59), at(1, 0, 0), at(1, 0, 1),
-                                  at(1, 0, 59), at(1, 30, 0), at(2, 0, 0)};
+    const COleDateTime ticks[] = {at(0, 0, 0), at(0, 0, 1),  at(0, 59, 59), at(1, 0, 0),
+                                  at(1, 0, 1), at(1, 0, 59), at(1, 30, 0),  at(2, 0, 0)};
     std::vector<COleDateTime> spoken;
     for (const auto& t : ticks) {
       f.now = t;

@@ -1,8 +1,8 @@
-#include "alarms/alarm_engine.h"
+#include "core/alarms/alarm_engine.h"
 
 #include <gtest/gtest.h>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 #include "recording_frame.h"
 
 namespace kalvory {
@@ -10,7 +10,9 @@ namespace {
 
 using testing::RecordingFrame;
 
-COleDateTime at(int hour, int minute, int second, int day = 10) { return COleDateTime(2026, 3, day, hour, minute, second); }
+COleDateTime at(int hour, int minute, int second, int day = 10) {
+  return COleDateTime(2026, 3, day, hour, minute, second);
+}
 
 COleDateTime addSeconds(const COleDateTime& t, int seconds) {
   const COleDateTime u = t + COleDateTimeSpan::fromSeconds(seconds);
@@ -94,12 +96,21 @@ TEST(AlarmCheck, TwoRemindersInOneSecondFireInListOrderAndOsdSettlesOnTheFirst) 
   b.sound_file = "/b.ogg";
   b.program = "run-b";
   b.notifier = "Blue";
-  b.text = "B\xC2\x80" "Jx";  // the notifier gets the text without its symbol mark
+  b.text =
+      "B\xC2\x80"
+      "Jx";  // the notifier gets the text without its symbol mark
   f.add(a);
   f.add(b);
   f.engine.tick(at(10, 0, 0));
-  const std::vector<std::string> expected{"osd A", "sound /a.ogg", "program run-a", "osd A",
-                                          "osd B\xC2\x80" "Jx", "notifier Bx 60 Blue", "sound /b.ogg", "program run-b"};
+  const std::vector<std::string> expected{"osd A",
+                                          "sound /a.ogg",
+                                          "program run-a",
+                                          "osd A",
+                                          "osd B\xC2\x80"
+                                          "Jx",
+                                          "notifier Bx 60 Blue",
+                                          "sound /b.ogg",
+                                          "program run-b"};
   std::vector<std::string> actions;
   for (const auto& call : f.frame.calls) {
     if (call.rfind("osd ", 0) == 0 || call.rfind("sound", 0) == 0 || call.rfind("program", 0) == 0 ||
@@ -201,8 +212,8 @@ TEST(AlarmCheck, IdleTickHidesNotifiersAndRunsTheIdleSteps) {
   Fixture f;
   f.add(oneTime(at(10, 0, 0), "Later"));
   f.engine.tick(at(9, 0, 0));
-  const std::vector<std::string> expected{"day-refresh", "stop-animation", "restore", "day-refresh",
-                                          "hide-notifiers", "say-time", "change-wallpaper"};
+  const std::vector<std::string> expected{"day-refresh",    "stop-animation", "restore",         "day-refresh",
+                                          "hide-notifiers", "say-time",       "change-wallpaper"};
   EXPECT_EQ(f.frame.calls, expected);
 }
 

@@ -1,10 +1,10 @@
-#include "alarms/alarm_simulation.h"
+#include "core/alarms/alarm_simulation.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 namespace {
@@ -56,11 +56,8 @@ TEST(AlarmSimulation, PrintsEveryEffectInCallOrder) {
   // The OSD window keeps the text without its carriage return, so it is shown again every tick.
   EXPECT_EQ(lines[6], "2026-03-10 10:00:01 osd-show \"Call \\\"Ann\\\"\\r\\nnow\"");
   const std::vector<std::string> ending{
-      "2026-03-10 10:00:59 state 0 2",
-      "2026-03-10 10:00:59 osd-hide",
-      "2026-03-10 10:00:59 player-restore",
-      "2026-03-10 10:00:59 day-refresh",
-      "2026-03-10 10:00:59 exit-action 4",
+      "2026-03-10 10:00:59 state 0 2",   "2026-03-10 10:00:59 osd-hide",      "2026-03-10 10:00:59 player-restore",
+      "2026-03-10 10:00:59 day-refresh", "2026-03-10 10:00:59 exit-action 4",
   };
   const auto all = linesOf(out.str(), true);
   EXPECT_EQ(std::vector<std::string>(all.end() - 5, all.end()), ending);
@@ -86,11 +83,16 @@ TEST(AlarmSimulation, AnswersAndTimeAnnouncement) {
     }
   }
   const std::vector<std::string> expected{
-      "2026-03-10 10:00:00 osd-show \"Tea\"",     "2026-03-10 10:00:00 program \"gedit notes.txt\"",
-      "2026-03-10 10:00:00 osd-show \"Tea\"",     "2026-03-10 10:00:00 say-time",
-      "2026-03-10 10:00:10 osd-hide",             "2026-03-10 10:05:00 osd-show \"Tea\"",
-      "2026-03-10 10:05:00 program \"gedit notes.txt\"", "2026-03-10 10:05:05 state 0 2",
-      "2026-03-10 10:05:05 osd-hide",             "2026-03-10 10:06:02 state 0 1",
+      "2026-03-10 10:00:00 osd-show \"Tea\"",
+      "2026-03-10 10:00:00 program \"gedit notes.txt\"",
+      "2026-03-10 10:00:00 osd-show \"Tea\"",
+      "2026-03-10 10:00:00 say-time",
+      "2026-03-10 10:00:10 osd-hide",
+      "2026-03-10 10:05:00 osd-show \"Tea\"",
+      "2026-03-10 10:05:00 program \"gedit notes.txt\"",
+      "2026-03-10 10:05:05 state 0 2",
+      "2026-03-10 10:05:05 osd-hide",
+      "2026-03-10 10:06:02 state 0 1",
       "2026-03-10 10:10:00 say-time",
   };
   EXPECT_EQ(interesting, expected);

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "alarms/alarm_frame.h"
-#include "common/date_time.h"
-#include "model/alarm_line.h"
+#include "core/alarms/alarm_frame.h"
+#include "core/common/date_time.h"
+#include "core/model/alarm_line.h"
 
 namespace kalvory::testing {
 

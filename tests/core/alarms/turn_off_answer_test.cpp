@@ -1,4 +1,4 @@
-#include "alarms/turn_off_answer.h"
+#include "core/alarms/turn_off_answer.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +25,9 @@ TEST(TurnOffAnswer, Choices) {
   EXPECT_EQ(turnOffDialogAnswer(remindOn, 3, opened, opened, true), (StopAlarmsArguments{false, 0}));
   EXPECT_EQ(turnOffDialogAnswer(remindOn, 0, COleDateTime(2026, 3, 11, 10, 0, 30), opened, false).postponeSeconds,
             86400);
-  EXPECT_EQ(turnOffDialogAnswer(remindOn, 0, COleDateTime(2026, 3, 10, 9, 59, 30), opened, false).postponeSeconds,
-            -60);
-  EXPECT_EQ(turnOffDialogAnswer(remindOn, 0, opened + COleDateTimeSpan::fromSeconds(1.6), opened, false)
-                .postponeSeconds,
-            2);
+  EXPECT_EQ(turnOffDialogAnswer(remindOn, 0, COleDateTime(2026, 3, 10, 9, 59, 30), opened, false).postponeSeconds, -60);
+  EXPECT_EQ(
+      turnOffDialogAnswer(remindOn, 0, opened + COleDateTimeSpan::fromSeconds(1.6), opened, false).postponeSeconds, 2);
   // Far ahead does not wrap around.
   EXPECT_EQ(turnOffDialogAnswer(remindOn, 0, COleDateTime(2126, 3, 10, 10, 0, 30), opened, false).postponeSeconds,
             std::int64_t{36524} * 86400);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace kalvory {
 namespace {

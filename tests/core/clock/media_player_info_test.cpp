@@ -1,4 +1,4 @@
-#include "clock/media_player_info.h"
+#include "core/clock/media_player_info.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "clock/media_player_info.h"
-#include "clock/time_format.h"
-#include "model/alarm_doc.h"
+#include "core/clock/media_player_info.h"
+#include "core/clock/time_format.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 namespace {

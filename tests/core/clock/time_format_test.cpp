@@ -1,10 +1,10 @@
-#include "clock/time_format.h"
+#include "core/clock/time_format.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "clock/media_player_info.h"
+#include "core/clock/media_player_info.h"
 
 namespace kalvory {
 namespace {

@@ -1,4 +1,4 @@
-#include "common/date_time.h"
+#include "core/common/date_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/strftime.h"
+#include "core/common/strftime.h"
 
 #include <gtest/gtest.h>
 

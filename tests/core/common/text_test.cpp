@@ -1,4 +1,4 @@
-#include "common/text.h"
+#include "core/common/text.h"
 
 #include <gtest/gtest.h>
 

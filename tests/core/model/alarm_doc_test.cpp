@@ -1,12 +1,12 @@
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "core/model/byte_builder.h"
-#include "model/archive.h"
-#include "model/document_file.h"
+#include "byte_builder.h"
+#include "core/model/archive.h"
+#include "core/model/document_file.h"
 
 namespace kalvory {
 namespace {

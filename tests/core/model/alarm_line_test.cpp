@@ -1,8 +1,8 @@
-#include "model/alarm_line.h"
+#include "core/model/alarm_line.h"
 
 #include <gtest/gtest.h>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 namespace {

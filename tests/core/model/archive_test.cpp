@@ -1,4 +1,4 @@
-#include "model/archive.h"
+#include "core/model/archive.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "core/model/byte_builder.h"
-#include "model/alarm_line.h"
-#include "model/day_info.h"
+#include "byte_builder.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 
 namespace kalvory {
 namespace {

@@ -1,4 +1,4 @@
-#include "model/day_info.h"
+#include "core/model/day_info.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/document_file.h"
+#include "core/model/document_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

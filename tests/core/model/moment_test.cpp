@@ -1,4 +1,4 @@
-#include "model/moment.h"
+#include "core/model/moment.h"
 
 #include <gtest/gtest.h>
 

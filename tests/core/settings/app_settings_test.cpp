@@ -1,4 +1,4 @@
-#include "settings/app_settings.h"
+#include "core/settings/app_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "settings/settings_date_text.h"
-#include "settings/settings_store.h"
+#include "core/settings/settings_date_text.h"
+#include "core/settings/settings_store.h"
 
 namespace kalvory {
 namespace {

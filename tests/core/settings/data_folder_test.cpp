@@ -1,4 +1,4 @@
-#include "settings/data_folder.h"
+#include "core/settings/data_folder.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/error_reporter.h"
+#include "core/common/error_reporter.h"
 
 namespace kalvory {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/profile.h"
+#include "core/settings/profile.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
-#include "common/error_reporter.h"
+#include "core/common/error_reporter.h"
 
 namespace kalvory {
 namespace {

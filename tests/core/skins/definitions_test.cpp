@@ -1,4 +1,4 @@
-#include "skins/definitions.h"
+#include "core/skins/definitions.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/error_reporter.h"
-#include "settings/profile.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/profile.h"
 
 namespace kalvory {
 namespace {

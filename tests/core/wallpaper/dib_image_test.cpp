@@ -1,4 +1,4 @@
-#include "wallpaper/dib_image.h"
+#include "core/wallpaper/dib_image.h"
 
 #include <gtest/gtest.h>
 

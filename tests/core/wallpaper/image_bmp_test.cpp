@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

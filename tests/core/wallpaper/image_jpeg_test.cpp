@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_builders.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory::test {
 

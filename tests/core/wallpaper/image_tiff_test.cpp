@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
+#include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
-#include "wallpaper/dib_image.h"
 
 namespace kalvory {
 namespace {

@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_changer.h"
+#include "core/wallpaper/wallpaper_changer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "model/alarm_line.h"
-#include "model/day_info.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 #include "wallpaper_test_support.h"
 
 namespace kalvory {

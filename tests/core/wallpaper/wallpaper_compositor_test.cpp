@@ -1,12 +1,12 @@
-#include "wallpaper/wallpaper_compositor.h"
+#include "core/wallpaper/wallpaper_compositor.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "model/alarm_line.h"
-#include "model/day_info.h"
-#include "wallpaper/picture_file.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
+#include "core/wallpaper/picture_file.h"
 #include "wallpaper_test_support.h"
 
 namespace kalvory {

@@ -17,8 +17,8 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
-#include "settings/system_colors.h"
-#include "wallpaper/dib_image.h"
+#include "core/settings/system_colors.h"
+#include "core/wallpaper/dib_image.h"
 
 namespace kalvory::test {
 

@@ -1,0 +1,95 @@
+// Kalvory: a resident reminder program for the desktop.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <cstdio>
+
+#include "desktop/app/alarm_app.h"
+#include "desktop/app/desktop_integration.h"
+#include "desktop/common/message_box_reporter.h"
+#include "platform/dbus/logind_power_manager.h"
+#include "platform/settings/ini_settings_store.h"
+#include "platform/x11/hotkey_service.h"
+#include "platform/x11/synthetic_paste.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kalvory [DOCUMENT.alr]\n"
+    "       kalvory --register\n"
+    "       kalvory --help\n"
+    "\n"
+    "Keeps reminders and day notes and lives in the notification area.\n"
+    "Only one copy runs per user; starting it again shows the running copy.\n"
+    "\n"
+    "  DOCUMENT.alr  open this document instead of a new one\n"
+    "  --register    install the desktop menu entry and the \"*.alr\" file type for this user\n"
+    "  --help        show this text\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+  if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  for (const QString& argument : arguments) {
+    if (argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("--register")) {
+      std::fprintf(stderr, "kalvory: unknown option %s\n%s", argument.toLocal8Bit().constData(), kUsage);
+      return 2;
+    }
+  }
+  if (arguments.contains(QStringLiteral("--register"))) {
+    QCoreApplication app(argc, argv);
+    Q_INIT_RESOURCE(kalvory_icons);
+    const QString failed = kalvory::DesktopIntegration::install(kalvory::DesktopIntegration::userDataHome(),
+                                                                QCoreApplication::applicationFilePath());
+    if (!failed.isEmpty()) {
+      std::fprintf(stderr, "kalvory: cannot write %s\n", failed.toLocal8Bit().constData());
+      return 1;
+    }
+    std::printf("kalvory: registered the desktop entry and the *.alr file type in %s\n",
+                kalvory::DesktopIntegration::userDataHome().toLocal8Bit().constData());
+    return 0;
+  }
+
+  QApplication app(argc, argv);
+  Q_INIT_RESOURCE(kalvory_icons);
+  QApplication::setApplicationName(QStringLiteral("Kalvory"));
+  QApplication::setOrganizationName(QStringLiteral("Kalvory"));
+  QApplication::setDesktopFileName(QStringLiteral("kalvory"));
+  // The program lives on in the tray when its window is hidden or closed.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  kalvory::MessageBoxReporter errors;
+  kalvory::IniSettingsStore store(kalvory::defaultSettingsFilePath());
+  if (!store.problem().empty()) errors.reportError({}, store.problem());
+  kalvory::XcbHotkeyService hotkeys;
+  kalvory::XTestPasteInjector paste;
+  kalvory::LogindPowerManager power;
+
+  kalvory::CAlarmApp::Environment environment;
+  environment.store = &store;
+  environment.saveStore = [&store] { return store.save(); };
+  environment.hotkeys = &hotkeys;
+  environment.paste = &paste;
+  environment.power = &power;
+  environment.errors = &errors;
+
+  kalvory::CAlarmApp alarmApp(environment);
+  QObject::connect(&alarmApp, &kalvory::CAlarmApp::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+  if (!alarmApp.InitInstance(arguments)) {
+    // A document that could not be opened has been reported; let the message be read.
+    if (!alarmApp.secondInstance()) {
+      QApplication::setQuitOnLastWindowClosed(true);
+      if (!QApplication::topLevelWidgets().isEmpty()) app.exec();
+      return 1;
+    }
+    return 0;
+  }
+  return app.exec();
+}

@@ -1,0 +1,62 @@
+#include "desktop/common/menu_resources.h"
+
+#include "desktop/common/commands.h"
+
+namespace kalvory {
+
+namespace {
+
+using Items = std::vector<MenuTemplateItem>;
+
+MenuTemplateItem command(int id, std::string text) { return {id, std::move(text), {}}; }
+MenuTemplateItem separator() { return {}; }
+
+struct WindowMenuWords {
+  const char *hide, *move, *close;
+};
+constexpr WindowMenuWords kEnglish{"&Hide", "&Move", "&Close"};
+constexpr WindowMenuWords kRussian{"&Свернуть", "&Переместить", "&Закрыть"};
+constexpr WindowMenuWords kUkrainian{"&Згорнути", "&Перемістити", "&Закрити"};
+
+Items buildWindowMenu(const WindowMenuWords& w) {
+  return {command(ID_SHOW_HIDE, w.hide), command(kWindowMenuMove, w.move), separator(),
+          command(ID_APP_EXIT, w.close + std::string("\tAlt+F4"))};
+}
+
+}  // namespace
+
+const std::vector<MenuTemplateItem>& windowMenuTemplate(UiLanguage language) {
+  static const Items english = buildWindowMenu(kEnglish);
+  static const Items russian = buildWindowMenu(kRussian);
+  static const Items ukrainian = buildWindowMenu(kUkrainian);
+  switch (language) {
+    case UiLanguage::Russian:
+      return russian;
+    case UiLanguage::Ukrainian:
+      return ukrainian;
+    default:
+      return english;
+  }
+}
+
+std::string desktopText(DesktopText text, UiLanguage language) {
+  const int l = language == UiLanguage::Russian ? 1 : language == UiLanguage::Ukrainian ? 2 : 0;
+  static const char* const kTexts[][3] = {
+      {"Recent File", "Последний файл", "Останній файл"},
+      {"Untitled", "Безымянный", "Без назви"},
+      {"Open", "Открыть", "Відкрити"},
+      {"Save As", "Сохранить как", "Зберегти як"},
+      {"About Kalvory", "О программе Kalvory", "Про програму Kalvory"},
+      {"A resident reminder program: reminders, day notes, a month calendar and clocks on the desktop.\n"
+       "Version %1",
+       "Резидентная программа-напоминалка: напоминания, заметки по дням, календарь и часы на рабочем столе.\n"
+       "Версия %1",
+       "Резидентна програма-нагадувач: нагадування, нотатки за днями, календар і годинники на робочому столі.\n"
+       "Версія %1"},
+      {"Cannot open %1.\n%2", "Не удалось открыть %1.\n%2", "Не вдалося відкрити %1.\n%2"},
+      {"Cannot save %1.\n%2", "Не удалось сохранить %1.\n%2", "Не вдалося зберегти %1.\n%2"},
+  };
+  return kTexts[static_cast<int>(text)][l];
+}
+
+}  // namespace kalvory

@@ -1,0 +1,59 @@
+#include "desktop/dialogs/about_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "core/core.h"
+#include "desktop/common/date_icon.h"
+#include "desktop/common/menu_resources.h"
+
+namespace kalvory {
+
+namespace {
+QString utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+}  // namespace
+
+CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(utf8(desktopText(DesktopText::AboutTitle, language)));
+  setObjectName(QStringLiteral("aboutDialog"));
+  setWindowOpacity(0.96);
+
+  auto* icon = new QLabel(this);
+  icon->setPixmap(programIcon().pixmap(72, 72));
+  icon->setAlignment(Qt::AlignTop);
+
+  auto* name = new QLabel(QStringLiteral("Kalvory"), this);
+  QFont big = name->font();
+  big.setPointSizeF(big.pointSizeF() * 1.8);
+  big.setBold(true);
+  name->setFont(big);
+
+  auto* body =
+      new QLabel(utf8(desktopText(DesktopText::AboutBody, language)).arg(QString::fromLatin1(versionString())), this);
+  body->setWordWrap(true);
+  body->setMinimumWidth(300);
+
+  auto* text = new QVBoxLayout;
+  text->addWidget(name);
+  text->addWidget(body);
+  text->addStretch();
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon);
+  top->addSpacing(12);
+  top->addLayout(text, 1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(18, 18, 18, 12);
+  layout->addLayout(top);
+  layout->addSpacing(8);
+  layout->addWidget(buttons);
+  setFixedSize(sizeHint());
+}
+
+}  // namespace kalvory

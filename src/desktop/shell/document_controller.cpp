@@ -1,0 +1,135 @@
+#include "desktop/shell/document_controller.h"
+
+#include <filesystem>
+
+#include "core/model/document_file.h"
+#include "desktop/common/menu_resources.h"
+
+namespace kalvory {
+
+namespace {
+
+std::string replaceFirst(std::string text, std::string_view placeholder, std::string_view value) {
+  const auto at = text.find(placeholder);
+  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+  return text;
+}
+
+}  // namespace
+
+DocumentController::DocumentController(CAlarmDoc& document, ApplicationSettings& settings, ErrorReporter& errors,
+                                       DocumentPrompts prompts, std::function<UiLanguage()> language)
+    : document_(document),
+      settings_(settings),
+      errors_(errors),
+      prompts_(std::move(prompts)),
+      language_(std::move(language)) {}
+
+std::string DocumentController::title() const {
+  if (path_.empty()) return desktopText(DesktopText::UntitledDocument, language_());
+  return std::filesystem::path(path_).filename().string();
+}
+
+void DocumentController::changed() {
+  if (onChanged) onChanged();
+}
+
+bool DocumentController::saveModified() {
+  if (!document_.IsModified()) return true;
+  if (settings_.app.save_document_on_exit && !path_.empty()) {
+    // Saved without asking; a failed save has been reported and does not hold up the close.
+    saveTo(path_);
+    return true;
+  }
+  const std::string question = replaceFirst(loadString(71, language_()), "%s", title());
+  switch (prompts_.saveChanges ? prompts_.saveChanges(question) : SaveChangesAnswer::Cancel) {
+    case SaveChangesAnswer::Yes:
+      return save();
+    case SaveChangesAnswer::No:
+      return true;
+    case SaveChangesAnswer::Cancel:
+      break;
+  }
+  return false;
+}
+
+bool DocumentController::newDocument() {
+  if (!saveModified()) return false;
+  document_.OnNewDocument();
+  document_.SetModifiedFlag(false);
+  path_.clear();
+  changed();
+  return true;
+}
+
+bool DocumentController::openDocument() {
+  if (!saveModified()) return false;
+  const std::string path = prompts_.openPath ? prompts_.openPath() : std::string();
+  if (path.empty()) return false;
+  return loadFile(path);
+}
+
+bool DocumentController::openDocument(const std::string& path) {
+  if (!saveModified()) return false;
+  return loadFile(path);
+}
+
+bool DocumentController::openRecent(int index) {
+  if (index < 0 || index >= static_cast<int>(RecentFileList::kSize)) return false;
+  const std::string path = settings_.recent_files.files[static_cast<std::size_t>(index)];
+  if (path.empty()) return false;
+  if (!saveModified()) return false;
+  if (loadFile(path)) return true;
+  settings_.recent_files.remove(path);
+  return false;
+}
+
+bool DocumentController::loadFile(const std::string& path) {
+  try {
+    loadDocumentFile(document_, path);
+  } catch (const DocumentFileError& error) {
+    errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", path),
+                                         "%2", error.reason()));
+    return false;
+  }
+  document_.SetModifiedFlag(false);
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+  path_ = absolute.empty() ? path : absolute.lexically_normal().string();
+  settings_.recent_files.add(path_);
+  changed();
+  return true;
+}
+
+bool DocumentController::save() {
+  if (path_.empty()) return saveAs();
+  return saveTo(path_);
+}
+
+bool DocumentController::saveAs() {
+  std::string suggested = path_.empty() ? title() + ".alr" : path_;
+  std::string path = prompts_.savePath ? prompts_.savePath(suggested) : std::string();
+  if (path.empty()) return false;
+  if (std::filesystem::path(path).extension().empty()) path += ".alr";
+  return saveTo(path);
+}
+
+bool DocumentController::saveTo(const std::string& path) {
+  try {
+    saveDocumentFile(document_, path);
+  } catch (const DocumentFileError& error) {
+    errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::SaveFailed, language_()), "%1", path),
+                                         "%2", error.reason()));
+    return false;
+  }
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+  const std::string full = absolute.empty() ? path : absolute.lexically_normal().string();
+  const bool renamed = full != path_;
+  path_ = full;
+  settings_.recent_files.add(path_);
+  if (renamed) changed();
+  return true;
+}
+
+}  // namespace kalvory

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/common/error_reporter.h"
+#include "core/model/alarm_doc.h"
+#include "core/resources/resource_strings.h"
+#include "core/settings/app_settings.h"
+
+namespace kalvory {
+
+// The answer to "Save changes to %s?".
+enum class SaveChangesAnswer { Yes, No, Cancel };
+
+// The questions the file commands ask the user; the desktop shows dialogs, tests answer.
+struct DocumentPrompts {
+  std::function<std::string()> openPath;                              // empty: cancelled
+  std::function<std::string(const std::string& suggested)> savePath;  // empty: cancelled
+  std::function<SaveChangesAnswer(const std::string& question)> saveChanges;
+};
+
+// The single document's life: New, Open, Save, Save As, the recent-file list and the question
+// before unsaved changes are dropped.
+class DocumentController {
+ public:
+  DocumentController(CAlarmDoc& document, ApplicationSettings& settings, ErrorReporter& errors, DocumentPrompts prompts,
+                     std::function<UiLanguage()> language);
+
+  CAlarmDoc& document() { return document_; }
+  const std::string& path() const { return path_; }
+  // The file's name without folder, or the untitled name.
+  std::string title() const;
+
+  // Each returns false when the user cancelled or the step failed (the failure was reported).
+  bool newDocument();
+  bool openDocument();                         // asks for the file
+  bool openDocument(const std::string& path);  // asks about unsaved changes first
+  bool openRecent(int index);                  // 0..3; a file that cannot be opened leaves the list
+  bool save();
+  bool saveAs();
+  // The question before the document is closed or replaced; true means go on.
+  bool saveModified();
+
+  // Reads a file into the document without any question (start-up's command line).
+  bool loadFile(const std::string& path);
+
+  std::function<void()> onChanged;  // the document was replaced or renamed
+
+ private:
+  bool saveTo(const std::string& path);
+  void changed();
+
+  CAlarmDoc& document_;
+  ApplicationSettings& settings_;
+  ErrorReporter& errors_;
+  DocumentPrompts prompts_;
+  std::function<UiLanguage()> language_;
+  std::string path_;
+};
+
+}  // namespace kalvory

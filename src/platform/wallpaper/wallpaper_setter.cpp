@@ -1,0 +1,338 @@
+#include "platform/wallpaper/wallpaper_setter.h"
+
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace kalvory {
+
+namespace {
+
+constexpr int kCommandTimeoutMs = 10000;
+constexpr int kPlasmaTimeoutMs = 10000;
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+std::string FileUrl(const std::string& path) {
+  return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
+}
+
+// A GVariant text literal, as gsettings reads its values.
+std::string GVariantString(std::string_view text) {
+  std::string out = "'";
+  for (const char c : text) {
+    if (c == '\'' || c == '\\') out += '\\';
+    out += c;
+  }
+  out += '\'';
+  return out;
+}
+
+// A JavaScript string literal.
+std::string ScriptString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static const char* const kHex = "0123456789abcdef";
+          out += "\\u00";
+          out += kHex[(c >> 4) & 0xF];
+          out += kHex[c & 0xF];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string CommandFailure(const std::string& program, const CommandResult& result) {
+  if (!result.started) return program + " could not be started";
+  std::string message = program + " failed (exit code " + std::to_string(result.exitCode) + ")";
+  std::string detail = result.error;
+  while (!detail.empty() && (detail.back() == '\n' || detail.back() == '\r')) detail.pop_back();
+  if (!detail.empty()) message += ": " + detail;
+  return message;
+}
+
+bool CheckPicture(const std::string& path, std::string& error) {
+  if (path.empty() || !QFileInfo(QString::fromStdString(path)).isFile()) {
+    error = "The picture file does not exist: " + path;
+    return false;
+  }
+  return true;
+}
+
+// Owns the process runner of the session's setter.
+class SessionWallpaper final : public DesktopWallpaper {
+ public:
+  SessionWallpaper(DesktopKind kind, const std::string& publishFolder)
+      : setter_(CreateDesktopWallpaper(kind, publishFolder, runner_)) {}
+  bool SetWallpaper(const std::string& path, int style, std::string& error) override {
+    return setter_->SetWallpaper(path, style, error);
+  }
+
+ private:
+  ProcessCommandRunner runner_;
+  std::unique_ptr<DesktopWallpaper> setter_;
+};
+
+}  // namespace
+
+DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop) {
+  std::size_t start = 0;
+  while (start <= xdgCurrentDesktop.size()) {
+    const std::size_t colon = xdgCurrentDesktop.find(':', start);
+    const std::string name = UpperAscii(
+        xdgCurrentDesktop.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
+    // Unity and Budgie show the GNOME background settings.
+    if (name == "GNOME" || name == "UNITY" || name == "BUDGIE") return DesktopKind::Gnome;
+    if (name == "KDE") return DesktopKind::Plasma;
+    if (name == "XFCE") return DesktopKind::Xfce;
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  return DesktopKind::RootWindow;
+}
+
+std::string_view DesktopKindName(DesktopKind kind) {
+  switch (kind) {
+    case DesktopKind::Gnome:
+      return "GNOME";
+    case DesktopKind::Plasma:
+      return "KDE Plasma";
+    case DesktopKind::Xfce:
+      return "XFCE";
+    case DesktopKind::RootWindow:
+      break;
+  }
+  return "X root window";
+}
+
+CommandResult ProcessCommandRunner::Run(const std::string& program, const std::vector<std::string>& arguments) {
+  QStringList args;
+  for (const std::string& argument : arguments) args << QString::fromStdString(argument);
+  QProcess process;
+  process.setProgram(QString::fromStdString(program));
+  process.setArguments(args);
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.start();
+  CommandResult result;
+  if (!process.waitForStarted(kCommandTimeoutMs)) return result;
+  result.started = true;
+  if (!process.waitForFinished(kCommandTimeoutMs)) {
+    process.kill();
+    process.waitForFinished(1000);
+    result.error = "timed out";
+    return result;
+  }
+  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  result.output = process.readAllStandardOutput().toStdString();
+  result.error = process.readAllStandardError().toStdString();
+  return result;
+}
+
+std::string PublishWallpaperCopy(const std::string& picture, const std::string& publishFolder, std::string& error) {
+  namespace fs = std::filesystem;
+  if (!CheckPicture(picture, error)) return {};
+  if (publishFolder.empty()) return picture;
+  std::string suffix = fs::path(picture).extension().string();
+  for (char& c : suffix) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  const fs::path folder(publishFolder);
+  const fs::path first = folder / ("KalvoryDesktop-1" + suffix);
+  const fs::path second = folder / ("KalvoryDesktop-2" + suffix);
+  // The name not shown now: the missing one, else the one written longer ago.
+  std::error_code code;
+  const bool firstExists = fs::exists(first, code);
+  const bool secondExists = fs::exists(second, code);
+  fs::path target = first;
+  if (firstExists && (!secondExists || fs::last_write_time(second, code) < fs::last_write_time(first, code))) {
+    target = second;
+  }
+  fs::path temporary = target;
+  temporary += ".part";
+  code.clear();
+  fs::copy_file(picture, temporary, fs::copy_options::overwrite_existing, code);
+  if (code) {
+    error = "Cannot copy the picture to " + temporary.string() + ": " + code.message();
+    return {};
+  }
+  // The copy's own time decides which name goes next, whatever time the picture carries.
+  fs::last_write_time(temporary, fs::file_time_type::clock::now(), code);
+  fs::rename(temporary, target, code);
+  if (code) {
+    fs::remove(temporary, code);
+    error = "Cannot write " + target.string();
+    return {};
+  }
+  return target.string();
+}
+
+std::string_view GnomePictureOption(int style) {
+  if (style == kWallpaperCentre) return "centered";
+  if (style == kWallpaperTile) return "wallpaper";
+  return "stretched";
+}
+
+int PlasmaFillMode(int style) {
+  // The image wallpaper's fill modes: 0 stretch, 3 tile, 6 pad (centred).
+  if (style == kWallpaperCentre) return 6;
+  if (style == kWallpaperTile) return 3;
+  return 0;
+}
+
+int XfceImageStyle(int style) {
+  if (style == kWallpaperCentre) return 1;
+  if (style == kWallpaperTile) return 2;
+  return 3;
+}
+
+std::string PlasmaWallpaperScript(std::string_view fileUrl, int fillMode) {
+  std::string script;
+  script += "var all = desktops();\n";
+  script += "for (var i = 0; i < all.length; i++) {\n";
+  script += "  var d = all[i];\n";
+  script += "  d.wallpaperPlugin = \"org.kde.image\";\n";
+  script += "  d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n";
+  script += "  d.writeConfig(\"Image\", " + ScriptString(fileUrl) + ");\n";
+  script += "  d.writeConfig(\"FillMode\", " + std::to_string(fillMode) + ");\n";
+  script += "}\n";
+  return script;
+}
+
+GnomeWallpaperSetter::GnomeWallpaperSetter(CommandRunner& runner, std::string publishFolder)
+    : runner_(runner), publishFolder_(std::move(publishFolder)) {}
+
+bool GnomeWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
+  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
+  if (published.empty()) return false;
+  const std::string schema = "org.gnome.desktop.background";
+  const std::string uri = GVariantString(FileUrl(published));
+  CommandResult result =
+      runner_.Run("gsettings", {"set", schema, "picture-options", GVariantString(GnomePictureOption(style))});
+  if (result.ok()) result = runner_.Run("gsettings", {"set", schema, "picture-uri", uri});
+  if (!result.ok()) {
+    error = CommandFailure("gsettings", result);
+    return false;
+  }
+  // GNOME before version 42 has no dark variant; that is no failure.
+  runner_.Run("gsettings", {"set", schema, "picture-uri-dark", uri});
+  return true;
+}
+
+XfceWallpaperSetter::XfceWallpaperSetter(CommandRunner& runner, std::string publishFolder)
+    : runner_(runner), publishFolder_(std::move(publishFolder)) {}
+
+bool XfceWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
+  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
+  if (published.empty()) return false;
+  const std::string channel = "xfce4-desktop";
+  const std::string suffix = "/last-image";
+  const CommandResult listed = runner_.Run("xfconf-query", {"-c", channel, "-l"});
+  if (!listed.ok()) {
+    error = CommandFailure("xfconf-query", listed);
+    return false;
+  }
+  // Every monitor and workspace that has a picture gets this one.
+  std::vector<std::string> properties;
+  std::size_t start = 0;
+  while (start < listed.output.size()) {
+    std::size_t end = listed.output.find('\n', start);
+    if (end == std::string::npos) end = listed.output.size();
+    std::string line = listed.output.substr(start, end - start);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.size() > suffix.size() && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      properties.push_back(line);
+    }
+    start = end + 1;
+  }
+  // A desktop that never had a picture yet: its first monitor and workspace.
+  if (properties.empty()) properties.push_back("/backdrop/screen0/monitor0/workspace0/last-image");
+  for (const std::string& property : properties) {
+    const std::string styleProperty = property.substr(0, property.size() - suffix.size()) + "/image-style";
+    CommandResult result = runner_.Run("xfconf-query", {"-c", channel, "-p", styleProperty, "-n", "-t", "int", "-s",
+                                                        std::to_string(XfceImageStyle(style))});
+    if (result.ok()) {
+      result = runner_.Run("xfconf-query", {"-c", channel, "-p", property, "-n", "-t", "string", "-s", published});
+    }
+    if (!result.ok()) {
+      error = CommandFailure("xfconf-query", result);
+      return false;
+    }
+  }
+  return true;
+}
+
+PlasmaWallpaperSetter::PlasmaWallpaperSetter(std::string publishFolder) : publishFolder_(std::move(publishFolder)) {}
+
+bool PlasmaWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
+  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
+  if (published.empty()) return false;
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+                                     QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
+  call << QString::fromStdString(PlasmaWallpaperScript(FileUrl(published), PlasmaFillMode(style)));
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    error = "No D-Bus session bus: " + bus.lastError().message().toStdString();
+    return false;
+  }
+  const QDBusMessage reply = bus.call(call, QDBus::Block, kPlasmaTimeoutMs);
+  if (reply.type() == QDBusMessage::ErrorMessage) {
+    error = "plasmashell refused the wallpaper: " + reply.errorMessage().toStdString();
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind, const std::string& publishFolder,
+                                                         CommandRunner& runner) {
+  switch (kind) {
+    case DesktopKind::Gnome:
+      return std::make_unique<GnomeWallpaperSetter>(runner, publishFolder);
+    case DesktopKind::Plasma:
+      return std::make_unique<PlasmaWallpaperSetter>(publishFolder);
+    case DesktopKind::Xfce:
+      return std::make_unique<XfceWallpaperSetter>(runner, publishFolder);
+    case DesktopKind::RootWindow:
+      break;
+  }
+  return std::make_unique<RootWindowWallpaperSetter>();
+}
+
+std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(const std::string& publishFolder) {
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  return std::make_unique<SessionWallpaper>(DetectDesktop(desktop != nullptr ? desktop : ""), publishFolder);
+}
+
+}  // namespace kalvory
