@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "core/model/document_file.h"
-#include "frame_fixture.h"
+#include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
 namespace {

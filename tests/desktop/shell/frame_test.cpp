@@ -12,7 +12,7 @@
 #include "core/resources/resource_menus.h"
 #include "desktop/shell/caption_bar.h"
 #include "desktop/shell/frame_geometry.h"
-#include "frame_fixture.h"
+#include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
 namespace {

@@ -13,7 +13,7 @@
 #include "core/skins/definitions.h"
 #include "desktop/app/alarm_app.h"
 #include "desktop/shell/caption_bar.h"
-#include "frame_fixture.h"
+#include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
 namespace {

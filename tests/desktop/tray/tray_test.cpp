@@ -5,7 +5,7 @@
 
 #include "core/resources/resource_menus.h"
 #include "desktop/common/date_icon.h"
-#include "frame_fixture.h"
+#include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
 namespace {
