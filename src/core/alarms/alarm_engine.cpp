@@ -23,20 +23,70 @@ COleDateTime addWholeSeconds(const COleDateTime& time, std::int64_t seconds) {
 
 }  // namespace
 
+namespace {
+
+// Stands in for every port the program does not have: each call does nothing.
+class NullPorts final : public AlarmFrame {
+ public:
+  void ShowAlarmText(const std::string&, bool) override {}
+  bool AlarmTextWindowExists() const override { return false; }
+  std::string GetAlarmText() const override { return {}; }
+  void HideAlarmText() override {}
+  void ShowNotifier(const std::string&, int, const std::string&) override {}
+  void HideAllNotifiers() override {}
+  void SetReminderWallpaper(const std::string&) override {}
+  void UpdateReminderSticker(const CAlarmLine&, const COleDateTime&) override {}
+  void UpdateDayNoteStickers(const CDayInfo*, const COleDateTime&) override {}
+  void ApplyDayNoteWallpaper(const COleDateTime&) override {}
+  void ChangeWallpaper(bool) override {}
+  void PlayAlarmSound(const std::string&) override {}
+  void ExecuteApplication(const std::string&) override {}
+  void RestoreWinampState() override {}
+  void SayTime() override {}
+  void SuspendComputer() override {}
+  void BeginExit(int) override {}
+  void RecreateTrayIconIfGone() override {}
+  void StopTrayAnimation() override {}
+  void RefreshTrayDay(const TrayDayInfo&) override {}
+};
+
+NullPorts nullPorts;
+
+template <class Port>
+Port* orNull(Port* port) {
+  return port ? port : static_cast<Port*>(&nullPorts);
+}
+
+}  // namespace
+
+AlarmEngine::AlarmEngine(CAlarmDoc& document, const AlarmPorts& ports, const AlarmSettings& settings)
+    : document_(document), settings_(settings) {
+  setPorts(ports);
+}
+
 AlarmEngine::AlarmEngine(CAlarmDoc& document, AlarmFrame& frame, const AlarmSettings& settings)
-    : document_(document), frame_(frame), settings_(settings) {}
+    : AlarmEngine(document, frame.ports(), settings) {}
+
+void AlarmEngine::setPorts(const AlarmPorts& ports) {
+  text_ = orNull(ports.text);
+  notifier_ = orNull(ports.notifier);
+  wallpaper_ = orNull(ports.wallpaper);
+  actions_ = orNull(ports.actions);
+  tray_ = orNull(ports.tray);
+  states_ = orNull(ports.states);
+}
 
 void AlarmEngine::setState(CAlarmLine& reminder, std::size_t index, int state) {
   if (reminder.state == state) return;
   reminder.state = state;
-  frame_.ReminderStateChanged(index, state);
+  states_->ReminderStateChanged(index, state);
 }
 
 void AlarmEngine::tick(const COleDateTime& now) {
   if (exitInProgress_) return;
 
   if (now.GetDay() != lastRefreshDay_) refreshDay(now);
-  frame_.RecreateTrayIconIfGone();
+  tray_->RecreateTrayIconIfGone();
 
   const record_times::Now clock(now);  // taken apart once for the whole walk
   const std::int64_t longestShowing = settings_.ShowTime;
@@ -57,7 +107,7 @@ void AlarmEngine::tick(const COleDateTime& now) {
     // (before this reminder may change it) only while no earlier reminder shows.
     std::string osdText;
     if (showingTotal == 0 && reminder.osd && reminder.state != 0 && (due || reminder.show_count > 0)) {
-      osdText = frame_.GetAlarmText();
+      osdText = text_->GetAlarmText();
     }
 
     if (due && reminder.state != 0) {
@@ -65,16 +115,16 @@ void AlarmEngine::tick(const COleDateTime& now) {
         pendingExitAction_ = reminder.exit_action;
         exitPending_ = reminder.exit_action != 0;
         reminder.show_count = 1;
-        if (reminder.osd) frame_.ShowAlarmText(reminder.text, true);
+        if (reminder.osd) text_->ShowAlarmText(reminder.text, true);
         if (!reminder.notifier.empty()) {
-          frame_.ShowNotifier(reminder.plainText(), reminder.show_seconds, reminder.notifier);
+          notifier_->ShowNotifier(reminder.plainText(), reminder.show_seconds, reminder.notifier);
         }
-        if (!reminder.wallpaper.empty()) frame_.SetReminderWallpaper(reminder.wallpaper);
+        if (!reminder.wallpaper.empty()) wallpaper_->SetReminderWallpaper(reminder.wallpaper);
         trayAlarmMark_ = true;
       }
       if (!reminder.fired) {
-        if (!reminder.sound_file.empty() && reminder.state == 1) frame_.PlayAlarmSound(reminder.sound_file);
-        if (!reminder.program.empty() && reminder.state == 1) frame_.ExecuteApplication(reminder.program);
+        if (!reminder.sound_file.empty() && reminder.state == 1) actions_->PlayAlarmSound(reminder.sound_file);
+        if (!reminder.program.empty() && reminder.state == 1) actions_->ExecuteApplication(reminder.program);
       }
       reminder.fired = true;
       ++reminder.show_count;
@@ -84,7 +134,7 @@ void AlarmEngine::tick(const COleDateTime& now) {
 
     // A switched-off reminder is reset while the OSD window exists and skips the end of showing.
     if (reminder.state == 0) {
-      if (frame_.AlarmTextWindowExists()) {
+      if (text_->AlarmTextWindowExists()) {
         reminder.show_count = 0;
         reminder.fired = false;
       }
@@ -97,15 +147,15 @@ void AlarmEngine::tick(const COleDateTime& now) {
     if (reminder.state == 1) showingTotal += reminder.show_count;
     if (reminder.state == 1 && reminder.osd && showingTotal > 0 && reminder.show_count == showingTotal &&
         osdText != reminder.text) {
-      frame_.ShowAlarmText(reminder.text, true);  // the OSD settles on the earliest showing reminder
+      text_->ShowAlarmText(reminder.text, true);  // the OSD settles on the earliest showing reminder
     }
-    frame_.UpdateReminderSticker(reminder, now);
+    wallpaper_->UpdateReminderSticker(reminder, now);
   }
 
   if (showingTotal == 0) {
-    frame_.HideAlarmText();
-    frame_.StopTrayAnimation();
-    frame_.RestoreWinampState();
+    text_->HideAlarmText();
+    tray_->StopTrayAnimation();
+    actions_->RestoreWinampState();
     refreshDay(now);
     StopAlarms(true, 0);
     if (DoExitAction(pendingExitAction_) != 0) return;
@@ -113,12 +163,12 @@ void AlarmEngine::tick(const COleDateTime& now) {
     trayAlarmMark_ = false;
   }
 
-  frame_.SayTime();
-  frame_.ChangeWallpaper(false);
+  actions_->SayTime();
+  wallpaper_->ChangeWallpaper(false);
 }
 
 void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) {
-  frame_.HideAllNotifiers();
+  notifier_->HideAllNotifiers();
   for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
     CAlarmLine& reminder = *document_.alarms()[index];
     if (reminder.state == 1 && reminder.show_count > 0) {
@@ -149,12 +199,12 @@ int AlarmEngine::DoExitAction(int action) {
       exitInProgress_ = true;
       exitWindowsPending_ = action != CloseProgram;
       exitWindowsFlags_ = action == Shutdown ? kExitWindowsPowerOff : action == Restart ? kExitWindowsReboot : 0;
-      frame_.BeginExit(action);
+      actions_->BeginExit(action);
       return 1;
     case Sleep:
       // The program keeps running: the request is made once and checking goes on.
       exitPending_ = false;
-      frame_.SuspendComputer();
+      actions_->SuspendComputer();
       return 0;
     default:
       // Codes the editor never writes (a damaged or foreign file) do nothing.
@@ -163,16 +213,16 @@ int AlarmEngine::DoExitAction(int action) {
 }
 
 void AlarmEngine::refreshDay(const COleDateTime& now) {
-  frame_.ApplyDayNoteWallpaper(now);
+  wallpaper_->ApplyDayNoteWallpaper(now);
   TrayDayInfo day;
   day.today = now;
   day.notesText = document_.joinedDayTexts(now);
   const CDayInfo* note = document_.lastMatchingDayInfo(now);
-  frame_.UpdateDayNoteStickers(note, now);
+  wallpaper_->UpdateDayNoteStickers(note, now);
   day.iconColour = dayNoteIconColour(note);
   lastRefreshDay_ = now.GetDay();
   day.dayOfMonth = lastRefreshDay_;
-  frame_.RefreshTrayDay(day);
+  tray_->RefreshTrayDay(day);
 }
 
 std::uint32_t dayNoteIconColour(const CDayInfo* note) {

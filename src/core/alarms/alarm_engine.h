@@ -24,7 +24,12 @@ inline constexpr unsigned kExitWindowsReboot = 0x02;
 // firing them, counting their showing, settling them, and the exit action that follows.
 class AlarmEngine {
  public:
+  // `settings` is read on every tick, so a change to it reaches the next one.
+  AlarmEngine(CAlarmDoc& document, const AlarmPorts& ports, const AlarmSettings& settings);
   AlarmEngine(CAlarmDoc& document, AlarmFrame& frame, const AlarmSettings& settings);
+
+  // Replaces the ports; a null one does nothing.
+  void setPorts(const AlarmPorts& ports);
 
   // One tick of the one-second timer, with the local time in whole seconds. The timer's owner
   // drops ticks that queued up while a tick was busy, so that a slow tick never causes a burst.
@@ -56,7 +61,12 @@ class AlarmEngine {
   void setState(CAlarmLine& reminder, std::size_t index, int state);
 
   CAlarmDoc& document_;
-  AlarmFrame& frame_;
+  AlarmTextPort* text_ = nullptr;
+  NotifierPort* notifier_ = nullptr;
+  WallpaperPort* wallpaper_ = nullptr;
+  ActionsPort* actions_ = nullptr;
+  TrayPort* tray_ = nullptr;
+  ReminderStatePort* states_ = nullptr;
   const AlarmSettings& settings_;
 
   int lastRefreshDay_ = 0;  // no day of the month is 0, so the first tick refreshes

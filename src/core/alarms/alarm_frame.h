@@ -1,81 +1,24 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
-#include "core/common/date_time.h"
+#include "core/alarms/alarm_ports.h"
 
 namespace kalvory {
 
-class CAlarmLine;
-class CDayInfo;
-
-// What the day refresh hands to the tray icon and its tooltip.
-struct TrayDayInfo {
-  COleDateTime today;
-  int dayOfMonth = 0;
-  std::uint32_t iconColour = 0;  // 0x00BBGGRR, for the day number drawn in the tray icon
-  std::string notesText;         // today's day note texts, each followed by a blank
-};
-
-// Everything the alarm check does outside the reminders goes through this interface. The
-// desktop's main window implements it by showing windows and by handing the actions to
-// AlarmActions; tests and the command-line simulation record the calls.
-//
-// A call may run a nested event loop (a message box), during which further ticks run; an
-// implementation must not remove reminders from the document while the check is walking them.
-class AlarmFrame {
+// Every port in one object: what the command-line simulation, the benchmarks and the tests of
+// the check implement when they want to see all of its calls in one place.
+class AlarmFrame : public AlarmTextPort,
+                   public NotifierPort,
+                   public WallpaperPort,
+                   public ActionsPort,
+                   public TrayPort,
+                   public ReminderStatePort {
  public:
-  virtual ~AlarmFrame() = default;
-
-  // --- the OSD message window (created by the first ShowAlarmText)
-  // Sets the window's showing mark to `show`, hands it a non-empty text and shows or hides it.
-  virtual void ShowAlarmText(const std::string& text, bool show) = 0;
-  virtual bool AlarmTextWindowExists() const = 0;
-  // The window's current text as the window keeps it; empty when there is no window.
-  virtual std::string GetAlarmText() const = 0;
-  // Clears the showing mark and hides the window if it exists.
-  virtual void HideAlarmText() = 0;
-
-  // --- taskbar notifiers
-  virtual void ShowNotifier(const std::string& plainText, int seconds, const std::string& notifierName) = 0;
-  // Hides every notifier window at once, stopping its animation.
-  virtual void HideAllNotifiers() = 0;
-
-  // --- wallpaper and stickers
-  // Makes a wallpaper request from the wallpaper settings with this picture (origin 4, enabled),
-  // composes it and applies it as the desktop picture.
-  virtual void SetReminderWallpaper(const std::string& path) = 0;
-  virtual void UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) = 0;
-  // `note` is today's last matching day note, or nullptr.
-  virtual void UpdateDayNoteStickers(const CDayInfo* note, const COleDateTime& now) = 0;
-  virtual void ApplyDayNoteWallpaper(const COleDateTime& now) = 0;
-  virtual void ChangeWallpaper(bool force) = 0;
-
-  // --- the alarm actions
-  virtual void PlayAlarmSound(const std::string& path) = 0;
-  virtual void ExecuteApplication(const std::string& commandLine) = 0;
-  virtual void RestoreWinampState() = 0;
-  virtual void SayTime() = 0;
-  // The "Sleep" exit action; alarm checking goes on afterwards.
-  virtual void SuspendComputer() = 0;
-  // An exit action that ends the program has begun: stop the alarm timer, save the document the
-  // way File Save does and close the program. The engine's exitWindowsFlags() say whether the
-  // computer is then powered off or restarted.
-  virtual void BeginExit(int exitAction) = 0;
-
-  // --- tray icon
-  virtual void RecreateTrayIconIfGone() = 0;
-  virtual void StopTrayAnimation() = 0;
-  // The day changed or the idle tick refreshed it: icon with the day number and the tooltip.
-  virtual void RefreshTrayDay(const TrayDayInfo& day) = 0;
-
-  // --- notification: reminder `index` (zero-based, in list order) changed its state.
-  virtual void ReminderStateChanged(std::size_t index, int newState) {
+  void ReminderStateChanged(std::size_t index, int newState) override {
     (void)index;
     (void)newState;
   }
+
+  AlarmPorts ports() { return AlarmPorts{this, this, this, this, this, this}; }
 };
 
 }  // namespace kalvory

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -10,18 +11,20 @@
 #include "core/settings/data_folder.h"
 #include "core/settings/settings_store.h"
 #include "core/skins/definitions.h"
+#include "desktop/alarms/alarm_controller.h"
+#include "desktop/app/desktop_program.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/common/qt_text.h"
 #include "desktop/shell/main_frame.h"
 #include "platform/instance/single_instance.h"
 #include "platform/settings/user_folders.h"
 
 namespace kalvory {
 
-namespace {
+Q_LOGGING_CATEGORY(lcApp, "kalvory.app", QtInfoMsg)
 
-QString utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+namespace {
 
 // The document filter from the document template string: "Kalvory files(*.alr)".
 QString documentFilter(UiLanguage language) {
@@ -34,7 +37,7 @@ QString documentFilter(UiLanguage language) {
     out.push_back(text.substr(start));
     return out;
   }();
-  return parts.size() > 3 && !parts[3].empty() ? utf8(parts[3]) : QStringLiteral("Kalvory files(*.alr)");
+  return parts.size() > 3 && !parts[3].empty() ? toQString(parts[3]) : QStringLiteral("Kalvory files(*.alr)");
 }
 
 }  // namespace
@@ -44,21 +47,22 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
   auto language = [this] { return settings_.app.uiLanguage(); };
   if (!prompts.openPath)
     prompts.openPath = [this, language] {
-      return toUtf8(QFileDialog::getOpenFileName(frame_ && frame_->isVisible() ? frame_.get() : nullptr,
-                                                 utf8(desktopText(DesktopText::OpenDocumentTitle, language())),
-                                                 QString(), documentFilter(language())));
+      return toStdString(QFileDialog::getOpenFileName(
+          frame() && frame()->isVisible() ? frame() : nullptr,
+          toQString(desktopText(DesktopText::OpenDocumentTitle, language())), QString(), documentFilter(language())));
     };
   if (!prompts.savePath)
     prompts.savePath = [this, language](const std::string& suggested) {
-      return toUtf8(QFileDialog::getSaveFileName(frame_ && frame_->isVisible() ? frame_.get() : nullptr,
-                                                 utf8(desktopText(DesktopText::SaveDocumentTitle, language())),
-                                                 utf8(suggested), documentFilter(language())));
+      return toStdString(
+          QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                       toQString(desktopText(DesktopText::SaveDocumentTitle, language())),
+                                       toQString(suggested), documentFilter(language())));
     };
   if (!prompts.saveChanges)
     prompts.saveChanges = [this](const std::string& question) {
       const auto answer =
-          QMessageBox::question(frame_ && frame_->isVisible() ? frame_.get() : nullptr, QStringLiteral("Kalvory"),
-                                utf8(question), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+          QMessageBox::question(frame() && frame()->isVisible() ? frame() : nullptr, QStringLiteral("Kalvory"),
+                                toQString(question), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       return answer == QMessageBox::Yes  ? SaveChangesAnswer::Yes
              : answer == QMessageBox::No ? SaveChangesAnswer::No
                                          : SaveChangesAnswer::Cancel;
@@ -69,10 +73,12 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
 
 CAlarmApp::~CAlarmApp() = default;
 
+CMainFrame* CAlarmApp::frame() const { return program_ ? &program_->frame() : nullptr; }
+
 void CAlarmApp::SetLanguage(int language) {
   settings_.app.language = language;
   // Dates, day and month names follow the interface language.
-  QLocale::setDefault(QLocale(utf8(std::string(settings_.app.localeName()))));
+  QLocale::setDefault(QLocale(toQString(std::string(settings_.app.localeName()))));
 }
 
 bool CAlarmApp::InitInstance(const QStringList& arguments) {
@@ -96,8 +102,8 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
 
   // 7. The document, with the definitions of the data folder, and the main window.
   QString dataFolder = environment_.dataFolder;
-  if (dataFolder.isEmpty()) dataFolder = utf8(prepareDataFolder(*environment_.errors));
-  const std::string folder = toUtf8(dataFolder);
+  if (dataFolder.isEmpty()) dataFolder = toQString(prepareDataFolder(*environment_.errors));
+  const std::string folder = toStdString(dataFolder);
   ErrorReporter* errors = environment_.errors;
   document_.definitionsLoader = [this, folder, errors](CAlarmDoc& doc) {
     doc.notifiers = LoadNotifiers(folder, settings_.app.default_notifier, errors);
@@ -106,7 +112,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   document_.OnNewDocument();
   document_.SetModifiedFlag(false);
 
-  CMainFrame::Services services;
+  DesktopProgram::Services services;
   services.hotkeys = environment_.hotkeys;
   services.paste = environment_.paste;
   services.errors = environment_.errors;
@@ -116,9 +122,10 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.dataFolder = dataFolder;
   services.setLanguage = [this](int language) { SetLanguage(language); };
   services.saveSettings = [this] { saveSettings(); };
-  frame_ = std::make_unique<CMainFrame>(settings_, *documents_, services);
-  connect(frame_.get(), &CMainFrame::exitRequested, this, [this] { exitCommand(); });
-  if (instance_) connect(instance_.get(), &SingleInstance::showRequested, frame_.get(), &CMainFrame::showInstance);
+  program_ = std::make_unique<DesktopProgram>(settings_, *documents_, services);
+  connect(program_.get(), &DesktopProgram::exitRequested, this, [this] { exitCommand(); });
+  if (instance_)
+    connect(instance_.get(), &SingleInstance::showRequested, program_.get(), &DesktopProgram::showInstance);
 
   // 9. The command line: a document path opens it; one that cannot be read ends start-up.
   const QStringList documents = [&] {
@@ -127,11 +134,11 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
       if (!argument.startsWith(QLatin1Char('-'))) paths << argument;
     return paths;
   }();
-  if (!documents.isEmpty() && !documents_->loadFile(toUtf8(documents.first()))) {
-    frame_.reset();
+  if (!documents.isEmpty() && !documents_->loadFile(toStdString(documents.first()))) {
+    program_.reset();
     return false;
   }
-  frame_->ActivateFrame();
+  program_->activate();
 
   // 11. Plug-ins.
   startPlugins();
@@ -144,9 +151,9 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
 
   // 13. The main window, or only the tray icon.
   if (settings_.app.main_frame_visible)
-    frame_->show();
+    frame()->show();
   else
-    frame_->hide();
+    frame()->hide();
   return true;
 }
 
@@ -155,19 +162,19 @@ void CAlarmApp::saveSettings() {
   if (environment_.saveStore) environment_.saveStore();
 }
 
-void CAlarmApp::startPlugins() { qCInfo(lcFrame) << "plug-ins would start here"; }
-void CAlarmApp::stopPlugins() { qCInfo(lcFrame) << "plug-ins would stop here"; }
+void CAlarmApp::startPlugins() { qCInfo(lcApp) << "plug-ins would start here"; }
+void CAlarmApp::stopPlugins() { qCInfo(lcApp) << "plug-ins would stop here"; }
 
 bool CAlarmApp::exitCommand() {
   if (exited_) return true;
   // 1. The window stores its positions, asks about unsaved changes and tears down.
-  if (!frame_->closeFrame()) return false;
+  if (!program_->close()) return false;
   exited_ = true;
   // 2-3. Settings, then the plug-ins.
   saveSettings();
   stopPlugins();
   // 4-7. A power-off or restart an exit action asked for.
-  const AlarmEngine& engine = frame_->engine();
+  const AlarmEngine& engine = program_->alarms().engine();
   if (!secondInstance_ && engine.exitWindowsPending()) {
     const unsigned flags = engine.exitWindowsFlags();
     if (environment_.power) {
@@ -177,7 +184,7 @@ bool CAlarmApp::exitCommand() {
       else
         environment_.power->powerOff();
     } else {
-      qCInfo(lcFrame) << "would" << (flags == kExitWindowsReboot ? "restart" : "power off") << "the computer";
+      qCInfo(lcApp) << "would" << (flags == kExitWindowsReboot ? "restart" : "power off") << "the computer";
     }
   }
   emit finished();

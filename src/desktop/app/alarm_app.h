@@ -11,6 +11,7 @@
 namespace kalvory {
 
 class CMainFrame;
+class DesktopProgram;
 class DesktopWallpaper;
 class HotkeyService;
 class PasteInjector;
@@ -56,7 +57,8 @@ class CAlarmApp : public QObject {
   ApplicationSettings& settings() { return settings_; }
   CAlarmDoc& document() { return document_; }
   DocumentController& documents() { return *documents_; }
-  CMainFrame* frame() const { return frame_.get(); }
+  CMainFrame* frame() const;
+  DesktopProgram* program() const { return program_.get(); }
 
   // Set when the exit command ran to its end.
   bool exited() const { return exited_; }
@@ -73,7 +75,7 @@ class CAlarmApp : public QObject {
   ApplicationSettings settings_;
   CAlarmDoc document_;
   std::unique_ptr<DocumentController> documents_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<DesktopProgram> program_;
   std::unique_ptr<SingleInstance> instance_;
   bool secondInstance_ = false;
   bool exited_ = false;

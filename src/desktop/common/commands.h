@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QString>
+#include <optional>
+
 namespace kalvory {
 
 // Command identifiers shared by the menus, the tray menu, the hotkeys and the caption.
@@ -29,6 +33,9 @@ enum CommandId : int {
   ID_LIST_DELETE = 160,
   ID_LIST_MODIFY = 161,
   ID_LIST_ACTIVE = 162,
+  // Commands reached only through global hotkeys; no menu names them.
+  ID_QUICK_PASTE_1 = 40001,  // to 40003
+  ID_CHANGE_WALLPAPER_NOW = 40010,
 };
 
 inline constexpr int kRecentFileCount = 4;
@@ -43,5 +50,51 @@ enum HotkeyId : int {
   HOTKEY_SHOW_HIDE = 10011,
   HOTKEY_WALLPAPER = 10012,
 };
+
+// One key of the program: a global hotkey (Ctrl+Shift+key, everywhere) or a key of the main
+// window. The menus show its name beside the command it runs.
+struct CommandShortcut {
+  int command;
+  QKeySequence keys;
+  int hotkeyId;         // 0: a key of the main window only
+  unsigned keysym = 0;  // the X keysym of a global hotkey's key
+};
+
+// Every key of the program, in the order the global hotkeys are registered.
+inline const CommandShortcut kCommandShortcuts[] = {
+    {ID_SHOW_CLOCK, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q), HOTKEY_CLOCK, 0x71},
+    {ID_QUICK_PASTE_1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_1), HOTKEY_PASTE_1, 0x31},
+    {ID_QUICK_PASTE_1 + 1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_2), HOTKEY_PASTE_2, 0x32},
+    {ID_QUICK_PASTE_1 + 2, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_3), HOTKEY_PASTE_3, 0x33},
+    {ID_TURN_OFF, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Minus), HOTKEY_TURN_OFF, 0x2d},
+    {ID_SHOW_HIDE, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), HOTKEY_SHOW_HIDE, 0x61},
+    {ID_CHANGE_WALLPAPER_NOW, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W), HOTKEY_WALLPAPER, 0x77},
+    {ID_FILE_NEW, QKeySequence(Qt::CTRL | Qt::Key_N), 0},
+    {ID_FILE_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O), 0},
+    {ID_FILE_SAVE, QKeySequence(Qt::CTRL | Qt::Key_S), 0},
+    {ID_REMINDERS, QKeySequence(Qt::SHIFT | Qt::Key_R), 0},
+    {ID_STOPWATCH, QKeySequence(Qt::CTRL | Qt::Key_F2), 0},
+    {ID_LANGUAGE_RUSSIAN, QKeySequence(Qt::ALT | Qt::Key_Plus), 0},
+};
+
+// The shortcut of a command, if it has one.
+inline std::optional<CommandShortcut> shortcutFor(int command) {
+  for (const CommandShortcut& shortcut : kCommandShortcuts)
+    if (shortcut.command == command) return shortcut;
+  return std::nullopt;
+}
+
+// The interface language a language command chooses (0 Russian, 1 English, 2 Ukrainian), and
+// back; -1 and 0 for anything else.
+inline constexpr struct {
+  int command;
+  int language;
+} kLanguageCommands[] = {{ID_LANGUAGE_RUSSIAN, 0}, {ID_LANGUAGE_ENGLISH, 1}, {ID_LANGUAGE_UKRAINIAN, 2}};
+
+inline int languageOfCommand(int command) {
+  for (const auto& entry : kLanguageCommands)
+    if (entry.command == command) return entry.language;
+  return -1;
+}
 
 }  // namespace kalvory

@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #include "core/core.h"
+#include "desktop/common/action_registry.h"
+#include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/menu_resources.h"
 
@@ -54,6 +56,14 @@ CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent)
   layout->addSpacing(8);
   layout->addWidget(buttons);
   setFixedSize(sizeHint());
+}
+
+void registerAboutCommand(ActionRegistry& actions, std::function<QWidget*()> parent) {
+  actions.add(ID_APP_ABOUT, [&actions, parent = std::move(parent)] {
+    QWidget* owner = parent ? parent() : nullptr;
+    CTransparentAboutDlg about(actions.uiLanguage(), owner && owner->isVisible() ? owner : nullptr);
+    about.exec();
+  });
 }
 
 }  // namespace kalvory

@@ -5,8 +5,12 @@
 
 #include "core/model/document_file.h"
 #include "core/settings/settings_store.h"
+#include "core/wallpaper/desktop_wallpaper.h"
+#include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_integration.h"
+#include "desktop/app/desktop_program.h"
+#include "desktop/common/action_registry.h"
 #include "desktop/shell/main_frame.h"
 #include "platform/x11/hotkey_service.h"
 
@@ -50,11 +54,11 @@ TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
     CAlarmApp app(fixture.environment);
     ASSERT_TRUE(app.InitInstance({}));
     EXPECT_FALSE(app.frame()->isVisible());
-    EXPECT_EQ(app.frame()->uiLanguage(), UiLanguage::Ukrainian);
+    EXPECT_EQ(app.program()->actions().uiLanguage(), UiLanguage::Ukrainian);
     EXPECT_TRUE(app.documents().path().empty());
     EXPECT_TRUE(fixture.errors.entries.empty());
     EXPECT_EQ(fixture.hotkeys.registered.size(), 7u);
-    EXPECT_TRUE(app.frame()->alarmTimerActive());
+    EXPECT_TRUE(app.program()->alarms().isRunning());
 
     // Exit: the hidden window keeps its stored place, the settings are written, keys given back.
     fixture.store.writeInt("AppSettings", "MainPositionX", 123);

@@ -6,10 +6,16 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/wallpaper/desktop_wallpaper.h"
+#include "desktop/alarms/alarm_controller.h"
+#include "desktop/app/desktop_program.h"
+#include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/osd/on_screen_display.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
 #include "desktop/tray/system_tray.h"
+#include "desktop/tray/tray_feature.h"
+#include "desktop/wallpaper/wallpaper_feature.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -32,15 +38,16 @@ struct FrameFixture {
     prompts.openPath = [this] { return openPath; };
     documents = std::make_unique<DocumentController>(document, settings, errors, prompts,
                                                      [this] { return settings.app.uiLanguage(); });
-    CMainFrame::Services services;
+    DesktopProgram::Services services;
     services.hotkeys = &hotkeys;
     services.paste = &paste;
     services.errors = &errors;
     services.wallpaper = &wallpaper;
     services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
-    frame = std::make_unique<CMainFrame>(settings, *documents, services);
-    QObject::connect(frame.get(), &CMainFrame::exitRequested, [this] { ++exitRequests; });
+    program = std::make_unique<DesktopProgram>(settings, *documents, services);
+    frame = &program->frame();
+    QObject::connect(program.get(), &DesktopProgram::exitRequested, [this] { ++exitRequests; });
   }
 
   ApplicationSettings settings;
@@ -57,7 +64,8 @@ struct FrameFixture {
   std::string openPath;
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;
-  std::unique_ptr<CMainFrame> frame;
+  std::unique_ptr<DesktopProgram> program;
+  CMainFrame* frame = nullptr;
   int exitRequests = 0;
 };
 

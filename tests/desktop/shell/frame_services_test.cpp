@@ -12,8 +12,8 @@
 #include "core/settings/settings_store.h"
 #include "core/skins/definitions.h"
 #include "desktop/app/alarm_app.h"
-#include "desktop/shell/caption_bar.h"
 #include "desktop/common/frame_fixture.h"
+#include "desktop/shell/caption_bar.h"
 
 namespace kalvory::test {
 namespace {
@@ -60,18 +60,18 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
   line.wallpaper = picture;
   line.sticker = "Note";
   fixture.document.AddAlarm(line);
-  fixture.frame->ActivateFrame();
+  fixture.program->activate();
 
   // The first tick fires it: the picture is composed and set, then composed again with the
   // sticker and set once more.
-  fixture.frame->alarmTick();
+  fixture.program->alarms().tick();
   const std::string composed = composedFile(data).toStdString();
   const int style = fixture.settings.wallpaper.style;
   ASSERT_EQ(fixture.wallpaper.calls.size(), 2u);
   EXPECT_EQ(fixture.wallpaper.calls[0], (RecordingDesktopWallpaper::Call{composed, style}));
   EXPECT_EQ(fixture.wallpaper.calls[1], (RecordingDesktopWallpaper::Call{composed, style}));
-  ASSERT_EQ(fixture.frame->wallpaperCompositor().placedStickers().size(), 1u);
-  EXPECT_EQ(fixture.frame->wallpaperCompositor().placedStickers()[0].text, "Water the plants");
+  ASSERT_EQ(fixture.program->wallpaper().compositor().placedStickers().size(), 1u);
+  EXPECT_EQ(fixture.program->wallpaper().compositor().placedStickers()[0].text, "Water the plants");
   // Screen-sized, the sticker drawn in the middle over the stretched picture.
   const QImage image(composedFile(data));
   EXPECT_EQ(image.size(), screenPixels);
@@ -82,20 +82,20 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
   QFile::remove(composedFile(data));
   for (int second = 1; second <= 2; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 9, 30, second);
-    fixture.frame->alarmTick();
+    fixture.program->alarms().tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 2u);
   EXPECT_FALSE(QFile::exists(composedFile(data)));
 
   // ...until the sticker's time is over: it is taken off and the picture composed without it.
   fixture.now = COleDateTime(2026, 5, 7, 9, 30, 3);
-  fixture.frame->alarmTick();
-  EXPECT_TRUE(fixture.frame->wallpaperCompositor().placedStickers().empty());
+  fixture.program->alarms().tick();
+  EXPECT_TRUE(fixture.program->wallpaper().compositor().placedStickers().empty());
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
   EXPECT_EQ(middleOf(composedFile(data)), QColor(Qt::red));
   for (int second = 4; second <= 9; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 9, 30, second);
-    fixture.frame->alarmTick();
+    fixture.program->alarms().tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
 
@@ -104,11 +104,11 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
   later.sticker = "Note";
   fixture.document.AddAlarm(later);
   fixture.now = COleDateTime(2026, 5, 7, 9, 30, 10);
-  fixture.frame->alarmTick();
-  EXPECT_EQ(fixture.frame->wallpaperCompositor().placedStickers().size(), 1u);
+  fixture.program->alarms().tick();
+  EXPECT_EQ(fixture.program->wallpaper().compositor().placedStickers().size(), 1u);
   fixture.document.SetModifiedFlag(false);
-  ASSERT_TRUE(fixture.frame->closeFrame());
-  EXPECT_TRUE(fixture.frame->wallpaperCompositor().placedStickers().empty());
+  ASSERT_TRUE(fixture.program->close());
+  EXPECT_TRUE(fixture.program->wallpaper().compositor().placedStickers().empty());
 }
 
 TEST(FrameWallpaper, HotkeyChangesAtOnceAndTheTickOnlyWhenDue) {
@@ -121,10 +121,10 @@ TEST(FrameWallpaper, HotkeyChangesAtOnceAndTheTickOnlyWhenDue) {
   fixture.settings.wallpaper.folders = (data + "/walls/*").toStdString();
   fixture.settings.wallpaper.interval = COleDateTimeSpan::fromSeconds(3600);
   fixture.settings.wallpaper.last_changed = fixture.now;
-  fixture.frame->ActivateFrame();
+  fixture.program->activate();
 
   // Changed an instant ago: the ticks leave the desktop alone, the hotkey does not wait.
-  fixture.frame->alarmTick();
+  fixture.program->alarms().tick();
   EXPECT_TRUE(fixture.wallpaper.calls.empty());
   ASSERT_TRUE(fixture.hotkeys.press(HOTKEY_WALLPAPER));
   ASSERT_EQ(fixture.wallpaper.calls.size(), 1u);
@@ -137,15 +137,15 @@ TEST(FrameWallpaper, HotkeyChangesAtOnceAndTheTickOnlyWhenDue) {
 
   // The interval passes (strictly): the tick changes once, back to the first picture.
   fixture.now = COleDateTime(2026, 5, 7, 10, 30, 0);
-  fixture.frame->alarmTick();
+  fixture.program->alarms().tick();
   EXPECT_EQ(fixture.wallpaper.calls.size(), 2u);
   fixture.now = COleDateTime(2026, 5, 7, 10, 30, 1);
-  fixture.frame->alarmTick();
+  fixture.program->alarms().tick();
   ASSERT_EQ(fixture.wallpaper.calls.size(), 3u);
   EXPECT_EQ(fixture.settings.wallpaper.position, 1);
   for (int second = 2; second < 10; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 10, 30, second);
-    fixture.frame->alarmTick();
+    fixture.program->alarms().tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
 }
@@ -188,7 +188,7 @@ struct ServicesApp {
   void tickUntil(int lastSecond) {
     for (int second = now.GetSecond(); second <= lastSecond; ++second) {
       now = COleDateTime(2026, 5, 7, 9, 30, second);
-      app->frame()->alarmTick();
+      app->program()->alarms().tick();
       QCoreApplication::processEvents();
     }
   }
@@ -238,7 +238,7 @@ TEST(FramePower, ExitActionsReachThePowerManager) {
     ASSERT_EQ(fixture.power.calls.size(), 1u);
     EXPECT_EQ(fixture.power.calls[0].first, "suspend");
     EXPECT_FALSE(fixture.app->exited());
-    EXPECT_TRUE(fixture.app->frame()->alarmTimerActive());
+    EXPECT_TRUE(fixture.app->program()->alarms().isRunning());
     // "Close" ends the program without a power request.
     CAlarmLine close = dueReminder(COleDateTime(2026, 5, 7, 9, 30, 12), "Done");
     close.exit_action = CloseProgram;
@@ -316,16 +316,16 @@ TEST(FrameSkin, DefaultSkinNameIsFoundInTheSkinsFolder) {
 
     // A file of that name in the data folder itself comes first.
     writeSkin(data + "/skin.xml", "#654321");
-    fixture.app->frame()->ApplySkin("skin.xml");
+    fixture.app->frame()->ApplySkin("skin.xml", data.toStdString());
     EXPECT_EQ(fixture.app->frame()->caption()->captionColor(), QColor(0x65, 0x43, 0x21));
     EXPECT_EQ(skinSettingFile(data.toStdString(), "skin.xml"), (data + "/skin.xml").toStdString());
     // Folder parts and absolute names are taken as they stand.
-    fixture.app->frame()->ApplySkin("Skins/other.xml");
+    fixture.app->frame()->ApplySkin("Skins/other.xml", data.toStdString());
     EXPECT_EQ(fixture.app->frame()->caption()->captionColor(), QColor(0, 0, 255));
-    fixture.app->frame()->ApplySkin((data + "/Skins/skin.xml").toStdString());
+    fixture.app->frame()->ApplySkin((data + "/Skins/skin.xml").toStdString(), data.toStdString());
     EXPECT_EQ(fixture.app->frame()->caption()->captionColor(), QColor(0x12, 0x34, 0x56));
     // A name found in neither place changes nothing.
-    fixture.app->frame()->ApplySkin("missing.xml");
+    fixture.app->frame()->ApplySkin("missing.xml", data.toStdString());
     EXPECT_EQ(fixture.app->frame()->caption()->captionColor(), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(skinSettingFile(data.toStdString(), "missing.xml"), (data + "/missing.xml").toStdString());
   }

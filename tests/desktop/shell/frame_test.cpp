@@ -10,9 +10,9 @@
 
 #include "core/model/document_file.h"
 #include "core/resources/resource_menus.h"
+#include "desktop/common/frame_fixture.h"
 #include "desktop/shell/caption_bar.h"
 #include "desktop/shell/frame_geometry.h"
-#include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
 namespace {
@@ -53,47 +53,56 @@ TEST(MainFrame, OpensAtTheStoredPlaceWithItsFixedSize) {
 TEST(MainFrame, CommandUpdateRules) {
   FrameFixture fixture;
   CMainFrame& frame = *fixture.frame;
-  frame.ActivateFrame();
-  EXPECT_TRUE(frame.commandState(ID_SHOW_CLOCK).checked);
+  DesktopProgram& program = *fixture.program;
+  program.activate();
+  EXPECT_TRUE(program.actions().commandState(ID_SHOW_CLOCK).checked);
   frame.show();
-  EXPECT_EQ(frame.commandState(ID_SHOW_HIDE).text, "Hide");
+  EXPECT_EQ(program.actions().commandState(ID_SHOW_HIDE).text, "Hide");
   frame.hide();
-  EXPECT_EQ(frame.commandState(ID_SHOW_HIDE).text, "Show");
+  EXPECT_EQ(program.actions().commandState(ID_SHOW_HIDE).text, "Show");
 
-  // "Turn off" answers only while a reminder rings.
-  EXPECT_FALSE(frame.commandState(ID_TURN_OFF).enabled);
-  frame.tray()->setAlarmRinging(true);
-  EXPECT_TRUE(frame.commandState(ID_TURN_OFF).enabled);
-  frame.tray()->setAlarmRinging(false);
+  // "Turn off" answers only while a reminder rings, in the menus and in the tray; running it
+  // silences the reminder.
+  EXPECT_FALSE(program.actions().commandState(ID_TURN_OFF).enabled);
+  CAlarmLine due(fixture.now);
+  due.text = "Ring";
+  fixture.document.AddAlarm(due);
+  program.alarms().tick();
+  EXPECT_TRUE(program.actions().commandState(ID_TURN_OFF).enabled);
+  EXPECT_TRUE(program.tray()->alarmRinging());
+  program.actions().runCommand(ID_TURN_OFF);
+  EXPECT_FALSE(program.actions().commandState(ID_TURN_OFF).enabled);
+  EXPECT_FALSE(program.tray()->alarmRinging());
+  EXPECT_EQ(fixture.document.GetAlarmAt(0)->state, 2);
 
-  EXPECT_TRUE(frame.commandState(ID_CALENDAR_IN_TRAY).checked);
-  frame.runCommand(ID_CALENDAR_IN_TRAY);
+  EXPECT_TRUE(program.actions().commandState(ID_CALENDAR_IN_TRAY).checked);
+  program.actions().runCommand(ID_CALENDAR_IN_TRAY);
   EXPECT_EQ(fixture.settings.app.calendar_in_tray, 0);
-  EXPECT_FALSE(frame.commandState(ID_CALENDAR_IN_TRAY).checked);
+  EXPECT_FALSE(program.actions().commandState(ID_CALENDAR_IN_TRAY).checked);
 
-  EXPECT_FALSE(frame.commandState(ID_LOAD_LAST_DOCUMENT).checked);
-  frame.runCommand(ID_LOAD_LAST_DOCUMENT);
-  EXPECT_TRUE(frame.commandState(ID_LOAD_LAST_DOCUMENT).checked);
+  EXPECT_FALSE(program.actions().commandState(ID_LOAD_LAST_DOCUMENT).checked);
+  program.actions().runCommand(ID_LOAD_LAST_DOCUMENT);
+  EXPECT_TRUE(program.actions().commandState(ID_LOAD_LAST_DOCUMENT).checked);
 
-  const bool clockBefore = frame.commandState(ID_SHOW_CLOCK).checked;
-  frame.runCommand(ID_SHOW_CLOCK);
-  EXPECT_NE(frame.commandState(ID_SHOW_CLOCK).checked, clockBefore);
-  EXPECT_EQ(fixture.settings.clock.is_visible != 0, frame.commandState(ID_SHOW_CLOCK).checked);
+  const bool clockBefore = program.actions().commandState(ID_SHOW_CLOCK).checked;
+  program.actions().runCommand(ID_SHOW_CLOCK);
+  EXPECT_NE(program.actions().commandState(ID_SHOW_CLOCK).checked, clockBefore);
+  EXPECT_EQ(fixture.settings.clock.is_visible != 0, program.actions().commandState(ID_SHOW_CLOCK).checked);
 
-  EXPECT_FALSE(frame.commandState(ID_STATUS_BAR).checked);
-  frame.runCommand(ID_STATUS_BAR);
+  EXPECT_FALSE(program.actions().commandState(ID_STATUS_BAR).checked);
+  program.actions().runCommand(ID_STATUS_BAR);
   frame.show();
-  EXPECT_TRUE(frame.commandState(ID_STATUS_BAR).checked);
+  EXPECT_TRUE(program.actions().commandState(ID_STATUS_BAR).checked);
 
   // The recent list: an empty list shows one greyed entry.
-  EXPECT_FALSE(frame.commandState(ID_FILE_MRU_FILE1).enabled);
+  EXPECT_FALSE(program.actions().commandState(ID_FILE_MRU_FILE1).enabled);
   fixture.settings.recent_files.add("/tmp/a.alr");
-  EXPECT_TRUE(frame.commandState(ID_FILE_MRU_FILE1).enabled);
-  EXPECT_TRUE(frame.commandState(ID_FILE_MRU_FILE1).text.startsWith("&1 "));
-  EXPECT_FALSE(frame.commandState(ID_FILE_MRU_FILE1 + 1).enabled);
+  EXPECT_TRUE(program.actions().commandState(ID_FILE_MRU_FILE1).enabled);
+  EXPECT_TRUE(program.actions().commandState(ID_FILE_MRU_FILE1).text.startsWith("&1 "));
+  EXPECT_FALSE(program.actions().commandState(ID_FILE_MRU_FILE1 + 1).enabled);
 
   // Opening a menu applies the rules to its items.
-  QAction* turnOffInTray = frame.tray()->actionFor(ID_TURN_OFF);
+  QAction* turnOffInTray = program.tray()->actionFor(ID_TURN_OFF);
   ASSERT_NE(turnOffInTray, nullptr);
   EXPECT_FALSE(turnOffInTray->isEnabled());
 }
@@ -101,43 +110,46 @@ TEST(MainFrame, CommandUpdateRules) {
 TEST(MainFrame, LanguageSwitchingReloadsMenusWithTheCheckMark) {
   FrameFixture fixture;
   CMainFrame& frame = *fixture.frame;
-  EXPECT_TRUE(frame.commandState(ID_LANGUAGE_ENGLISH).checked);
-  EXPECT_FALSE(frame.commandState(ID_LANGUAGE_RUSSIAN).checked);
+  DesktopProgram& program = *fixture.program;
+  EXPECT_TRUE(program.actions().commandState(ID_LANGUAGE_ENGLISH).checked);
+  EXPECT_FALSE(program.actions().commandState(ID_LANGUAGE_RUSSIAN).checked);
 
-  frame.runCommand(ID_LANGUAGE_RUSSIAN);
+  program.actions().runCommand(ID_LANGUAGE_RUSSIAN);
   EXPECT_EQ(fixture.settings.app.language, 0);
-  EXPECT_TRUE(frame.commandState(ID_LANGUAGE_RUSSIAN).checked);
-  EXPECT_FALSE(frame.commandState(ID_LANGUAGE_ENGLISH).checked);
+  EXPECT_TRUE(program.actions().commandState(ID_LANGUAGE_RUSSIAN).checked);
+  EXPECT_FALSE(program.actions().commandState(ID_LANGUAGE_ENGLISH).checked);
   const std::vector<MenuItem> russian = loadMenu(kMainMenuId, UiLanguage::Russian);
   const QList<QAction*> bar = frame.menuBar()->actions();
   ASSERT_FALSE(bar.isEmpty());
   EXPECT_EQ(bar.first()->text(), utf8(russian[1].text));  // after the logo item
-  EXPECT_EQ(frame.tray()->actionFor(ID_APP_EXIT)->text(), utf8(loadMenu(kTrayMenuId, UiLanguage::Russian).back().text));
+  EXPECT_EQ(program.tray()->actionFor(ID_APP_EXIT)->text(),
+            utf8(loadMenu(kTrayMenuId, UiLanguage::Russian).back().text));
   frame.show();
-  EXPECT_EQ(frame.commandState(ID_SHOW_HIDE).text, utf8(loadString(132, UiLanguage::Russian)));
+  EXPECT_EQ(program.actions().commandState(ID_SHOW_HIDE).text, utf8(loadString(132, UiLanguage::Russian)));
 
-  frame.runCommand(ID_LANGUAGE_UKRAINIAN);
+  program.actions().runCommand(ID_LANGUAGE_UKRAINIAN);
   EXPECT_EQ(fixture.settings.app.language, 2);
-  EXPECT_TRUE(frame.commandState(ID_LANGUAGE_UKRAINIAN).checked);
+  EXPECT_TRUE(program.actions().commandState(ID_LANGUAGE_UKRAINIAN).checked);
   EXPECT_EQ(frame.menuBar()->actions().first()->text(), utf8(loadMenu(kMainMenuId, UiLanguage::Ukrainian)[1].text));
 
   // A stored language of 5 reads as English and marks no item.
   FrameFixture odd(5);
-  EXPECT_EQ(odd.frame->uiLanguage(), UiLanguage::English);
+  EXPECT_EQ(odd.program->actions().uiLanguage(), UiLanguage::English);
   for (int id : {ID_LANGUAGE_RUSSIAN, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_UKRAINIAN})
-    EXPECT_FALSE(odd.frame->commandState(id).checked) << id;
+    EXPECT_FALSE(odd.program->actions().commandState(id).checked) << id;
 }
 
 TEST(MainFrame, MinimisingAndTheCaptionButtonsHideToTheTray) {
   FrameFixture fixture;
   CMainFrame& frame = *fixture.frame;
+  DesktopProgram& program = *fixture.program;
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
   frame.showMinimized();
   EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.isVisible(); }, 2000));
 
   // The tray's "Show" brings it back, unminimised.
-  frame.tray()->handleActivation(QSystemTrayIcon::DoubleClick);
+  program.tray()->handleActivation(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(frame.isVisible());
   EXPECT_FALSE(frame.windowState() & Qt::WindowMinimized);
 
@@ -161,7 +173,7 @@ TEST(MainFrame, MinimisingAndTheCaptionButtonsHideToTheTray) {
 TEST(MainFrame, HotkeysRegisterInOrderAndATakenOneIsReported) {
   FrameFixture fixture;
   fixture.hotkeys.taken.insert({kHotkeyControl | kHotkeyShift, 0x71});  // Ctrl+Shift+Q
-  fixture.frame->ActivateFrame();
+  fixture.program->activate();
   EXPECT_EQ(fixture.hotkeys.registrationOrder,
             (std::vector<int>{HOTKEY_CLOCK, HOTKEY_PASTE_1, HOTKEY_PASTE_2, HOTKEY_PASTE_3, HOTKEY_TURN_OFF,
                               HOTKEY_SHOW_HIDE, HOTKEY_WALLPAPER}));
@@ -169,10 +181,10 @@ TEST(MainFrame, HotkeysRegisterInOrderAndATakenOneIsReported) {
   EXPECT_EQ(fixture.errors.entries[0].title, "Error");
   EXPECT_EQ(fixture.errors.entries[0].message.rfind("RegisterHotKey failed with error 10: ", 0), 0u);
   EXPECT_EQ(fixture.hotkeys.registered.size(), 6u);
-  EXPECT_TRUE(fixture.frame->alarmTimerActive());
+  EXPECT_TRUE(fixture.program->alarms().isRunning());
 
   // Registration happens once per process, however often the window is activated.
-  fixture.frame->ActivateFrame();
+  fixture.program->activate();
   EXPECT_EQ(fixture.hotkeys.registrationOrder.size(), 7u);
 
   // The others work: Ctrl+Shift+A shows and hides, Ctrl+Shift+minus turns off even when
@@ -191,17 +203,17 @@ TEST(MainFrame, HotkeysRegisterInOrderAndATakenOneIsReported) {
   EXPECT_EQ(fixture.paste.count, 1);
 
   // Closing gives every key back.
-  ASSERT_TRUE(fixture.frame->closeFrame());
+  ASSERT_TRUE(fixture.program->close());
   EXPECT_TRUE(fixture.hotkeys.registered.empty());
-  EXPECT_FALSE(fixture.frame->alarmTimerActive());
+  EXPECT_FALSE(fixture.program->alarms().isRunning());
 }
 
 TEST(MainFrame, CopyDateUsesTheDocumentFormat) {
   FrameFixture fixture;
-  fixture.frame->runCommand(ID_COPY_DATE);
+  fixture.program->actions().runCommand(ID_COPY_DATE);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "05/07/2026");
   fixture.document.copy_date_format = "%Y-%m-%d";
-  fixture.frame->runCommand(ID_COPY_DATE);
+  fixture.program->actions().runCommand(ID_COPY_DATE);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "2026-05-07");
 }
 
@@ -219,10 +231,10 @@ TEST(MainFrame, DroppedDocumentOpens) {
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(folder.path() + "/notes.txt"), QUrl::fromLocalFile(QString::fromStdString(path))});
   QDragEnterEvent enter(QPoint(10, 60), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(fixture.frame.get(), &enter);
+  QApplication::sendEvent(fixture.frame, &enter);
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 60), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(fixture.frame.get(), &drop);
+  QApplication::sendEvent(fixture.frame, &drop);
   ASSERT_EQ(fixture.document.alarmCount(), 1u);
   EXPECT_EQ(fixture.document.GetAlarmAt(0)->text, "Dropped");
   EXPECT_EQ(fixture.documents->path(), path);
@@ -233,7 +245,7 @@ TEST(MainFrame, DroppedDocumentOpens) {
   text.setUrls({QUrl::fromLocalFile(folder.path() + "/picture.png")});
   QDragEnterEvent refused(QPoint(10, 60), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
   refused.setAccepted(false);
-  QApplication::sendEvent(fixture.frame.get(), &refused);
+  QApplication::sendEvent(fixture.frame, &refused);
   EXPECT_FALSE(refused.isAccepted());
 }
 
@@ -251,15 +263,15 @@ TEST(MainFrame, SkinGivesTheCaptionColourAndLogo) {
   skin.close();
 
   FrameFixture fixture;
-  fixture.frame->ApplySkin((folder.path() + "/skin.xml").toStdString());
+  fixture.frame->ApplySkin((folder.path() + "/skin.xml").toStdString(), fixture.dataFolder.path().toStdString());
   EXPECT_EQ(fixture.frame->caption()->captionColor(), QColor(0x10, 0x20, 0x30));
   EXPECT_TRUE(fixture.frame->caption()->hasCustomLogo());
 
   // A missing skin leaves the current one; a missing logo puts the built-in one back.
-  fixture.frame->ApplySkin((folder.path() + "/none.xml").toStdString());
+  fixture.frame->ApplySkin((folder.path() + "/none.xml").toStdString(), fixture.dataFolder.path().toStdString());
   EXPECT_EQ(fixture.frame->caption()->captionColor(), QColor(0x10, 0x20, 0x30));
   QFile::remove(folder.path() + "/logo.bmp");
-  fixture.frame->ApplySkin((folder.path() + "/skin.xml").toStdString());
+  fixture.frame->ApplySkin((folder.path() + "/skin.xml").toStdString(), fixture.dataFolder.path().toStdString());
   EXPECT_FALSE(fixture.frame->caption()->hasCustomLogo());
 }
 

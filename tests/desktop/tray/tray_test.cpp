@@ -12,7 +12,7 @@ namespace {
 
 TEST(Tray, MenuEnablingAndDefaultItem) {
   FrameFixture fixture;
-  CSystemTray& tray = *fixture.frame->tray();
+  CSystemTray& tray = *fixture.program->tray();
   QMenu* menu = tray.contextMenu();
   tray.refreshMenu();
   const QList<QAction*> items = menu->actions();
@@ -52,7 +52,7 @@ TEST(Tray, MenuEnablingAndDefaultItem) {
 
 TEST(Tray, AnimationWithAndWithoutAnEnd) {
   FrameFixture fixture;
-  CSystemTray& tray = *fixture.frame->tray();
+  CSystemTray& tray = *fixture.program->tray();
   qint64 clock = 1'000'000;
   tray.setClock([&] { return clock; });
   const QIcon before = programIcon();
@@ -78,9 +78,9 @@ TEST(Tray, AnimationWithAndWithoutAnEnd) {
   EXPECT_EQ(tray.trayIcon()->icon().cacheKey(), before.cacheKey());
 
   // Showing an alarm message animates without end.
-  fixture.frame->ShowAlarmText("Wake up", true);
+  fixture.program->onScreen().ShowAlarmText("Wake up", true);
   EXPECT_TRUE(tray.isAnimating());
-  fixture.frame->StopTrayAnimation();
+  fixture.program->trayFeature().StopTrayAnimation();
   EXPECT_FALSE(tray.isAnimating());
 }
 
@@ -107,21 +107,21 @@ TEST(Tray, DayIconAndTooltip) {
   day.dayOfMonth = 7;
   day.iconColour = 0x008000;
   day.notesText = "Anna's birthday ";
-  fixture.frame->RefreshTrayDay(day);
-  EXPECT_EQ(fixture.frame->tray()->tooltip(), "Thursday, May 7, 2026 - Anna's birthday ");
+  fixture.program->trayFeature().RefreshTrayDay(day);
+  EXPECT_EQ(fixture.program->tray()->tooltip(), "Thursday, May 7, 2026 - Anna's birthday ");
   day.notesText.clear();
-  fixture.frame->RefreshTrayDay(day);
-  EXPECT_EQ(fixture.frame->tray()->tooltip(), "Thursday, May 7, 2026");
-  fixture.frame->runCommand(ID_LANGUAGE_RUSSIAN);
-  fixture.frame->RefreshTrayDay(day);
-  EXPECT_TRUE(fixture.frame->tray()->tooltip().contains(QStringLiteral("мая")))
-      << fixture.frame->tray()->tooltip().toStdString();
+  fixture.program->trayFeature().RefreshTrayDay(day);
+  EXPECT_EQ(fixture.program->tray()->tooltip(), "Thursday, May 7, 2026");
+  fixture.program->actions().runCommand(ID_LANGUAGE_RUSSIAN);
+  fixture.program->trayFeature().RefreshTrayDay(day);
+  EXPECT_TRUE(fixture.program->tray()->tooltip().contains(QStringLiteral("мая")))
+      << fixture.program->tray()->tooltip().toStdString();
 
   // Many notes: at most 127 characters, cut with an ellipsis, never inside a character.
   day.notesText = std::string(60, 'x') + " " + std::string(200, 'y');
-  fixture.frame->runCommand(ID_LANGUAGE_ENGLISH);
-  fixture.frame->RefreshTrayDay(day);
-  const QString tip = fixture.frame->tray()->tooltip();
+  fixture.program->actions().runCommand(ID_LANGUAGE_ENGLISH);
+  fixture.program->trayFeature().RefreshTrayDay(day);
+  const QString tip = fixture.program->tray()->tooltip();
   EXPECT_EQ(tip.size(), 127);
   EXPECT_TRUE(tip.endsWith(QChar(0x2026)));
   EXPECT_EQ(shortenTooltip(QString(127, QChar('a'))).size(), 127);

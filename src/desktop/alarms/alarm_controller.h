@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "core/alarms/alarm_engine.h"
+#include "core/alarms/alarm_ports.h"
+#include "core/alarms/alarm_settings.h"
+#include "core/settings/app_settings.h"
+
+namespace kalvory {
+
+class ActionRegistry;
+class CAlarmDoc;
+class PowerManager;
+
+// The one-second alarm check: owns the engine and its timer, keeps the engine's settings in step
+// with the program's, and carries out the actions port until the real backends take it over.
+// Registers "Turn off".
+class AlarmController final : public QObject, private ActionsPort {
+  Q_OBJECT
+ public:
+  struct Services {
+    PowerManager* power = nullptr;  // null: a suspend request is only logged
+    Clock clock;                    // local time now; the system clock when empty
+    // An exit action closes the program: save the document the way File Save does.
+    std::function<void()> saveDocument;
+    // ... and then run the exit command.
+    std::function<void()> exitProgram;
+  };
+
+  AlarmController(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services,
+                  QObject* parent = nullptr);
+  ~AlarmController() override;
+
+  // Hands the engine the ports of the other features; the actions port stays this controller's
+  // unless `ports.actions` names another.
+  void setPorts(AlarmPorts ports);
+
+  void start();
+  void stop();
+  bool isRunning() const { return timer_.isActive(); }
+  void tick();
+  void refreshDay();
+  // Turns every ringing reminder off (the turn-off answer "off, no exit action").
+  void turnOff();
+
+  AlarmEngine& engine() { return *engine_; }
+  const AlarmEngine& engine() const { return *engine_; }
+  COleDateTime now() const;
+
+ signals:
+  // After every tick and every turn-off: whether a reminder is ringing.
+  void ringingChanged(bool ringing);
+
+ private:
+  // --- ActionsPort
+  void PlayAlarmSound(const std::string& path) override;
+  void ExecuteApplication(const std::string& commandLine) override;
+  void RestoreWinampState() override;
+  void SayTime() override;
+  void SuspendComputer() override;
+  void BeginExit(int exitAction) override;
+
+  void syncSettings();
+
+  ApplicationSettings& settings_;
+  Services services_;
+  AlarmSettings alarmSettings_;
+  std::unique_ptr<AlarmEngine> engine_;
+  QTimer timer_;
+  bool ringing_ = false;
+};
+
+// The alarm settings as the engine reads them, from the program's settings.
+AlarmSettings alarmSettingsFrom(const ApplicationSettings& settings);
+
+}  // namespace kalvory

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/common/date_time.h"
+#include "core/common/error_reporter.h"
+#include "core/settings/app_settings.h"
+
+namespace kalvory {
+
+class ActionRegistry;
+class AlarmController;
+class CMainFrame;
+class CSystemTray;
+class DesktopWallpaper;
+class DocumentController;
+class GlobalHotkeys;
+class HotkeyService;
+class OnScreenDisplay;
+class PasteInjector;
+class PowerManager;
+class TrayFeature;
+class WallpaperFeature;
+
+// The composition root of the running program: builds every feature, hands the alarm check the
+// ports the features implement, and wires their signals. Nothing here draws or decides; a new
+// window is one more feature built and wired here, and the main window does not change.
+class DesktopProgram final : public QObject {
+  Q_OBJECT
+ public:
+  struct Services {
+    HotkeyService* hotkeys = nullptr;
+    PasteInjector* paste = nullptr;
+    ErrorReporter* errors = nullptr;
+    PowerManager* power = nullptr;          // null: a suspend request is only logged
+    DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
+    Clock clock;                            // local time now; the system clock when empty
+    QString dataFolder;                     // skins and the composed wallpaper; empty: the process's data folder
+    // Applies a language to the whole program; the features then reload their texts.
+    std::function<void(int language)> setLanguage;
+    std::function<void()> saveSettings;
+  };
+
+  DesktopProgram(ApplicationSettings& settings, DocumentController& documents, Services services,
+                 QObject* parent = nullptr);
+  ~DesktopProgram() override;
+
+  // The first activation: the clock, hotkeys (once per process), the alarm timer, the tray
+  // icon's day, the menu and the skin.
+  void activate();
+  // Reloads every text after the language setting changed.
+  void languageChanged();
+  // The exit command's first step: the main window stores its place and asks about unsaved
+  // changes; on yes every feature lets go of what it holds (timer, tray icon, keys, stickers)
+  // and the settings are saved. False when the user cancelled.
+  bool close();
+  void showInstance();
+
+  ActionRegistry& actions() { return *actions_; }
+  CMainFrame& frame() { return *frame_; }
+  AlarmController& alarms() { return *alarms_; }
+  CSystemTray* tray() const;
+  TrayFeature& trayFeature() { return *tray_; }
+  WallpaperFeature& wallpaper() { return *wallpaper_; }
+  OnScreenDisplay& onScreen() { return *osd_; }
+  GlobalHotkeys& hotkeys() { return *hotkeys_; }
+
+ signals:
+  // The exit command: the application closes the program and ends.
+  void exitRequested();
+
+ private:
+  void registerProgramCommands();
+
+  ApplicationSettings& settings_;
+  DocumentController& documents_;
+  Services services_;
+  bool activated_ = false;
+  bool closed_ = false;
+
+  std::unique_ptr<ActionRegistry> actions_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<AlarmController> alarms_;
+  std::unique_ptr<TrayFeature> tray_;
+  std::unique_ptr<WallpaperFeature> wallpaper_;
+  std::unique_ptr<OnScreenDisplay> osd_;
+  std::unique_ptr<GlobalHotkeys> hotkeys_;
+};
+
+}  // namespace kalvory

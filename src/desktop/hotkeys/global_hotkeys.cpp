@@ -1,0 +1,96 @@
+#include "desktop/hotkeys/global_hotkeys.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <stdexcept>
+
+#include "core/clock/time_format.h"
+#include "core/common/strftime.h"
+#include "core/model/alarm_doc.h"
+#include "desktop/common/action_registry.h"
+#include "desktop/common/commands.h"
+#include "desktop/common/qt_text.h"
+#include "platform/x11/hotkey_service.h"
+#include "platform/x11/synthetic_paste.h"
+
+namespace kalvory {
+
+Q_LOGGING_CATEGORY(lcHotkeys, "kalvory.hotkeys", QtInfoMsg)
+
+namespace {
+
+// X grabs belong to the process: a second activation must not ask for them again.
+bool keysTakenByThisProcess = false;
+
+void setClipboardText(const QString& text) {
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text, QClipboard::Clipboard);
+}
+
+}  // namespace
+
+GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent)
+    : QObject(parent), document_(document), actions_(actions), services_(std::move(services)) {
+  actions_.add(ID_COPY_DATE, [this] { CopyDate(); });
+  for (int index = 0; index < 3; ++index) actions_.add(ID_QUICK_PASTE_1 + index, [this, index] { QuickPaste(index); });
+  if (services_.hotkeys) {
+    connect(services_.hotkeys, &HotkeyService::activated, this, [this](int hotkeyId) {
+      for (const CommandShortcut& shortcut : kCommandShortcuts)
+        if (shortcut.hotkeyId == hotkeyId) actions_.runCommand(shortcut.command);
+    });
+  }
+}
+
+GlobalHotkeys::~GlobalHotkeys() { unregisterAll(); }
+
+COleDateTime GlobalHotkeys::now() const { return services_.clock ? services_.clock() : systemNow(); }
+
+void GlobalHotkeys::registerAll() {
+  if (keysTakenByThisProcess || !services_.hotkeys) return;
+  keysTakenByThisProcess = true;
+  holdsKeys_ = true;
+  for (const CommandShortcut& shortcut : kCommandShortcuts) {
+    if (shortcut.hotkeyId == 0) continue;
+    HotkeyFailure failure;
+    if (services_.hotkeys->registerHotkey(shortcut.hotkeyId, kHotkeyControl | kHotkeyShift, shortcut.keysym, &failure))
+      continue;
+    const QString message = QStringLiteral("%1 failed with error %2: %3")
+                                .arg(QStringLiteral("RegisterHotKey"))
+                                .arg(failure.code)
+                                .arg(failure.reason);
+    if (services_.errors) services_.errors->reportError("Error", toStdString(message));
+  }
+}
+
+void GlobalHotkeys::unregisterAll() {
+  if (!holdsKeys_) return;
+  services_.hotkeys->unregisterAll();
+  keysTakenByThisProcess = false;
+  holdsKeys_ = false;
+}
+
+void GlobalHotkeys::CopyDate() {
+  FormatResult result = formatDateTime(document_.copy_date_format, now());
+  // A format the formatter refuses falls back to the document's default.
+  if (!result.ok()) result = formatDateTime("%m/%d/%Y", now());
+  if (result.ok()) setClipboardText(toQString(*result.text));
+}
+
+void GlobalHotkeys::QuickPaste(int index) {
+  FormatResult result;
+  try {
+    // The program's own codes (song, countdown, today's notes, Russian names) first, then strftime.
+    result = quickPasteText(document_, index, now(), nullptr);
+  } catch (const std::invalid_argument&) {
+    qCWarning(lcHotkeys) << "no QuickPaste format" << index;
+    return;
+  }
+  if (!result.ok()) {
+    if (services_.errors) services_.errors->reportError({}, result.error);
+    return;
+  }
+  setClipboardText(toQString(*result.text));
+  if (services_.paste) services_.paste->paste();
+}
+
+}  // namespace kalvory

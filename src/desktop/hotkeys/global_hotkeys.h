@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+
+#include "core/common/date_time.h"
+#include "core/common/error_reporter.h"
+
+namespace kalvory {
+
+class ActionRegistry;
+class CAlarmDoc;
+class HotkeyService;
+class PasteInjector;
+
+// The program's keys for the whole desktop (Ctrl+Shift+Q, 1, 2, 3, minus, A and W), each
+// running a registered command, and the commands that put dates on the clipboard: "Copy date"
+// and the three QuickPaste texts.
+class GlobalHotkeys final : public QObject {
+  Q_OBJECT
+ public:
+  struct Services {
+    HotkeyService* hotkeys = nullptr;  // null: no global keys
+    PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard
+    ErrorReporter* errors = nullptr;
+    Clock clock;
+  };
+
+  GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);
+  ~GlobalHotkeys() override;
+
+  // Takes the keys (once per process, however often the program is activated); a key another
+  // program holds is reported and the rest are still taken.
+  void registerAll();
+  void unregisterAll();
+  bool holdsKeys() const { return holdsKeys_; }
+
+  void CopyDate();
+  void QuickPaste(int index);
+
+ private:
+  COleDateTime now() const;
+
+  const CAlarmDoc& document_;
+  ActionRegistry& actions_;
+  Services services_;
+  bool holdsKeys_ = false;
+};
+
+}  // namespace kalvory

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "core/alarms/alarm_ports.h"
+#include "core/settings/app_settings.h"
+
+namespace kalvory {
+
+class ActionRegistry;
+class CSystemTray;
+
+// The tray icon as the alarm check sees it: the day's icon and tooltip, the ringing animation,
+// and the icon added again when the notification area comes back. Registers "Calendar in tray".
+class TrayFeature final : public QObject, public TrayPort {
+  Q_OBJECT
+ public:
+  TrayFeature(ApplicationSettings& settings, ActionRegistry& actions, QObject* parent = nullptr);
+  ~TrayFeature() override;
+
+  CSystemTray* tray() const { return tray_; }
+  // Asked for when "Calendar in tray" changes, so that the icon is drawn anew at once.
+  std::function<void()> refreshDay;
+
+  // A reminder shows: the icon rings.
+  void alarmShown();
+  void setAlarmRinging(bool ringing);
+  void refreshMenu();
+  void remove();
+
+  // --- TrayPort
+  void RecreateTrayIconIfGone() override;
+  void StopTrayAnimation() override;
+  void RefreshTrayDay(const TrayDayInfo& day) override;
+
+ private:
+  QString localeDateText(const COleDateTime& date) const;
+
+  ApplicationSettings& settings_;
+  CSystemTray* tray_ = nullptr;
+  // What the tray shows now; the day refresh runs on every idle tick and redraws only on a change.
+  QString dayShown_;
+};
+
+}  // namespace kalvory
