@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "app/resource_strings.h"
-#include "calendar/calendar_month.h"
-#include "calendar/calendar_names.h"
-#include "command.h"
-#include "common/date_time.h"
-#include "common/strftime.h"
-#include "document_json.h"
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "cli/command.h"
+#include "cli/document_json.h"
+#include "core/calendar/calendar_month.h"
+#include "core/calendar/calendar_names.h"
+#include "core/common/date_time.h"
+#include "core/common/strftime.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory::cli {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_runner.h"
-#include "model/alarm_doc.h"
-#include "model/document_file.h"
+#include "cli_runner.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace kalvory {
 namespace {

@@ -1,7 +1,7 @@
-#include "calendar/calendar_colors.h"
+#include "core/calendar/calendar_colors.h"
 
-#include "settings/profile.h"
-#include "skins/definitions.h"
+#include "core/settings/profile.h"
+#include "core/skins/definitions.h"
 
 namespace kalvory {
 

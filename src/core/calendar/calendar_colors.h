@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "settings/system_colors.h"
+#include "core/settings/system_colors.h"
 
 namespace kalvory {
 

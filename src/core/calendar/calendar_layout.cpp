@@ -1,4 +1,4 @@
-#include "calendar/calendar_layout.h"
+#include "core/calendar/calendar_layout.h"
 
 #include <cstddef>
 

@@ -1,13 +1,13 @@
-#include "calendar/calendar_month.h"
+#include "core/calendar/calendar_month.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "calendar/calendar_names.h"
-#include "common/text.h"
-#include "model/alarm_doc.h"
-#include "model/day_info.h"
-#include "model/moment.h"
+#include "core/calendar/calendar_names.h"
+#include "core/common/text.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/day_info.h"
+#include "core/model/moment.h"
 
 namespace kalvory {
 

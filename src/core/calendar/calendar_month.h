@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/resource_strings.h"
-#include "calendar/calendar_colors.h"
-#include "common/date_time.h"
+#include "core/calendar/calendar_colors.h"
+#include "core/common/date_time.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory {
 

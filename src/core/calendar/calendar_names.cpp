@@ -1,9 +1,9 @@
-#include "calendar/calendar_names.h"
+#include "core/calendar/calendar_names.h"
 
 #include <cstddef>
 #include <string_view>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/resource_strings.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory {
 

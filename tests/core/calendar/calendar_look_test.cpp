@@ -4,10 +4,10 @@
 #include <array>
 #include <string>
 
-#include "calendar/calendar_colors.h"
-#include "calendar/calendar_layout.h"
-#include "calendar/calendar_names.h"
-#include "settings/profile.h"
+#include "core/calendar/calendar_colors.h"
+#include "core/calendar/calendar_layout.h"
+#include "core/calendar/calendar_names.h"
+#include "core/settings/profile.h"
 
 namespace kalvory {
 namespace {

@@ -1,11 +1,11 @@
-#include "calendar/calendar_month.h"
+#include "core/calendar/calendar_month.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "model/alarm_doc.h"
+#include "core/model/alarm_doc.h"
 
 namespace kalvory {
 namespace {
