@@ -7,6 +7,7 @@
 
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_integration.h"
+#include "desktop/app/render_command.h"
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/settings/ini_settings_store.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: kalvory [DOCUMENT.alr]\n"
     "       kalvory --register\n"
+    "       kalvory --render KIND [OPTIONS] --out FILE.png\n"
     "       kalvory --help\n"
     "\n"
     "Keeps reminders and day notes and lives in the notification area.\n"
@@ -29,14 +31,24 @@ constexpr const char* kUsage =
 
 }  // namespace
 
+// Drawing a window to a file needs no display and no running copy.
+static int renderWindow(int argc, char** argv, const QStringList& arguments) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  Q_INIT_RESOURCE(kalvory_icons);
+  return kalvory::runRenderCommand(arguments);
+}
+
 int main(int argc, char** argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 
   if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
     std::fputs(kUsage, stdout);
+    std::fputs(kalvory::kRenderUsage, stdout);
     return 0;
   }
+  if (arguments.contains(QStringLiteral("--render"))) return renderWindow(argc, argv, arguments);
   for (const QString& argument : arguments) {
     if (argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("--register")) {
       std::fprintf(stderr, "kalvory: unknown option %s\n%s", argument.toLocal8Bit().constData(), kUsage);
