@@ -2,11 +2,15 @@
 """Measures the desktop program's start-up and idle costs on a private X server and session bus.
 
   /usr/bin/python3 tests/desktop/measure_costs.py build/release/src/desktop/kalvory [idle seconds]
+      [--reminders N]
 
 Prints: the time from starting the process to its tray icon registering with a tray host
 (a StatusNotifierWatcher stand-in on the private bus), the resident memory once it has started,
-and the CPU it used over the idle period with its main window hidden.
+and over the idle period with its main window hidden: the CPU it used and how often its main
+thread woke up (its context switches). With --reminders N it opens a document of N reminders,
+none of them due during the measurement (built with kalvory-cli beside the program).
 """
+import json
 import os
 import subprocess
 import sys
@@ -67,9 +71,43 @@ def rss_kib(pid):
     return 0
 
 
+def main_thread_switches(pid):
+    """The main thread's waits that ended (it slept and woke up), and the times it was put aside
+    for another process while running (a busy machine, not the program, decides those)."""
+    counts = {}
+    with open(f"/proc/{pid}/task/{pid}/status") as status:
+        for line in status:
+            key, _, value = line.partition(":")
+            if key in ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches"):
+                counts[key] = int(value)
+    return counts["voluntary_ctxt_switches"], counts["nonvoluntary_ctxt_switches"]
+
+
+def reminder_document(folder, count, program):
+    """A document of `count` reminders spread over the coming years, none due now."""
+    base = 46400.0  # 2027-01-13, after today: one-time reminders that wait
+    reminders = [{"time": {"status": 0, "days": base + index * 0.37}, "timer_mode": 0, "daily": 0, "state": 1,
+                  "text": f"Reminder {index}", "sound_file": "", "timer_minutes": 0, "program": "",
+                  "exit_action": 0, "week_days": 127, "show_seconds": 60, "osd": 1, "notifier": "",
+                  "wallpaper": "", "sticker": ""} for index in range(count)]
+    source = f"{folder}/reminders.json"
+    with open(source, "w") as out:
+        json.dump({"reminders": reminders, "day_notes": []}, out)
+    cli = os.path.join(os.path.dirname(program), "..", "cli", "kalvory-cli")
+    document = f"{folder}/reminders.alr"
+    subprocess.run([cli, "build", source, document], check=True)
+    return document
+
+
 def main():
-    program = os.path.abspath(sys.argv[1])
-    idle = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
+    arguments = sys.argv[1:]
+    reminders = 0
+    if "--reminders" in arguments:
+        at = arguments.index("--reminders")
+        reminders = int(arguments[at + 1])
+        del arguments[at:at + 2]
+    program = os.path.abspath(arguments[0])
+    idle = float(arguments[1]) if len(arguments) > 1 else 60.0
     home = tempfile.mkdtemp(prefix="kalvory-costs-")
     os.makedirs(f"{home}/run", mode=0o700)
     display = 170
@@ -96,7 +134,8 @@ def main():
     watcher = Watcher(session)
     loop = GLib.MainLoop()
     started = time.monotonic()
-    process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    document = [reminder_document(home, reminders, program)] if reminders else []
+    process = subprocess.Popen([program] + document, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def check():
         if watcher.registered_at is not None or time.monotonic() - started > 20:
@@ -114,9 +153,16 @@ def main():
         time.sleep(2)
         print(f"resident memory after start: {rss_kib(process.pid) / 1024:.1f} MiB")
         before = cpu_seconds(process.pid)
+        switches = main_thread_switches(process.pid)
         time.sleep(idle)
         used = cpu_seconds(process.pid) - before
-        print(f"CPU over {idle:.0f} idle s (window hidden): {used:.2f} s = {100 * used / idle:.3f} % of one core")
+        after = main_thread_switches(process.pid)
+        woke, preempted = after[0] - switches[0], after[1] - switches[1]
+        print(f"reminders in the document: {reminders}")
+        print(f"CPU over {idle:.0f} idle s (window hidden): {used:.2f} s = {100 * used / idle:.3f} % of one core"
+              f" = {used * 60 / idle:.3f} s a minute")
+        print(f"main thread wake-ups: {woke} = {woke / idle:.2f} a second"
+              f" (and {preempted} times put aside by other processes)")
     finally:
         process.terminate()
         process.wait(5)

@@ -4,6 +4,7 @@
 #include <QLoggingCategory>
 #include <QScreen>
 #include <QSizeF>
+#include <algorithm>
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
@@ -15,75 +16,98 @@ namespace kalvory {
 
 Q_LOGGING_CATEGORY(lcWallpaper, "kalvory.wallpaper", QtInfoMsg)
 
-namespace {
-
-// The desktop's refusals reach nobody but the log.
-class LoggedDesktopWallpaper final : public DesktopWallpaper {
- public:
-  explicit LoggedDesktopWallpaper(DesktopWallpaper& desktop) : desktop_(desktop) {}
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override {
-    if (desktop_.SetWallpaper(path, style, error)) return true;
-    qCInfo(lcWallpaper) << "the desktop did not take the wallpaper" << toQString(path) << ":" << toQString(error);
-    return false;
-  }
-
- private:
-  DesktopWallpaper& desktop_;
-};
-
-}  // namespace
-
 WallpaperFeature::WallpaperFeature(ApplicationSettings& settings, const CAlarmDoc& document, ActionRegistry& actions,
                                    Services services, QObject* parent)
     : QObject(parent), settings_(settings), document_(document), services_(std::move(services)) {
   const std::string dataFolder = toStdString(services_.dataFolder);
   if (!services_.desktop) ownDesktop_ = CreateDesktopWallpaper(dataFolder);
-  desktopLog_ = std::make_unique<LoggedDesktopWallpaper>(services_.desktop ? *services_.desktop : *ownDesktop_);
   // The composed picture covers the primary screen pixel for pixel, measured once.
   QScreen* screen = QGuiApplication::primaryScreen();
   const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
   const QSize screenPixels = screen ? (QSizeF(screen->geometry().size()) * ratio).toSize() : QSize(1024, 768);
   const int dpiY = screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-  compositor_ = std::make_unique<CWallpaperCompositor>(screenPixels.width(), screenPixels.height(), dataFolder,
-                                                       placedStickers_, &stickerText_, dpiY);
-  Clock clock = services_.clock ? services_.clock : Clock(systemNow);
-  changer_ = std::make_unique<CWallpaperChanger>(settings_.wallpaper, *compositor_, *desktopLog_, std::move(clock));
+  worker_ =
+      std::make_unique<WallpaperWorker>(screenPixels.width(), screenPixels.height(), dpiY, dataFolder,
+                                        services_.desktop ? *services_.desktop : *ownDesktop_, settings_.wallpaper);
+  connect(worker_.get(), &WallpaperWorker::jobFinished, this, &WallpaperFeature::jobFinished);
 
-  actions.add(ID_CHANGE_WALLPAPER_NOW, [this] { ChangeWallpaper(true); });
+  actions.add(ID_CHANGE_WALLPAPER_NOW, [this] {
+    const COleDateTime now = services_.clock ? services_.clock() : systemNow();
+    addStep(wallpaper_step::Change{true}, now);
+  });
 }
 
 WallpaperFeature::~WallpaperFeature() = default;
 
-template <class Step>
-void WallpaperFeature::runStep(Step&& step) {
-  const std::int32_t position = settings_.wallpaper.position;
-  const COleDateTime lastChanged = settings_.wallpaper.last_changed;
-  step();
+void WallpaperFeature::waitUntilIdle() {
+  submitJob();
+  worker_->waitUntilIdle();
+  // Its answer is taken now rather than when the queued one arrives, so that the settings saved
+  // next hold it.
+  jobsOutstanding_ = 0;
+  jobFinished(worker_->lastResult());
+}
+
+void WallpaperFeature::addStep(WallpaperStep step, const COleDateTime& now) {
+  if (!job_) {
+    job_.emplace();
+    job_->now = now;
+    sweepAdded_ = false;
+    // The job leaves once the tick (or command) that began it has returned to the event loop.
+    QMetaObject::invokeMethod(this, &WallpaperFeature::submitJob, Qt::QueuedConnection);
+  }
+  job_->steps.push_back(std::move(step));
+}
+
+void WallpaperFeature::submitJob() {
+  if (!job_) return;
+  job_->settings = settings_.wallpaper;
+  job_->stickers = document_.stickers;
+  job_->placeIsCurrent = jobsOutstanding_ == 0;
+  ++jobsOutstanding_;
+  worker_->submit(std::move(*job_));
+  job_.reset();
+}
+
+void WallpaperFeature::jobFinished(const WallpaperJobResult& result) {
+  jobsOutstanding_ = std::max(0, jobsOutstanding_ - result.submissions);
+  if (!result.desktopError.empty())
+    qCInfo(lcWallpaper) << "the desktop did not take the wallpaper:" << toQString(result.desktopError);
   // The changer's place in the folders is saved at once: a session that ends without the exit
   // command would otherwise show the same pictures again.
-  if ((settings_.wallpaper.position != position || !(settings_.wallpaper.last_changed == lastChanged)) &&
-      services_.saveSettings)
-    services_.saveSettings();
+  if (settings_.wallpaper.position == result.position && settings_.wallpaper.last_changed == result.lastChanged) return;
+  settings_.wallpaper.position = result.position;
+  settings_.wallpaper.last_changed = result.lastChanged;
+  if (services_.saveSettings) services_.saveSettings();
 }
 
 void WallpaperFeature::SetReminderWallpaper(const std::string& path) {
-  runStep([&] { changer_->SetReminderWallpaper(path); });
+  addStep(wallpaper_step::ReminderPicture{path}, services_.clock ? services_.clock() : systemNow());
 }
 
 void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) {
-  runStep([&] { changer_->UpdateReminderSticker(reminder, document_.stickers, now); });
+  // Most reminders have no sticker: for them the update only drops stickers whose time is over,
+  // which one update per tick does for all.
+  if (reminder.sticker.empty()) {
+    if (sweepAdded_ && job_) return;
+    addStep(wallpaper_step::ReminderSticker{CAlarmLine()}, now);
+    sweepAdded_ = true;
+    return;
+  }
+  addStep(wallpaper_step::ReminderSticker{reminder}, now);
 }
 
 void WallpaperFeature::UpdateDayNoteStickers(const CDayInfo* note, const COleDateTime& now) {
-  runStep([&] { changer_->UpdateDayNoteStickers(note, document_.stickers, now); });
+  addStep(wallpaper_step::DayNoteStickers{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
 }
 
 void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {
-  runStep([&] { changer_->ApplyDayNoteWallpaper(document_, now); });
+  const CDayInfo* note = document_.lastMatchingDayInfo(now);
+  addStep(wallpaper_step::DayNotePicture{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
 }
 
 void WallpaperFeature::ChangeWallpaper(bool force) {
-  runStep([&] { changer_->ChangeWallpaper(force); });
+  addStep(wallpaper_step::Change{force}, services_.clock ? services_.clock() : systemNow());
 }
 
 }  // namespace kalvory

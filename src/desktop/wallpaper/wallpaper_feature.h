@@ -4,15 +4,15 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/alarms/alarm_ports.h"
 #include "core/settings/app_settings.h"
 #include "core/skins/definitions.h"
 #include "core/wallpaper/desktop_wallpaper.h"
-#include "core/wallpaper/wallpaper_changer.h"
 #include "core/wallpaper/wallpaper_compositor.h"
-#include "platform/wallpaper/sticker_text_renderer.h"
+#include "desktop/wallpaper/wallpaper_worker.h"
 
 namespace kalvory {
 
@@ -20,8 +20,9 @@ class ActionRegistry;
 class CAlarmDoc;
 
 // The desktop picture: the stickers placed on it, the composition of the screen-sized picture
-// and the changer that hands it to the desktop. Registers the "change the wallpaper now" command
-// of its hotkey.
+// and the changer that hands it to the desktop. The alarm check's requests of one tick are
+// gathered and handed as one job to a worker thread, so the tick never waits for a picture or a
+// desktop tool. Registers the "change the wallpaper now" command of its hotkey.
 class WallpaperFeature final : public QObject, public WallpaperPort {
   Q_OBJECT
  public:
@@ -36,10 +37,19 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
                    QObject* parent = nullptr);
   ~WallpaperFeature() override;
 
-  CWallpaperChanger& changer() { return *changer_; }
-  const CWallpaperCompositor& compositor() const { return *compositor_; }
+  // Hands over the tick's job at once and waits for the worker to finish it (tests, and the
+  // program's close).
+  void waitUntilIdle();
+  // The worker's compositor, once it is idle (tests).
+  const CWallpaperCompositor& compositor() {
+    waitUntilIdle();
+    return worker_->compositor();
+  }
   // The program closes: the stickers placed on the desktop picture are let go.
-  void clearStickers() { placedStickers_.clear(); }
+  void clearStickers() {
+    waitUntilIdle();
+    worker_->clearStickers();
+  }
 
   // --- WallpaperPort
   void SetReminderWallpaper(const std::string& path) override;
@@ -49,19 +59,19 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   void ChangeWallpaper(bool force) override;
 
  private:
-  // Runs one wallpaper step and saves the settings when it moved the changer on.
-  template <class Step>
-  void runStep(Step&& step);
+  // Adds a step to this tick's job, which goes to the worker once the tick is over.
+  void addStep(WallpaperStep step, const COleDateTime& now);
+  void submitJob();
+  void jobFinished(const WallpaperJobResult& result);
 
   ApplicationSettings& settings_;
   const CAlarmDoc& document_;
   Services services_;
-  std::vector<CWPStickerContext> placedStickers_;
-  QtStickerTextRenderer stickerText_;
   std::unique_ptr<DesktopWallpaper> ownDesktop_;
-  std::unique_ptr<DesktopWallpaper> desktopLog_;  // the desktop's setter with its refusals logged
-  std::unique_ptr<CWallpaperCompositor> compositor_;
-  std::unique_ptr<CWallpaperChanger> changer_;
+  std::unique_ptr<WallpaperWorker> worker_;
+  std::optional<WallpaperJob> job_;  // the steps of the tick in progress
+  bool sweepAdded_ = false;
+  int jobsOutstanding_ = 0;  // handed to the worker, answer not yet taken
 };
 
 }  // namespace kalvory

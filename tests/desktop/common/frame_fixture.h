@@ -50,6 +50,17 @@ struct FrameFixture {
     QObject::connect(program.get(), &DesktopProgram::exitRequested, [this] { ++exitRequests; });
   }
 
+  // Lets the wallpaper worker finish what the last tick or command gave it, and delivers its
+  // answer.
+  void settle() {
+    program->wallpaper().waitUntilIdle();
+    QCoreApplication::processEvents();
+  }
+  void tick() {
+    program->alarms().tick();
+    settle();
+  }
+
   ApplicationSettings settings;
   CAlarmDoc document;
   RecordingErrorReporter errors;

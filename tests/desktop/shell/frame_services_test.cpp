@@ -64,7 +64,7 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
 
   // The first tick fires it: the picture is composed and set, then composed again with the
   // sticker and set once more.
-  fixture.program->alarms().tick();
+  fixture.tick();
   const std::string composed = composedFile(data).toStdString();
   const int style = fixture.settings.wallpaper.style;
   ASSERT_EQ(fixture.wallpaper.calls.size(), 2u);
@@ -82,20 +82,20 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
   QFile::remove(composedFile(data));
   for (int second = 1; second <= 2; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 9, 30, second);
-    fixture.program->alarms().tick();
+    fixture.tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 2u);
   EXPECT_FALSE(QFile::exists(composedFile(data)));
 
   // ...until the sticker's time is over: it is taken off and the picture composed without it.
   fixture.now = COleDateTime(2026, 5, 7, 9, 30, 3);
-  fixture.program->alarms().tick();
+  fixture.tick();
   EXPECT_TRUE(fixture.program->wallpaper().compositor().placedStickers().empty());
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
   EXPECT_EQ(middleOf(composedFile(data)), QColor(Qt::red));
   for (int second = 4; second <= 9; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 9, 30, second);
-    fixture.program->alarms().tick();
+    fixture.tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
 
@@ -104,7 +104,7 @@ TEST(FrameWallpaper, ReminderPictureAndStickerReachTheDesktopOnce) {
   later.sticker = "Note";
   fixture.document.AddAlarm(later);
   fixture.now = COleDateTime(2026, 5, 7, 9, 30, 10);
-  fixture.program->alarms().tick();
+  fixture.tick();
   EXPECT_EQ(fixture.program->wallpaper().compositor().placedStickers().size(), 1u);
   fixture.document.SetModifiedFlag(false);
   ASSERT_TRUE(fixture.program->close());
@@ -124,28 +124,30 @@ TEST(FrameWallpaper, HotkeyChangesAtOnceAndTheTickOnlyWhenDue) {
   fixture.program->activate();
 
   // Changed an instant ago: the ticks leave the desktop alone, the hotkey does not wait.
-  fixture.program->alarms().tick();
+  fixture.tick();
   EXPECT_TRUE(fixture.wallpaper.calls.empty());
   ASSERT_TRUE(fixture.hotkeys.press(HOTKEY_WALLPAPER));
+  fixture.settle();
   ASSERT_EQ(fixture.wallpaper.calls.size(), 1u);
   EXPECT_EQ(fixture.settings.wallpaper.position, 1);
   EXPECT_EQ(middleOf(composedFile(data)), QColor(Qt::red));
   ASSERT_TRUE(fixture.hotkeys.press(HOTKEY_WALLPAPER));
+  fixture.settle();
   EXPECT_EQ(fixture.settings.wallpaper.position, 2);
   EXPECT_EQ(middleOf(composedFile(data)), QColor(Qt::green));
   EXPECT_TRUE(fixture.settings.wallpaper.last_changed == fixture.now);
 
   // The interval passes (strictly): the tick changes once, back to the first picture.
   fixture.now = COleDateTime(2026, 5, 7, 10, 30, 0);
-  fixture.program->alarms().tick();
+  fixture.tick();
   EXPECT_EQ(fixture.wallpaper.calls.size(), 2u);
   fixture.now = COleDateTime(2026, 5, 7, 10, 30, 1);
-  fixture.program->alarms().tick();
+  fixture.tick();
   ASSERT_EQ(fixture.wallpaper.calls.size(), 3u);
   EXPECT_EQ(fixture.settings.wallpaper.position, 1);
   for (int second = 2; second < 10; ++second) {
     fixture.now = COleDateTime(2026, 5, 7, 10, 30, second);
-    fixture.program->alarms().tick();
+    fixture.tick();
   }
   EXPECT_EQ(fixture.wallpaper.calls.size(), 3u);
 }
@@ -185,11 +187,15 @@ struct ServicesApp {
     environment.prompts.savePath = [this](const std::string&) { return (folder.path() + "/saved.alr").toStdString(); };
     QDir(folder.path()).mkdir("data");
   }
+  void settle() {
+    app->program()->wallpaper().waitUntilIdle();
+    QCoreApplication::processEvents();
+  }
   void tickUntil(int lastSecond) {
     for (int second = now.GetSecond(); second <= lastSecond; ++second) {
       now = COleDateTime(2026, 5, 7, 9, 30, second);
       app->program()->alarms().tick();
-      QCoreApplication::processEvents();
+      settle();
     }
   }
 
@@ -266,6 +272,7 @@ TEST(FrameWallpaper, ChangerPlaceIsSavedWithTheSettings) {
   // The hotkey moves the changer on, and its place reaches the settings file at once.
   const int savesBefore = fixture.saves;
   ASSERT_TRUE(fixture.hotkeys.press(HOTKEY_WALLPAPER));
+  fixture.settle();
   EXPECT_EQ(fixture.wallpaper.calls.size(), 1u);
   EXPECT_EQ(fixture.saves, savesBefore + 1);
   EXPECT_EQ(fixture.store.readInt("WallpaperSettings", "ID"), 1);
