@@ -67,6 +67,10 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
              : answer == QMessageBox::No ? SaveChangesAnswer::No
                                          : SaveChangesAnswer::Cancel;
     };
+  if (!prompts.restoreChanges)
+    prompts.restoreChanges = [](const std::string& question) {
+      return QMessageBox::question(nullptr, QStringLiteral("Kalvory"), toQString(question)) == QMessageBox::Yes;
+    };
   documents_ =
       std::make_unique<DocumentController>(document_, settings_, *environment_.errors, std::move(prompts), language);
 }
@@ -111,6 +115,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   };
   document_.OnNewDocument();
   document_.SetModifiedFlag(false);
+  documents_->setRecoveryFolder(folder);
 
   DesktopProgram::Services services;
   services.hotkeys = environment_.hotkeys;
@@ -148,6 +153,8 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
     const std::string last = settings_.recent_files.files[0];
     if (!last.empty()) documents_->openDocument(last);
   }
+  // Unsaved changes an ended session kept.
+  documents_->offerRecoveryCopy();
 
   // 13. The main window, or only the tray icon.
   if (settings_.app.main_frame_visible)
@@ -164,6 +171,13 @@ void CAlarmApp::saveSettings() {
 
 void CAlarmApp::startPlugins() { qCInfo(lcApp) << "plug-ins would start here"; }
 void CAlarmApp::stopPlugins() { qCInfo(lcApp) << "plug-ins would stop here"; }
+
+void CAlarmApp::sessionEnding(bool quit) {
+  if (exited_) return;  // the exit command has settled everything already
+  saveSettings();
+  documents_->keepUnsavedChanges(quit);
+  if (quit && program_) exitCommand();
+}
 
 bool CAlarmApp::exitCommand() {
   if (exited_) return true;

@@ -52,6 +52,9 @@ class CAlarmApp : public QObject {
   bool exitCommand();
 
   void SetLanguage(int language);
+  // The desktop session is ending: the settings and unsaved changes are kept without a question;
+  // with `quit` the program then ends.
+  void sessionEnding(bool quit);
   bool secondInstance() const { return secondInstance_; }
 
   ApplicationSettings& settings() { return settings_; }

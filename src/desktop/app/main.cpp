@@ -8,6 +8,7 @@
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_integration.h"
 #include "desktop/app/render_command.h"
+#include "desktop/app/session_end_watcher.h"
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/settings/ini_settings_store.h"
@@ -103,5 +104,9 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  // Signals, logout and shutdown keep the settings and unsaved changes.
+  kalvory::SessionEndWatcher sessionEnd;
+  QObject::connect(&sessionEnd, &kalvory::SessionEndWatcher::sessionEnding, &alarmApp,
+                   &kalvory::CAlarmApp::sessionEnding);
   return app.exec();
 }

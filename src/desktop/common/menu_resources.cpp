@@ -55,6 +55,8 @@ std::string desktopText(DesktopText text, UiLanguage language) {
        "Версія %1"},
       {"Cannot open %1.\n%2", "Не удалось открыть %1.\n%2", "Не вдалося відкрити %1.\n%2"},
       {"Cannot save %1.\n%2", "Не удалось сохранить %1.\n%2", "Не вдалося зберегти %1.\n%2"},
+      {"Restore unsaved changes to %1?", "Восстановить несохранённые изменения в %1?",
+       "Відновити незбережені зміни в %1?"},
   };
   return kTexts[static_cast<int>(text)][l];
 }

@@ -32,6 +32,7 @@ enum class DesktopText {
   AboutBody,   // "%1" takes the version
   OpenFailed,  // "%1" takes the path, "%2" the reason
   SaveFailed,
+  RestoreChanges,  // "%1" takes the document's name; asked at start about a recovery copy
 };
 std::string desktopText(DesktopText text, UiLanguage language);
 

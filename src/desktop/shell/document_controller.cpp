@@ -1,9 +1,13 @@
 #include "desktop/shell/document_controller.h"
 
+#include <QLoggingCategory>
 #include <filesystem>
 
 #include "core/model/document_file.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/shell/document_recovery.h"
+
+Q_LOGGING_CATEGORY(lcDocument, "kalvory.document", QtInfoMsg)
 
 namespace kalvory {
 
@@ -36,9 +40,12 @@ void DocumentController::changed() {
 
 bool DocumentController::saveModified() {
   if (!document_.IsModified()) return true;
+  // The session is over and the changes were kept: nobody is there to answer.
+  if (sessionEnded_) return true;
   if (settings_.app.save_document_on_exit && !path_.empty()) {
-    // Saved without asking; a failed save has been reported and does not hold up the close.
-    saveTo(path_);
+    // Saved without asking; a failed save has been reported and does not hold up the close,
+    // but the changes stay in the recovery copy for the next start rather than being lost.
+    if (!saveTo(path_)) writeRecoveryCopy();
     return true;
   }
   const std::string question = replaceFirst(loadString(71, language_()), "%s", title());
@@ -46,6 +53,7 @@ bool DocumentController::saveModified() {
     case SaveChangesAnswer::Yes:
       return save();
     case SaveChangesAnswer::No:
+      discardRecoveryCopy();
       return true;
     case SaveChangesAnswer::Cancel:
       break;
@@ -114,14 +122,20 @@ bool DocumentController::saveAs() {
   return saveTo(path);
 }
 
-bool DocumentController::saveTo(const std::string& path) {
+bool DocumentController::saveTo(const std::string& path, Failure failure) {
   try {
     saveDocumentFile(document_, path);
   } catch (const DocumentFileError& error) {
+    if (failure == Failure::Log) {
+      qCWarning(lcDocument) << "cannot save" << error.what();
+      return false;
+    }
     errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::SaveFailed, language_()), "%1", path),
                                          "%2", error.reason()));
     return false;
   }
+  // The changes are in their file now; an older copy of them would only be offered wrongly.
+  discardRecoveryCopy();
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
   const std::string full = absolute.empty() ? path : absolute.lexically_normal().string();
@@ -129,6 +143,57 @@ bool DocumentController::saveTo(const std::string& path) {
   path_ = full;
   settings_.recent_files.add(path_);
   if (renamed) changed();
+  return true;
+}
+
+bool DocumentController::keepUnsavedChanges(bool closing) {
+  if (closing) sessionEnded_ = true;
+  if (!document_.IsModified()) return true;
+  if (settings_.app.save_document_on_exit && !path_.empty() && saveTo(path_, Failure::Log)) return true;
+  return writeRecoveryCopy();
+}
+
+bool DocumentController::writeRecoveryCopy() {
+  if (recoveryFolder_.empty()) {
+    qCWarning(lcDocument) << "no data folder to keep the unsaved changes in";
+    return false;
+  }
+  try {
+    RecoveryCopy(recoveryFolder_).write(document_, path_);
+  } catch (const DocumentFileError& error) {
+    qCWarning(lcDocument) << "cannot keep the unsaved changes:" << error.what();
+    return false;
+  }
+  qCInfo(lcDocument) << "unsaved changes kept in" << RecoveryCopy(recoveryFolder_).documentPath().c_str();
+  return true;
+}
+
+void DocumentController::discardRecoveryCopy() {
+  if (!recoveryFolder_.empty()) RecoveryCopy(recoveryFolder_).remove();
+}
+
+bool DocumentController::offerRecoveryCopy() {
+  const RecoveryCopy copy(recoveryFolder_);
+  if (recoveryFolder_.empty() || !copy.exists() || !prompts_.restoreChanges) return false;
+  const std::string original = copy.originalPath();
+  const std::string name = original.empty() ? desktopText(DesktopText::UntitledDocument, language_())
+                                            : std::filesystem::path(original).filename().string();
+  if (!prompts_.restoreChanges(replaceFirst(desktopText(DesktopText::RestoreChanges, language_()), "%1", name))) {
+    copy.remove();
+    return false;
+  }
+  try {
+    copy.read(document_);
+  } catch (const DocumentFileError& error) {
+    errors_.reportError(
+        {}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", copy.documentPath()),
+                         "%2", error.reason()));
+    copy.setAside();
+    return false;
+  }
+  document_.SetModifiedFlag(true);
+  path_ = original;
+  changed();
   return true;
 }
 

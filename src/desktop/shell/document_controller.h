@@ -18,6 +18,8 @@ struct DocumentPrompts {
   std::function<std::string()> openPath;                              // empty: cancelled
   std::function<std::string(const std::string& suggested)> savePath;  // empty: cancelled
   std::function<SaveChangesAnswer(const std::string& question)> saveChanges;
+  // "Restore unsaved changes to %1?" at start; true restores. Empty: the copy is kept unasked.
+  std::function<bool(const std::string& question)> restoreChanges;
 };
 
 // The single document's life: New, Open, Save, Save As, the recent-file list and the question
@@ -45,10 +47,26 @@ class DocumentController {
   // Reads a file into the document without any question (start-up's command line).
   bool loadFile(const std::string& path);
 
+  // The data folder, where unsaved changes are kept when the session ends (see RecoveryCopy).
+  void setRecoveryFolder(std::string folder) { recoveryFolder_ = std::move(folder); }
+  // The desktop session is ending and nobody may be asked: a modified document is saved to its
+  // file when "SaveDocumentOnExit" is set and it has one, else (or when that save fails) kept as
+  // the recovery copy. Failures go to the log, not to a dialog. With `closing`, the program is
+  // about to end, so the save question of its exit is skipped. False when the changes could
+  // not be kept.
+  bool keepUnsavedChanges(bool closing);
+  // Start-up: offers a recovery copy left by an ended session. Yes makes it the document, modified,
+  // with its original path (the copy stays until the changes are saved or discarded); No deletes
+  // the copy. True when the document was restored.
+  bool offerRecoveryCopy();
+
   std::function<void()> onChanged;  // the document was replaced or renamed
 
  private:
-  bool saveTo(const std::string& path);
+  enum class Failure { Report, Log };
+  bool saveTo(const std::string& path, Failure failure = Failure::Report);
+  bool writeRecoveryCopy();
+  void discardRecoveryCopy();
   void changed();
 
   CAlarmDoc& document_;
@@ -57,6 +75,8 @@ class DocumentController {
   DocumentPrompts prompts_;
   std::function<UiLanguage()> language_;
   std::string path_;
+  std::string recoveryFolder_;
+  bool sessionEnded_ = false;
 };
 
 }  // namespace kalvory

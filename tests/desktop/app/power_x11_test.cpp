@@ -114,7 +114,9 @@ TEST(ProgramPower, ExitActionsReachLogind) {
   EXPECT_TRUE(program.waitForFinished(15000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
-  const QStringList logged = readAll(calls).split('\n', Qt::SkipEmptyParts);
+  // The program's shutdown delay lock is not a power request.
+  QStringList logged = readAll(calls).split('\n', Qt::SkipEmptyParts);
+  logged.removeIf([](const QString& line) { return line.contains(" Inhibit "); });
   ASSERT_EQ(logged.size(), 2) << readAll(calls).toStdString();
   EXPECT_TRUE(logged[0].endsWith("Suspend False"));
   EXPECT_TRUE(logged[1].endsWith("Reboot False"));

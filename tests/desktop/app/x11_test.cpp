@@ -1,6 +1,7 @@
 // The program itself under a private X server and a private D-Bus session bus: single instance,
-// global hotkeys (also with NumLock on and with a key already taken), and the StatusNotifierItem
-// tray icon with its exported menu.
+// global hotkeys (also with NumLock on and with a key already taken), the StatusNotifierItem
+// tray icon with its exported menu, and the end of the session (logind on a private system bus,
+// SIGTERM).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -18,6 +19,11 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
+
+// Hidden from moc, which loses track of nested namespaces in included headers.
+#ifndef Q_MOC_RUN
+#include "platform/private_system_bus.h"
+#endif
 
 namespace {
 
@@ -231,59 +237,165 @@ const MenuNode* findLabel(const MenuNode& node, const QString& label) {
   return nullptr;
 }
 
-TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
-  QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "watcher");
-  ASSERT_TRUE(bus.isConnected());
-  FakeWatcher watcher;
-  ASSERT_TRUE(bus.registerObject(
-      "/StatusNotifierWatcher", &watcher,
-      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSignals));
-  ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+// A tray host on the test's session bus: takes the program's StatusNotifierItem and speaks to
+// its icon and exported menu.
+class TrayHost {
+ public:
+  explicit TrayHost(const QString& busAddress)
+      : bus_(QDBusConnection::connectToBus(busAddress, "watcher " + busAddress)) {}
+  ~TrayHost() { QDBusConnection::disconnectFromBus(bus_.name()); }
 
-  QProcess& program = startProgram();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
-  const QString item = watcher.lastSender;
-  ASSERT_TRUE(waitVisible("Kalvory", true));
+  bool start() {
+    return bus_.isConnected() &&
+           bus_.registerObject("/StatusNotifierWatcher", &watcher_,
+                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties |
+                                   QDBusConnection::ExportAllSignals) &&
+           bus_.registerService("org.kde.StatusNotifierWatcher");
+  }
+  bool waitForItem() {
+    if (!QTest::qWaitFor([&] { return !watcher_.items().isEmpty(); }, 15000)) return false;
+    item_ = watcher_.lastSender;
+    return true;
+  }
 
-  // A left click on the icon ("Activate") shows and hides the window.
-  auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
-    QDBusMessage message = QDBusMessage::createMethodCall(item, path, interface, method);
+  QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
+    QDBusMessage message = QDBusMessage::createMethodCall(item_, path, interface, method);
     message.setArguments(args);
-    return bus.call(message, QDBus::Block, 5000);
-  };
-  EXPECT_NE(call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
-            QDBusMessage::ErrorMessage);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
-
-  auto layout = [&] {
+    return bus_.call(message, QDBus::Block, 5000);
+  }
+  MenuNode layout() {
     const QDBusMessage reply = call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     return reply.arguments().size() == 2 ? readNode(reply.arguments()[1].value<QDBusArgument>()) : MenuNode{};
-  };
-  MenuNode root = layout();
+  }
+  // Clicks the menu item with this label; false when there is none.
+  bool click(const QString& label) {
+    const MenuNode root = layout();
+    const MenuNode* item = findLabel(root, label);
+    if (item == nullptr) return false;
+    call("/MenuBar", "com.canonical.dbusmenu", "Event",
+         {item->id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    return true;
+  }
+  // The check mark of the item with this label: 1 on, 0 off, -1 no such item.
+  int toggleState(const QString& label) {
+    const MenuNode root = layout();
+    const MenuNode* item = findLabel(root, label);
+    return item == nullptr ? -1 : item->properties.value("toggle-state", -1).toInt();
+  }
+
+ private:
+  QDBusConnection bus_;
+  FakeWatcher watcher_;
+  QString item_;
+};
+
+TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
+  TrayHost tray(busAddress_);
+  ASSERT_TRUE(tray.start());
+  QProcess& program = startProgram();
+  ASSERT_TRUE(tray.waitForItem());
+  ASSERT_TRUE(waitVisible("Kalvory", true));
+
+  // A left click on the icon ("Activate") shows and hides the window.
+  EXPECT_NE(tray.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
+            QDBusMessage::ErrorMessage);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+
+  MenuNode root = tray.layout();
   const MenuNode* turnOff = findLabel(root, "Turn off");
   ASSERT_NE(turnOff, nullptr);
   EXPECT_FALSE(turnOff->properties.value("enabled", true).toBool());
-  const MenuNode* show = findLabel(root, "Show");
-  ASSERT_NE(show, nullptr);
-  auto click = [&](int id) {
-    return call("/MenuBar", "com.canonical.dbusmenu", "Event",
-                {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
-  };
-  click(show->id);
+  ASSERT_TRUE(tray.click("Show"));
   EXPECT_TRUE(waitVisible("Kalvory", true));
-  root = layout();
+  root = tray.layout();
   EXPECT_NE(findLabel(root, "Hide"), nullptr);
 
   // "Exit" ends the program and its settings reach the file.
-  const MenuNode* exit = findLabel(root, "Exit");
-  ASSERT_NE(exit, nullptr);
-  click(exit->id);
+  ASSERT_TRUE(tray.click("Exit"));
   ASSERT_TRUE(program.waitForFinished(10000));
   EXPECT_EQ(program.exitCode(), 0);
   QFile settings(home_.path() + "/config/Kalvory/Kalvory.conf");
   ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
   EXPECT_TRUE(settings.readAll().contains("MainPositionX"));
+}
+
+// The stand-in logind's inhibitor locks as "who/what/mode".
+QStringList inhibitors(QDBusConnection& system) {
+  const QDBusMessage reply =
+      system.call(QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                                 "org.freedesktop.login1.Manager", "ListInhibitors"),
+                  QDBus::Block, 5000);
+  QStringList locks;
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return locks;
+  const QDBusArgument list = reply.arguments()[0].value<QDBusArgument>();
+  list.beginArray();
+  while (!list.atEnd()) {
+    QString what, who, why, mode;
+    uint user = 0, process = 0;
+    list.beginStructure();
+    list >> what >> who >> why >> mode >> user >> process;
+    list.endStructure();
+    locks << who + "/" + what + "/" + mode;
+  }
+  list.endArray();
+  return locks;
+}
+
+TEST_F(X11Session, SessionEndKeepsTheSettings) {
+  if (!kalvory::test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  kalvory::test::PrivateSystemBus system;
+  ASSERT_TRUE(system.start()) << system.problem().toStdString();
+  ASSERT_TRUE(system.startLogind(home_.path() + "/logind-calls.log")) << system.problem().toStdString();
+  environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", system.address());
+  QDBusConnection logind = QDBusConnection::connectToBus(system.address(), "logind " + system.address());
+  ASSERT_TRUE(logind.isConnected());
+  auto prepareForShutdown = [&](bool starting) {
+    const QDBusMessage reply =
+        logind.call(QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                                   "org.freedesktop.DBus.Mock", "EmitSignal")
+                        << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForShutdown")
+                        << QStringLiteral("b") << QVariantList{starting},
+                    QDBus::Block, 5000);
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+  };
+  const QString kalvoryLock = "Kalvory/shutdown/delay";
+  auto settingsText = [&] {
+    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+
+  TrayHost tray(busAddress_);
+  ASSERT_TRUE(tray.start());
+  QProcess& program = startProgram();
+  ASSERT_TRUE(tray.waitForItem());
+  // The program holds back a shutdown until it has kept its data.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitors(logind).contains(kalvoryLock); }, 10000));
+
+  // A setting changed from the tray menu, then the computer shuts down: logind waits for the lock,
+  // which goes only once the settings are in their file. The program itself goes on.
+  ASSERT_EQ(tray.toggleState("Calendar in tray"), 1);
+  ASSERT_TRUE(tray.click("Calendar in tray"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tray.toggleState("Calendar in tray") == 0; }, 5000));
+  EXPECT_FALSE(settingsText().contains("CalendarInTray=0"));
+  prepareForShutdown(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !inhibitors(logind).contains(kalvoryLock); }, 10000));
+  EXPECT_TRUE(settingsText().contains("CalendarInTray=0"));
+  EXPECT_EQ(program.state(), QProcess::Running);
+
+  // The shutdown was cancelled: the lock is taken again for the next one.
+  prepareForShutdown(false);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return inhibitors(logind).contains(kalvoryLock); }, 10000));
+
+  // SIGTERM, as the session sends at its end: the change is kept and the program ends cleanly.
+  ASSERT_TRUE(tray.click("Calendar in tray"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tray.toggleState("Calendar in tray") == 1; }, 5000));
+  program.terminate();
+  ASSERT_TRUE(program.waitForFinished(10000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(settingsText().contains("CalendarInTray=1"));
+  EXPECT_TRUE(settingsText().contains("MainPositionX"));
 }
 
 }  // namespace

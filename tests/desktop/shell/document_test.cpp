@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "core/model/document_file.h"
 #include "desktop/common/frame_fixture.h"
+#include "desktop/shell/document_recovery.h"
 
 namespace kalvory::test {
 namespace {
@@ -97,6 +99,127 @@ TEST(Documents, OpenFailuresAndTheRecentList) {
   EXPECT_EQ(fixture.settings.recent_files.files[3], (folder.path() + "/d1.alr").toStdString());
   EXPECT_TRUE(documents.openRecent(3));
   EXPECT_EQ(documents.path(), (folder.path() + "/d1.alr").toStdString());
+}
+
+// One start of the program as far as its document goes: answers "Restore unsaved changes?" with
+// `restore`, fails the test on any "Save changes?".
+struct Session {
+  explicit Session(const QString& dataFolder, bool restore = false) {
+    settings = defaultSettings(SettingsEnvironment{});
+    settings.app.language = 1;
+    DocumentPrompts prompts;
+    prompts.saveChanges = [](const std::string& question) {
+      ADD_FAILURE() << "asked " << question;
+      return SaveChangesAnswer::Cancel;
+    };
+    prompts.restoreChanges = [this, restore](const std::string& question) {
+      questions.push_back(question);
+      return restore;
+    };
+    documents =
+        std::make_unique<DocumentController>(document, settings, errors, prompts, [] { return UiLanguage::English; });
+    documents->setRecoveryFolder(dataFolder.toStdString());
+  }
+  ApplicationSettings settings;
+  CAlarmDoc document;
+  RecordingErrorReporter errors;
+  std::vector<std::string> questions;
+  std::unique_ptr<DocumentController> documents;
+};
+
+TEST(Documents, RecoveryCopyKeepsUnsavedChangesOfAnEndedSession) {
+  QTemporaryDir folder;
+  const QString data = folder.path() + "/data";  // made by the first copy
+  const RecoveryCopy copy(data.toStdString());
+  const std::string path = (folder.path() + "/plans.alr").toStdString();
+  {
+    CAlarmDoc stored;
+    addReminder(stored, "saved");
+    saveDocumentFile(stored, path);
+  }
+  {
+    // Not saved on exit: the changes go to the copy and the document stays modified (the logout
+    // may be cancelled and the user asked later after all).
+    Session session(data);
+    session.settings.app.save_document_on_exit = 0;
+    ASSERT_TRUE(session.documents->loadFile(path));
+    addReminder(session.document, "unsaved");
+    EXPECT_TRUE(session.documents->keepUnsavedChanges(false));
+    EXPECT_TRUE(session.document.IsModified());
+    EXPECT_EQ(copy.originalPath(), path);
+  }
+  {
+    // Restored, the copy stays until the changes are saved.
+    Session session(data, true);
+    EXPECT_TRUE(session.documents->offerRecoveryCopy());
+    EXPECT_EQ(session.documents->path(), path);
+    EXPECT_TRUE(copy.exists());
+    ASSERT_TRUE(session.documents->save());
+    EXPECT_FALSE(copy.exists());
+  }
+  {
+    // An untitled document at a closing session: the exit that follows asks nothing.
+    Session session(data);
+    addReminder(session.document, "draft");
+    EXPECT_TRUE(session.documents->keepUnsavedChanges(true));
+    EXPECT_TRUE(session.documents->saveModified());
+    EXPECT_EQ(copy.originalPath(), "");
+  }
+  {
+    // Declined: the copy is deleted and the document stays as it was.
+    Session session(data, false);
+    EXPECT_FALSE(session.documents->offerRecoveryCopy());
+    EXPECT_EQ(session.questions, std::vector<std::string>{"Restore unsaved changes to Untitled?"});
+    EXPECT_EQ(session.document.alarmCount(), 0u);
+    EXPECT_FALSE(copy.exists());
+  }
+  {
+    // "SaveDocumentOnExit" with a file that cannot be saved: the copy keeps the changes, with
+    // nothing shown (no dialog may block the end of the session).
+    Session session(data);
+    // The file's folder has gone away since it was opened.
+    const QString gone = folder.path() + "/gone";
+    QDir().mkpath(gone);
+    saveDocumentFile(session.document, (gone + "/moved.alr").toStdString());
+    ASSERT_TRUE(session.documents->loadFile((gone + "/moved.alr").toStdString()));
+    addReminder(session.document, "folder gone");
+    ASSERT_TRUE(QDir(gone).removeRecursively());
+    EXPECT_TRUE(session.documents->keepUnsavedChanges(false));
+    EXPECT_TRUE(session.errors.entries.empty());
+    ASSERT_TRUE(copy.exists());
+    EXPECT_EQ(copy.originalPath(), (gone + "/moved.alr").toStdString());
+
+    // The same failure at an ordinary close is shown, and the changes are still kept.
+    copy.remove();
+    session.settings.app.save_document_on_exit = 1;
+    EXPECT_TRUE(session.documents->saveModified());
+    EXPECT_EQ(session.errors.entries.size(), 1u);
+    EXPECT_TRUE(copy.exists());
+    copy.remove();
+  }
+  {
+    // A copy that cannot be read is reported and set aside, never offered again; a note without
+    // a full path counts as untitled.
+    QDir().mkpath(data);
+    QFile damaged(QString::fromStdString(copy.documentPath()));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x01\x00\xff\xff\x0c\x00", 6);
+    damaged.close();
+    QFile note(QString::fromStdString(copy.notePath()));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("plans.alr");
+    note.close();
+    Session session(data, true);
+    EXPECT_FALSE(session.documents->offerRecoveryCopy());
+    EXPECT_EQ(session.questions, std::vector<std::string>{"Restore unsaved changes to Untitled?"});
+    ASSERT_EQ(session.errors.entries.size(), 1u);
+    EXPECT_NE(session.errors.entries[0].message.find("recovery.alr"), std::string::npos);
+    EXPECT_FALSE(session.document.IsModified());
+    EXPECT_FALSE(copy.exists());
+    EXPECT_TRUE(QFile::exists(data + "/recovery-damaged.alr"));
+    EXPECT_FALSE(session.documents->offerRecoveryCopy());
+    EXPECT_EQ(session.questions.size(), 1u);
+  }
 }
 
 }  // namespace
