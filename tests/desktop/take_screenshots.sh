@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots of docs/screenshots/ under Xvfb with a tray host (trayer):
-#   tests/desktop/take_screenshots.sh build/release/src/desktop/kalvory
+#   tests/desktop/take_screenshots.sh build/release/src/desktop/kalvory [all|clock]
+# "clock" takes only the analog clock and stopwatch pictures.
 set -euo pipefail
 program=$(realpath "$1")
 out=$(realpath "$(dirname "$0")/../../docs/screenshots")
@@ -47,5 +48,28 @@ shoot() {  # language name x-of-the-View-menu
   kill "$program_pid" "$trayer_pid" 2>/dev/null || true
   wait "$program_pid" "$trayer_pid" 2>/dev/null || true
 }
-shoot 1 en 360
-shoot 0 ru 371
+# The analog clock in the main window, then the stopwatch opened with its key (Ctrl+F2) over it.
+shoot_clock_windows() {  # language name
+  local language=$1 name=$2
+  mkdir -p "$work/config/Kalvory"
+  printf '[AppSettings]\nLanguage=%s\nMainPositionX=300\nMainPositionY=150\n' "$language" >"$work/config/Kalvory/Kalvory.conf"
+  DBUS_SESSION_BUS_ADDRESS="$bus" "$program" >/dev/null 2>&1 &
+  local program_pid=$!
+  pids+=("$program_pid")
+  sleep 3
+  import -window root -crop 400x290+290+140 +repage "$out/analog-clock-$name.png"
+  # No window manager gives the main window the keyboard: it is given by hand.
+  xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Kalvory' | head -1)"
+  xdotool mousemove 600 300 key ctrl+F2
+  sleep 2.3
+  import -window root -crop 230x150+397+245 +repage "$out/stopwatch-$name.png"
+  kill "$program_pid" 2>/dev/null || true
+  wait "$program_pid" 2>/dev/null || true
+}
+
+if [ "${2:-all}" = all ]; then
+  shoot 1 en 360
+  shoot 0 ru 371
+fi
+shoot_clock_windows 1 en
+shoot_clock_windows 0 ru

@@ -1,8 +1,12 @@
 #include "desktop/app/desktop_program.h"
 
+#include <QHBoxLayout>
+
 #include "core/alarms/alarm_ports.h"
 #include "core/settings/data_folder.h"
+#include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/clock/round_clock_static.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
@@ -12,6 +16,7 @@
 #include "desktop/shell/document_commands.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
+#include "desktop/stopwatch/stopwatch_feature.h"
 #include "desktop/tray/system_tray.h"
 #include "desktop/tray/tray_feature.h"
 #include "desktop/wallpaper/wallpaper_feature.h"
@@ -55,6 +60,16 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   keyServices.clock = services_.clock;
   hotkeys_ = std::make_unique<GlobalHotkeys>(documents_.document(), *actions_, keyServices);
 
+  // The analog clock sits in the main window's view place until the main view holds it; the
+  // stopwatch opens from its command.
+  analogClock_ = new CRoundClockStatic(frame_->viewHost());
+  analogClock_->setClock(services_.clock);
+  auto* clockLayout = new QHBoxLayout(frame_->viewHost());
+  clockLayout->setContentsMargins(12, 12, 12, 12);
+  clockLayout->addWidget(analogClock_, 0, Qt::AlignLeft | Qt::AlignTop);
+  clockLayout->addStretch(1);
+  stopwatch_ = std::make_unique<StopwatchFeature>(*actions_);
+
   AlarmPorts ports;
   ports.text = osd_.get();
   ports.wallpaper = wallpaper_.get();
@@ -68,6 +83,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
 
 DesktopProgram::~DesktopProgram() {
   alarms_->stop();
+  stopwatch_.reset();
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();
   alarms_.reset();
@@ -107,11 +123,14 @@ void DesktopProgram::activate() {
   activated_ = true;
   frame_->ReloadMenu();
   frame_->ApplySkin(settings_.app.skin_path, toStdString(services_.dataFolder));
+  analogClock_->applySkinFile(toQString(skinSettingFile(toStdString(services_.dataFolder), settings_.app.skin_path)),
+                              services_.dataFolder);
 }
 
 void DesktopProgram::languageChanged() {
   frame_->ReloadMenu();
   tray_->refreshMenu();
+  stopwatch_->languageChanged();
   if (activated_) alarms_->refreshDay();
 }
 

@@ -14,6 +14,7 @@ namespace kalvory {
 class ActionRegistry;
 class AlarmController;
 class CMainFrame;
+class CRoundClockStatic;
 class CSystemTray;
 class DesktopWallpaper;
 class DocumentController;
@@ -22,6 +23,7 @@ class HotkeyService;
 class OnScreenDisplay;
 class PasteInjector;
 class PowerManager;
+class StopwatchFeature;
 class TrayFeature;
 class WallpaperFeature;
 
@@ -67,6 +69,8 @@ class DesktopProgram final : public QObject {
   WallpaperFeature& wallpaper() { return *wallpaper_; }
   OnScreenDisplay& onScreen() { return *osd_; }
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
+  CRoundClockStatic& analogClock() { return *analogClock_; }
+  StopwatchFeature& stopwatch() { return *stopwatch_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -88,6 +92,9 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;
   std::unique_ptr<GlobalHotkeys> hotkeys_;
+  // The analog clock and the stopwatch.
+  CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
+  std::unique_ptr<StopwatchFeature> stopwatch_;
 };
 
 }  // namespace kalvory

@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "core/common/date_time.h"
+#include "desktop/clock/clock_render.h"
 #include "desktop/common/render_request.h"
+#include "desktop/stopwatch/stopwatch_render.h"
 
 namespace kalvory {
 
@@ -16,7 +18,8 @@ const char* const kRenderUsage =
     "                 names listed by --render help; with --text T, --format F,\n"
     "                 --time \"YYYY-MM-DD HH:MM:SS\" or --date YYYY-MM-DD, --skin FILE,\n"
     "                 --config FILE, --doc FILE,\n"
-    "                 --lang en|ru|uk\n";
+    "                 --lang en|ru|uk\n"
+    "                 stopwatch: --text SECONDS is the elapsed time shown, as 3723.456\n";
 
 namespace {
 
@@ -24,7 +27,10 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
-  static const std::map<QString, Renderer> table = {};
+  static const std::map<QString, Renderer> table = {
+      {QStringLiteral("analog-clock"), renderAnalogClock},
+      {QStringLiteral("stopwatch"), renderStopwatch},
+  };
   return table;
 }
 

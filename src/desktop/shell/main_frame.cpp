@@ -146,6 +146,10 @@ void CMainFrame::placeOnScreen() {
 // --- menus
 
 void CMainFrame::ReloadMenu() {
+  // The old menus go, and with them their keys: a key bound twice in one window fires neither.
+  for (QAction* key : actions()) removeAction(key);
+  for (QAction* item : menuBar_->actions())
+    if (auto* menu = item->menu<QMenu*>()) menu->deleteLater();
   menuBar_->clear();
   menuActions_.clear();
   for (const MenuItem& item : loadMenu(kMainMenuId, uiLanguage())) {

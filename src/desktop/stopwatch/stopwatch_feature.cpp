@@ -1,0 +1,56 @@
+#include "desktop/stopwatch/stopwatch_feature.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "core/resources/resource_menus.h"
+#include "desktop/common/action_registry.h"
+#include "desktop/common/commands.h"
+#include "desktop/common/qt_text.h"
+
+namespace kalvory {
+
+namespace {
+
+// The menu's name of a command, without its access key mark: the window's title.
+QString commandName(const std::vector<MenuItem>& items, int command) {
+  for (const MenuItem& item : items) {
+    if (item.kind == MenuItem::Kind::Command && item.command == command)
+      return toQString(item.text).section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    if (item.kind == MenuItem::Kind::Popup) {
+      QString name = commandName(item.items, command);
+      if (!name.isEmpty()) return name;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+StopwatchFeature::StopwatchFeature(ActionRegistry& actions, QObject* parent) : QObject(parent), actions_(actions) {
+  actions_.add(ID_STOPWATCH, [this] { open(); });
+}
+
+StopwatchFeature::~StopwatchFeature() { delete window_.data(); }
+
+void StopwatchFeature::open() {
+  if (!window_) {
+    window_ = new CStopWatchDlg();
+    window_->setAttribute(Qt::WA_DeleteOnClose);
+    languageChanged();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      QRect place(QPoint(), window_->size());
+      place.moveCenter(screen->availableGeometry().center());
+      window_->move(place.topLeft());
+    }
+  }
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+}
+
+void StopwatchFeature::languageChanged() {
+  if (window_) window_->setWindowTitle(commandName(loadMenu(kMainMenuId, actions_.uiLanguage()), ID_STOPWATCH));
+}
+
+}  // namespace kalvory
