@@ -2,14 +2,13 @@
 
 #include <QMessageBox>
 
+#include "desktop/common/qt_text.h"
+
 namespace kalvory {
 
 void MessageBoxReporter::reportError(std::string_view title, std::string_view message) {
-  const QString caption =
-      title.empty() ? QStringLiteral("Kalvory") : QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
-  auto* box =
-      new QMessageBox(QMessageBox::Warning, caption,
-                      QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())), QMessageBox::Ok);
+  const QString caption = title.empty() ? QStringLiteral("Kalvory") : toQString(title);
+  auto* box = new QMessageBox(QMessageBox::Warning, caption, toQString(message), QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setObjectName(QStringLiteral("errorBox"));
   box->show();

@@ -10,15 +10,12 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/common/qt_text.h"
 
 namespace kalvory {
 
-namespace {
-QString utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
-
 CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(utf8(desktopText(DesktopText::AboutTitle, language)));
+  setWindowTitle(toQString(desktopText(DesktopText::AboutTitle, language)));
   setObjectName(QStringLiteral("aboutDialog"));
   setWindowOpacity(0.96);
 
@@ -32,8 +29,8 @@ CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent)
   big.setBold(true);
   name->setFont(big);
 
-  auto* body =
-      new QLabel(utf8(desktopText(DesktopText::AboutBody, language)).arg(QString::fromLatin1(versionString())), this);
+  auto* body = new QLabel(
+      toQString(desktopText(DesktopText::AboutBody, language)).arg(QString::fromLatin1(versionString())), this);
   body->setWordWrap(true);
   body->setMinimumWidth(300);
 

@@ -11,6 +11,7 @@
 #include "desktop/common/command_target.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
+#include "desktop/common/qt_text.h"
 
 namespace kalvory {
 
@@ -37,10 +38,6 @@ bool statusNotifierHostPresent() {
   QDBusReply<QVariant> reply =
       properties.call(QStringLiteral("Get"), watcher, QStringLiteral("IsStatusNotifierHostRegistered"));
   return reply.isValid() && reply.value().toBool();
-}
-
-QString menuText(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 }  // namespace
@@ -155,7 +152,7 @@ void CSystemTray::buildMenu() {
       menu_.addSeparator();
       continue;
     }
-    QAction* action = menu_.addAction(menuText(item.text));
+    QAction* action = menu_.addAction(toQString(item.text));
     action->setData(item.command);
     actions_[item.command] = action;
     const int id = item.command;
@@ -181,7 +178,7 @@ void CSystemTray::refreshMenu() {
     QString text = state.text;
     if (text.isEmpty()) {
       for (const auto& item : items)
-        if (item.command == id) text = menuText(item.text);
+        if (item.command == id) text = toQString(item.text);
     }
     action->setText(text);
   }
