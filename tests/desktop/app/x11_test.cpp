@@ -9,9 +9,11 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,7 +21,11 @@
 #include <csignal>
 #include <memory>
 
+#include "private_x_server.h"
+
 namespace {
+
+using kalvory::test::PrivateXServer;
 
 bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
 
@@ -61,14 +67,7 @@ class X11Session : public ::testing::Test {
     QFile::setPermissions(home_.path() + "/run",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    // Xvfb picks a free display itself and names it once it accepts clients, so that tests
-    // running side by side never race for the same number.
-    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-    ASSERT_TRUE(xvfb_.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb_.canReadLine(); }, 10000));
-    bool numbered = false;
-    display_ = xvfb_.readLine().trimmed().toInt(&numbered);
-    ASSERT_TRUE(numbered);
+    ASSERT_TRUE(x_.start()) << x_.problem().toStdString();
 
     bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     ASSERT_TRUE(bus_.waitForStarted());
@@ -76,7 +75,7 @@ class X11Session : public ::testing::Test {
     busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
 
     environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.insert("DISPLAY", QStringLiteral(":%1").arg(display_));
+    environment_.insert("DISPLAY", x_.display());
     environment_.insert("DBUS_SESSION_BUS_ADDRESS", busAddress_);
     environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-system-bus");
     environment_.insert("HOME", home_.path());
@@ -92,7 +91,15 @@ class X11Session : public ::testing::Test {
 
   void TearDown() override {
     for (auto& program : programs_) stop(*program);
-    for (QProcess* process : {&helper_, &bus_, &xvfb_}) stop(*process);
+    for (QProcess* process : {&helper_, &bus_}) stop(*process);
+    if (watcher_) {
+      QDBusConnection::disconnectFromBus(watcherConnection());
+      watcher_.reset();
+    }
+    // The server outlives every client; one that died under them explains their failures.
+    if (!x_.display().isEmpty()) {
+      EXPECT_TRUE(x_.alive()) << "the X server went away during the test";
+    }
   }
 
   static void stop(QProcess& process) {
@@ -121,7 +128,66 @@ class X11Session : public ::testing::Test {
     return program;
   }
 
-  bool programListening() const { return QFile::exists(home_.path() + "/run/Orlendix Alarm"); }
+  // The lock file that names the running copy, and its socket.
+  QString lockPath() const { return home_.path() + "/run/Orlendix Alarm.lock"; }
+  QString socketPath() const { return home_.path() + "/run/Orlendix Alarm"; }
+
+  // Waits until `program` is the running copy: the lock file names it and its socket answers.
+  // A socket file alone proves nothing, since a killed copy leaves its own behind.
+  bool waitRunningCopy(const QProcess& program) {
+    const QByteArray pid = QByteArray::number(program.processId());
+    return QTest::qWaitFor(
+        [&] {
+          QFile lock(lockPath());
+          if (!lock.open(QIODevice::ReadOnly) || lock.readLine().trimmed() != pid) return false;
+          QLocalSocket socket;
+          socket.connectToServer(socketPath());
+          return socket.waitForConnected(1000);
+        },
+        15000);
+  }
+
+  // A stand-in tray host on the private bus; the program's icon registers with it.
+  FakeWatcher& hostTray() {
+    watcher_ = std::make_unique<FakeWatcher>();
+    QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, watcherConnection());
+    EXPECT_TRUE(bus.isConnected());
+    EXPECT_TRUE(bus.registerObject(
+        "/StatusNotifierWatcher", watcher_.get(),
+        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSignals));
+    EXPECT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+    return *watcher_;
+  }
+  QString watcherConnection() const { return "watcher " + busAddress_; }
+
+  // Waits until the program's tray icon has registered with the host and answered a call. The
+  // program answers from its event loop, which runs only once it has finished starting.
+  bool waitStarted(const QProcess& program) {
+    QDBusConnection bus(watcherConnection());
+    QString item;
+    const bool registered = QTest::qWaitFor(
+        [&] {
+          for (const QString& name : watcher_->items())
+            if (bus.interface()->servicePid(name).value() == static_cast<uint>(program.processId())) item = name;
+          return !item.isEmpty();
+        },
+        15000);
+    if (!registered) return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
+                                                      "Get");
+    get.setArguments({QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Status")});
+    return callProgram(get).type() == QDBusMessage::ReplyMessage;
+  }
+
+  // Calls the program without blocking this thread, which alone answers for the stand-in host:
+  // the program may be asking the host something at the same moment, and a blocking call
+  // would leave both waiting until one of them timed out.
+  QDBusMessage callProgram(const QDBusMessage& message) {
+    QDBusPendingCall pending = QDBusConnection(watcherConnection()).asyncCall(message, 15000);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 20000))
+      return QDBusMessage::createError("org.kalvory.Test.NoAnswer", "no answer from the program");
+    return pending.reply();
+  }
 
   // Runs xdotool on the test display; the exit code.
   int xdotool(const QStringList& arguments) {
@@ -139,19 +205,21 @@ class X11Session : public ::testing::Test {
   }
 
   QTemporaryDir home_;
-  int display_ = 0;
-  QProcess xvfb_;
+  PrivateXServer x_;
   QProcess bus_;
   QProcess helper_;
   QString busAddress_;
   QProcessEnvironment environment_;
   std::vector<std::unique_ptr<QProcess>> programs_;
+  std::unique_ptr<FakeWatcher> watcher_;
 };
 
 TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   writeSettings("[AppSettings]\nMainFrameVisible=0\n");
+  hostTray();
   QProcess& first = startProgram();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return programListening(); }, 15000));
+  ASSERT_TRUE(waitRunningCopy(first));
+  ASSERT_TRUE(waitStarted(first));
   EXPECT_FALSE(windowVisible("Kalvory"));
 
   // A document named on the second one's command line is not opened anywhere.
@@ -167,8 +235,7 @@ TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   first.waitForFinished(5000);
   EXPECT_TRUE(waitVisible("Kalvory", false));
   QProcess& third = startProgram();
-  QTest::qWait(1500);
-  ASSERT_EQ(third.state(), QProcess::Running);
+  ASSERT_TRUE(waitRunningCopy(third));
   QProcess& fourth = startProgram();
   ASSERT_TRUE(fourth.waitForFinished(10000));
   EXPECT_TRUE(waitVisible("Kalvory", true));
@@ -232,13 +299,8 @@ const MenuNode* findLabel(const MenuNode& node, const QString& label) {
 }
 
 TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
-  QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "watcher");
-  ASSERT_TRUE(bus.isConnected());
-  FakeWatcher watcher;
-  ASSERT_TRUE(bus.registerObject(
-      "/StatusNotifierWatcher", &watcher,
-      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSignals));
-  ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+  FakeWatcher& watcher = hostTray();
+  ASSERT_FALSE(HasFailure());
 
   QProcess& program = startProgram();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
@@ -249,7 +311,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
     QDBusMessage message = QDBusMessage::createMethodCall(item, path, interface, method);
     message.setArguments(args);
-    return bus.call(message, QDBus::Block, 5000);
+    return callProgram(message);
   };
   EXPECT_NE(call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
             QDBusMessage::ErrorMessage);
