@@ -47,8 +47,9 @@ function(kalvory_test name)
   target_compile_definitions(${name} PRIVATE KALVORY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   set(properties LABELS "${ARG_LABELS}")
   if("x11" IN_LIST ARG_LABELS)
-    # Tests with an X server of their own run one at a time: a server shutting down can remove
-    # the socket of a server that has just taken over its display number.
+    # Tests with an X server of their own run one at a time. Their servers cannot collide (each
+    # chooses a free display itself), but each test runs the real program with its servers and
+    # buses, and side by side they would only crowd a small machine.
     list(APPEND properties RESOURCE_LOCK x_server)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})

@@ -110,16 +110,23 @@ def main():
     idle = float(arguments[1]) if len(arguments) > 1 else 60.0
     home = tempfile.mkdtemp(prefix="kalvory-costs-")
     os.makedirs(f"{home}/run", mode=0o700)
-    display = 170
-    while os.path.exists(f"/tmp/.X11-unix/X{display}"):
-        display += 1
-    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Xvfb chooses a free display and names it through a pipe once it accepts clients; it never
+    # resets, which it would otherwise do whenever its last client leaves.
+    display_read, display_write = os.pipe()
+    with open(f"{home}/xvfb.log", "w") as xvfb_log:
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display_write), "-noreset", "-screen", "0", "1280x800x24",
+                                 "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=xvfb_log,
+                                pass_fds=(display_write,))
+    os.close(display_write)
+    with os.fdopen(display_read) as pipe:
+        display = pipe.readline().strip()
+    if not display:
+        with open(f"{home}/xvfb.log") as log:
+            print("Xvfb did not start:\n" + log.read())
+        return 1
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
                            text=True)
     address = bus.stdout.readline().strip()
-    while not os.path.exists(f"/tmp/.X11-unix/X{display}"):
-        time.sleep(0.02)
     env = dict(os.environ, DISPLAY=f":{display}", DBUS_SESSION_BUS_ADDRESS=address, HOME=home,
                XDG_RUNTIME_DIR=f"{home}/run", XDG_CONFIG_HOME=f"{home}/config", XDG_DATA_HOME=f"{home}/data",
                KALVORY_HOME=f"{home}/kalvory", QT_QPA_PLATFORM="xcb", QT_LOGGING_RULES="kalvory.*=false")

@@ -7,17 +7,25 @@ program=$(realpath "$1")
 out=$(realpath "$(dirname "$0")/../../docs/screenshots")
 mkdir -p "$out"
 work=$(mktemp -d)
-display=180
-while [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x640x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb chooses a free display and names it through a pipe once it accepts clients. -noreset:
+# between two shots every client is gone, and the server must not start afresh under the next.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x640x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"; }
+cleanup() {
+  local status=$?
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  kill "$xvfb" 2>/dev/null || true
+  [ "$status" -eq 0 ] || { echo "--- Xvfb log ---"; cat "$work/xvfb.log"; } >&2
+  rm -rf "$work"
+}
 trap cleanup EXIT
+display=$(timeout 30 head -n 1 "$work/display") || true
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display" HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
 export XDG_DATA_HOME="$work/data" KALVORY_HOME="$work/kalvory" QT_LOGGING_RULES="kalvory.*=false"
 mkdir -m 700 "$work/run"
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
 # A session bus of our own, without a StatusNotifierItem host, so the icon goes to trayer.
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r address; read -r pid; echo "$address $pid"; })
 pids+=("${bus##* }")
@@ -32,7 +40,10 @@ shoot() {  # language name x-of-the-View-menu
   DBUS_SESSION_BUS_ADDRESS="$bus" "$program" >/dev/null 2>&1 &
   local program_pid=$!
   pids+=("$trayer_pid" "$program_pid")
-  sleep 3
+  xdotool search --sync --onlyvisible --name '^Kalvory$' >/dev/null
+  # Nothing tells when the window and the tray icon have finished painting; the pauses here
+  # and below give them time for the pictures.
+  sleep 1
   import -window root "$out/main-window-$name.png"
   # The View menu of the menu bar.
   xdotool mousemove "$view_x" 189 click 1

@@ -15,7 +15,9 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvory-root-wallpaper-XXXXXX")
 xvfb_pid=
+holder_pid=
 cleanup() {
+  [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -24,23 +26,21 @@ trap 'exit 1' INT TERM
 
 fail() {
   echo "FAIL: $*"
+  echo "--- Xvfb log ---"
+  cat "$work/xvfb.log"
   exit 1
 }
 
-# A display number nobody uses.
-display=$((300 + $$ % 300))
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-# -noreset: a real session always has clients (window manager, panels); here the server would
-# otherwise start afresh whenever the last short-lived tool disconnects.
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+# Xvfb chooses a free display itself and names it through a pipe once it accepts clients, so
+# no other server can take the number between our choice and its start. -noreset: a real
+# session always has clients (window manager, panels); here the server would otherwise start
+# afresh whenever the last short-lived tool disconnects, dropping a tool that is just
+# connecting and freeing the pixmap the wallpaper left behind.
+mkfifo "$work/display" || fail "cannot make a pipe"
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 800x600x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-tries=0
-until [ -e "/tmp/.X11-unix/X$display" ]; do
-  tries=$((tries + 1))
-  [ "$tries" -gt 100 ] && { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log"; fail "Xvfb exited"; }
-  sleep 0.1
-done
+display=$(timeout 30 head -n 1 "$work/display")
+[ -n "$display" ] || fail "Xvfb named no display"
 
 export DISPLAY=":$display"
 export KALVORY_HOME="$work/data"
@@ -49,6 +49,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY
 # The tool's exit status is checked; leaks of the libraries below Qt must not decide it.
 export ASAN_OPTIONS=detect_leaks=0
+# One client stays connected for the server's whole life, as in a real session.
+xprop -root -spy _XROOTPMAP_ID >"$work/root-pixmaps.log" 2>&1 &
+holder_pid=$!
 
 # The channel values of one pixel of a picture file, "R,G,B".
 pixel() {

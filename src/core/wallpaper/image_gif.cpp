@@ -205,20 +205,12 @@ bool DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* table, int 
   }
   if (transparent >= 0) out.SetPaletteColor(transparent, {0, 0, 0, 0});
 
-  RowWriter writer(out, interlaced);
-  if (!DecodeLzw(lzw, minimumCodeSize, writer, error)) return false;
+  // A picture with a transparent colour always keeps a white entry: a full table without one
+  // gives up its last entry to white, and pixels of that entry are drawn white.
+  if (transparent >= 0 && !hasWhite && tableEntries == 256) out.SetPaletteColor(255, {255, 255, 255, 0});
 
-  // A white entry is kept at 255 for drawing with the transparent colour; it is only put
-  // there when no pixel uses entry 255, so no pixel changes colour.
-  if (transparent >= 0 && !hasWhite && tableEntries == 256) {
-    bool used = false;
-    for (int y = 0; y < height && !used; ++y) {
-      const std::uint8_t* row = out.ScanLine(y);
-      used = std::memchr(row, 255, static_cast<std::size_t>(width)) != nullptr;
-    }
-    if (!used) out.SetPaletteColor(255, {255, 255, 255, 0});
-  }
-  return true;
+  RowWriter writer(out, interlaced);
+  return DecodeLzw(lzw, minimumCodeSize, writer, error);
 }
 
 }  // namespace

@@ -108,21 +108,30 @@ TEST(GifReader, HandlesTransparencyLocalTablesAndFrames) {
   image.SetFrame(3);
   EXPECT_FALSE(Decode(image, gif, kImageFormatGif));
   EXPECT_EQ(image.Width(), 3);
+}
 
-  // A full table without white gets white at 255 when no pixel uses that entry.
+TEST(GifReader, FullTableWithoutWhiteGivesEntry255ToWhiteWhenTransparent) {
+  // 256 dark entries, the last one its own colour; pixels use entries 0 (transparent), 1 and 255.
   std::vector<Rgb> dark(256, {7, 7, 7});
-  GifFrame unused = Frame(2, 1, {0, 1});
-  unused.minimumCodeSize = 8;
-  unused.transparent = 0;
-  image.SetFrame(0);
-  ASSERT_TRUE(Decode(image, MakeGif(2, 1, dark, {unused}), kImageFormatGif));
-  EXPECT_EQ(Colour(image.GetPalette()[255]), "255,255,255");
-  EXPECT_EQ(Colour(image.GetPalette()[0]), "0,0,0");
-  GifFrame used = Frame(2, 1, {0, 255});
-  used.minimumCodeSize = 8;
-  used.transparent = 0;
-  ASSERT_TRUE(Decode(image, MakeGif(2, 1, dark, {used}), kImageFormatGif));
+  dark[255] = {9, 8, 7};
+  GifFrame frame = Frame(3, 1, {0, 1, 255});
+  frame.minimumCodeSize = 8;
+  frame.transparent = 0;
+  CDibImage image;
+  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif)) << image.GetLastError();
+  EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,0");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "7,7,7");
+  EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "255,255,255");
+
+  // Without a transparent index, or with a white entry elsewhere in the table, entry 255 keeps
+  // its own colour.
+  frame.transparent = -1;
+  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif));
+  EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "9,8,7");
+  frame.transparent = 0;
+  dark[1] = {255, 255, 255};
+  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif));
+  EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "9,8,7");
 }
 
 TEST(GifReader, RefusesFilesThatAreNotGifOrAreDamaged) {

@@ -1,6 +1,7 @@
 // The program itself under a private X server with a stand-in logind on a private system bus:
 // a reminder's "Sleep" exit action suspends and the program goes on (its wallpaper picture
-// reaching the root window), then a "Restart" one closes the program and restarts the computer.
+// reaching the root window); in a second run a "Restart" one closes the program and restarts
+// the computer.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include "core/model/alarm_line.h"
 #include "core/model/document_file.h"
 #include "platform/private_system_bus.h"
+#include "private_x_server.h"
 
 namespace kalvory {
 namespace {
@@ -37,12 +39,16 @@ QString readAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-CAlarmLine reminderAt(const QDateTime& at, const char* text, int exitAction) {
+// A reminder due from now on for ten minutes: it fires at the program's first check however
+// long the program takes to start, and with "ShowTime" at 1 its showing ends (and its exit
+// action runs) at once.
+CAlarmLine reminderFromNow(const char* text, int exitAction) {
+  const QDateTime at = QDateTime::currentDateTime();
   const COleDateTime time(at.date().year(), at.date().month(), at.date().day(), at.time().hour(), at.time().minute(),
                           at.time().second());
   CAlarmLine line(time);
   line.text = text;
-  line.show_seconds = 1;
+  line.show_seconds = 600;
   line.exit_action = exitAction;
   return line;
 }
@@ -54,37 +60,22 @@ TEST(ProgramPower, ExitActionsReachLogind) {
   ASSERT_TRUE(home.isValid());
   QDir(home.path()).mkpath("run");
   QFile::setPermissions(home.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QDir(home.path()).mkpath("config/Kalvory");
+  {
+    QFile settings(home.path() + "/config/Kalvory/Kalvory.conf");
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[TextSettings]\nShowTime=1\n");
+  }
 
-  // Xvfb picks a free display itself, so that tests running side by side never race for one.
-  QProcess xvfb;
-  xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(xvfb.waitForStarted());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
-  bool numbered = false;
-  const int display = xvfb.readLine().trimmed().toInt(&numbered);
-  ASSERT_TRUE(numbered);
-
+  test::PrivateXServer x(QStringLiteral("800x600x24"));
+  ASSERT_TRUE(x.start()) << x.problem().toStdString();
   test::PrivateSystemBus system;
   ASSERT_TRUE(system.start()) << system.problem().toStdString();
   const QString calls = home.path() + "/calls.log";
   ASSERT_TRUE(system.startLogind(calls)) << system.problem().toStdString();
 
-  // A sleep reminder with a picture three seconds from now, a restart reminder three later.
-  QImage picture(80, 60, QImage::Format_RGB32);
-  picture.fill(QColor(200, 40, 40));
-  const QString picturePath = home.path() + "/picture.bmp";
-  ASSERT_TRUE(picture.save(picturePath, "BMP"));
-  const QDateTime start = QDateTime::currentDateTime();
-  CAlarmDoc document;
-  CAlarmLine nap = reminderAt(start.addSecs(3), "Nap", 2);
-  nap.wallpaper = picturePath.toStdString();
-  document.AddAlarm(nap);
-  document.AddAlarm(reminderAt(start.addSecs(6), "Restart", 3));
-  const QString documentPath = home.path() + "/power.alr";
-  saveDocumentFile(document, documentPath.toStdString());
-
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("DISPLAY", QStringLiteral(":%1").arg(display));
+  environment.insert("DISPLAY", x.display());
   environment.insert("DBUS_SYSTEM_BUS_ADDRESS", system.address());
   environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-session-bus");
   environment.insert("HOME", home.path());
@@ -96,33 +87,63 @@ TEST(ProgramPower, ExitActionsReachLogind) {
   environment.remove("XDG_CURRENT_DESKTOP");  // a plain X session: the root window gets the picture
   environment.insert("QT_QPA_PLATFORM", "xcb");
   environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+  auto start = [&](QProcess& program, const QStringList& arguments) {
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(KALVORY_BINARY, arguments);
+    return program.waitForStarted();
+  };
+  auto documentWith = [&](const CAlarmLine& reminder, const char* name) {
+    CAlarmDoc document;
+    document.AddAlarm(reminder);
+    const QString path = home.path() + "/" + name;
+    saveDocumentFile(document, path.toStdString());
+    return path;
+  };
+
+  // 1. A sleep reminder with a picture: the computer suspends, the picture is on the root window.
+  QImage picture(80, 60, QImage::Format_RGB32);
+  picture.fill(QColor(200, 40, 40));
+  const QString picturePath = home.path() + "/picture.bmp";
+  ASSERT_TRUE(picture.save(picturePath, "BMP"));
+  CAlarmLine nap = reminderFromNow("Nap", 2);
+  nap.wallpaper = picturePath.toStdString();
   QProcess program;
-  program.setProcessEnvironment(environment);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(KALVORY_BINARY, {documentPath});
-  ASSERT_TRUE(program.waitForStarted());
-
-  EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(calls).contains("Suspend False"); }, 15000))
+  ASSERT_TRUE(start(program, {documentWith(nap, "nap.alr")}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return readAll(calls).contains("Suspend False"); }, 30000))
       << readAll(calls).toStdString();
-  EXPECT_EQ(program.state(), QProcess::Running);
-  QProcess xprop;
-  xprop.setProcessEnvironment(environment);
-  xprop.start("xprop", {"-root", "_XROOTPMAP_ID"});
-  ASSERT_TRUE(xprop.waitForFinished(10000));
-  EXPECT_TRUE(xprop.readAllStandardOutput().contains("pixmap id #"));
+  // The picture is composed and set on the program's wallpaper thread: wait for the property.
+  auto rootHasPixmap = [&] {
+    QProcess xprop;
+    xprop.setProcessEnvironment(environment);
+    xprop.start("xprop", {"-root", "_XROOTPMAP_ID"});
+    return xprop.waitForFinished(10000) && xprop.readAllStandardOutput().contains("pixmap id #");
+  };
+  EXPECT_TRUE(QTest::qWaitFor(rootHasPixmap, 15000));
 
-  EXPECT_TRUE(program.waitForFinished(15000));
-  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(program.exitCode(), 0);
+  // The program goes on: a second copy finds it holding the lock, asks it to show itself and
+  // ends (a second copy that found no running one would become the running copy and stay).
+  QProcess second;
+  ASSERT_TRUE(start(second, {}));
+  EXPECT_TRUE(second.waitForFinished(15000));
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_EQ(program.state(), QProcess::Running);
+  stop(second);
+  stop(program);
+
+  // 2. A restart reminder closes the program, which then asks for the restart.
+  QProcess restarting;
+  ASSERT_TRUE(start(restarting, {documentWith(reminderFromNow("Restart", 3), "restart.alr")}));
+  EXPECT_TRUE(restarting.waitForFinished(30000));
+  EXPECT_EQ(restarting.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(restarting.exitCode(), 0);
   // The program's shutdown delay lock is not a power request.
   QStringList logged = readAll(calls).split('\n', Qt::SkipEmptyParts);
   logged.removeIf([](const QString& line) { return line.contains(" Inhibit "); });
   ASSERT_EQ(logged.size(), 2) << readAll(calls).toStdString();
   EXPECT_TRUE(logged[0].endsWith("Suspend False"));
   EXPECT_TRUE(logged[1].endsWith("Reboot False"));
-
-  stop(program);
-  stop(xvfb);
+  stop(restarting);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The program itself under a private X server and a private D-Bus session bus: single instance,
-// global hotkeys (also with NumLock on and with a key already taken), the StatusNotifierItem
-// tray icon with its exported menu, and the end of the session (logind on a private system bus,
-// SIGTERM).
+// global hotkeys (also with NumLock on and with a key already taken), and the StatusNotifierItem
+// tray icon with its exported menu.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -10,22 +9,28 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <functional>
 #include <memory>
 
+#include "private_x_server.h"
 // Hidden from moc, which loses track of nested namespaces in included headers.
 #ifndef Q_MOC_RUN
 #include "platform/private_system_bus.h"
 #endif
 
 namespace {
+
+using kalvory::test::PrivateXServer;
 
 bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
 
@@ -67,14 +72,7 @@ class X11Session : public ::testing::Test {
     QFile::setPermissions(home_.path() + "/run",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    // Xvfb picks a free display itself and names it once it accepts clients, so that tests
-    // running side by side never race for the same number.
-    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-    ASSERT_TRUE(xvfb_.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb_.canReadLine(); }, 10000));
-    bool numbered = false;
-    display_ = xvfb_.readLine().trimmed().toInt(&numbered);
-    ASSERT_TRUE(numbered);
+    ASSERT_TRUE(x_.start()) << x_.problem().toStdString();
 
     bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     ASSERT_TRUE(bus_.waitForStarted());
@@ -82,7 +80,7 @@ class X11Session : public ::testing::Test {
     busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
 
     environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.insert("DISPLAY", QStringLiteral(":%1").arg(display_));
+    environment_.insert("DISPLAY", x_.display());
     environment_.insert("DBUS_SESSION_BUS_ADDRESS", busAddress_);
     environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-system-bus");
     environment_.insert("HOME", home_.path());
@@ -98,7 +96,15 @@ class X11Session : public ::testing::Test {
 
   void TearDown() override {
     for (auto& program : programs_) stop(*program);
-    for (QProcess* process : {&helper_, &bus_, &xvfb_}) stop(*process);
+    for (QProcess* process : {&helper_, &bus_}) stop(*process);
+    if (watcher_) {
+      QDBusConnection::disconnectFromBus(watcherConnection());
+      watcher_.reset();
+    }
+    // The server outlives every client; one that died under them explains their failures.
+    if (!x_.display().isEmpty()) {
+      EXPECT_TRUE(x_.alive()) << "the X server went away during the test";
+    }
   }
 
   static void stop(QProcess& process) {
@@ -127,7 +133,66 @@ class X11Session : public ::testing::Test {
     return program;
   }
 
-  bool programListening() const { return QFile::exists(home_.path() + "/run/Orlendix Alarm"); }
+  // The lock file that names the running copy, and its socket.
+  QString lockPath() const { return home_.path() + "/run/Orlendix Alarm.lock"; }
+  QString socketPath() const { return home_.path() + "/run/Orlendix Alarm"; }
+
+  // Waits until `program` is the running copy: the lock file names it and its socket answers.
+  // A socket file alone proves nothing, since a killed copy leaves its own behind.
+  bool waitRunningCopy(const QProcess& program) {
+    const QByteArray pid = QByteArray::number(program.processId());
+    return QTest::qWaitFor(
+        [&] {
+          QFile lock(lockPath());
+          if (!lock.open(QIODevice::ReadOnly) || lock.readLine().trimmed() != pid) return false;
+          QLocalSocket socket;
+          socket.connectToServer(socketPath());
+          return socket.waitForConnected(1000);
+        },
+        15000);
+  }
+
+  // A stand-in tray host on the private bus; the program's icon registers with it.
+  FakeWatcher& hostTray() {
+    watcher_ = std::make_unique<FakeWatcher>();
+    QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, watcherConnection());
+    EXPECT_TRUE(bus.isConnected());
+    EXPECT_TRUE(bus.registerObject(
+        "/StatusNotifierWatcher", watcher_.get(),
+        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSignals));
+    EXPECT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+    return *watcher_;
+  }
+  QString watcherConnection() const { return "watcher " + busAddress_; }
+
+  // Waits until the program's tray icon has registered with the host and answered a call. The
+  // program answers from its event loop, which runs only once it has finished starting.
+  bool waitStarted(const QProcess& program) {
+    QDBusConnection bus(watcherConnection());
+    QString item;
+    const bool registered = QTest::qWaitFor(
+        [&] {
+          for (const QString& name : watcher_->items())
+            if (bus.interface()->servicePid(name).value() == static_cast<uint>(program.processId())) item = name;
+          return !item.isEmpty();
+        },
+        15000);
+    if (!registered) return false;
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get");
+    get.setArguments({QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Status")});
+    return callProgram(get).type() == QDBusMessage::ReplyMessage;
+  }
+
+  // Calls the program without blocking this thread, which alone answers for the stand-in host:
+  // the program may be asking the host something at the same moment, and a blocking call
+  // would leave both waiting until one of them timed out.
+  QDBusMessage callProgram(const QDBusMessage& message) {
+    QDBusPendingCall pending = QDBusConnection(watcherConnection()).asyncCall(message, 15000);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 20000))
+      return QDBusMessage::createError("org.kalvory.Test.NoAnswer", "no answer from the program");
+    return pending.reply();
+  }
 
   // Runs xdotool on the test display; the exit code.
   int xdotool(const QStringList& arguments) {
@@ -145,19 +210,21 @@ class X11Session : public ::testing::Test {
   }
 
   QTemporaryDir home_;
-  int display_ = 0;
-  QProcess xvfb_;
+  PrivateXServer x_;
   QProcess bus_;
   QProcess helper_;
   QString busAddress_;
   QProcessEnvironment environment_;
   std::vector<std::unique_ptr<QProcess>> programs_;
+  std::unique_ptr<FakeWatcher> watcher_;
 };
 
 TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   writeSettings("[AppSettings]\nMainFrameVisible=0\n");
+  hostTray();
   QProcess& first = startProgram();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return programListening(); }, 15000));
+  ASSERT_TRUE(waitRunningCopy(first));
+  ASSERT_TRUE(waitStarted(first));
   EXPECT_FALSE(windowVisible("Kalvory"));
 
   // A document named on the second one's command line is not opened anywhere.
@@ -173,8 +240,7 @@ TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   first.waitForFinished(5000);
   EXPECT_TRUE(waitVisible("Kalvory", false));
   QProcess& third = startProgram();
-  QTest::qWait(1500);
-  ASSERT_EQ(third.state(), QProcess::Running);
+  ASSERT_TRUE(waitRunningCopy(third));
   QProcess& fourth = startProgram();
   ASSERT_TRUE(fourth.waitForFinished(10000));
   EXPECT_TRUE(waitVisible("Kalvory", true));
@@ -237,38 +303,70 @@ const MenuNode* findLabel(const MenuNode& node, const QString& label) {
   return nullptr;
 }
 
-// A tray host on the test's session bus: takes the program's StatusNotifierItem and speaks to
-// its icon and exported menu.
-class TrayHost {
- public:
-  explicit TrayHost(const QString& busAddress)
-      : bus_(QDBusConnection::connectToBus(busAddress, "watcher " + busAddress)) {}
-  ~TrayHost() { QDBusConnection::disconnectFromBus(bus_.name()); }
+TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
+  FakeWatcher& watcher = hostTray();
+  ASSERT_FALSE(HasFailure());
 
-  bool start() {
-    return bus_.isConnected() &&
-           bus_.registerObject("/StatusNotifierWatcher", &watcher_,
-                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties |
-                                   QDBusConnection::ExportAllSignals) &&
-           bus_.registerService("org.kde.StatusNotifierWatcher");
-  }
-  bool waitForItem() {
-    if (!QTest::qWaitFor([&] { return !watcher_.items().isEmpty(); }, 15000)) return false;
-    item_ = watcher_.lastSender;
-    return true;
-  }
+  QProcess& program = startProgram();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
+  const QString item = watcher.lastSender;
+  ASSERT_TRUE(waitVisible("Kalvory", true));
 
-  QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
-    QDBusMessage message = QDBusMessage::createMethodCall(item_, path, interface, method);
+  // A left click on the icon ("Activate") shows and hides the window.
+  auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
+    QDBusMessage message = QDBusMessage::createMethodCall(item, path, interface, method);
     message.setArguments(args);
-    return bus_.call(message, QDBus::Block, 5000);
-  }
-  MenuNode layout() {
+    return callProgram(message);
+  };
+  EXPECT_NE(call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
+            QDBusMessage::ErrorMessage);
+  EXPECT_TRUE(waitVisible("Kalvory", false));
+
+  auto layout = [&] {
     const QDBusMessage reply = call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     return reply.arguments().size() == 2 ? readNode(reply.arguments()[1].value<QDBusArgument>()) : MenuNode{};
+  };
+  MenuNode root = layout();
+  const MenuNode* turnOff = findLabel(root, "Turn off");
+  ASSERT_NE(turnOff, nullptr);
+  EXPECT_FALSE(turnOff->properties.value("enabled", true).toBool());
+  const MenuNode* show = findLabel(root, "Show");
+  ASSERT_NE(show, nullptr);
+  auto click = [&](int id) {
+    return call("/MenuBar", "com.canonical.dbusmenu", "Event",
+                {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+  };
+  click(show->id);
+  EXPECT_TRUE(waitVisible("Kalvory", true));
+  root = layout();
+  EXPECT_NE(findLabel(root, "Hide"), nullptr);
+
+  // "Exit" ends the program and its settings reach the file.
+  const MenuNode* exit = findLabel(root, "Exit");
+  ASSERT_NE(exit, nullptr);
+  click(exit->id);
+  ASSERT_TRUE(program.waitForFinished(10000));
+  EXPECT_EQ(program.exitCode(), 0);
+  QFile settings(home_.path() + "/config/Kalvory/Kalvory.conf");
+  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(settings.readAll().contains("MainPositionX"));
+}
+
+// The tray menu of the program's StatusNotifierItem, through the test's stand-in tray host.
+class TrayMenu {
+ public:
+  using Caller = std::function<QDBusMessage(const QDBusMessage&)>;
+  TrayMenu(Caller call, QString item) : call_(std::move(call)), item_(std::move(item)) {}
+  QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
+    QDBusMessage message = QDBusMessage::createMethodCall(item_, path, interface, method);
+    message.setArguments(args);
+    return call_(message);
   }
-  // Clicks the menu item with this label; false when there is none.
+  MenuNode layout() {
+    const QDBusMessage reply = call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
+    return reply.arguments().size() == 2 ? readNode(reply.arguments()[1].value<QDBusArgument>()) : MenuNode{};
+  }
   bool click(const QString& label) {
     const MenuNode root = layout();
     const MenuNode* item = findLabel(root, label);
@@ -285,40 +383,9 @@ class TrayHost {
   }
 
  private:
-  QDBusConnection bus_;
-  FakeWatcher watcher_;
+  Caller call_;
   QString item_;
 };
-
-TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
-  TrayHost tray(busAddress_);
-  ASSERT_TRUE(tray.start());
-  QProcess& program = startProgram();
-  ASSERT_TRUE(tray.waitForItem());
-  ASSERT_TRUE(waitVisible("Kalvory", true));
-
-  // A left click on the icon ("Activate") shows and hides the window.
-  EXPECT_NE(tray.call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
-            QDBusMessage::ErrorMessage);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
-
-  MenuNode root = tray.layout();
-  const MenuNode* turnOff = findLabel(root, "Turn off");
-  ASSERT_NE(turnOff, nullptr);
-  EXPECT_FALSE(turnOff->properties.value("enabled", true).toBool());
-  ASSERT_TRUE(tray.click("Show"));
-  EXPECT_TRUE(waitVisible("Kalvory", true));
-  root = tray.layout();
-  EXPECT_NE(findLabel(root, "Hide"), nullptr);
-
-  // "Exit" ends the program and its settings reach the file.
-  ASSERT_TRUE(tray.click("Exit"));
-  ASSERT_TRUE(program.waitForFinished(10000));
-  EXPECT_EQ(program.exitCode(), 0);
-  QFile settings(home_.path() + "/config/Kalvory/Kalvory.conf");
-  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(settings.readAll().contains("MainPositionX"));
-}
 
 // The stand-in logind's inhibitor locks as "who/what/mode".
 QStringList inhibitors(QDBusConnection& system) {
@@ -365,10 +432,11 @@ TEST_F(X11Session, SessionEndKeepsTheSettings) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   };
 
-  TrayHost tray(busAddress_);
-  ASSERT_TRUE(tray.start());
+  FakeWatcher& watcher = hostTray();
+  ASSERT_FALSE(HasFailure());
   QProcess& program = startProgram();
-  ASSERT_TRUE(tray.waitForItem());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
+  TrayMenu tray([this](const QDBusMessage& message) { return callProgram(message); }, watcher.lastSender);
   // The program holds back a shutdown until it has kept its data.
   ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitors(logind).contains(kalvoryLock); }, 10000));
 
