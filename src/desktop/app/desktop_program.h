@@ -13,6 +13,7 @@ namespace kalvory {
 
 class ActionRegistry;
 class AlarmController;
+class CAlarmView;
 class CMainFrame;
 class CSystemTray;
 class DesktopWallpaper;
@@ -58,6 +59,9 @@ class DesktopProgram final : public QObject {
   // and the settings are saved. False when the user cancelled.
   bool close();
   void showInstance();
+  // Applies the "SkinPath" skin to the main window and its view (the caption, the view's
+  // backgrounds and lines, the calendar's colours).
+  void applySkin();
 
   ActionRegistry& actions() { return *actions_; }
   CMainFrame& frame() { return *frame_; }
@@ -67,6 +71,7 @@ class DesktopProgram final : public QObject {
   WallpaperFeature& wallpaper() { return *wallpaper_; }
   OnScreenDisplay& onScreen() { return *osd_; }
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
+  CAlarmView& view() { return *view_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -74,6 +79,8 @@ class DesktopProgram final : public QObject {
 
  private:
   void registerProgramCommands();
+  void buildView();
+  void addDayNote(const COleDateTime& date);
 
   ApplicationSettings& settings_;
   DocumentController& documents_;
@@ -88,6 +95,10 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;
   std::unique_ptr<GlobalHotkeys> hotkeys_;
+  // The main view lives in the frame's view host, which owns it.
+  CAlarmView* view_ = nullptr;
+  std::function<void()> earlierDocumentChanged_;
+  bool viewSawRinging_ = false;
 };
 
 }  // namespace kalvory

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/common/date_time.h"
+#include "desktop/calendar/calendar_render.h"
 #include "desktop/common/render_request.h"
 
 namespace kalvory {
@@ -24,7 +25,9 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
-  static const std::map<QString, Renderer> table = {};
+  static const std::map<QString, Renderer> table = {
+      {QStringLiteral("calendar"), renderCalendar},
+  };
   return table;
 }
 
