@@ -103,7 +103,9 @@ CCalWnd::CCalWnd(const CAlarmDoc* document, UiLanguage language, Clock clock, QW
 
   connect(previousButton_, &QAbstractButton::clicked, this, [this] { month_.showPreviousMonth(); });
   connect(nextButton_, &QAbstractButton::clicked, this, [this] { month_.showNextMonth(); });
-  connect(monthList_, &QComboBox::activated, this, [this](int index) { month_.selectMonth(index); });
+  // Every change the user makes (a click in the open list, a key, the wheel); the calendar's own
+  // changes are made with the list's signals blocked.
+  connect(monthList_, &QComboBox::currentIndexChanged, this, [this](int index) { month_.selectMonth(index); });
   connect(yearField_, &CYearField::stepped, this, [this](int delta) { month_.changeYear(delta); });
   connect(yearField_, &CYearField::yearEntered, this,
           [this](int year) { month_.changeYear(year - month_.displayedMonth().GetYear()); });
@@ -113,7 +115,7 @@ CCalWnd::CCalWnd(const CAlarmDoc* document, UiLanguage language, Clock clock, QW
   applyControlColors();
   month_.setObserver(this);
   yearField_->setText(toQString(month_.yearFieldText()));
-  monthList_->setCurrentIndex(month_.monthListIndex());
+  monthListSelected(month_.monthListIndex());
   relayout();
 }
 
