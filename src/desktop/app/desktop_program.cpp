@@ -1,9 +1,11 @@
 #include "desktop/app/desktop_program.h"
 
-#include <QHBoxLayout>
+#include <QFileInfo>
+#include <QVBoxLayout>
 
 #include "core/alarms/alarm_ports.h"
 #include "core/settings/data_folder.h"
+#include "core/settings/profile.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/clock/round_clock_static.h"
@@ -11,6 +13,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/dialogs/about_dialog.h"
+#include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/osd/on_screen_display.h"
 #include "desktop/shell/document_commands.h"
@@ -19,6 +22,7 @@
 #include "desktop/stopwatch/stopwatch_feature.h"
 #include "desktop/tray/system_tray.h"
 #include "desktop/tray/tray_feature.h"
+#include "desktop/view/alarm_view.h"
 #include "desktop/wallpaper/wallpaper_feature.h"
 
 namespace kalvory {
@@ -60,14 +64,6 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   keyServices.clock = services_.clock;
   hotkeys_ = std::make_unique<GlobalHotkeys>(documents_.document(), *actions_, keyServices);
 
-  // The analog clock sits in the main window's view place until the main view holds it; the
-  // stopwatch opens from its command.
-  analogClock_ = new CRoundClockStatic(frame_->viewHost());
-  analogClock_->setClock(services_.clock);
-  auto* clockLayout = new QHBoxLayout(frame_->viewHost());
-  clockLayout->setContentsMargins(12, 12, 12, 12);
-  clockLayout->addWidget(analogClock_, 0, Qt::AlignLeft | Qt::AlignTop);
-  clockLayout->addStretch(1);
   stopwatch_ = std::make_unique<StopwatchFeature>(*actions_);
 
   AlarmPorts ports;
@@ -79,9 +75,12 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   connect(osd_.get(), &OnScreenDisplay::alarmTextShown, tray_.get(), &TrayFeature::alarmShown);
   connect(alarms_.get(), &AlarmController::ringingChanged, tray_.get(), &TrayFeature::setAlarmRinging);
   connect(frame_.get(), &CMainFrame::visibilityChanged, tray_.get(), &TrayFeature::refreshMenu);
+
+  buildView();
 }
 
 DesktopProgram::~DesktopProgram() {
+  documents_.onChanged = std::move(earlierDocumentChanged_);
   alarms_->stop();
   stopwatch_.reset();
   // The tray menu and the alarm check call into the others: they go first.
@@ -114,6 +113,55 @@ void DesktopProgram::registerProgramCommands() {
   }
 }
 
+// --- the main view: the clock's place, the calendar and the next-event lines
+void DesktopProgram::buildView() {
+  view_ = new CAlarmView(
+      documents_.document(), [this] { return settings_.app.uiLanguage(); }, services_.clock, frame_->viewHost());
+  auto* hostLayout = new QVBoxLayout(frame_->viewHost());
+  hostLayout->setContentsMargins(0, 0, 0, 0);
+  hostLayout->addWidget(view_);
+  // The analog clock takes its place in the view.
+  analogClock_ = new CRoundClockStatic();
+  analogClock_->setClock(services_.clock);
+  view_->setClockWidget(analogClock_);
+  connect(view_, &CAlarmView::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  // A new or opened document: the lines and the calendar's notes follow it.
+  earlierDocumentChanged_ = std::move(documents_.onChanged);
+  documents_.onChanged = [this] {
+    if (earlierDocumentChanged_) earlierDocumentChanged_();
+    view_->documentChanged();
+  };
+  // A reminder starting or ending its showing changes what comes next.
+  connect(alarms_.get(), &AlarmController::ringingChanged, view_, [this](bool ringing) {
+    if (ringing == viewSawRinging_) return;
+    viewSawRinging_ = ringing;
+    view_->refresh();
+  });
+}
+
+// The calendar's "Add day note": the day note editor for that day, the note stored in the
+// document, and the view and calendar shown with it at once.
+void DesktopProgram::addDayNote(const COleDateTime& date) {
+  CDayInfo note(date);
+  if (!CEditDay::edit(note, documents_.document(), settings_.app.uiLanguage(), frame_.get())) return;
+  documents_.document().AddDayInfo(note);
+  view_->documentChanged();
+}
+
+void DesktopProgram::applySkin() {
+  const std::string dataFolder = toStdString(services_.dataFolder);
+  frame_->ApplySkin(settings_.app.skin_path, dataFolder);
+  const QFileInfo file(toQString(skinSettingFile(dataFolder, settings_.app.skin_path)));
+  analogClock_->applySkinFile(file.absoluteFilePath(), services_.dataFolder);
+  if (!file.isFile()) return;
+  CProfile skin;
+  skin.SetSaveOnClose(false);
+  skin.SetStoreDefaults(false);
+  skin.SetAddOnWrite(false);
+  if (!skin.Load(toStdString(file.absoluteFilePath()))) return;
+  view_->applySkin(skin);
+}
+
 void DesktopProgram::activate() {
   osd_->ShowClock(settings_.clock.is_visible != 0);
   hotkeys_->registerAll();
@@ -122,15 +170,14 @@ void DesktopProgram::activate() {
   if (activated_) return;
   activated_ = true;
   frame_->ReloadMenu();
-  frame_->ApplySkin(settings_.app.skin_path, toStdString(services_.dataFolder));
-  analogClock_->applySkinFile(toQString(skinSettingFile(toStdString(services_.dataFolder), settings_.app.skin_path)),
-                              services_.dataFolder);
+  applySkin();
 }
 
 void DesktopProgram::languageChanged() {
   frame_->ReloadMenu();
   tray_->refreshMenu();
   stopwatch_->languageChanged();
+  view_->languageChanged();
   if (activated_) alarms_->refreshDay();
 }
 

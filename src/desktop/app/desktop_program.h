@@ -13,6 +13,7 @@ namespace kalvory {
 
 class ActionRegistry;
 class AlarmController;
+class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
 class CSystemTray;
@@ -60,6 +61,9 @@ class DesktopProgram final : public QObject {
   // and the settings are saved. False when the user cancelled.
   bool close();
   void showInstance();
+  // Applies the "SkinPath" skin to the main window and its view (the caption, the view's
+  // backgrounds and lines, the calendar's colours).
+  void applySkin();
 
   ActionRegistry& actions() { return *actions_; }
   CMainFrame& frame() { return *frame_; }
@@ -71,6 +75,7 @@ class DesktopProgram final : public QObject {
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
+  CAlarmView& view() { return *view_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -78,6 +83,8 @@ class DesktopProgram final : public QObject {
 
  private:
   void registerProgramCommands();
+  void buildView();
+  void addDayNote(const COleDateTime& date);
 
   ApplicationSettings& settings_;
   DocumentController& documents_;
@@ -95,6 +102,10 @@ class DesktopProgram final : public QObject {
   // The analog clock and the stopwatch.
   CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
   std::unique_ptr<StopwatchFeature> stopwatch_;
+  // The main view lives in the frame's view host, which owns it.
+  CAlarmView* view_ = nullptr;
+  std::function<void()> earlierDocumentChanged_;
+  bool viewSawRinging_ = false;
 };
 
 }  // namespace kalvory

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/common/date_time.h"
+#include "desktop/calendar/calendar_render.h"
 #include "desktop/clock/clock_render.h"
 #include "desktop/common/render_request.h"
 #include "desktop/stopwatch/stopwatch_render.h"
@@ -30,6 +31,7 @@ const std::map<QString, Renderer>& renderers() {
   static const std::map<QString, Renderer> table = {
       {QStringLiteral("analog-clock"), renderAnalogClock},
       {QStringLiteral("stopwatch"), renderStopwatch},
+      {QStringLiteral("calendar"), renderCalendar},
   };
   return table;
 }
