@@ -346,7 +346,8 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   const MenuNode* exit = findLabel(root, "Exit");
   ASSERT_NE(exit, nullptr);
   click(exit->id);
-  ASSERT_TRUE(program.waitForFinished(10000));
+  // The click's answer is awaited with events running, so the program may have ended already.
+  ASSERT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
   EXPECT_EQ(program.exitCode(), 0);
   QFile settings(home_.path() + "/config/Kalvory/Kalvory.conf");
   ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
