@@ -8,6 +8,7 @@
 
 #include "core/common/date_time.h"
 #include "desktop/common/render_request.h"
+#include "desktop/osd/osd_render.h"
 
 namespace kalvory {
 
@@ -24,7 +25,10 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
-  static const std::map<QString, Renderer> table = {};
+  static const std::map<QString, Renderer> table = {
+      {QStringLiteral("osd-text"), renderOsdText},
+      {QStringLiteral("osd-clock"), renderOsdClock},
+  };
   return table;
 }
 
