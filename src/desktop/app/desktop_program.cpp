@@ -55,7 +55,11 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   wallpaperServices.saveSettings = services_.saveSettings;
   wallpaper_ = std::make_unique<WallpaperFeature>(settings_, documents_.document(), *actions_, wallpaperServices);
 
-  osd_ = std::make_unique<OnScreenDisplay>(settings_, *actions_);
+  // The on-screen clock and alarm message; its dialogs open over the main window.
+  OnScreenDisplay::Services osdServices;
+  osdServices.clock = services_.clock;
+  osdServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
+  osd_ = std::make_unique<OnScreenDisplay>(settings_, documents_.document(), *actions_, osdServices);
 
   GlobalHotkeys::Services keyServices;
   keyServices.hotkeys = services_.hotkeys;
@@ -185,6 +189,7 @@ void DesktopProgram::showInstance() { frame_->showFromTray(); }
 
 bool DesktopProgram::close() {
   if (closed_) return true;
+  osd_->storePositions();  // the on-screen windows' places first, as the main window's
   if (!frame_->closeFrame()) return false;
   closed_ = true;
   alarms_->stop();

@@ -11,6 +11,7 @@
 #include "desktop/clock/clock_render.h"
 #include "desktop/common/render_request.h"
 #include "desktop/stopwatch/stopwatch_render.h"
+#include "desktop/osd/osd_render.h"
 
 namespace kalvory {
 
@@ -32,6 +33,8 @@ const std::map<QString, Renderer>& renderers() {
       {QStringLiteral("analog-clock"), renderAnalogClock},
       {QStringLiteral("stopwatch"), renderStopwatch},
       {QStringLiteral("calendar"), renderCalendar},
+      {QStringLiteral("osd-text"), renderOsdText},
+      {QStringLiteral("osd-clock"), renderOsdClock},
   };
   return table;
 }

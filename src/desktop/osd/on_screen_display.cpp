@@ -1,44 +1,160 @@
 #include "desktop/osd/on_screen_display.h"
 
-#include <QLoggingCategory>
+#include <QGuiApplication>
+#include <QScreen>
 
+#include "core/clock/osd_layout.h"
+#include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
-#include "desktop/common/qt_text.h"
+#include "desktop/osd/clock_static.h"
+#include "desktop/osd/osd_configuration_dialog.h"
+#include "desktop/osd/osd_drawing.h"
+#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/text_static.h"
 
 namespace kalvory {
 
-Q_LOGGING_CATEGORY(lcOsd, "kalvory.osd", QtInfoMsg)
+namespace {
 
-OnScreenDisplay::OnScreenDisplay(ApplicationSettings& settings, ActionRegistry& actions, QObject* parent)
-    : QObject(parent), settings_(settings) {
+// The rectangles the windows are created with; they take the size of their text at once.
+constexpr int kClockCreateWidth = 400;
+constexpr int kClockCreateHeight = 30;
+constexpr int kTextCreateHeight = 120;
+
+}  // namespace
+
+OnScreenDisplay::OnScreenDisplay(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions,
+                                 Services services, QObject* parent)
+    : QObject(parent), settings_(settings), document_(document), services_(std::move(services)) {
+  registerCommands(actions);
+}
+
+OnScreenDisplay::~OnScreenDisplay() = default;
+
+void OnScreenDisplay::registerCommands(ActionRegistry& actions) {
   actions.addToggle(
       ID_SHOW_CLOCK,
       [this] {
         settings_.clock.is_visible = settings_.clock.is_visible ? 0 : 1;
         ShowClock(settings_.clock.is_visible != 0);
       },
-      [this] { return clockShown_; });
+      [this] { return clockShown(); });
+  actions.add(ID_SPECIAL_SYMBOLS, [this] { runSpecialSymbolDialog(settings_.app.uiLanguage(), dialogParent()); });
+  actions.add(ID_CONFIGURATION, [this] { openConfiguration(); });
 }
+
+QWidget* OnScreenDisplay::dialogParent() const {
+  QWidget* parent = services_.dialogParent ? services_.dialogParent() : nullptr;
+  return parent && parent->isVisible() ? parent : nullptr;
+}
+
+QSize OnScreenDisplay::screenSize() const {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->geometry().size();
+  return QSize(1024, 768);
+}
+
+// --- the clock
 
 void OnScreenDisplay::ShowClock(bool show) {
-  clockShown_ = show;
-  qCInfo(lcOsd) << "would" << (show ? "show" : "hide") << "the on-screen clock";
+  if (!clock_) {
+    const QSize screen = screenSize();
+    int x = settings_.clock.position_x;
+    if (x >= screen.width()) x = screen.width() / 2 - 100;
+    int y = settings_.clock.position_y;
+    if (y >= screen.height()) y = screen.height() - 100;
+    CClockStatic::Sources sources;
+    sources.clock = services_.clock;
+    sources.document = &document_;
+    sources.player = services_.player;
+    // The settings are read on every tick, so a change made anywhere shows within half a second.
+    sources.beforeTick = [this](CClockStatic&) { applyClockSettings(); };
+    clock_ = std::make_unique<CClockStatic>(std::move(sources));
+    clock_->setShowing(show);
+    applyClockSettings();
+    clock_->Create(QStringLiteral("AlarmClock"), QRect(x, y, kClockCreateWidth, kClockCreateHeight));
+  }
+  clock_->setShowing(show);
+  if (show)
+    clock_->refresh();  // the time went on while the clock was hidden
+  else
+    clock_->Update();
 }
+
+bool OnScreenDisplay::clockShown() const { return clock_ && clock_->showing(); }
+
+void OnScreenDisplay::applyClockSettings() {
+  clock_->SetLooks(looksOf(settings_.clock));
+  if (settings_.clock.format != clock_->requestedFormat()) clock_->SetFormat(settings_.clock.format);
+}
+
+// --- the message
 
 void OnScreenDisplay::ShowAlarmText(const std::string& text, bool show) {
-  textWindowExists_ = true;
-  if (!text.empty() && text != text_) {
-    text_ = text;
-    qCInfo(lcOsd) << "would show the alarm message" << toQString(text);
+  const bool create = !text_;
+  if (create) {
+    text_ = std::make_unique<CTextStatic>();
+    text_->SetLooks(looksOf(settings_.text));
   }
-  textShowing_ = show;
-  if (show) emit alarmTextShown();
+  text_->setShowing(show);
+  if (!text.empty()) text_->SetText(text);
+  text_->SetDefaultTime(showTimeTenths(settings_.text.show_time));
+  if (create) {
+    const QSize screen = screenSize();
+    int x = settings_.text.position_x;
+    if (x >= screen.width()) x = 0;
+    int y = settings_.text.position_y;
+    if (y >= screen.height()) y = screen.height() - kTextCreateHeight;
+    text_->Show(0);
+    text_->Create(QStringLiteral("AlarmText"),
+                  QRect(QPoint(x, y), QPoint(screen.width() - 1, y + kTextCreateHeight - 1)));
+  }
+  if (show) {
+    emit alarmTextShown();
+    text_->Show(0);
+  } else {
+    text_->Update();
+  }
 }
 
+std::string OnScreenDisplay::GetAlarmText() const { return text_ ? text_->GetText() : std::string(); }
+
 void OnScreenDisplay::HideAlarmText() {
-  if (textShowing_) qCInfo(lcOsd) << "would hide the alarm message";
-  textShowing_ = false;
+  if (!text_) return;
+  text_->setShowing(false);
+  text_->Update();
+}
+
+// --- settings
+
+void OnScreenDisplay::settingsChanged() {
+  if (clock_) {
+    applyClockSettings();
+    clock_->Update();
+  }
+  if (text_) {
+    text_->SetLooks(looksOf(settings_.text));
+    text_->SetDefaultTime(showTimeTenths(settings_.text.show_time));
+    text_->Update();
+  }
+}
+
+void OnScreenDisplay::storePositions() {
+  if (clock_) {
+    settings_.clock.position_x = clock_->x();
+    settings_.clock.position_y = clock_->y();
+  }
+  if (text_) {
+    settings_.text.position_x = text_->x();
+    settings_.text.position_y = text_->y();
+  }
+}
+
+void OnScreenDisplay::openConfiguration() {
+  OsdConfigurationDialog dialog(settings_.app.uiLanguage(), settings_, document_, dialogParent());
+  if (dialog.exec() != QDialog::Accepted) return;
+  dialog.store(settings_, document_);
+  settingsChanged();
 }
 
 }  // namespace kalvory

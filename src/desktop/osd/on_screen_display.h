@@ -1,28 +1,59 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "core/alarms/alarm_ports.h"
+#include "core/common/date_time.h"
 #include "core/settings/app_settings.h"
+
+class QWidget;
 
 namespace kalvory {
 
 class ActionRegistry;
+class CAlarmDoc;
+class CClockStatic;
+class CTextStatic;
+class MediaPlayerInfo;
 
-// The on-screen alarm message and the on-screen clock, and the "Show clock" command.
+// The on-screen alarm message and the on-screen clock: creates both windows on first use, hands
+// them their looks from the settings, shows the message for the alarm check and stores the
+// windows' places when the program closes. Registers "Show clock", "Special Symbols" and, until
+// the full configuration dialog exists, "Configuration" with the two pages of these windows.
 class OnScreenDisplay final : public QObject, public AlarmTextPort {
   Q_OBJECT
  public:
-  OnScreenDisplay(ApplicationSettings& settings, ActionRegistry& actions, QObject* parent = nullptr);
+  struct Services {
+    Clock clock;                             // the local time now; the system clock when empty
+    MediaPlayerInfo* player = nullptr;       // the clock's song codes; null: no player
+    std::function<QWidget*()> dialogParent;  // the window dialogs open over; may give null
+  };
 
+  OnScreenDisplay(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services,
+                  QObject* parent = nullptr);
+  ~OnScreenDisplay() override;
+
+  // Creates the clock when it does not exist yet, then shows or hides it.
   void ShowClock(bool show);
-  bool clockShown() const { return clockShown_; }
+  bool clockShown() const;
+
+  // The settings changed (the configuration was confirmed): both windows take their looks and
+  // the clock its format at once.
+  void settingsChanged();
+  // The windows' top-left corners go to the settings, for those windows that exist.
+  void storePositions();
+
+  CClockStatic* clockWindow() const { return clock_.get(); }
+  CTextStatic* textWindow() const { return text_.get(); }
 
   // --- AlarmTextPort
   void ShowAlarmText(const std::string& text, bool show) override;
-  bool AlarmTextWindowExists() const override { return textWindowExists_; }
-  std::string GetAlarmText() const override { return text_; }
+  bool AlarmTextWindowExists() const override { return text_ != nullptr; }
+  std::string GetAlarmText() const override;
   void HideAlarmText() override;
 
  signals:
@@ -30,11 +61,17 @@ class OnScreenDisplay final : public QObject, public AlarmTextPort {
   void alarmTextShown();
 
  private:
+  void registerCommands(ActionRegistry& actions);
+  void applyClockSettings();
+  void openConfiguration();
+  QWidget* dialogParent() const;
+  QSize screenSize() const;
+
   ApplicationSettings& settings_;
-  bool clockShown_ = false;
-  bool textWindowExists_ = false;
-  bool textShowing_ = false;
-  std::string text_;
+  CAlarmDoc& document_;
+  Services services_;
+  std::unique_ptr<CClockStatic> clock_;
+  std::unique_ptr<CTextStatic> text_;
 };
 
 }  // namespace kalvory

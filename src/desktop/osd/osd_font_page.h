@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "core/resources/resource_strings.h"
+#include "core/settings/app_settings.h"
+#include "desktop/osd/osd_drawing.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabBar;
+
+namespace kalvory {
+
+class ColorButton;
+
+// The configuration page "OSD Settings": the looks of the alarm message and of the clock, one
+// tab each over the same controls (font, text colour, transparency, gradient, shadow). The page
+// edits its own copy; the dialog that hosts it loads it from the settings and stores it back on
+// OK.
+class CSetOSDDlgBar : public QWidget {
+  Q_OBJECT
+ public:
+  enum Tab { kReminderTextTab = 0, kClockTab = 1 };
+
+  explicit CSetOSDDlgBar(UiLanguage language, QWidget* parent = nullptr);
+
+  // Takes the message and clock looks from `settings` and shows the "Clock" tab.
+  void load(const ApplicationSettings& settings);
+  // Writes the values of the tab shown, then the looks of both windows into `settings`.
+  void store(ApplicationSettings& settings);
+
+  int currentTab() const;
+  void selectTab(int tab);
+  // The looks as edited so far (the shift and transparency of the tab shown are written when
+  // the tab changes or the page is stored).
+  const OsdLooks& looks(int tab) const { return looks_.at(static_cast<std::size_t>(tab)); }
+
+  // How a font is picked; the standard font dialog unless a caller (a test) sets another.
+  std::function<std::optional<QFont>(const QFont& current, QWidget* parent)> fontChooser;
+
+  QPushButton* fontButton() const { return font_; }
+  ColorButton* textColorButton() const { return textColor_; }
+  QSlider* transparencySlider() const { return transparency_; }
+  QCheckBox* gradientBox() const { return gradient_; }
+  ColorButton* gradientColorButton() const { return gradientColor_; }
+  QRadioButton* verticalButton() const { return vertical_; }
+  QRadioButton* horizontalButton() const { return horizontal_; }
+  QCheckBox* shadowBox() const { return shadow_; }
+  ColorButton* shadowColorButton() const { return shadowColor_; }
+  QLineEdit* shiftXEdit() const { return shiftX_; }
+  QLineEdit* shiftYEdit() const { return shiftY_; }
+
+ private:
+  OsdLooks& shown() { return looks_.at(static_cast<std::size_t>(shownTab_)); }
+  void tabChanged(int tab);
+  void writeEdits();
+  void showTab();
+  void updateEnabling();
+  void updateFontButton();
+  void chooseFont();
+
+  UiLanguage language_;
+  std::array<OsdLooks, 2> looks_;
+  int shownTab_ = kClockTab;
+
+  QTabBar* tabs_ = nullptr;
+  QPushButton* font_ = nullptr;
+  ColorButton* textColor_ = nullptr;
+  QSlider* transparency_ = nullptr;
+  QCheckBox* gradient_ = nullptr;
+  ColorButton* gradientColor_ = nullptr;
+  QRadioButton* vertical_ = nullptr;
+  QRadioButton* horizontal_ = nullptr;
+  QCheckBox* shadow_ = nullptr;
+  ColorButton* shadowColor_ = nullptr;
+  QLineEdit* shiftX_ = nullptr;
+  QLineEdit* shiftY_ = nullptr;
+};
+
+}  // namespace kalvory

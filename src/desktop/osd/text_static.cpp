@@ -1,0 +1,215 @@
+#include "desktop/osd/text_static.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace kalvory {
+
+namespace {
+
+constexpr int kTickMilliseconds = 500;
+
+// The message window's looks before its owner hands it the settings.
+OsdLooks initialMessageLooks() {
+  OsdLooks looks;
+  looks.font = FontDescription{"Arial", 60, 150, false};
+  looks.gradient = true;
+  looks.verticalGradient = true;
+  looks.gradientColor = 0x800000;
+  looks.shadow = true;
+  looks.shadowX = 2;
+  looks.shadowY = 2;
+  looks.opacity = 100;
+  looks.placement = kOsdInitialPlacement;
+  return looks;
+}
+
+}  // namespace
+
+CTextStatic::CTextStatic(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      displayTime_(10, 0),
+      looks_(initialMessageLooks()) {
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::ArrowCursor);
+  // A tick that comes late comes once: Qt timers never queue up missed ticks.
+  timer_.setInterval(kTickMilliseconds);
+  connect(&timer_, &QTimer::timeout, this, &CTextStatic::tick);
+}
+
+CTextStatic::~CTextStatic() = default;
+
+void CTextStatic::Create(const QString& windowName, const QRect& rect) {
+  setObjectName(windowName);
+  setWindowTitle(windowName);
+  move(rect.topLeft());
+  resize(rect.size());
+  created_ = true;
+  updateShape();
+  dirty_ = false;
+  SetOpacity(looks_.opacity);
+  setShown(showing_);
+  syncTimer();
+}
+
+void CTextStatic::SetText(const std::string& text) {
+  OsdText result = osdSetText(text_, text);
+  if (!result.changed) return;
+  text_ = std::move(result.text);
+  dirty_ = true;
+}
+
+void CTextStatic::setLook(bool changed) {
+  if (!changed) return;
+  dirty_ = true;
+  if (created_) update();
+}
+
+void CTextStatic::SetTextColor(ColorRef color) {
+  const bool changed = looks_.textColor != color;
+  looks_.textColor = color;
+  setLook(changed);
+}
+
+void CTextStatic::SetGradientColor(ColorRef color) {
+  const bool changed = looks_.gradientColor != color;
+  looks_.gradientColor = color;
+  setLook(changed);
+}
+
+void CTextStatic::SetShadowColor(ColorRef color) {
+  const bool changed = looks_.shadowColor != color;
+  looks_.shadowColor = color;
+  setLook(changed);
+}
+
+void CTextStatic::SetGradient(bool on, bool vertical) {
+  const bool changed = looks_.gradient != on || looks_.verticalGradient != vertical;
+  looks_.gradient = on;
+  looks_.verticalGradient = vertical;
+  setLook(changed);
+}
+
+void CTextStatic::SetShadow(bool on) {
+  const bool changed = looks_.shadow != on;
+  looks_.shadow = on;
+  setLook(changed);
+}
+
+void CTextStatic::SetShadowOffset(int x, int y) {
+  const bool changed = looks_.shadowX != x || looks_.shadowY != y;
+  looks_.shadowX = x;
+  looks_.shadowY = y;
+  setLook(changed);
+}
+
+void CTextStatic::SetFont(const FontDescription& font) {
+  const bool changed = !(looks_.font == font);
+  looks_.font = font;
+  setLook(changed);
+}
+
+void CTextStatic::SetPlacement(int placement) {
+  const bool changed = looks_.placement != placement;
+  looks_.placement = placement;
+  setLook(changed);
+}
+
+void CTextStatic::SetOpacity(int opacity) {
+  looks_.opacity = opacity;
+  // Honoured where a compositor runs; without one the window stays fully opaque.
+  setWindowOpacity(osdAlpha(opacity) / 255.0);
+}
+
+void CTextStatic::SetLooks(const OsdLooks& looks) {
+  OsdLooks withOldOpacity = looks;
+  withOldOpacity.opacity = looks_.opacity;
+  const bool changed = !(withOldOpacity == looks_);
+  const int opacity = looks.opacity;
+  looks_ = withOldOpacity;
+  setLook(changed);
+  if (opacity != looks_.opacity) SetOpacity(opacity);
+}
+
+void CTextStatic::Show(std::uint32_t tenths) {
+  displayTime_.Show(tenths);
+  Update();
+}
+
+void CTextStatic::Update() {
+  if (!created_) return;
+  if (dirty_) {
+    updateShape();
+    update();
+    dirty_ = false;
+  }
+  if (displayTime_.followsShowing()) setShown(showing_);
+  syncTimer();
+}
+
+void CTextStatic::setShown(bool shown) {
+  shown = shown && !shape_.isEmpty();
+  if (shown == isVisible()) return;
+  if (shown) {
+    show();
+    raise();
+  } else {
+    hide();
+  }
+}
+
+void CTextStatic::syncTimer() {
+  const bool run = created_ && showing_ && displayTime_.left() > 0;
+  if (run && !timer_.isActive()) timer_.start();
+  if (!run && timer_.isActive()) timer_.stop();
+}
+
+void CTextStatic::tick() { onTick(); }
+
+void CTextStatic::onTick() {
+  if (displayTime_.Tick(isVisible())) hide();
+  syncTimer();
+}
+
+void CTextStatic::updateShape() {
+  rendering_ = renderOsd(looks_, text_);
+  shape_ = osdShape(rendering_.mask);
+  // The corner stays where it is; the window takes the size of its lettering.
+  resize(rendering_.image.size());
+  if (shape_.isEmpty())
+    clearMask();
+  else
+    setMask(shape_);
+  if (shape_.isEmpty() && isVisible()) hide();
+}
+
+QImage CTextStatic::picture() const { return osdWindowPicture(rendering_, looks_.opacity); }
+
+void CTextStatic::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, rendering_.image);
+}
+
+// A left press moves the window as a press on a caption would; the window manager does the
+// move where it can, else the window follows the pointer itself. Double and right clicks do
+// nothing.
+void CTextStatic::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (windowHandle() && windowHandle()->startSystemMove()) return;
+  dragging_ = true;
+  dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void CTextStatic::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void CTextStatic::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+}  // namespace kalvory

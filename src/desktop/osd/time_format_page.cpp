@@ -1,0 +1,101 @@
+#include "desktop/osd/time_format_page.h"
+
+#include <QDateEdit>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "core/model/alarm_doc.h"
+#include "desktop/common/qt_text.h"
+#include "desktop/osd/special_symbol_dialog.h"
+
+namespace kalvory {
+
+namespace {
+
+constexpr int kFormatLabel = 25;
+constexpr int kCountdownLabel = 26;
+constexpr int kSymbolButton = 72;
+constexpr int kFormatHelp = 152;
+
+}  // namespace
+
+CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
+    : QWidget(parent), language_(language) {
+  setObjectName(QStringLiteral("timeFormatPage"));
+  const auto text = [language](int id) { return toQString(loadString(id, language)); };
+
+  format_ = new QLineEdit(this);
+  format_->setObjectName(QStringLiteral("formatEdit"));
+  format_->setMaxLength(kMaxFormatLength);
+  auto* formatLabel = new QLabel(text(kFormatLabel), this);
+  formatLabel->setBuddy(format_);
+
+  symbol_ = new QPushButton(text(kSymbolButton), this);
+  symbol_->setObjectName(QStringLiteral("symbolButton"));
+
+  help_ = new QPlainTextEdit(this);
+  help_->setObjectName(QStringLiteral("formatHelp"));
+  help_->setReadOnly(true);
+  help_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  help_->setPlainText(text(kFormatHelp).replace(QLatin1String("\r\n"), QLatin1String("\n")).trimmed());
+  help_->setMinimumHeight(help_->fontMetrics().lineSpacing() * 10);
+
+  date_ = new QDateEdit(this);
+  date_->setObjectName(QStringLiteral("countdownDate"));
+  date_->setCalendarPopup(true);
+  time_ = new QTimeEdit(this);
+  time_->setObjectName(QStringLiteral("countdownTime"));
+  time_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  auto* countdownLabel = new QLabel(text(kCountdownLabel), this);
+  countdownLabel->setBuddy(date_);
+
+  auto* formatRow = new QHBoxLayout;
+  formatRow->addWidget(format_, 1);
+  formatRow->addWidget(symbol_);
+  auto* countdownRow = new QHBoxLayout;
+  countdownRow->addWidget(countdownLabel);
+  countdownRow->addWidget(date_);
+  countdownRow->addWidget(time_);
+  countdownRow->addStretch();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(formatLabel);
+  layout->addLayout(formatRow);
+  layout->addWidget(help_, 1);
+  layout->addSpacing(6);
+  layout->addLayout(countdownRow);
+
+  connect(symbol_, &QPushButton::clicked, this, &CSetTimeFormatDlgBar::insertSymbol);
+}
+
+void CSetTimeFormatDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
+  format_->setText(toQString(settings.clock.format));
+  const COleDateTime& target = document.countdown_target;
+  if (target.isValid()) {
+    date_->setDate(QDate(target.GetYear(), target.GetMonth(), target.GetDay()));
+    time_->setTime(QTime(target.GetHour(), target.GetMinute(), target.GetSecond()));
+  }
+}
+
+void CSetTimeFormatDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) const {
+  settings.clock.format = toStdString(format_->text());
+  const QDate date = date_->date();
+  const QTime time = time_->time();
+  document.countdown_target =
+      COleDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+}
+
+void CSetTimeFormatDlgBar::insertSymbol() {
+  const bool chosen = symbolDialog ? symbolDialog(this) : runSpecialSymbolDialog(language_, this);
+  if (chosen) format_->paste();
+}
+
+}  // namespace kalvory

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "core/resources/resource_strings.h"
+#include "core/settings/app_settings.h"
+
+class QDateEdit;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimeEdit;
+
+namespace kalvory {
+
+class CAlarmDoc;
+
+// The configuration page "Clock Control Format": the on-screen clock's format with the list of
+// its codes, the countdown target of the document, and a button that inserts a symbol.
+class CSetTimeFormatDlgBar : public QWidget {
+  Q_OBJECT
+ public:
+  // The longest format the edit takes.
+  static constexpr int kMaxFormatLength = 230;
+
+  explicit CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent = nullptr);
+
+  // Takes the clock format from the settings and the countdown target from the document.
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document);
+  // The clock format goes to the settings, the countdown target (the first picker's date at the
+  // second picker's time) to the document.
+  void store(ApplicationSettings& settings, CAlarmDoc& document) const;
+
+  // Runs the special symbol dialog; true when the clipboard then holds a symbol to paste. The
+  // real dialog unless a caller (a test) sets another.
+  std::function<bool(QWidget* parent)> symbolDialog;
+
+  QLineEdit* formatEdit() const { return format_; }
+  QPlainTextEdit* helpText() const { return help_; }
+  QDateEdit* datePicker() const { return date_; }
+  QTimeEdit* timePicker() const { return time_; }
+  QPushButton* symbolButton() const { return symbol_; }
+
+ private:
+  void insertSymbol();
+
+  UiLanguage language_;
+  QLineEdit* format_ = nullptr;
+  QPlainTextEdit* help_ = nullptr;
+  QDateEdit* date_ = nullptr;
+  QTimeEdit* time_ = nullptr;
+  QPushButton* symbol_ = nullptr;
+};
+
+}  // namespace kalvory

@@ -1,0 +1,116 @@
+// The two configuration pages of the on-screen windows, offscreen.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimeEdit>
+
+#include "core/common/symbol_font.h"
+#include "core/model/alarm_doc.h"
+#include "desktop/osd/color_button.h"
+#include "desktop/osd/osd_font_page.h"
+#include "desktop/osd/time_format_page.h"
+
+namespace kalvory {
+namespace {
+
+TEST(OsdFontPage, EditsBothWindowsAndKeepsShiftsAndOpacityInRange) {
+  ApplicationSettings settings = defaultSettings({});
+  settings.clock.opacity = 60;
+  settings.text.shadow_x = 4;
+  CSetOSDDlgBar page(UiLanguage::English);
+  page.load(settings);
+
+  // It opens on "Clock" with the clock's values.
+  EXPECT_EQ(page.currentTab(), CSetOSDDlgBar::kClockTab);
+  EXPECT_EQ(page.transparencySlider()->value(), 3);
+  EXPECT_EQ(page.fontButton()->text(), QStringLiteral("Font: Georgia"));
+  EXPECT_EQ(page.textColorButton()->color(), settings.clock.color);
+  EXPECT_TRUE(page.gradientBox()->isChecked());
+  EXPECT_TRUE(page.horizontalButton()->isChecked());
+
+  // Typed shifts beyond the range are held to -6..6 when the tab is left.
+  page.shiftXEdit()->setText(QStringLiteral("7"));
+  page.shiftYEdit()->setText(QStringLiteral("-9"));
+  page.transparencySlider()->setValue(1);
+  page.selectTab(CSetOSDDlgBar::kReminderTextTab);
+  EXPECT_EQ(page.looks(CSetOSDDlgBar::kClockTab).shadowX, 6);
+  EXPECT_EQ(page.looks(CSetOSDDlgBar::kClockTab).shadowY, -6);
+  EXPECT_EQ(page.looks(CSetOSDDlgBar::kClockTab).opacity, 20);
+  EXPECT_EQ(page.shiftXEdit()->text(), QStringLiteral("4"));  // the message's own values now
+  EXPECT_EQ(page.fontButton()->text(), QStringLiteral("Font: Comic Sans MS"));
+
+  // The boxes write at once and enable their companions.
+  page.gradientBox()->click();
+  EXPECT_FALSE(page.looks(CSetOSDDlgBar::kReminderTextTab).gradient);
+  EXPECT_FALSE(page.gradientColorButton()->isEnabled());
+  EXPECT_FALSE(page.verticalButton()->isEnabled());
+  page.shadowBox()->click();
+  EXPECT_FALSE(page.shiftXEdit()->isEnabled());
+  EXPECT_FALSE(page.shadowColorButton()->isEnabled());
+  page.textColorButton()->chooser = [](const QColor&, QWidget*) { return std::optional<QColor>(Qt::blue); };
+  page.textColorButton()->click();
+  page.shiftXEdit()->setText(QStringLiteral("abc"));
+
+  ApplicationSettings stored = settings;
+  page.store(stored);
+  EXPECT_EQ(stored.clock.shadow_x, 6);
+  EXPECT_EQ(stored.clock.shadow_y, -6);
+  EXPECT_EQ(stored.clock.opacity, 20);
+  EXPECT_EQ(stored.text.is_grad, 0);
+  EXPECT_EQ(stored.text.is_shadow, 0);
+  EXPECT_EQ(stored.text.color, makeColorRef(0, 0, 255));
+  EXPECT_EQ(stored.text.shadow_x, 0);  // not a number
+  // Nothing the page does not edit changes.
+  EXPECT_EQ(stored.clock.format, settings.clock.format);
+  EXPECT_EQ(stored.text.show_time, settings.text.show_time);
+
+  // A font without a face reads "Font is not selected".
+  settings.clock.font.face_name.clear();
+  page.load(settings);
+  EXPECT_EQ(page.currentTab(), CSetOSDDlgBar::kClockTab);
+  EXPECT_EQ(page.fontButton()->text(), QStringLiteral("Font is not selected"));
+}
+
+TEST(TimeFormatPage, FormatCountdownAndSymbol) {
+  ApplicationSettings settings = defaultSettings({});
+  CAlarmDoc document;
+  document.countdown_target = COleDateTime(2027, 1, 2, 3, 4, 5);
+  CSetTimeFormatDlgBar page(UiLanguage::Russian);
+  page.load(settings, document);
+  EXPECT_EQ(page.formatEdit()->text(), QStringLiteral("%H%~%M"));
+  EXPECT_EQ(page.formatEdit()->maxLength(), 230);
+  EXPECT_TRUE(page.helpText()->isReadOnly());
+  EXPECT_TRUE(page.helpText()->toPlainText().contains(QStringLiteral("\n%A")));
+  EXPECT_FALSE(page.helpText()->toPlainText().contains(QLatin1Char('\r')));
+  EXPECT_EQ(page.datePicker()->date(), QDate(2027, 1, 2));
+  EXPECT_EQ(page.timePicker()->time(), QTime(3, 4, 5));
+
+  // The symbol goes in at the cursor.
+  page.symbolDialog = [](QWidget*) {
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(symbolMarkText('J').c_str()));
+    return true;
+  };
+  page.formatEdit()->setCursorPosition(2);
+  page.symbolButton()->click();
+  page.datePicker()->setDate(QDate(2026, 12, 31));
+  page.timePicker()->setTime(QTime(23, 59, 58));
+  page.store(settings, document);
+  EXPECT_EQ(settings.clock.format, "%H\xC2\x80J%~%M");
+  EXPECT_EQ(document.countdown_target, COleDateTime(2026, 12, 31, 23, 59, 58));
+
+  // A cancelled symbol dialog pastes nothing.
+  page.symbolDialog = [](QWidget*) { return false; };
+  page.symbolButton()->click();
+  EXPECT_EQ(page.formatEdit()->text().size(), QStringLiteral("%H\u0080J%~%M").size());
+}
+
+}  // namespace
+}  // namespace kalvory

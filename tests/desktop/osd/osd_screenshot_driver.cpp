@@ -1,0 +1,105 @@
+// Shows one of the on-screen windows or their dialogs for a screenshot and prints the part of
+// the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
+//   osd_screenshot_driver clock|message|symbols|font-page|format-page en|ru
+#include <QApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QListWidget>
+#include <QLocale>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "core/model/alarm_doc.h"
+#include "desktop/osd/clock_static.h"
+#include "desktop/osd/osd_configuration_dialog.h"
+#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/text_static.h"
+
+using namespace kalvory;
+
+namespace {
+
+// Something like a desktop behind the shaped windows, so their shape shows.
+QLabel* backdrop() {
+  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+  QPixmap picture(size);
+  QPainter painter(&picture);
+  QLinearGradient gradient(0, 0, size.width(), size.height());
+  gradient.setColorAt(0, QColor(38, 84, 124));
+  gradient.setColorAt(1, QColor(120, 170, 160));
+  painter.fillRect(picture.rect(), gradient);
+  painter.end();
+  auto* label = new QLabel(nullptr, Qt::FramelessWindowHint);
+  label->setPixmap(picture);
+  label->setGeometry(QRect(QPoint(0, 0), size));
+  label->show();
+  return label;
+}
+
+void printArea(const QRect& area) {
+  std::printf("%dx%d+%d+%d\n", area.width(), area.height(), area.x(), area.y());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s clock|message|symbols|font-page|format-page en|ru\n", argv[0]);
+    return 2;
+  }
+  const QString kind = QString::fromLatin1(argv[1]);
+  const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
+  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
+  // Dates follow the interface language, as in the program.
+  QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
+  ApplicationSettings settings = defaultSettings({});
+  CAlarmDoc document;
+  document.countdown_target = COleDateTime(2026, 12, 31, 23, 59, 59);
+  std::unique_ptr<QWidget> shown;
+  std::unique_ptr<QLabel> desk;
+  QRect area;
+
+  if (kind == QLatin1String("clock") || kind == QLatin1String("message")) {
+    desk.reset(backdrop());
+    std::unique_ptr<CTextStatic> window;
+    if (kind == QLatin1String("clock")) {
+      CClockStatic::Sources sources;
+      sources.clock = [] { return COleDateTime(2026, 5, 7, 9, 30, 0); };
+      auto clock = std::make_unique<CClockStatic>(sources);
+      clock->SetLooks(looksOf(settings.clock));
+      clock->SetFormat(russian ? "%д %H%~%M" : "%A %H%~%M");
+      window = std::move(clock);
+    } else {
+      window = std::make_unique<CTextStatic>();
+      window->SetLooks(looksOf(settings.text));
+      window->SetText(russian ? "Пора пить чай! \xC2\x80\xD0\xA2\n%~в пять часов%-"
+                              : "Time for tea! \xC2\x80T\n%~at five o'clock%-");
+      window->SetDefaultTime(600);
+      window->Show(0);
+    }
+    window->Create(kind == QLatin1String("clock") ? QStringLiteral("AlarmClock") : QStringLiteral("AlarmText"),
+                   QRect(60, 60, 400, 30));
+    window->Update();
+    area = window->geometry().adjusted(-40, -30, 40, 30);
+    shown = std::move(window);
+  } else if (kind == QLatin1String("symbols")) {
+    auto dialog = std::make_unique<CSpecialSymDlg>(language);
+    dialog->selectCode(0x54);
+    dialog->move(20, 20);
+    dialog->show();
+    shown = std::move(dialog);
+  } else {
+    auto dialog = std::make_unique<OsdConfigurationDialog>(language, settings, document);
+    dialog->titles()->setCurrentRow(kind == QLatin1String("font-page") ? 0 : 1);
+    dialog->move(20, 20);
+    dialog->show();
+    shown = std::move(dialog);
+  }
+  QTimer::singleShot(500, [&] { printArea(area.isValid() ? area : shown->frameGeometry()); });
+  return app.exec();
+}

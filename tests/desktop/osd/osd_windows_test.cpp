@@ -1,0 +1,165 @@
+// The message and clock windows inside the program, offscreen: the message's display time, the
+// clock's format and timer, the places stored at closing, and the configuration taken at once.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/clock/time_format.h"
+#include "desktop/common/frame_fixture.h"
+#include "desktop/osd/clock_static.h"
+#include "desktop/osd/on_screen_display.h"
+#include "desktop/osd/osd_configuration_dialog.h"
+#include "desktop/osd/osd_font_page.h"
+#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/text_static.h"
+
+namespace kalvory::test {
+namespace {
+
+TEST(OsdMessage, ShowsForAFiringReminderAndHidesAfterShowTime) {
+  FrameFixture fixture;
+  CAlarmLine line(fixture.now);
+  line.text = "Call %~Anna%-\r\nback";
+  line.show_seconds = 600;
+  line.osd = 1;
+  fixture.document.AddAlarm(line);
+  fixture.program->activate();
+  fixture.program->alarms().tick();
+
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  CTextStatic* message = osd.textWindow();
+  ASSERT_NE(message, nullptr);
+  EXPECT_TRUE(message->isVisible());
+  EXPECT_EQ(message->GetText(),
+            "Call \xC2\x81"
+            "Anna\xC2\x82\nback");
+  EXPECT_EQ(message->objectName(), QStringLiteral("AlarmText"));
+  EXPECT_FALSE(message->shape().isEmpty());
+  EXPECT_EQ(message->size(), message->rendering().image.size());
+  EXPECT_TRUE(message->timerRunning());
+  EXPECT_EQ(message->displayTime().left(), 60u * 600u);
+
+  // "ShowTime" 1: 600 tenths, 120 ticks of half a second.
+  fixture.settings.text.show_time = 1;
+  osd.ShowAlarmText("Again", true);
+  EXPECT_EQ(message->displayTime().left(), 600u);
+  for (int tick = 0; tick < 119; ++tick) message->tick();
+  EXPECT_TRUE(message->isVisible());
+  message->tick();
+  EXPECT_FALSE(message->isVisible());
+  EXPECT_FALSE(message->timerRunning());  // nothing wakes the program while it is gone
+
+  // The next showing starts the count again; hiding stops the timer.
+  osd.ShowAlarmText("Again", true);
+  EXPECT_TRUE(message->isVisible());
+  EXPECT_TRUE(message->timerRunning());
+  EXPECT_EQ(message->displayTime().left(), 600u);
+  osd.HideAlarmText();
+  EXPECT_FALSE(message->isVisible());
+  EXPECT_FALSE(message->timerRunning());
+  EXPECT_EQ(osd.GetAlarmText(), "Again");
+}
+
+TEST(OsdClock, FallsBackToHoursAndRaisedMinutesAndFollowsTheSettings) {
+  FrameFixture fixture;
+  fixture.settings.clock.format = "%Q %H";  // %Q is no format code
+  fixture.program->activate();
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  CClockStatic* clock = osd.clockWindow();
+  ASSERT_NE(clock, nullptr);
+  EXPECT_EQ(clock->objectName(), QStringLiteral("AlarmClock"));
+  EXPECT_EQ(clock->format(), insertRaisedTextMarks(kFallbackClockFormat));
+  EXPECT_EQ(clock->GetText(),
+            "09\xC2\x81"
+            "30");
+  EXPECT_TRUE(clock->isVisible());
+  EXPECT_TRUE(clock->timerRunning());
+
+  // A format and looks changed in the settings show at the next tick.
+  fixture.settings.clock.format = "%H:%M%~%S%-!";
+  fixture.settings.clock.color = makeColorRef(1, 2, 3);
+  fixture.now = COleDateTime(2026, 5, 7, 9, 31, 5);
+  clock->tick();
+  EXPECT_EQ(clock->GetText(),
+            "09:31\xC2\x81"
+            "05\xC2\x82!");
+  EXPECT_EQ(clock->looks().textColor, makeColorRef(1, 2, 3));
+
+  // Hidden by the command, the clock's timer stops; shown again it shows the time at once.
+  fixture.program->actions().runCommand(ID_SHOW_CLOCK);
+  EXPECT_FALSE(clock->isVisible());
+  EXPECT_FALSE(clock->timerRunning());
+  EXPECT_EQ(fixture.settings.clock.is_visible, 0);
+  fixture.now = COleDateTime(2026, 5, 7, 9, 45, 0);
+  fixture.program->actions().runCommand(ID_SHOW_CLOCK);
+  EXPECT_TRUE(clock->isVisible());
+  EXPECT_TRUE(clock->timerRunning());
+  EXPECT_EQ(clock->GetText(),
+            "09:45\xC2\x81"
+            "00\xC2\x82!");
+}
+
+TEST(OsdWindows, PlacesAreStoredWhenTheProgramCloses) {
+  FrameFixture fixture;
+  fixture.settings.clock.position_x = 5000;  // beyond the screen: put back on it
+  fixture.program->activate();
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  EXPECT_EQ(osd.clockWindow()->x(), screen.width() / 2 - 100);
+  osd.ShowAlarmText("Tea", true);
+  osd.clockWindow()->move(300, 40);
+  osd.textWindow()->move(20, 500);
+  ASSERT_TRUE(fixture.program->close());
+  EXPECT_EQ(fixture.settings.clock.position_x, 300);
+  EXPECT_EQ(fixture.settings.clock.position_y, 40);
+  EXPECT_EQ(fixture.settings.text.position_x, 20);
+  EXPECT_EQ(fixture.settings.text.position_y, 500);
+}
+
+TEST(OsdWindows, ConfirmedConfigurationReachesTheWindowsAtOnce) {
+  FrameFixture fixture;
+  fixture.program->activate();
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  osd.ShowAlarmText("Tea", true);
+  const QSize before = osd.textWindow()->size();
+
+  OsdConfigurationDialog dialog(UiLanguage::English, fixture.settings, fixture.document);
+  dialog.fontPage()->selectTab(CSetOSDDlgBar::kReminderTextTab);
+  dialog.fontPage()->fontChooser = [](const QFont&, QWidget*) {
+    QFont font(QStringLiteral("Arimo"));
+    font.setPixelSize(20);
+    return std::optional<QFont>(font);
+  };
+  dialog.fontPage()->fontButton()->click();
+  dialog.store(fixture.settings, fixture.document);
+  osd.settingsChanged();
+  EXPECT_EQ(fixture.settings.text.font, (FontDescription{"Arimo", -20, 400, false}));
+  EXPECT_EQ(osd.textWindow()->looks().font, fixture.settings.text.font);
+  EXPECT_LT(osd.textWindow()->height(), before.height());
+}
+
+TEST(SpecialSymbols, OkPutsTheSymbolMarkOnTheClipboard) {
+  CSpecialSymDlg dialog(UiLanguage::Russian);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Специальные символы"));
+  EXPECT_EQ(dialog.symbolList()->count(), 224);
+  EXPECT_FALSE(dialog.okButton()->isEnabled());
+  EXPECT_TRUE(dialog.preview()->text().isEmpty());
+  QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  dialog.accept();  // nothing chosen: nothing happens
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+  dialog.selectCode(0xE8);  // Windows-1251 "и"
+  EXPECT_TRUE(dialog.okButton()->isEnabled());
+  EXPECT_EQ(dialog.preview()->text(), symbolDisplayText(0xE8));
+  dialog.okButton()->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("\xC2\x80и"));
+}
+
+}  // namespace
+}  // namespace kalvory::test
