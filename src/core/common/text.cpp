@@ -175,4 +175,28 @@ std::string lineBreaksToBlanks(std::string_view text) {
   return out;
 }
 
+std::string asciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiLower(c);
+  return out;
+}
+
+std::string asciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiUpper(c);
+  return out;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && equalsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 }  // namespace kalvory

@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "core/common/text.h"
 #include "core/wallpaper/image_readers.h"
 
 namespace kalvory {
@@ -292,8 +292,7 @@ std::string_view ImageFormatName(int format) {
 int ImageFormatFromPath(std::string_view path) {
   const std::size_t dot = path.rfind('.');
   if (dot == std::string_view::npos) return -1;
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string extension = asciiLower(path.substr(dot + 1));
   if (extension == "bmp") return kImageFormatBmp;
   if (extension == "jpg" || extension == "jpeg") return kImageFormatJpeg;
   if (extension == "gif") return kImageFormatGif;

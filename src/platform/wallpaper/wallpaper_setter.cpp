@@ -12,20 +12,14 @@
 #include <system_error>
 #include <utility>
 
+#include "core/common/text.h"
+
 namespace kalvory {
 
 namespace {
 
 constexpr int kCommandTimeoutMs = 10000;
 constexpr int kPlasmaTimeoutMs = 10000;
-
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 std::string FileUrl(const std::string& path) {
   return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
@@ -111,7 +105,7 @@ DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop) {
   std::size_t start = 0;
   while (start <= xdgCurrentDesktop.size()) {
     const std::size_t colon = xdgCurrentDesktop.find(':', start);
-    const std::string name = UpperAscii(
+    const std::string name = asciiUpper(
         xdgCurrentDesktop.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
     // Unity and Budgie show the GNOME background settings.
     if (name == "GNOME" || name == "UNITY" || name == "BUDGIE") return DesktopKind::Gnome;
@@ -164,10 +158,7 @@ std::string PublishWallpaperCopy(const std::string& picture, const std::string& 
   namespace fs = std::filesystem;
   if (!CheckPicture(picture, error)) return {};
   if (publishFolder.empty()) return picture;
-  std::string suffix = fs::path(picture).extension().string();
-  for (char& c : suffix) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string suffix = asciiLower(fs::path(picture).extension().string());
   const fs::path folder(publishFolder);
   const fs::path first = folder / ("KalvoryDesktop-1" + suffix);
   const fs::path second = folder / ("KalvoryDesktop-2" + suffix);

@@ -76,5 +76,23 @@ TEST(Text, PlainTextAndLineBreaks) {
   EXPECT_EQ(lineBreaksToBlanks("Call\r\nhome\n"), "Call  home ");
 }
 
+TEST(Text, AsciiCaseTouchesOnlyAsciiLetters) {
+  // The bytes next to the letter ranges ('@', '[', '`', '{') and UTF-8 stay as they are.
+  EXPECT_EQ(asciiLower("@AZ[`az{ Ёж.BMP"), "@az[`az{ Ёж.bmp");
+  EXPECT_EQ(asciiUpper("@AZ[`az{ ёЖ.xml"), "@AZ[`AZ{ ёЖ.XML");
+  EXPECT_EQ(asciiLower('\xC0'), '\xC0');
+
+  EXPECT_TRUE(equalsIgnoringAsciiCase("Skin.XML", "skin.xml"));
+  EXPECT_TRUE(equalsIgnoringAsciiCase("", ""));
+  EXPECT_FALSE(equalsIgnoringAsciiCase("skin.xml", "skin.xm"));
+  EXPECT_FALSE(equalsIgnoringAsciiCase("@", "`"));  // differ by the case bit, but are no letters
+  EXPECT_FALSE(equalsIgnoringAsciiCase("Ё", "ё"));  // Cyrillic is not folded
+
+  EXPECT_TRUE(endsWithIgnoringAsciiCase("Holiday.ALR", ".alr"));
+  EXPECT_TRUE(endsWithIgnoringAsciiCase(".alr", ".ALR"));
+  EXPECT_FALSE(endsWithIgnoringAsciiCase("alr", ".alr"));
+  EXPECT_FALSE(endsWithIgnoringAsciiCase("Holiday.alr.bak", ".alr"));
+}
+
 }  // namespace
 }  // namespace kalvory
