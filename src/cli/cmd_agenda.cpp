@@ -42,9 +42,9 @@ std::optional<COleDateTime> parseMoment(std::string_view text) {
 // "YYYY-MM-DD HH:MM:SS", or nothing for a value that is not a valid date-time.
 std::optional<std::string> momentText(const COleDateTime& value) {
   if (!value.isValid()) return std::nullopt;
-  auto result = formatDateTime("%Y-%m-%d %H:%M:%S", value);
+  Result<std::string> result = formatDateTime("%Y-%m-%d %H:%M:%S", value);
   if (!result.ok()) return std::nullopt;
-  return std::move(*result.text);
+  return std::move(result).value();
 }
 
 std::optional<UiLanguage> parseLanguage(std::string_view name) {

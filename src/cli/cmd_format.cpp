@@ -11,6 +11,7 @@
 #include "core/clock/media_player_info.h"
 #include "core/clock/time_format.h"
 #include "core/common/date_time.h"
+#include "core/common/result.h"
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
 
@@ -36,53 +37,42 @@ std::optional<COleDateTime> parseMoment(const std::string& text) {
 
 // Reads a stand-in player from {"status": 1, "length_s": 245, "position_ms": 61500,
 // "window_title": "7. Artist - Song - Winamp"}; every field but "status" may be left out.
-bool readPlayer(const std::string& path, FixedMediaPlayerInfo& player, std::string& error) {
+Result<FixedMediaPlayerInfo> readPlayer(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = path + ": cannot open the file";
-    return false;
-  }
+  if (!file) return Failure{path + ": cannot open the file"};
   std::string content(static_cast<std::size_t>(kMaxPlayerFileSize) + 1, '\0');
   file.read(content.data(), kMaxPlayerFileSize + 1);
-  if (file.gcount() > kMaxPlayerFileSize) {
-    error = path + ": the file is too large for a player description";
-    return false;
-  }
+  if (file.gcount() > kMaxPlayerFileSize) return Failure{path + ": the file is too large for a player description"};
   content.resize(static_cast<std::size_t>(file.gcount()));
 
   const nlohmann::json json = nlohmann::json::parse(content, nullptr, false);
-  if (json.is_discarded() || !json.is_object()) {
-    error = path + ": not a JSON object";
-    return false;
-  }
-  const auto readInt = [&](const char* key, bool required, int& value) {
+  if (json.is_discarded() || !json.is_object()) return Failure{path + ": not a JSON object"};
+  // A missing optional field keeps `value` as it is.
+  const auto readInt = [&](const char* key, bool required, int& value) -> Result<void> {
     const auto it = json.find(key);
     if (it == json.end()) {
-      if (required) error = path + ": \"" + key + "\" is missing";
-      return !required;
+      if (required) return Failure{path + ": \"" + key + "\" is missing"};
+      return {};
     }
     if (!it->is_number_integer() || it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
         it->get<std::int64_t>() > std::numeric_limits<int>::max()) {
-      error = path + ": \"" + key + "\" must be a 32-bit whole number";
-      return false;
+      return Failure{path + ": \"" + key + "\" must be a 32-bit whole number"};
     }
     value = static_cast<int>(it->get<std::int64_t>());
-    return true;
+    return {};
   };
+  FixedMediaPlayerInfo player;
   int status = 0;
-  if (!readInt("status", true, status) || !readInt("length_s", false, player.lengthSeconds) ||
-      !readInt("position_ms", false, player.positionMs)) {
-    return false;
+  for (const Result<void>& read : {readInt("status", true, status), readInt("length_s", false, player.lengthSeconds),
+                                   readInt("position_ms", false, player.positionMs)}) {
+    if (!read.ok()) return Failure{read.error()};
   }
   player.status = status;
   if (const auto it = json.find("window_title"); it != json.end()) {
-    if (!it->is_string()) {
-      error = path + ": \"window_title\" must be a string";
-      return false;
-    }
+    if (!it->is_string()) return Failure{path + ": \"window_title\" must be a string"};
     player.title = songFromWindowTitle(it->get<std::string>());
   }
-  return true;
+  return player;
 }
 
 int runFormat(CommandContext& context) {
@@ -105,11 +95,12 @@ int runFormat(CommandContext& context) {
 
   FixedMediaPlayerInfo player;
   if (havePlayer) {
-    std::string error;
-    if (!readPlayer(playerPath, player, error)) {
-      context.err << "kalvory-cli format: " << error << "\n";
+    Result<FixedMediaPlayerInfo> read = readPlayer(playerPath);
+    if (!read.ok()) {
+      context.err << "kalvory-cli format: " << read.error() << "\n";
       return kExitInput;
     }
+    player = std::move(read).value();
   }
 
   CAlarmDoc document;
@@ -122,12 +113,13 @@ int runFormat(CommandContext& context) {
     }
   }
 
-  const FormatResult result = formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
+  const Result<std::string> result =
+      formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
   if (!result.ok()) {
-    context.err << "kalvory-cli format: " << result.error << "\n";
+    context.err << "kalvory-cli format: " << result.error() << "\n";
     return kExitInput;
   }
-  context.out << *result.text << "\n";
+  context.out << result.value() << "\n";
   return kExitOk;
 }
 

@@ -43,9 +43,8 @@ int runSetWallpaper(CommandContext& context) {
   const char* desktopVariable = std::getenv("XDG_CURRENT_DESKTOP");
   const DesktopKind kind = DetectDesktop(desktopVariable != nullptr ? desktopVariable : "");
   const auto setter = CreateDesktopWallpaper(dataFolder);
-  std::string message;
-  if (!setter->SetWallpaper(picture, style, message)) {
-    context.err << "kalvory-cli set-wallpaper: " << files[0] << ": " << message << "\n";
+  if (const Result<void> set = setter->SetWallpaper(picture, style); !set.ok()) {
+    context.err << "kalvory-cli set-wallpaper: " << files[0] << ": " << set.error() << "\n";
     return kExitInput;
   }
   context.out << "wallpaper set (" << DesktopKindName(kind) << "): " << picture << "\n";

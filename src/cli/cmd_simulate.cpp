@@ -66,13 +66,12 @@ int runSimulate(CommandContext& context) {
     options.sayTimeRange = range;
   }
   for (const std::string& text : answerTexts) {
-    std::string error;
-    const auto answer = parseSimulationAnswer(text, error);
-    if (!answer) {
-      context.err << "kalvory-cli simulate: " << error << "\n";
+    Result<SimulationAnswer> answer = parseSimulationAnswer(text);
+    if (!answer.ok()) {
+      context.err << "kalvory-cli simulate: " << answer.error() << "\n";
       return kExitInput;
     }
-    options.answers.push_back(*answer);
+    options.answers.push_back(std::move(answer).value());
   }
 
   CAlarmDoc document;

@@ -197,13 +197,10 @@ std::string formatLocalTime(const COleDateTime& time) {
   return buffer;
 }
 
-std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std::string& error) {
+Result<SimulationAnswer> parseSimulationAnswer(std::string_view text) {
   const std::string_view when = text.substr(0, 19);
   const auto at = parseLocalTime(when);
-  if (!at) {
-    error = "an answer must start with a time YYYY-MM-DD HH:MM:SS: " + std::string(text);
-    return std::nullopt;
-  }
+  if (!at) return Failure{"an answer must start with a time YYYY-MM-DD HH:MM:SS: " + std::string(text)};
   SimulationAnswer answer;
   answer.at = formatLocalTime(*at);
   const std::string_view rest = text.substr(when.size());
@@ -214,14 +211,12 @@ std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std
   } else if (rest.starts_with(" postpone ")) {
     int seconds = 0;  // the dialog's postponement is a 32-bit number of seconds
     if (!parseNumber(rest.substr(10), seconds)) {
-      error = "postpone needs a whole number of seconds: " + std::string(text);
-      return std::nullopt;
+      return Failure{"postpone needs a whole number of seconds: " + std::string(text)};
     }
     answer.kind = SimulationAnswer::Kind::Postpone;
     answer.seconds = seconds;
   } else {
-    error = "an answer is \"T postpone SECONDS\", \"T off\" or \"T off exit\": " + std::string(text);
-    return std::nullopt;
+    return Failure{"an answer is \"T postpone SECONDS\", \"T off\" or \"T off exit\": " + std::string(text)};
   }
   return answer;
 }

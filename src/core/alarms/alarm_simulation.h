@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/common/date_time.h"
+#include "core/common/result.h"
 
 namespace kalvory {
 
@@ -33,8 +34,8 @@ struct SimulationOptions {
 std::optional<COleDateTime> parseLocalTime(std::string_view text);
 std::string formatLocalTime(const COleDateTime& time);
 
-// "T postpone SECONDS", "T off" or "T off exit"; nullopt (with the reason in `error`) otherwise.
-std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std::string& error);
+// "T postpone SECONDS", "T off" or "T off exit"; a failure saying what is wrong otherwise.
+Result<SimulationAnswer> parseSimulationAnswer(std::string_view text);
 
 // The text as a JSON string, quotes included.
 std::string jsonQuoted(std::string_view text);

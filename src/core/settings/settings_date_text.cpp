@@ -114,7 +114,7 @@ COleDateTime parseUsDateTime(std::string_view text) {
 }
 
 std::string formatSettingsDateTime(const COleDateTime& time) {
-  return formatDateTime(kSettingsDateTimeFormat, time).text.value_or(std::string());
+  return formatDateTime(kSettingsDateTimeFormat, time).valueOr(std::string());
 }
 
 }  // namespace kalvory

@@ -132,8 +132,7 @@ void CWallpaperChanger::ApplyWallpaper(CWallpaperContext& request) {
   if (blockedOn(now)) return;
   if (request.enabled == 0 || request.picture.empty()) return;
   // The desktop's refusal is not shown to the user; it is kept for whoever wants to know.
-  desktopError_.clear();
-  desktop_.SetWallpaper(request.picture, request.style, desktopError_);
+  desktopError_ = desktop_.SetWallpaper(request.picture, request.style).error();
   if (request.origin == kWallpaperOriginChanger) request.last_changed = now;
 }
 

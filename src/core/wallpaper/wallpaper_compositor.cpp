@@ -163,7 +163,10 @@ bool CWallpaperCompositor::ComposeCurrent() {
   }
   // The previous picture's memory takes the new one; wallpapers of one size then reuse it.
   picture_.DestroyKeepingStorage();
-  if (!LoadPictureFile(picture_, current_.picture, lastError_)) return false;
+  if (const Result<void> loaded = LoadPictureFile(picture_, current_.picture); !loaded.ok()) {
+    lastError_ = loaded.error();
+    return false;
+  }
   const CDibImage& picture = picture_;
   const std::int64_t w = picture.Width();
   const std::int64_t h = picture.Height();

@@ -158,11 +158,11 @@ TEST_F(ChangerTest, NothingHappensWhenDisabledEmptyOrAlreadyBusy) {
   // A change started while one runs (a nested event loop) does nothing.
   class ReenteringDesktop final : public DesktopWallpaper {
    public:
-    bool SetWallpaper(const std::string&, int, std::string&) override {
+    Result<void> SetWallpaper(const std::string&, int) override {
       ++calls;
       wasBusy = changer->busy();
       changer->ChangeWallpaper(true);
-      return true;
+      return {};
     }
     CWallpaperChanger* changer = nullptr;
     int calls = 0;
