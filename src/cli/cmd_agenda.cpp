@@ -144,24 +144,20 @@ int runAgenda(CommandContext& context) {
   if (haveNow) {
     const auto parsed = parseMoment(nowText);
     if (!parsed) {
-      context.err << "kalvory-cli agenda: --now \"" << lineSafe(nowText, false)
-                  << "\" is not a date and time of the form " << kTimeLayout << "\n";
-      return kExitInput;
+      return context.refuse("--now \"" + nowText + "\" is not a date and time of the form " + std::string(kTimeLayout));
     }
     now = *parsed;
   }
   const auto language = parseLanguage(languageText);
   if (!language) {
-    context.err << "kalvory-cli agenda: --lang \"" << lineSafe(languageText, false) << "\" is not one of en, ru, uk\n";
-    return kExitInput;
+    return context.refuse("--lang \"" + languageText + "\" is not one of en, ru, uk");
   }
 
   CAlarmDoc doc;
   try {
     loadDocumentFile(doc, path);
   } catch (const std::exception& error) {
-    context.err << "kalvory-cli agenda: " << lineSafe(error.what(), false) << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
 
   const std::string nextReminder = doc.nextReminderText(now, *language);

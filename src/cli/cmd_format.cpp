@@ -86,20 +86,14 @@ int runFormat(CommandContext& context) {
   COleDateTime now = systemNow();
   if (haveNow) {
     const auto parsed = parseMoment(nowText);
-    if (!parsed) {
-      context.err << "kalvory-cli format: --now must be a valid YYYY-MM-DD HH:MM:SS: " << nowText << "\n";
-      return kExitInput;
-    }
+    if (!parsed) return context.refuse("--now must be a valid YYYY-MM-DD HH:MM:SS: " + nowText);
     now = *parsed;
   }
 
   FixedMediaPlayerInfo player;
   if (havePlayer) {
     Result<FixedMediaPlayerInfo> read = readPlayer(playerPath);
-    if (!read.ok()) {
-      context.err << "kalvory-cli format: " << read.error() << "\n";
-      return kExitInput;
-    }
+    if (!read.ok()) return context.refuse(read.error());
     player = std::move(read).value();
   }
 
@@ -108,17 +102,13 @@ int runFormat(CommandContext& context) {
     try {
       loadDocumentFile(document, documentPath);
     } catch (const DocumentFileError& error) {
-      context.err << "kalvory-cli format: " << error.what() << "\n";
-      return kExitInput;
+      return context.refuse(error.what());
     }
   }
 
   const Result<std::string> result =
       formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
-  if (!result.ok()) {
-    context.err << "kalvory-cli format: " << result.error() << "\n";
-    return kExitInput;
-  }
+  if (!result.ok()) return context.refuse(result.error());
   context.out << result.value() << "\n";
   return kExitOk;
 }

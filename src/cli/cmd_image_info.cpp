@@ -25,17 +25,11 @@ int runImageInfo(CommandContext& context) {
   }
   // The reader is chosen by the extension, as the wallpaper composition chooses it.
   const int format = ImageFormatFromPath(path);
-  if (format < 0) {
-    context.err << "kalvory-cli image-info: " << path
-                << ": unsupported picture extension (bmp, jpg, jpeg, gif, png, ico, tif, tiff)\n";
-    return kExitInput;
-  }
+  if (format < 0)
+    return context.refuse(path + ": unsupported picture extension (bmp, jpg, jpeg, gif, png, ico, tif, tiff)");
   CDibImage image;
   image.SetFrame(frame);
-  if (!image.Load(path, format)) {
-    context.err << "kalvory-cli image-info: " << path << ": " << image.GetLastError() << "\n";
-    return kExitInput;
-  }
+  if (!image.Load(path, format)) return context.refuse(path + ": " + image.GetLastError());
   context.out << "format: " << ImageFormatName(format) << "\n"
               << "width: " << image.Width() << "\n"
               << "height: " << image.Height() << "\n"

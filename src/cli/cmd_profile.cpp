@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "cli/command.h"
-#include "cli/one_line_reporter.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/profile.h"
 
@@ -56,18 +55,16 @@ int runProfile(CommandContext& context) {
   // alone would look for a bare name beside the program.
   std::error_code error;
   const std::string file = std::filesystem::absolute(positionals[0], error).string();
-  OneLineReporter reporter(context.err, "profile");
   if (error || !std::filesystem::is_regular_file(file, error)) {
     const std::string_view pattern(kProfileLoadFailedMessage);
     const std::size_t slot = pattern.find("%s");
     std::string message(pattern.substr(0, slot));
     message += positionals[0];
     if (slot != std::string_view::npos) message += pattern.substr(slot + 2);
-    reporter.reportError("", message);
-    return kExitInput;
+    return context.refuse(message);
   }
 
-  CProfile profile(&reporter);
+  CProfile profile(&context.errors);
   profile.SetSaveOnClose(false);
   profile.SetStoreDefaults(false);
   if (!profile.Load(file)) return kExitInput;

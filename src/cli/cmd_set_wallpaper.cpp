@@ -44,8 +44,7 @@ int runSetWallpaper(CommandContext& context) {
   const DesktopKind kind = DetectDesktop(desktopVariable != nullptr ? desktopVariable : "");
   const auto setter = CreateDesktopWallpaper(dataFolder);
   if (const Result<void> set = setter->SetWallpaper(picture, style); !set.ok()) {
-    context.err << "kalvory-cli set-wallpaper: " << files[0] << ": " << set.error() << "\n";
-    return kExitInput;
+    return context.refuse(files[0] + ": " + set.error());
   }
   context.out << "wallpaper set (" << DesktopKindName(kind) << "): " << picture << "\n";
   return kExitOk;

@@ -204,23 +204,16 @@ int runSettings(CommandContext& context) {
     const auto [end, error] = std::from_chars(widthText.data(), widthText.data() + widthText.size(), width);
     if (widthText.empty() || error != std::errc() || end != widthText.data() + widthText.size() || width < 1 ||
         width > kLargestScreenWidth) {
-      context.err << "kalvory-cli settings: --screen-width needs a number of pixels from 1 to " << kLargestScreenWidth
-                  << ": " << widthText << "\n";
-      return kExitInput;
+      return context.refuse("--screen-width needs a number of pixels from 1 to " + std::to_string(kLargestScreenWidth) +
+                            ": " + widthText);
     }
   }
   if (!haveFile) file = defaultSettingsFilePath();
 
   const IniSettingsStore store(file);
   const bool fileExists = store.fileState() != IniSettingsStore::FileState::Missing;
-  if (haveFile && !fileExists) {
-    context.err << "kalvory-cli settings: no such settings file: " << file << "\n";
-    return kExitInput;
-  }
-  if (const std::string problem = store.problem(); !problem.empty()) {
-    context.err << "kalvory-cli settings: " << problem << "\n";
-    return kExitInput;
-  }
+  if (haveFile && !fileExists) return context.refuse("no such settings file: " + file);
+  if (const std::string problem = store.problem(); !problem.empty()) return context.refuse(problem);
 
   const ApplicationSettings settings = LoadSettings(store, SettingsEnvironment{width, picturesFolder(), nullptr});
   KeyLister lister;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/one_line_reporter.h"
+
 namespace kalvory::cli {
 
 // Exit codes shared by every command.
@@ -16,7 +18,13 @@ inline constexpr int kExitInput = 2;  // bad input file or value
 struct CommandContext {
   std::vector<std::string> args;  // the arguments after the command name
   std::ostream& out;
-  std::ostream& err;
+  OneLineReporter& errors;  // every error of the command, as "kalvory-cli NAME: message"
+
+  // Reports bad input (a file, a value) and gives the exit status for it.
+  int refuse(std::string_view message) {
+    errors.report(message);
+    return kExitInput;
+  }
 };
 
 struct Command {

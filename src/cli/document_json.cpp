@@ -259,21 +259,4 @@ CAlarmDoc::StoreOptions documentFromJson(const DocumentJson& json, CAlarmDoc& do
   return options;
 }
 
-std::string printableLine(std::string_view message) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < message.size()) {
-    const char32_t c = nextCodePoint(message, pos);
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-      out += "\\x";
-      out.push_back(kHex[(c >> 4) & 0xF]);
-      out.push_back(kHex[c & 0xF]);
-    } else {
-      appendUtf8(out, c);
-    }
-  }
-  return out;
-}
-
 }  // namespace kalvory::cli

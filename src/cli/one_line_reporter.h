@@ -8,28 +8,28 @@
 
 namespace kalvory::cli {
 
-// The core's messages may span lines; the tool keeps each on one line of stderr, after the
-// command's name.
+// A message as one line of stderr: each line break becomes one blank (the core's messages are
+// written for message boxes and may span lines), other control characters and the marks
+// U+0080..U+009F are written as \xNN, and malformed UTF-8 as U+FFFD, so that nothing a file or
+// an argument holds can break the line or the terminal.
+std::string oneLine(std::string_view message);
+
+// The one way kalvory-cli reports an error: "kalvory-cli COMMAND: message" on one line of
+// stderr, or "kalvory-cli: message" for the tool itself (an empty command). The core's
+// subsystems take it as their ErrorReporter.
 class OneLineReporter final : public ErrorReporter {
  public:
   OneLineReporter(std::ostream& err, std::string_view command) : err_(err), command_(command) {}
-  void reportError(std::string_view, std::string_view message) override {
-    std::string line;
-    for (const char c : message) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() != ' ') line += ' ';
-      } else {
-        line += c;
-      }
-    }
-    err_ << "kalvory-cli " << command_ << ": " << line << "\n";
-    ++count;
-  }
-  int count = 0;
+
+  void reportError(std::string_view title, std::string_view message) override;
+  void report(std::string_view message) { reportError({}, message); }
+  // Errors reported so far.
+  int count() const { return count_; }
 
  private:
   std::ostream& err_;
   std::string command_;
+  int count_ = 0;
 };
 
 }  // namespace kalvory::cli
