@@ -191,13 +191,13 @@ int runAgenda(CommandContext& context) {
   }
 
   // The two lines of the main view, under their own captions in the chosen language.
-  auto mainViewLine = [&context, &language](int captionId, const std::string& text) {
+  auto mainViewLine = [&context, &language](StringId captionId, const std::string& text) {
     context.out << loadString(captionId, *language) << ":";
     if (!text.empty()) context.out << " " << lineSafe(text, false);
     context.out << "\n";
   };
-  mainViewLine(74, nextReminder);
-  mainViewLine(75, nextEventText);
+  mainViewLine(StringId::NextReminderCaption, nextReminder);
+  mainViewLine(StringId::NextDayEventCaption, nextEventText);
   context.out << "\nReminders: " << doc.alarmCount() << "\n";
   int index = 0;
   for (const auto& line : doc.alarms()) {

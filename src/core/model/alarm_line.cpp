@@ -176,12 +176,11 @@ std::string nextReminderLine(const CAlarmLine& line, const COleDateTime& fireTim
   const auto today = moment::toDay(now);
   std::string label;
   if (fireDay && today && *fireDay == *today + 1) {
-    label = loadString(resource_ids::kTomorrow, language) + ", " +
-            formatResource(resource_ids::kTimeFormat, language, fireTime);
+    label = loadString(StringId::Tomorrow, language) + ", " + formatResource(StringId::TimeFormat, language, fireTime);
   } else if (fireDay && today && *fireDay == *today) {
-    label = formatResource(resource_ids::kTimeFormat, language, fireTime);
+    label = formatResource(StringId::TimeFormat, language, fireTime);
   } else {
-    label = formatResource(resource_ids::kDayAndTimeFormat, language, fireTime);
+    label = formatResource(StringId::DayAndTimeFormat, language, fireTime);
   }
   return label + ": " + lineBreaksToBlanks(line.plainText());
 }

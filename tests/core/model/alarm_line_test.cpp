@@ -205,7 +205,7 @@ TEST(AlarmLineTexts, NextReminderLine) {
   EXPECT_EQ(nextReminderLine(call, at(13, 18, 0), kNow, UiLanguage::English), "18:00: ap");
   // Other languages take their own word for tomorrow.
   const std::string russian = nextReminderLine(call, at(14, 9, 5), kNow, UiLanguage::Russian);
-  EXPECT_EQ(russian, loadString(81, UiLanguage::Russian) + ", 09:05: ap");
+  EXPECT_EQ(russian, loadString(StringId::Tomorrow, UiLanguage::Russian) + ", 09:05: ap");
   EXPECT_NE(russian.substr(0, 8), "Tomorrow");
 }
 
