@@ -92,7 +92,7 @@ CAlarmLine reminderFrom(const Json& json, const std::string& where, int& schema)
     } else if (key == "daily") {
       line.daily = int32From(value, at);
     } else if (key == "state") {
-      line.state = int32From(value, at);
+      line.state = static_cast<ReminderState>(int32From(value, at));
     } else if (key == "text") {
       line.text = stringFrom(value, at);
     } else if (key == "sound_file") {
@@ -181,7 +181,7 @@ DocumentJson documentToJson(const CAlarmDoc& doc) {
     r["time"] = dateTimeToJson(line->time);
     r["timer_mode"] = line->timer_mode;
     r["daily"] = line->daily;
-    r["state"] = line->state;
+    r["state"] = static_cast<std::int32_t>(line->state);
     r["text"] = line->text;
     r["sound_file"] = line->sound_file;
     r["timer_minutes"] = line->timer_minutes;

@@ -293,7 +293,7 @@ TEST_F(ChangerTest, StickerChangesAreAppliedOrReplacedByAForcedChange) {
   EXPECT_EQ(placed.size(), 1u);
 
   // Once composed, a sticker change recomposes the same picture and applies it.
-  reminder.state = 0;
+  reminder.state = ReminderState::Inactive;
   changer->UpdateReminderSticker(reminder, definitions, now);
   EXPECT_EQ(desktop.calls.size(), 2u);
   EXPECT_EQ(settings.position, 1);
