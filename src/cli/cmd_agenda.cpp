@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/command.h"
+#include "cli/line_text.h"
 #include "core/common/date_time.h"
 #include "core/common/strftime.h"
 #include "core/common/text.h"
@@ -52,34 +53,6 @@ std::optional<UiLanguage> parseLanguage(std::string_view name) {
   if (name == "ru") return UiLanguage::Russian;
   if (name == "uk") return UiLanguage::Ukrainian;
   return std::nullopt;
-}
-
-// Keeps a text on one line: control characters (line breaks, and the symbol and raised-text
-// marks U+0080..U+0082) are written as \n, \r, \t or \u00XX; with `quoted` also " and \.
-std::string lineSafe(std::string_view text, bool quoted) {
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const char32_t c = nextCodePoint(text, pos);
-    if (c == U'\n') {
-      out += "\\n";
-    } else if (c == U'\r') {
-      out += "\\r";
-    } else if (c == U'\t') {
-      out += "\\t";
-    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\u00";
-      out += kHex[(c >> 4) & 0xF];
-      out += kHex[c & 0xF];
-    } else if (quoted && (c == U'"' || c == U'\\')) {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else {
-      appendUtf8(out, c);  // malformed bytes come out as U+FFFD, so the output stays UTF-8
-    }
-  }
-  return out;
 }
 
 std::string quotedValue(std::string_view text) { return "\"" + lineSafe(text, true) + "\""; }
@@ -193,7 +166,7 @@ int runAgenda(CommandContext& context) {
   // The two lines of the main view, under their own captions in the chosen language.
   auto mainViewLine = [&context, &language](StringId captionId, const std::string& text) {
     context.out << loadString(captionId, *language) << ":";
-    if (!text.empty()) context.out << " " << lineSafe(text, false);
+    if (!text.empty()) context.out << " " << lineSafe(text);
     context.out << "\n";
   };
   mainViewLine(StringId::NextReminderCaption, nextReminder);

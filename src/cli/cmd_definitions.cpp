@@ -1,6 +1,5 @@
 // kalvory-cli definitions: the notifier, sticker and skin lists of a data folder as the program
 // reads them, with every value.
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -8,7 +7,7 @@
 #include <system_error>
 
 #include "cli/command.h"
-#include "cli/one_line_reporter.h"
+#include "cli/line_text.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/data_folder.h"
@@ -137,28 +136,6 @@ Json skinJson(const CSkinContext& skin) {
   const Json look = skinLookJson(skin.path);
   for (const auto& [key, value] : look.items()) json[key] = value;
   return json;
-}
-
-// Keeps a text on its line: line breaks and other control characters as escapes.
-std::string lineSafe(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 // The text form: "name: value" lines, nested objects indented under their name.

@@ -20,7 +20,7 @@ class ErrorLinesTest : public ::testing::Test {
   // A name no file has, with a line break, a control character and the symbol mark in it.
   const std::string missing_ = (folder_ / "gone\nname\x01\u0080.x").string();
   // The same name as the error line shows it.
-  const std::string shown_ = (folder_ / "gone name\\x01\\x80.x").string();
+  const std::string shown_ = (folder_ / "gone name\\u0001\\u0080.x").string();
   const cli_test::Environment environment_{{"KALVORY_HOME", (folder_ / "data").string()},
                                            {"XDG_CONFIG_HOME", (folder_ / "config").string()},
                                            {"XDG_CURRENT_DESKTOP", ""}};

@@ -221,56 +221,6 @@ Result<SimulationAnswer> parseSimulationAnswer(std::string_view text) {
   return answer;
 }
 
-std::string jsonQuoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    // The control characters U+007F..U+009F, among them the symbol and raised-text marks, are
-    // written as escapes so that they show in the output.
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-    if (c == '\x7F' || (static_cast<unsigned char>(c) == 0xC2 && next >= 0x80 && next <= 0x9F)) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c == '\x7F' ? 0x7Fu : next);
-      quoted += escape;
-      if (c != '\x7F') ++i;
-      continue;
-    }
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\t':
-        quoted += "\\t";
-        break;
-      case '\b':
-        quoted += "\\b";
-        break;
-      case '\f':
-        quoted += "\\f";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-          quoted += escape;
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  quoted += '"';
-  return quoted;
-}
-
 std::int64_t secondsBetween(const COleDateTime& from, const COleDateTime& to) {
   return static_cast<std::int64_t>(std::llround((to - from).days() * 86400.0));
 }

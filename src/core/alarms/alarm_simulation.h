@@ -37,9 +37,6 @@ std::string formatLocalTime(const COleDateTime& time);
 // "T postpone SECONDS", "T off" or "T off exit"; a failure saying what is wrong otherwise.
 Result<SimulationAnswer> parseSimulationAnswer(std::string_view text);
 
-// The text as a JSON string, quotes included.
-std::string jsonQuoted(std::string_view text);
-
 // Runs the alarm check once a second from `from` to `to` over `document` with a simulated main
 // window, media player and speech library, and writes one line per effect in call order:
 // "YYYY-MM-DD HH:MM:SS op args". An answer is applied before the tick of its second. The run
