@@ -21,25 +21,6 @@ namespace {
 
 constexpr std::string_view kTimeLayout = "YYYY-MM-DD HH:MM:SS";
 
-// Reads exactly "YYYY-MM-DD HH:MM:SS"; a date or time that does not exist is refused too.
-std::optional<COleDateTime> parseMoment(std::string_view text) {
-  if (text.size() != kTimeLayout.size()) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char layout = kTimeLayout[i];
-    const bool digitWanted = layout != '-' && layout != ' ' && layout != ':';
-    const bool isDigit = text[i] >= '0' && text[i] <= '9';
-    if (digitWanted ? !isDigit : text[i] != layout) return std::nullopt;
-  }
-  auto number = [text](std::size_t pos, std::size_t length) {
-    int value = 0;
-    for (std::size_t i = pos; i < pos + length; ++i) value = value * 10 + (text[i] - '0');
-    return value;
-  };
-  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
-  if (!moment.isValid()) return std::nullopt;
-  return moment;
-}
-
 // "YYYY-MM-DD HH:MM:SS", or nothing for a value that is not a valid date-time.
 std::optional<std::string> momentText(const COleDateTime& value) {
   if (!value.isValid()) return std::nullopt;
@@ -115,7 +96,7 @@ int runAgenda(CommandContext& context) {
 
   COleDateTime now = systemNow();
   if (haveNow) {
-    const auto parsed = parseMoment(nowText);
+    const auto parsed = parseLocalTime(nowText);
     if (!parsed) {
       return context.refuse("--now \"" + nowText + "\" is not a date and time of the form " + std::string(kTimeLayout));
     }

@@ -21,20 +21,6 @@ namespace {
 // A player description is a few lines; anything much larger is not one.
 constexpr std::streamsize kMaxPlayerFileSize = 64 * 1024;
 
-// "YYYY-MM-DD HH:MM:SS", every field with its full number of digits.
-std::optional<COleDateTime> parseMoment(const std::string& text) {
-  if (text.size() != 19) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
-    if (expected == '0' ? (c < '0' || c > '9') : c != expected) return std::nullopt;
-  }
-  const auto number = [&](std::size_t start, std::size_t length) { return std::stoi(text.substr(start, length)); };
-  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
-  if (!moment.isValid()) return std::nullopt;
-  return moment;
-}
-
 // Reads a stand-in player from {"status": 1, "length_s": 245, "position_ms": 61500,
 // "window_title": "7. Artist - Song - Winamp"}; every field but "status" may be left out.
 Result<FixedMediaPlayerInfo> readPlayer(const std::string& path) {
@@ -85,7 +71,7 @@ int runFormat(CommandContext& context) {
 
   COleDateTime now = systemNow();
   if (haveNow) {
-    const auto parsed = parseMoment(nowText);
+    const auto parsed = parseLocalTime(nowText);
     if (!parsed) return context.refuse("--now must be a valid YYYY-MM-DD HH:MM:SS: " + nowText);
     now = *parsed;
   }

@@ -30,10 +30,6 @@ struct SimulationOptions {
   std::vector<SimulationAnswer> answers;
 };
 
-// "YYYY-MM-DD HH:MM:SS" to a local time; nullopt for anything else or an impossible date.
-std::optional<COleDateTime> parseLocalTime(std::string_view text);
-std::string formatLocalTime(const COleDateTime& time);
-
 // "T postpone SECONDS", "T off" or "T off exit"; a failure saying what is wrong otherwise.
 Result<SimulationAnswer> parseSimulationAnswer(std::string_view text);
 
