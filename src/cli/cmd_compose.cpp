@@ -21,12 +21,9 @@ namespace kalvory::cli {
 namespace {
 
 int WholeNumber(const std::string& text, const std::string& what) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    throw UsageError{what + " needs a whole number: " + text};
-  }
-  return value;
+  const std::optional<int> value = parseNumber<int>(text);
+  if (!value) throw UsageError{what + " needs a whole number: " + text};
+  return *value;
 }
 
 // "WxH" with both sides from 1 to 16384.

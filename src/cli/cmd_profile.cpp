@@ -16,13 +16,10 @@ namespace {
 enum class ValueType { String, Int, Double, Color };
 
 template <typename Number>
-Number parseNumber(const std::string& text, const char* what) {
-  Number value{};
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-    throw UsageError{std::string("--default needs ") + what + ", not \"" + text + "\""};
-  }
-  return value;
+Number defaultNumber(const std::string& text, const char* what) {
+  const std::optional<Number> value = parseNumber<Number>(text);
+  if (!value) throw UsageError{std::string("--default needs ") + what + ", not \"" + text + "\""};
+  return *value;
 }
 
 std::string doubleText(double value) {
@@ -74,18 +71,19 @@ int runProfile(CommandContext& context) {
       context.out << profile.GetString(section, key, hasDefault ? defaultText : "") << "\n";
       break;
     case ValueType::Int:
-      context.out << profile.GetInt(section, key, hasDefault ? parseNumber<std::int32_t>(defaultText, "an integer") : 0)
+      context.out << profile.GetInt(section, key,
+                                    hasDefault ? defaultNumber<std::int32_t>(defaultText, "an integer") : 0)
                   << "\n";
       break;
     case ValueType::Double:
       context.out << doubleText(profile.GetDouble(section, key,
-                                                  hasDefault ? parseNumber<double>(defaultText, "a number") : 0.0))
+                                                  hasDefault ? defaultNumber<double>(defaultText, "a number") : 0.0))
                   << "\n";
       break;
     case ValueType::Color: {
       ColorRef fallback = 0;
       if (hasDefault) {
-        const auto value = parseNumber<std::uint32_t>(defaultText, "a colour reference (0 to 16777215)");
+        const auto value = defaultNumber<std::uint32_t>(defaultText, "a colour reference (0 to 16777215)");
         if (value > 0xFFFFFF) throw UsageError{"--default needs a colour reference (0 to 16777215)"};
         fallback = value;
       }

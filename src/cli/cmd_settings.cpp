@@ -1,5 +1,4 @@
 // kalvory-cli settings: every user setting as the program loads it, defaults for missing keys.
-#include <charconv>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -155,9 +154,9 @@ int runSettings(CommandContext& context) {
 
   int width = kDefaultScreenWidth;
   if (haveWidth) {
-    const auto [end, error] = std::from_chars(widthText.data(), widthText.data() + widthText.size(), width);
-    if (widthText.empty() || error != std::errc() || end != widthText.data() + widthText.size() || width < 1 ||
-        width > kLargestScreenWidth) {
+    const std::optional<int> number = parseNumber<int>(widthText);
+    width = number.value_or(0);
+    if (width < 1 || width > kLargestScreenWidth) {
       return context.refuse("--screen-width needs a number of pixels from 1 to " + std::to_string(kLargestScreenWidth) +
                             ": " + widthText);
     }

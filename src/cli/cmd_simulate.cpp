@@ -1,6 +1,5 @@
 // kalvory-cli simulate: a dry run of the one-second alarm check over a reminder document.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -17,11 +16,6 @@ namespace {
 constexpr std::int64_t kLongestRunSeconds = std::int64_t{31} * 86400;
 // Reminder checks a run may make in all: a few minutes at most.
 constexpr std::int64_t kMostReminderTicks = std::int64_t{4'000'000'000};
-
-bool parseInt(const std::string& text, int& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
 
 int runSimulate(CommandContext& context) {
   Arguments arguments(context.args);
@@ -44,14 +38,14 @@ int runSimulate(CommandContext& context) {
   const std::int64_t span = secondsBetween(options.from, options.to);
   if (span < 0) return context.refuse("--to is earlier than --from");
   if (span > kLongestRunSeconds) return context.refuse("a run may last at most 31 days");
-  if (haveShowTime && !parseInt(showTimeText, options.showTime)) {
-    return context.refuse("--show-time needs a whole number of seconds: " + showTimeText);
+  if (haveShowTime) {
+    const std::optional<int> showTime = parseNumber<int>(showTimeText);
+    if (!showTime) return context.refuse("--show-time needs a whole number of seconds: " + showTimeText);
+    options.showTime = *showTime;
   }
   if (haveSayTime) {
-    int range = 0;
-    if (!parseInt(sayTimeText, range))
-      return context.refuse("--say-time needs a whole number of minutes: " + sayTimeText);
-    options.sayTimeRange = range;
+    options.sayTimeRange = parseNumber<int>(sayTimeText);
+    if (!options.sayTimeRange) return context.refuse("--say-time needs a whole number of minutes: " + sayTimeText);
   }
   for (const std::string& text : answerTexts) {
     Result<SimulationAnswer> answer = parseSimulationAnswer(text);

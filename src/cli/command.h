@@ -1,7 +1,9 @@
 #pragma once
 
+#include <charconv>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +48,16 @@ const std::vector<Command>& registeredCommands();
 struct UsageError {
   std::string message;
 };
+
+// An argument as a number, the whole of it (no blanks, no "+", nothing after the digits), or
+// nothing when it is not one or does not fit `Number`.
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 
 // Small helpers for "--name value" options shared by the commands.
 class Arguments {
