@@ -74,10 +74,12 @@ void AlarmEngine::tick(const COleDateTime& now) {
         trayAlarmMark_ = true;
       }
       if (!reminder.fired) {
-        if (!reminder.sound_file.empty() && reminder.state == ReminderState::Armed)
+        if (!reminder.sound_file.empty() && reminder.state == ReminderState::Armed) {
           frame_.PlayAlarmSound(reminder.sound_file);
-        if (!reminder.program.empty() && reminder.state == ReminderState::Armed)
+        }
+        if (!reminder.program.empty() && reminder.state == ReminderState::Armed) {
           frame_.ExecuteApplication(reminder.program);
+        }
       }
       reminder.fired = true;
       ++reminder.show_count;
