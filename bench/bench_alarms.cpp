@@ -62,7 +62,7 @@ void fillMixed(CAlarmDoc& doc, int count) {
         line.timer_minutes = 15 + i % 90;
         break;
       case 3:
-        line.state = i % 8 == 3 ? 0 : 1;
+        line.state = i % 8 == 3 ? ReminderState::Inactive : ReminderState::Armed;
         line.show_seconds = 3600;
         break;
     }

@@ -27,10 +27,10 @@ using namespace kalvory;
 // A desktop that takes its time, as gsettings or a Plasma script does.
 class SlowDesktop final : public DesktopWallpaper {
  public:
-  bool SetWallpaper(const std::string&, int, std::string&) override {
+  Result<void> SetWallpaper(const std::string&, int) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ++sets;
-    return true;
+    return {};
   }
   std::atomic<int> sets{0};
 };

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/common/error_reporter.h"
+#include "core/common/text.h"
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
 
@@ -33,15 +34,6 @@ const std::string& workFolder() {
     return pattern;
   }();
   return folder;
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 std::string loadMessage(const std::string& path) {
@@ -92,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = profile.GetString(item.section, item.name, "");
     const CProfileItem* first = nullptr;
     for (const auto& other : profile.items()) {
-      if (sameName(other->section, item.section) && sameName(other->name, item.name)) {
+      if (equalsIgnoringAsciiCase(other->section, item.section) && equalsIgnoringAsciiCase(other->name, item.name)) {
         first = other.get();
         break;
       }

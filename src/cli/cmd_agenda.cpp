@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/command.h"
+#include "cli/line_text.h"
 #include "core/common/date_time.h"
 #include "core/common/strftime.h"
 #include "core/common/text.h"
@@ -20,31 +21,12 @@ namespace {
 
 constexpr std::string_view kTimeLayout = "YYYY-MM-DD HH:MM:SS";
 
-// Reads exactly "YYYY-MM-DD HH:MM:SS"; a date or time that does not exist is refused too.
-std::optional<COleDateTime> parseMoment(std::string_view text) {
-  if (text.size() != kTimeLayout.size()) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char layout = kTimeLayout[i];
-    const bool digitWanted = layout != '-' && layout != ' ' && layout != ':';
-    const bool isDigit = text[i] >= '0' && text[i] <= '9';
-    if (digitWanted ? !isDigit : text[i] != layout) return std::nullopt;
-  }
-  auto number = [text](std::size_t pos, std::size_t length) {
-    int value = 0;
-    for (std::size_t i = pos; i < pos + length; ++i) value = value * 10 + (text[i] - '0');
-    return value;
-  };
-  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
-  if (!moment.isValid()) return std::nullopt;
-  return moment;
-}
-
 // "YYYY-MM-DD HH:MM:SS", or nothing for a value that is not a valid date-time.
 std::optional<std::string> momentText(const COleDateTime& value) {
   if (!value.isValid()) return std::nullopt;
-  auto result = formatDateTime("%Y-%m-%d %H:%M:%S", value);
+  Result<std::string> result = formatDateTime("%Y-%m-%d %H:%M:%S", value);
   if (!result.ok()) return std::nullopt;
-  return std::move(*result.text);
+  return std::move(result).value();
 }
 
 std::optional<UiLanguage> parseLanguage(std::string_view name) {
@@ -52,34 +34,6 @@ std::optional<UiLanguage> parseLanguage(std::string_view name) {
   if (name == "ru") return UiLanguage::Russian;
   if (name == "uk") return UiLanguage::Ukrainian;
   return std::nullopt;
-}
-
-// Keeps a text on one line: control characters (line breaks, and the symbol and raised-text
-// marks U+0080..U+0082) are written as \n, \r, \t or \u00XX; with `quoted` also " and \.
-std::string lineSafe(std::string_view text, bool quoted) {
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const char32_t c = nextCodePoint(text, pos);
-    if (c == U'\n') {
-      out += "\\n";
-    } else if (c == U'\r') {
-      out += "\\r";
-    } else if (c == U'\t') {
-      out += "\\t";
-    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\u00";
-      out += kHex[(c >> 4) & 0xF];
-      out += kHex[c & 0xF];
-    } else if (quoted && (c == U'"' || c == U'\\')) {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else {
-      appendUtf8(out, c);  // malformed bytes come out as U+FFFD, so the output stays UTF-8
-    }
-  }
-  return out;
 }
 
 std::string quotedValue(std::string_view text) { return "\"" + lineSafe(text, true) + "\""; }
@@ -142,26 +96,22 @@ int runAgenda(CommandContext& context) {
 
   COleDateTime now = systemNow();
   if (haveNow) {
-    const auto parsed = parseMoment(nowText);
+    const auto parsed = parseLocalTime(nowText);
     if (!parsed) {
-      context.err << "kalvory-cli agenda: --now \"" << lineSafe(nowText, false)
-                  << "\" is not a date and time of the form " << kTimeLayout << "\n";
-      return kExitInput;
+      return context.refuse("--now \"" + nowText + "\" is not a date and time of the form " + std::string(kTimeLayout));
     }
     now = *parsed;
   }
   const auto language = parseLanguage(languageText);
   if (!language) {
-    context.err << "kalvory-cli agenda: --lang \"" << lineSafe(languageText, false) << "\" is not one of en, ru, uk\n";
-    return kExitInput;
+    return context.refuse("--lang \"" + languageText + "\" is not one of en, ru, uk");
   }
 
   CAlarmDoc doc;
   try {
     loadDocumentFile(doc, path);
   } catch (const std::exception& error) {
-    context.err << "kalvory-cli agenda: " << lineSafe(error.what(), false) << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
 
   const std::string nextReminder = doc.nextReminderText(now, *language);
@@ -195,13 +145,13 @@ int runAgenda(CommandContext& context) {
   }
 
   // The two lines of the main view, under their own captions in the chosen language.
-  auto mainViewLine = [&context, &language](int captionId, const std::string& text) {
+  auto mainViewLine = [&context, &language](StringId captionId, const std::string& text) {
     context.out << loadString(captionId, *language) << ":";
-    if (!text.empty()) context.out << " " << lineSafe(text, false);
+    if (!text.empty()) context.out << " " << lineSafe(text);
     context.out << "\n";
   };
-  mainViewLine(74, nextReminder);
-  mainViewLine(75, nextEventText);
+  mainViewLine(StringId::NextReminderCaption, nextReminder);
+  mainViewLine(StringId::NextDayEventCaption, nextEventText);
   context.out << "\nReminders: " << doc.alarmCount() << "\n";
   int index = 0;
   for (const auto& line : doc.alarms()) {

@@ -20,30 +20,25 @@ std::string parseErrorText(const std::string& what) {
 int runBuild(CommandContext& context) {
   const auto files = Arguments(context.args).positionals(2, 2);
   const std::string& input = files[0];
-  auto refuse = [&](const std::string& message) {
-    context.err << "kalvory-cli build: " << printableLine(message) << "\n";
-    return kExitInput;
-  };
-
   std::ifstream stream(input, std::ios::binary);
-  if (!stream) return refuse(input + ": cannot open");
+  if (!stream) return context.refuse(input + ": cannot open");
   std::ostringstream text;
   text << stream.rdbuf();
-  if (stream.bad()) return refuse(input + ": cannot read");
+  if (stream.bad()) return context.refuse(input + ": cannot read");
 
   CAlarmDoc doc;
   CAlarmDoc::StoreOptions options;
   try {
     options = documentFromJson(DocumentJson::parse(text.str()), doc);
   } catch (const DocumentJson::exception& error) {
-    return refuse(input + ": " + parseErrorText(error.what()));
+    return context.refuse(input + ": " + parseErrorText(error.what()));
   } catch (const DocumentJsonError& error) {
-    return refuse(input + ": " + error.what());
+    return context.refuse(input + ": " + error.what());
   }
   try {
     saveDocumentFile(doc, files[1], options);
   } catch (const DocumentFileError& error) {
-    return refuse(error.what());
+    return context.refuse(error.what());
   }
   return kExitOk;
 }

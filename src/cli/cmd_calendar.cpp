@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/line_text.h"
 #include "cli/document_json.h"
 #include "core/calendar/calendar_month.h"
 #include "core/calendar/calendar_names.h"
@@ -22,7 +23,6 @@
 namespace kalvory::cli {
 namespace {
 
-constexpr std::string_view kCommand = "kalvory-cli calendar: ";
 
 struct Button {
   std::string_view name;
@@ -95,7 +95,7 @@ const Button* findButton(std::string_view name) {
 
 std::string dateText(const COleDateTime& date) {
   auto result = formatDateTime("%Y-%m-%d", date);
-  return result.ok() ? std::move(*result.text) : std::string();
+  return result.ok() ? result.value() : std::string();
 }
 
 // The one-character mark of each label colour in the text form.
@@ -161,7 +161,7 @@ void printText(std::ostream& out, const CalendarMonth& month) {
     if (!cell.framed()) continue;
     if (!anyNote) out << "Notes:\n";
     anyNote = true;
-    out << "  " << dateText(cell.date) << "  " << printableLine(cell.noteText) << "\n";
+    out << "  " << dateText(cell.date) << "  " << lineSafe(cell.noteText) << "\n";
   }
 }
 
@@ -200,10 +200,7 @@ int runCalendar(CommandContext& context) {
   const bool asJson = arguments.takeFlag("--json");
   const std::string path = arguments.positionals(1, 1).front();
 
-  auto fail = [&context](const std::string& message) {
-    context.err << kCommand << printableLine(message) << "\n";
-    return kExitInput;
-  };
+  auto fail = [&context](const std::string& message) { return context.refuse(message); };
 
   const auto month = parseDate(monthText, false);
   if (!month) return fail("--month \"" + monthText + "\" is not a month of the form YYYY-MM (years 0100 to 9999)");

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "core/common/error_reporter.h"
 #include "core/settings/data_folder.h"
 #include "core/skins/definitions.h"
 #include "core/wallpaper/wallpaper_compositor.h"
@@ -21,30 +20,10 @@
 namespace kalvory::cli {
 namespace {
 
-constexpr std::string_view kName = "kalvory-cli compose: ";
-
-class StickerFileReporter final : public ErrorReporter {
- public:
-  explicit StickerFileReporter(std::ostream& err) : err_(err) {}
-  void reportError(std::string_view, std::string_view message) override {
-    std::string line(message);
-    for (char& c : line) {
-      if (c == '\n') c = ' ';
-    }
-    err_ << kName << line << "\n";
-  }
-
- private:
-  std::ostream& err_;
-};
-
 int WholeNumber(const std::string& text, const std::string& what) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    throw UsageError{what + " needs a whole number: " + text};
-  }
-  return value;
+  const std::optional<int> value = parseNumber<int>(text);
+  if (!value) throw UsageError{what + " needs a whole number: " + text};
+  return *value;
 }
 
 // "WxH" with both sides from 1 to 16384.
@@ -109,8 +88,7 @@ int runCompose(CommandContext& context) {
   // The stickers are placed as a reminder places them: every definition of the name.
   std::vector<CWPStickerContext> placed;
   if (!stickerNames.empty()) {
-    StickerFileReporter reporter(context.err);
-    const std::vector<CWPStickerContext> definitions = LoadStickers(dataFolder, "n/a", &reporter);
+    const std::vector<CWPStickerContext> definitions = LoadStickers(dataFolder, "n/a", &context.errors);
     for (std::size_t i = 0; i < stickerNames.size(); ++i) {
       bool found = false;
       for (const CWPStickerContext& definition : definitions) {
@@ -122,9 +100,7 @@ int runCompose(CommandContext& context) {
         found = true;
       }
       if (!found) {
-        context.err << kName << "no sticker definition named \"" << stickerNames[i] << "\" in " << dataFolder
-                    << "/Stickers\n";
-        return kExitInput;
+        return context.refuse("no sticker definition named \"" + stickerNames[i] + "\" in " + dataFolder + "/Stickers");
       }
     }
   }
@@ -144,22 +120,17 @@ int runCompose(CommandContext& context) {
   // The compositor writes its file into a private folder; the result is then moved to --out.
   std::error_code code;
   std::string scratch = (std::filesystem::temp_directory_path(code) / "kalvory-compose-XXXXXX").string();
-  if (code || mkdtemp(scratch.data()) == nullptr) {
-    context.err << kName << "cannot make a temporary folder\n";
-    return kExitInput;
-  }
+  if (code || mkdtemp(scratch.data()) == nullptr) return context.refuse("cannot make a temporary folder");
   int status = kExitOk;
   {
     CWallpaperCompositor compositor(width, height, scratch, placed, &textRenderer);
     if (!compositor.Compose(request)) {
-      context.err << kName << picture << ": " << compositor.lastError() << "\n";
-      status = kExitInput;
+      status = context.refuse(picture + ": " + compositor.lastError());
     } else {
       std::filesystem::copy_file(compositor.composedFilePath(), out, std::filesystem::copy_options::overwrite_existing,
                                  code);
       if (code) {
-        context.err << kName << "cannot write " << out << ": " << code.message() << "\n";
-        status = kExitInput;
+        status = context.refuse("cannot write " + out + ": " + code.message());
       } else {
         context.out << out << ": " << width << "x" << height << ", " << placed.size() << " sticker"
                     << (placed.size() == 1 ? "" : "s") << "\n";

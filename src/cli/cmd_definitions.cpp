@@ -1,6 +1,5 @@
 // kalvory-cli definitions: the notifier, sticker and skin lists of a data folder as the program
 // reads them, with every value.
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -8,7 +7,7 @@
 #include <system_error>
 
 #include "cli/command.h"
-#include "cli/one_line_reporter.h"
+#include "cli/line_text.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/data_folder.h"
@@ -139,28 +138,6 @@ Json skinJson(const CSkinContext& skin) {
   return json;
 }
 
-// Keeps a text on its line: line breaks and other control characters as escapes.
-std::string lineSafe(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // The text form: "name: value" lines, nested objects indented under their name.
 void printText(std::ostream& out, const Json& json, int indent) {
   const std::string pad(static_cast<std::size_t>(indent) * 2, ' ');
@@ -198,38 +175,32 @@ int runDefinitions(CommandContext& context) {
   if (!dataGiven) dataFolder = dataFolderPath();
   std::error_code error;
   if (dataGiven && !std::filesystem::is_directory(dataFolder, error)) {
-    context.err << "kalvory-cli definitions: " << dataFolder << " is not a folder\n";
-    return kExitInput;
+    return context.refuse(dataFolder + " is not a folder");
   }
 
   // The default marks and the current skin come from the user's settings, as in the program.
   if (!configGiven) configFile = defaultSettingsFilePath();
   const IniSettingsStore store(configFile);
   if (configGiven && store.fileState() == IniSettingsStore::FileState::Missing) {
-    context.err << "kalvory-cli definitions: no such settings file: " << configFile << "\n";
-    return kExitInput;
+    return context.refuse("no such settings file: " + configFile);
   }
-  if (const std::string problem = store.problem(); !problem.empty()) {
-    context.err << "kalvory-cli definitions: " << problem << "\n";
-    return kExitInput;
-  }
+  if (const std::string problem = store.problem(); !problem.empty()) return context.refuse(problem);
   const AppSettings settings = LoadSettings(store, SettingsEnvironment{}).app;
   if (!notifierGiven) defaultNotifier = settings.default_notifier;
   if (!stickerGiven) defaultSticker = settings.default_sticker;
   if (!skinGiven) skinPath = settings.skin_path;
 
-  OneLineReporter reporter(context.err, "definitions");
   Json result{
       {"dataFolder", dataFolder},           {"settingsFile", configFile},       {"bundledFolder", bundledDataFolder()},
       {"defaultNotifier", defaultNotifier}, {"defaultSticker", defaultSticker}, {"skinPath", skinPath},
       {"notifiers", Json::array()},         {"stickers", Json::array()},        {"skins", Json::array()}};
-  for (const auto& notifier : LoadNotifiers(dataFolder, defaultNotifier, &reporter)) {
+  for (const auto& notifier : LoadNotifiers(dataFolder, defaultNotifier, &context.errors)) {
     result["notifiers"].push_back(notifierJson(notifier));
   }
-  for (const auto& sticker : LoadStickers(dataFolder, defaultSticker, &reporter)) {
+  for (const auto& sticker : LoadStickers(dataFolder, defaultSticker, &context.errors)) {
     result["stickers"].push_back(stickerJson(sticker));
   }
-  for (const auto& skin : ListSkins(dataFolder, skinPath, &reporter)) result["skins"].push_back(skinJson(skin));
+  for (const auto& skin : ListSkins(dataFolder, skinPath, &context.errors)) result["skins"].push_back(skinJson(skin));
 
   if (json) {
     // Definition files are not always valid UTF-8; such bytes show as U+FFFD rather than failing.
@@ -248,7 +219,8 @@ int runDefinitions(CommandContext& context) {
     }
   }
   // The lists are shown in full either way; a definition that did not load makes the exit status say so.
-  return reporter.count > 0 ? kExitInput : kExitOk;
+  // Every error before this point ended the command, so each one counted here is a definition file's.
+  return context.errors.count() > 0 ? kExitInput : kExitOk;
 }
 
 const Registration registration{

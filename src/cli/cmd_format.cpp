@@ -11,6 +11,7 @@
 #include "core/clock/media_player_info.h"
 #include "core/clock/time_format.h"
 #include "core/common/date_time.h"
+#include "core/common/result.h"
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
 
@@ -20,69 +21,44 @@ namespace {
 // A player description is a few lines; anything much larger is not one.
 constexpr std::streamsize kMaxPlayerFileSize = 64 * 1024;
 
-// "YYYY-MM-DD HH:MM:SS", every field with its full number of digits.
-std::optional<COleDateTime> parseMoment(const std::string& text) {
-  if (text.size() != 19) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
-    if (expected == '0' ? (c < '0' || c > '9') : c != expected) return std::nullopt;
-  }
-  const auto number = [&](std::size_t start, std::size_t length) { return std::stoi(text.substr(start, length)); };
-  const COleDateTime moment(number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2));
-  if (!moment.isValid()) return std::nullopt;
-  return moment;
-}
-
 // Reads a stand-in player from {"status": 1, "length_s": 245, "position_ms": 61500,
 // "window_title": "7. Artist - Song - Winamp"}; every field but "status" may be left out.
-bool readPlayer(const std::string& path, FixedMediaPlayerInfo& player, std::string& error) {
+Result<FixedMediaPlayerInfo> readPlayer(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = path + ": cannot open the file";
-    return false;
-  }
+  if (!file) return Failure{path + ": cannot open the file"};
   std::string content(static_cast<std::size_t>(kMaxPlayerFileSize) + 1, '\0');
   file.read(content.data(), kMaxPlayerFileSize + 1);
-  if (file.gcount() > kMaxPlayerFileSize) {
-    error = path + ": the file is too large for a player description";
-    return false;
-  }
+  if (file.gcount() > kMaxPlayerFileSize) return Failure{path + ": the file is too large for a player description"};
   content.resize(static_cast<std::size_t>(file.gcount()));
 
   const nlohmann::json json = nlohmann::json::parse(content, nullptr, false);
-  if (json.is_discarded() || !json.is_object()) {
-    error = path + ": not a JSON object";
-    return false;
-  }
-  const auto readInt = [&](const char* key, bool required, int& value) {
+  if (json.is_discarded() || !json.is_object()) return Failure{path + ": not a JSON object"};
+  // A missing optional field keeps `value` as it is.
+  const auto readInt = [&](const char* key, bool required, int& value) -> Result<void> {
     const auto it = json.find(key);
     if (it == json.end()) {
-      if (required) error = path + ": \"" + key + "\" is missing";
-      return !required;
+      if (required) return Failure{path + ": \"" + key + "\" is missing"};
+      return {};
     }
     if (!it->is_number_integer() || it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
         it->get<std::int64_t>() > std::numeric_limits<int>::max()) {
-      error = path + ": \"" + key + "\" must be a 32-bit whole number";
-      return false;
+      return Failure{path + ": \"" + key + "\" must be a 32-bit whole number"};
     }
     value = static_cast<int>(it->get<std::int64_t>());
-    return true;
+    return {};
   };
+  FixedMediaPlayerInfo player;
   int status = 0;
-  if (!readInt("status", true, status) || !readInt("length_s", false, player.lengthSeconds) ||
-      !readInt("position_ms", false, player.positionMs)) {
-    return false;
+  for (const Result<void>& read : {readInt("status", true, status), readInt("length_s", false, player.lengthSeconds),
+                                   readInt("position_ms", false, player.positionMs)}) {
+    if (!read.ok()) return Failure{read.error()};
   }
   player.status = status;
   if (const auto it = json.find("window_title"); it != json.end()) {
-    if (!it->is_string()) {
-      error = path + ": \"window_title\" must be a string";
-      return false;
-    }
+    if (!it->is_string()) return Failure{path + ": \"window_title\" must be a string"};
     player.title = songFromWindowTitle(it->get<std::string>());
   }
-  return true;
+  return player;
 }
 
 int runFormat(CommandContext& context) {
@@ -95,21 +71,16 @@ int runFormat(CommandContext& context) {
 
   COleDateTime now = systemNow();
   if (haveNow) {
-    const auto parsed = parseMoment(nowText);
-    if (!parsed) {
-      context.err << "kalvory-cli format: --now must be a valid YYYY-MM-DD HH:MM:SS: " << nowText << "\n";
-      return kExitInput;
-    }
+    const auto parsed = parseLocalTime(nowText);
+    if (!parsed) return context.refuse("--now must be a valid YYYY-MM-DD HH:MM:SS: " + nowText);
     now = *parsed;
   }
 
   FixedMediaPlayerInfo player;
   if (havePlayer) {
-    std::string error;
-    if (!readPlayer(playerPath, player, error)) {
-      context.err << "kalvory-cli format: " << error << "\n";
-      return kExitInput;
-    }
+    Result<FixedMediaPlayerInfo> read = readPlayer(playerPath);
+    if (!read.ok()) return context.refuse(read.error());
+    player = std::move(read).value();
   }
 
   CAlarmDoc document;
@@ -117,17 +88,14 @@ int runFormat(CommandContext& context) {
     try {
       loadDocumentFile(document, documentPath);
     } catch (const DocumentFileError& error) {
-      context.err << "kalvory-cli format: " << error.what() << "\n";
-      return kExitInput;
+      return context.refuse(error.what());
     }
   }
 
-  const FormatResult result = formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
-  if (!result.ok()) {
-    context.err << "kalvory-cli format: " << result.error << "\n";
-    return kExitInput;
-  }
-  context.out << *result.text << "\n";
+  const Result<std::string> result =
+      formatTimeText(format, timeFormatSources(document, now, havePlayer ? &player : nullptr));
+  if (!result.ok()) return context.refuse(result.error());
+  context.out << result.value() << "\n";
   return kExitOk;
 }
 

@@ -1,5 +1,4 @@
 // kalvory-cli image-info: what the picture reader makes of a file.
-#include <charconv>
 #include <ostream>
 #include <string>
 
@@ -18,24 +17,18 @@ int runImageInfo(CommandContext& context) {
 
   int frame = 0;
   if (haveFrame) {
-    const auto [end, error] = std::from_chars(frameText.data(), frameText.data() + frameText.size(), frame);
-    if (frameText.empty() || error != std::errc() || end != frameText.data() + frameText.size() || frame < 0) {
-      throw UsageError{"--frame needs a whole number from 0: " + frameText};
-    }
+    const std::optional<int> number = parseNumber<int>(frameText);
+    if (!number || *number < 0) throw UsageError{"--frame needs a whole number from 0: " + frameText};
+    frame = *number;
   }
   // The reader is chosen by the extension, as the wallpaper composition chooses it.
   const int format = ImageFormatFromPath(path);
   if (format < 0) {
-    context.err << "kalvory-cli image-info: " << path
-                << ": unsupported picture extension (bmp, jpg, jpeg, gif, png, ico, tif, tiff)\n";
-    return kExitInput;
+    return context.refuse(path + ": unsupported picture extension (bmp, jpg, jpeg, gif, png, ico, tif, tiff)");
   }
   CDibImage image;
   image.SetFrame(frame);
-  if (!image.Load(path, format)) {
-    context.err << "kalvory-cli image-info: " << path << ": " << image.GetLastError() << "\n";
-    return kExitInput;
-  }
+  if (!image.Load(path, format)) return context.refuse(path + ": " + image.GetLastError());
   context.out << "format: " << ImageFormatName(format) << "\n"
               << "width: " << image.Width() << "\n"
               << "height: " << image.Height() << "\n"

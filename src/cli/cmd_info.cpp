@@ -14,8 +14,7 @@ int runInfo(CommandContext& context) {
   try {
     loadDocumentFile(doc, files[0]);
   } catch (const DocumentFileError& error) {
-    context.err << "kalvory-cli info: " << printableLine(error.what()) << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
   context.out << documentToJson(doc).dump(2, ' ', false, DocumentJson::error_handler_t::replace) << "\n";
   return kExitOk;

@@ -14,8 +14,7 @@ int runNew(CommandContext& context) {
   try {
     saveDocumentFile(doc, files[0]);
   } catch (const DocumentFileError& error) {
-    context.err << "kalvory-cli new: " << printableLine(error.what()) << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
   return kExitOk;
 }

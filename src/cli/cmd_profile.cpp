@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "cli/command.h"
-#include "cli/one_line_reporter.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/profile.h"
 
@@ -17,13 +16,10 @@ namespace {
 enum class ValueType { String, Int, Double, Color };
 
 template <typename Number>
-Number parseNumber(const std::string& text, const char* what) {
-  Number value{};
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-    throw UsageError{std::string("--default needs ") + what + ", not \"" + text + "\""};
-  }
-  return value;
+Number defaultNumber(const std::string& text, const char* what) {
+  const std::optional<Number> value = parseNumber<Number>(text);
+  if (!value) throw UsageError{std::string("--default needs ") + what + ", not \"" + text + "\""};
+  return *value;
 }
 
 std::string doubleText(double value) {
@@ -56,18 +52,16 @@ int runProfile(CommandContext& context) {
   // alone would look for a bare name beside the program.
   std::error_code error;
   const std::string file = std::filesystem::absolute(positionals[0], error).string();
-  OneLineReporter reporter(context.err, "profile");
   if (error || !std::filesystem::is_regular_file(file, error)) {
     const std::string_view pattern(kProfileLoadFailedMessage);
     const std::size_t slot = pattern.find("%s");
     std::string message(pattern.substr(0, slot));
     message += positionals[0];
     if (slot != std::string_view::npos) message += pattern.substr(slot + 2);
-    reporter.reportError("", message);
-    return kExitInput;
+    return context.refuse(message);
   }
 
-  CProfile profile(&reporter);
+  CProfile profile(&context.errors);
   profile.SetSaveOnClose(false);
   profile.SetStoreDefaults(false);
   if (!profile.Load(file)) return kExitInput;
@@ -77,18 +71,19 @@ int runProfile(CommandContext& context) {
       context.out << profile.GetString(section, key, hasDefault ? defaultText : "") << "\n";
       break;
     case ValueType::Int:
-      context.out << profile.GetInt(section, key, hasDefault ? parseNumber<std::int32_t>(defaultText, "an integer") : 0)
+      context.out << profile.GetInt(section, key,
+                                    hasDefault ? defaultNumber<std::int32_t>(defaultText, "an integer") : 0)
                   << "\n";
       break;
     case ValueType::Double:
       context.out << doubleText(profile.GetDouble(section, key,
-                                                  hasDefault ? parseNumber<double>(defaultText, "a number") : 0.0))
+                                                  hasDefault ? defaultNumber<double>(defaultText, "a number") : 0.0))
                   << "\n";
       break;
     case ValueType::Color: {
       ColorRef fallback = 0;
       if (hasDefault) {
-        const auto value = parseNumber<std::uint32_t>(defaultText, "a colour reference (0 to 16777215)");
+        const auto value = defaultNumber<std::uint32_t>(defaultText, "a colour reference (0 to 16777215)");
         if (value > 0xFFFFFF) throw UsageError{"--default needs a colour reference (0 to 16777215)"};
         fallback = value;
       }

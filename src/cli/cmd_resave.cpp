@@ -15,8 +15,7 @@ int runResave(CommandContext& context) {
     loadDocumentFile(doc, files[0]);
     saveDocumentFile(doc, files[1]);
   } catch (const DocumentFileError& error) {
-    context.err << "kalvory-cli resave: " << printableLine(error.what()) << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
   return kExitOk;
 }

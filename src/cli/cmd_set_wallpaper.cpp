@@ -1,6 +1,5 @@
 // kalvory-cli set-wallpaper: makes a picture the desktop picture the way the program does.
 #include <QCoreApplication>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -22,10 +21,9 @@ int runSetWallpaper(CommandContext& context) {
   const auto files = arguments.positionals(1, 1);
   int style = 2;
   if (haveStyle) {
-    const auto [end, error] = std::from_chars(styleText.data(), styleText.data() + styleText.size(), style);
-    if (styleText.empty() || error != std::errc() || end != styleText.data() + styleText.size()) {
-      throw UsageError{"--style needs a whole number: " + styleText};
-    }
+    const std::optional<int> number = parseNumber<int>(styleText);
+    if (!number) throw UsageError{"--style needs a whole number: " + styleText};
+    style = *number;
   }
   std::error_code code;
   const std::string picture = std::filesystem::absolute(files[0], code).lexically_normal().string();
@@ -43,10 +41,8 @@ int runSetWallpaper(CommandContext& context) {
   const char* desktopVariable = std::getenv("XDG_CURRENT_DESKTOP");
   const DesktopKind kind = DetectDesktop(desktopVariable != nullptr ? desktopVariable : "");
   const auto setter = CreateDesktopWallpaper(dataFolder);
-  std::string message;
-  if (!setter->SetWallpaper(picture, style, message)) {
-    context.err << "kalvory-cli set-wallpaper: " << files[0] << ": " << message << "\n";
-    return kExitInput;
+  if (const Result<void> set = setter->SetWallpaper(picture, style); !set.ok()) {
+    return context.refuse(files[0] + ": " + set.error());
   }
   context.out << "wallpaper set (" << DesktopKindName(kind) << "): " << picture << "\n";
   return kExitOk;

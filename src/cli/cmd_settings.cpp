@@ -1,11 +1,12 @@
 // kalvory-cli settings: every user setting as the program loads it, defaults for missing keys.
-#include <charconv>
 #include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/line_text.h"
+#include "core/common/text.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/app_settings_keys.h"
 #include "core/settings/settings_date_text.h"
@@ -27,54 +28,6 @@ std::string hexBytes(const std::vector<std::uint8_t>& bytes) {
     text += pair;
   }
   return text;
-}
-
-std::string jsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-// Keeps a value with line breaks on its one line.
-std::string oneLine(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 std::string fontText(const FontDescription& font) {
@@ -150,7 +103,7 @@ void printText(std::ostream& out, const std::string& file, bool fileExists, cons
   out << "; settings file: " << file << (fileExists ? "" : " (none yet: every value is a default)") << "\n";
   for (const auto& section : lister.sections) {
     out << "[" << section.name << "]\n";
-    for (const auto& entry : section.entries) out << entry.key << "=" << oneLine(entry.value) << "\n";
+    for (const auto& entry : section.entries) out << entry.key << "=" << lineSafe(entry.value) << "\n";
   }
   out << "[Derived]\n";
   for (const auto& [key, value] : derivedValues(settings)) out << key << "=" << value << "\n";
@@ -158,16 +111,16 @@ void printText(std::ostream& out, const std::string& file, bool fileExists, cons
 
 void printJson(std::ostream& out, const std::string& file, bool fileExists, const ApplicationSettings& settings,
                const KeyLister& lister) {
-  out << "{\n  \"file\": " << jsonString(file) << ",\n  \"fileExists\": " << (fileExists ? "true" : "false");
+  out << "{\n  \"file\": " << jsonQuoted(file) << ",\n  \"fileExists\": " << (fileExists ? "true" : "false");
   for (const auto& section : lister.sections) {
-    out << ",\n  " << jsonString(section.name) << ": {";
+    out << ",\n  " << jsonQuoted(section.name) << ": {";
     const char* separator = "\n";
     for (const auto& entry : section.entries) {
-      out << separator << "    " << jsonString(entry.key) << ": ";
+      out << separator << "    " << jsonQuoted(entry.key) << ": ";
       if (!entry.present) {
         out << "null";
       } else if (entry.quoted) {
-        out << jsonString(entry.value);
+        out << jsonQuoted(entry.value);
       } else {
         out << entry.value;
       }
@@ -178,13 +131,13 @@ void printJson(std::ostream& out, const std::string& file, bool fileExists, cons
   out << ",\n  \"Derived\": {";
   const char* separator = "\n";
   for (const auto& [key, value] : derivedValues(settings)) {
-    out << separator << "    " << jsonString(key) << ": ";
+    out << separator << "    " << jsonQuoted(key) << ": ";
     if (key == "ResourceLanguage" || key == "IntervalSeconds") {
       out << value;
     } else if (key == "LastChangedValid") {
       out << (value == "1" ? "true" : "false");
     } else {
-      out << jsonString(value);
+      out << jsonQuoted(value);
     }
     separator = ",\n";
   }
@@ -201,26 +154,19 @@ int runSettings(CommandContext& context) {
 
   int width = kDefaultScreenWidth;
   if (haveWidth) {
-    const auto [end, error] = std::from_chars(widthText.data(), widthText.data() + widthText.size(), width);
-    if (widthText.empty() || error != std::errc() || end != widthText.data() + widthText.size() || width < 1 ||
-        width > kLargestScreenWidth) {
-      context.err << "kalvory-cli settings: --screen-width needs a number of pixels from 1 to " << kLargestScreenWidth
-                  << ": " << widthText << "\n";
-      return kExitInput;
+    const std::optional<int> number = parseNumber<int>(widthText);
+    width = number.value_or(0);
+    if (width < 1 || width > kLargestScreenWidth) {
+      return context.refuse("--screen-width needs a number of pixels from 1 to " + std::to_string(kLargestScreenWidth) +
+                            ": " + widthText);
     }
   }
   if (!haveFile) file = defaultSettingsFilePath();
 
   const IniSettingsStore store(file);
   const bool fileExists = store.fileState() != IniSettingsStore::FileState::Missing;
-  if (haveFile && !fileExists) {
-    context.err << "kalvory-cli settings: no such settings file: " << file << "\n";
-    return kExitInput;
-  }
-  if (const std::string problem = store.problem(); !problem.empty()) {
-    context.err << "kalvory-cli settings: " << problem << "\n";
-    return kExitInput;
-  }
+  if (haveFile && !fileExists) return context.refuse("no such settings file: " + file);
+  if (const std::string problem = store.problem(); !problem.empty()) return context.refuse(problem);
 
   const ApplicationSettings settings = LoadSettings(store, SettingsEnvironment{width, picturesFolder(), nullptr});
   KeyLister lister;

@@ -1,6 +1,5 @@
 // kalvory-cli simulate: a dry run of the one-second alarm check over a reminder document.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -18,11 +17,6 @@ constexpr std::int64_t kLongestRunSeconds = std::int64_t{31} * 86400;
 // Reminder checks a run may make in all: a few minutes at most.
 constexpr std::int64_t kMostReminderTicks = std::int64_t{4'000'000'000};
 
-bool parseInt(const std::string& text, int& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
 int runSimulate(CommandContext& context) {
   Arguments arguments(context.args);
   std::string fromText, toText, showTimeText, sayTimeText;
@@ -38,56 +32,38 @@ int runSimulate(CommandContext& context) {
   SimulationOptions options;
   const auto from = parseLocalTime(fromText);
   const auto to = parseLocalTime(toText);
-  if (!from || !to) {
-    context.err << "kalvory-cli simulate: a time must be YYYY-MM-DD HH:MM:SS: " << (from ? toText : fromText) << "\n";
-    return kExitInput;
-  }
+  if (!from || !to) return context.refuse("a time must be YYYY-MM-DD HH:MM:SS: " + (from ? toText : fromText));
   options.from = *from;
   options.to = *to;
   const std::int64_t span = secondsBetween(options.from, options.to);
-  if (span < 0) {
-    context.err << "kalvory-cli simulate: --to is earlier than --from\n";
-    return kExitInput;
-  }
-  if (span > kLongestRunSeconds) {
-    context.err << "kalvory-cli simulate: a run may last at most 31 days\n";
-    return kExitInput;
-  }
-  if (haveShowTime && !parseInt(showTimeText, options.showTime)) {
-    context.err << "kalvory-cli simulate: --show-time needs a whole number of seconds: " << showTimeText << "\n";
-    return kExitInput;
+  if (span < 0) return context.refuse("--to is earlier than --from");
+  if (span > kLongestRunSeconds) return context.refuse("a run may last at most 31 days");
+  if (haveShowTime) {
+    const std::optional<int> showTime = parseNumber<int>(showTimeText);
+    if (!showTime) return context.refuse("--show-time needs a whole number of seconds: " + showTimeText);
+    options.showTime = *showTime;
   }
   if (haveSayTime) {
-    int range = 0;
-    if (!parseInt(sayTimeText, range)) {
-      context.err << "kalvory-cli simulate: --say-time needs a whole number of minutes: " << sayTimeText << "\n";
-      return kExitInput;
-    }
-    options.sayTimeRange = range;
+    options.sayTimeRange = parseNumber<int>(sayTimeText);
+    if (!options.sayTimeRange) return context.refuse("--say-time needs a whole number of minutes: " + sayTimeText);
   }
   for (const std::string& text : answerTexts) {
-    std::string error;
-    const auto answer = parseSimulationAnswer(text, error);
-    if (!answer) {
-      context.err << "kalvory-cli simulate: " << error << "\n";
-      return kExitInput;
-    }
-    options.answers.push_back(*answer);
+    Result<SimulationAnswer> answer = parseSimulationAnswer(text);
+    if (!answer.ok()) return context.refuse(answer.error());
+    options.answers.push_back(std::move(answer).value());
   }
 
   CAlarmDoc document;
   try {
     loadDocumentFile(document, files.front());
   } catch (const DocumentFileError& error) {
-    context.err << "kalvory-cli simulate: " << error.what() << "\n";
-    return kExitInput;
+    return context.refuse(error.what());
   }
   // Each tick walks every reminder; a huge document over a long run would take hours.
   const auto reminders = static_cast<std::int64_t>(document.alarmCount());
   if ((span + 1) * std::max<std::int64_t>(reminders, 1) > kMostReminderTicks) {
-    context.err << "kalvory-cli simulate: " << reminders << " reminders over " << span + 1
-                << " seconds is too long a run; choose a shorter one\n";
-    return kExitInput;
+    return context.refuse(std::to_string(reminders) + " reminders over " + std::to_string(span + 1) +
+                          " seconds is too long a run; choose a shorter one");
   }
   runAlarmSimulation(document, options, context.out);
   return kExitOk;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <charconv>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cli/one_line_reporter.h"
 
 namespace kalvory::cli {
 
@@ -16,7 +20,13 @@ inline constexpr int kExitInput = 2;  // bad input file or value
 struct CommandContext {
   std::vector<std::string> args;  // the arguments after the command name
   std::ostream& out;
-  std::ostream& err;
+  OneLineReporter& errors;  // every error of the command, as "kalvory-cli NAME: message"
+
+  // Reports bad input (a file, a value) and gives the exit status for it.
+  int refuse(std::string_view message) {
+    errors.report(message);
+    return kExitInput;
+  }
 };
 
 struct Command {
@@ -38,6 +48,16 @@ const std::vector<Command>& registeredCommands();
 struct UsageError {
   std::string message;
 };
+
+// An argument as a number, the whole of it (no blanks, no "+", nothing after the digits), or
+// nothing when it is not one or does not fit `Number`.
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 
 // Small helpers for "--name value" options shared by the commands.
 class Arguments {

@@ -92,7 +92,7 @@ CAlarmLine reminderFrom(const Json& json, const std::string& where, int& schema)
     } else if (key == "daily") {
       line.daily = int32From(value, at);
     } else if (key == "state") {
-      line.state = int32From(value, at);
+      line.state = static_cast<ReminderState>(int32From(value, at));
     } else if (key == "text") {
       line.text = stringFrom(value, at);
     } else if (key == "sound_file") {
@@ -181,7 +181,7 @@ DocumentJson documentToJson(const CAlarmDoc& doc) {
     r["time"] = dateTimeToJson(line->time);
     r["timer_mode"] = line->timer_mode;
     r["daily"] = line->daily;
-    r["state"] = line->state;
+    r["state"] = static_cast<std::int32_t>(line->state);
     r["text"] = line->text;
     r["sound_file"] = line->sound_file;
     r["timer_minutes"] = line->timer_minutes;
@@ -257,23 +257,6 @@ CAlarmDoc::StoreOptions documentFromJson(const DocumentJson& json, CAlarmDoc& do
   options.alarmSchema = alarmSchema.value_or(CAlarmLine::kSchema);
   options.dayInfoSchema = dayInfoSchema.value_or(CDayInfo::kSchema);
   return options;
-}
-
-std::string printableLine(std::string_view message) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < message.size()) {
-    const char32_t c = nextCodePoint(message, pos);
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-      out += "\\x";
-      out.push_back(kHex[(c >> 4) & 0xF]);
-      out.push_back(kHex[c & 0xF]);
-    } else {
-      appendUtf8(out, c);
-    }
-  }
-  return out;
 }
 
 }  // namespace kalvory::cli

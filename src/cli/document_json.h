@@ -37,8 +37,4 @@ class DocumentJsonError : public std::runtime_error {
 // class must agree, since the file states the schema once per class. Returns the schemas to write.
 CAlarmDoc::StoreOptions documentFromJson(const DocumentJson& json, CAlarmDoc& doc);
 
-// A message kept on one line for stderr: control characters (and the marks U+0080..U+0082)
-// are written as \xNN, malformed UTF-8 as U+FFFD.
-std::string printableLine(std::string_view message);
-
 }  // namespace kalvory::cli

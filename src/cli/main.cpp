@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   }
   for (const auto& command : registeredCommands()) {
     if (command.name != name) continue;
-    CommandContext context{{argv + 2, argv + argc}, std::cout, std::cerr};
+    OneLineReporter errors(std::cerr, command.name);
+    CommandContext context{{argv + 2, argv + argc}, std::cout, errors};
     for (const auto& arg : context.args) {
       if (arg == "--help") {
         std::cout << "Usage: kalvory-cli " << command.synopsis << "\n" << command.summary << "\n";
@@ -43,11 +44,11 @@ int main(int argc, char** argv) {
     try {
       return command.run(context);
     } catch (const UsageError& error) {
-      std::cerr << "kalvory-cli " << name << ": " << error.message << "\nUsage: kalvory-cli " << command.synopsis
-                << "\n";
+      errors.report(error.message);
+      std::cerr << "Usage: kalvory-cli " << command.synopsis << "\n";
       return kExitUsage;
     }
   }
-  std::cerr << "kalvory-cli: unknown command \"" << name << "\" (see kalvory-cli --help)\n";
+  OneLineReporter(std::cerr, "").report("unknown command \"" + name + "\" (see kalvory-cli --help)");
   return kExitUsage;
 }

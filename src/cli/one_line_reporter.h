@@ -8,28 +8,22 @@
 
 namespace kalvory::cli {
 
-// The core's messages may span lines; the tool keeps each on one line of stderr, after the
-// command's name.
+// The one way kalvory-cli reports an error: "kalvory-cli COMMAND: message" on one line of
+// stderr (the message through oneLine), or "kalvory-cli: message" for the tool itself (an
+// empty command). The core's subsystems take it as their ErrorReporter.
 class OneLineReporter final : public ErrorReporter {
  public:
   OneLineReporter(std::ostream& err, std::string_view command) : err_(err), command_(command) {}
-  void reportError(std::string_view, std::string_view message) override {
-    std::string line;
-    for (const char c : message) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() != ' ') line += ' ';
-      } else {
-        line += c;
-      }
-    }
-    err_ << "kalvory-cli " << command_ << ": " << line << "\n";
-    ++count;
-  }
-  int count = 0;
+
+  void reportError(std::string_view title, std::string_view message) override;
+  void report(std::string_view message) { reportError({}, message); }
+  // Errors reported so far.
+  int count() const { return count_; }
 
  private:
   std::ostream& err_;
   std::string command_;
+  int count_ = 0;
 };
 
 }  // namespace kalvory::cli

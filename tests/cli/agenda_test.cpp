@@ -64,7 +64,7 @@ CAlarmDoc weekDocument() {
   daily.week_days = 0b0111110;  // Monday to Friday
   doc.AddAlarm(daily);
   CAlarmLine off = daily;
-  off.state = 0;
+  off.state = ReminderState::Inactive;
   doc.AddAlarm(off);
   doc.AddAlarm(reminder(at(2026, 5, 12, 7, 59, 30), "Check \u0080!oven"));
   doc.AddAlarm(reminder(at(2026, 5, 11, 23, 0, 0), "Yesterday"));

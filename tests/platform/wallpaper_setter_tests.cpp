@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -49,6 +50,12 @@ std::string ReadAll(const std::string& path) {
 void WriteAll(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
+}
+
+// Whether a setter took the picture, with its refusal in the failure message.
+::testing::AssertionResult Took(const Result<void>& result) {
+  if (result.ok()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << result.error();
 }
 
 // A picture file and a folder for the desktop's copies.
@@ -104,8 +111,7 @@ TEST(WallpaperSetter, DesktopDetectionAndStyleNames) {
 
 TEST_F(SetterTest, GnomeGetsAlternatingCopiesSoThatItReloads) {
   GnomeWallpaperSetter setter(runner, publish);
-  std::string error;
-  ASSERT_TRUE(setter.SetWallpaper(picture, 0, error)) << error;
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 0)));
   const std::string schema = "org.gnome.desktop.background";
   ASSERT_EQ(runner.calls.size(), 3u);
   EXPECT_EQ(runner.calls[0].program, "gsettings");
@@ -116,11 +122,11 @@ TEST_F(SetterTest, GnomeGetsAlternatingCopiesSoThatItReloads) {
 
   // The same composed file again: the other name, so the desktop sees a change.
   WriteAll(picture, "BM second picture");
-  ASSERT_TRUE(setter.SetWallpaper(picture, 1, error));
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 1)));
   EXPECT_EQ(runner.calls[3].arguments.back(), "'wallpaper'");
   EXPECT_EQ(runner.calls[4].arguments.back(), uri(2));
   EXPECT_EQ(ReadAll(published(2)), "BM second picture");
-  ASSERT_TRUE(setter.SetWallpaper(picture, 2, error));
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 2)));
   EXPECT_EQ(runner.calls[6].arguments.back(), "'stretched'");
   EXPECT_EQ(runner.calls[7].arguments.back(), uri(1));
   EXPECT_EQ(ReadAll(published(1)), "BM second picture");
@@ -131,8 +137,7 @@ TEST_F(SetterTest, GnomeQuotesThePathAndReportsFailures) {
   const std::string odd = (folder.path() + "/it's a picture.png").toStdString();
   WriteAll(odd, "png");
   GnomeWallpaperSetter direct(runner, "");  // no copies: the file itself
-  std::string error;
-  ASSERT_TRUE(direct.SetWallpaper(odd, 2, error));
+  ASSERT_TRUE(Took(direct.SetWallpaper(odd, 2)));
   std::string value = runner.calls[1].arguments.back();
   ASSERT_GE(value.size(), 2u);
   EXPECT_EQ(value.front(), '\'');
@@ -152,7 +157,7 @@ TEST_F(SetterTest, GnomeQuotesThePathAndReportsFailures) {
     result.exitCode = arguments[2] == "picture-uri-dark" ? 1 : 0;
     return result;
   };
-  EXPECT_TRUE(direct.SetWallpaper(odd, 2, error));
+  EXPECT_TRUE(Took(direct.SetWallpaper(odd, 2)));
 
   runner.answer = [](const std::string&, const std::vector<std::string>&) {
     CommandResult result;
@@ -161,13 +166,13 @@ TEST_F(SetterTest, GnomeQuotesThePathAndReportsFailures) {
     result.error = "No such schema \xE2\x80\x9Corg.gnome.desktop.background\xE2\x80\x9D\n";
     return result;
   };
-  EXPECT_FALSE(direct.SetWallpaper(odd, 2, error));
-  EXPECT_NE(error.find("gsettings failed (exit code 1): No such schema"), std::string::npos) << error;
+  EXPECT_THAT(direct.SetWallpaper(odd, 2).error(),
+              ::testing::HasSubstr("gsettings failed (exit code 1): No such schema"));
 
   runner.calls.clear();
-  EXPECT_FALSE(direct.SetWallpaper((folder.path() + "/missing.bmp").toStdString(), 2, error));
+  EXPECT_THAT(direct.SetWallpaper((folder.path() + "/missing.bmp").toStdString(), 2).error(),
+              ::testing::HasSubstr("does not exist"));
   EXPECT_TRUE(runner.calls.empty());
-  EXPECT_NE(error.find("does not exist"), std::string::npos);
 }
 
 TEST_F(SetterTest, XfceSetsEveryMonitorAndWorkspace) {
@@ -185,8 +190,7 @@ TEST_F(SetterTest, XfceSetsEveryMonitorAndWorkspace) {
     return result;
   };
   XfceWallpaperSetter setter(runner, publish);
-  std::string error;
-  ASSERT_TRUE(setter.SetWallpaper(picture, 0, error)) << error;
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 0)));
   const std::string channel = "xfce4-desktop";
   ASSERT_EQ(runner.calls.size(), 5u);
   EXPECT_EQ(runner.calls[0].arguments, (std::vector<std::string>{"-c", channel, "-l"}));
@@ -203,15 +207,14 @@ TEST_F(SetterTest, XfceSetsEveryMonitorAndWorkspace) {
   // A desktop without any picture yet gets its first monitor and workspace.
   runner.calls.clear();
   runner.answer = nullptr;
-  ASSERT_TRUE(setter.SetWallpaper(picture, 1, error));
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 1)));
   ASSERT_EQ(runner.calls.size(), 3u);
   EXPECT_EQ(runner.calls[1].arguments[3], "/backdrop/screen0/monitor0/workspace0/image-style");
   EXPECT_EQ(runner.calls[1].arguments.back(), "2");
   EXPECT_EQ(runner.calls[2].arguments.back(), published(2));
 
   runner.answer = [](const std::string&, const std::vector<std::string>&) { return CommandResult{}; };
-  EXPECT_FALSE(setter.SetWallpaper(picture, 2, error));
-  EXPECT_EQ(error, "xfconf-query could not be started");
+  EXPECT_EQ(setter.SetWallpaper(picture, 2).error(), "xfconf-query could not be started");
 }
 
 TEST_F(SetterTest, ProcessRunnerRunsTheDesktopsOwnTool) {
@@ -229,13 +232,12 @@ TEST_F(SetterTest, ProcessRunnerRunsTheDesktopsOwnTool) {
 
   ProcessCommandRunner processes;
   GnomeWallpaperSetter setter(processes, publish);
-  std::string error;
-  const bool set = setter.SetWallpaper(picture, 0, error);
+  const Result<void> set = setter.SetWallpaper(picture, 0);
   const CommandResult failing = processes.Run("failing", {});
   const CommandResult missing = processes.Run("kalvory-no-such-program", {});
   qputenv("PATH", oldPath);
 
-  ASSERT_TRUE(set) << error;
+  ASSERT_TRUE(Took(set));
   EXPECT_EQ(ReadAll(log),
             "set\norg.gnome.desktop.background\npicture-options\n'centered'\n"
             "set\norg.gnome.desktop.background\npicture-uri\n" +
@@ -261,9 +263,8 @@ TEST_F(SetterTest, PlasmaGetsAScriptOverItsOwnBus) {
   qputenv("DBUS_SESSION_BUS_ADDRESS", address);
 
   PlasmaWallpaperSetter setter(publish);
-  std::string error;
-  EXPECT_FALSE(setter.SetWallpaper(picture, 0, error));  // no plasmashell on this bus (copy 1 is made)
-  EXPECT_NE(error.find("plasmashell refused the wallpaper"), std::string::npos) << error;
+  // No plasmashell on this bus (copy 1 is made).
+  EXPECT_THAT(setter.SetWallpaper(picture, 0).error(), ::testing::HasSubstr("plasmashell refused the wallpaper"));
 
   const QString log = folder.path() + "/scripts.log";
   QProcess shell;
@@ -281,8 +282,8 @@ TEST_F(SetterTest, PlasmaGetsAScriptOverItsOwnBus) {
   while (!names->isServiceRegistered("org.kde.plasmashell").value() && waited.elapsed() < 10000) QThread::msleep(20);
   ASSERT_TRUE(names->isServiceRegistered("org.kde.plasmashell").value());
 
-  ASSERT_TRUE(setter.SetWallpaper(picture, 0, error)) << error;
-  ASSERT_TRUE(setter.SetWallpaper(picture, 1, error)) << error;
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 0)));
+  ASSERT_TRUE(Took(setter.SetWallpaper(picture, 1)));
   shell.terminate();
   shell.waitForFinished(5000);
   bus.terminate();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/alarms/alarm_engine.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 
@@ -14,14 +15,6 @@ constexpr int kPlayerStartLooks = 50;    // looks for a freshly started player .
 constexpr int kPlayerStartStepMs = 100;  // ... this far apart: 5 seconds in all
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string asciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 // Whole minutes of a span; the clock gives whole seconds, so the span is first taken to the
 // nearest second (the half second guards against the rounding of the stored days).

@@ -76,10 +76,10 @@ void AlarmEngine::setPorts(const AlarmPorts& ports) {
   states_ = orNull(ports.states);
 }
 
-void AlarmEngine::setState(CAlarmLine& reminder, std::size_t index, int state) {
+void AlarmEngine::setState(CAlarmLine& reminder, std::size_t index, ReminderState state) {
   if (reminder.state == state) return;
   reminder.state = state;
-  states_->ReminderStateChanged(index, state);
+  states_->ReminderStateChanged(index, static_cast<int>(state));
 }
 
 void AlarmEngine::tick(const COleDateTime& now) {
@@ -106,12 +106,13 @@ void AlarmEngine::tick(const COleDateTime& now) {
     // The OSD text matters only to the first reminder that shows in this tick, so it is read
     // (before this reminder may change it) only while no earlier reminder shows.
     std::string osdText;
-    if (showingTotal == 0 && reminder.osd && reminder.state != 0 && (due || reminder.show_count > 0)) {
+    if (showingTotal == 0 && reminder.osd && reminder.state != ReminderState::Inactive &&
+        (due || reminder.show_count > 0)) {
       osdText = text_->GetAlarmText();
     }
 
-    if (due && reminder.state != 0) {
-      if (!reminder.fired && reminder.state == 1) {
+    if (due && reminder.state != ReminderState::Inactive) {
+      if (!reminder.fired && reminder.state == ReminderState::Armed) {
         pendingExitAction_ = reminder.exit_action;
         exitPending_ = reminder.exit_action != 0;
         reminder.show_count = 1;
@@ -123,30 +124,35 @@ void AlarmEngine::tick(const COleDateTime& now) {
         trayAlarmMark_ = true;
       }
       if (!reminder.fired) {
-        if (!reminder.sound_file.empty() && reminder.state == 1) actions_->PlayAlarmSound(reminder.sound_file);
-        if (!reminder.program.empty() && reminder.state == 1) actions_->ExecuteApplication(reminder.program);
+        if (!reminder.sound_file.empty() && reminder.state == ReminderState::Armed) {
+          actions_->PlayAlarmSound(reminder.sound_file);
+        }
+        if (!reminder.program.empty() && reminder.state == ReminderState::Armed) {
+          actions_->ExecuteApplication(reminder.program);
+        }
       }
       reminder.fired = true;
       ++reminder.show_count;
-    } else if (reminder.state > 1 && reminder.show_count == 0) {
-      setState(reminder, index, 1);  // armed again once the window of the turned-off showing has passed
+    } else if (reminder.state > ReminderState::Armed && reminder.show_count == 0) {
+      setState(reminder, index,
+               ReminderState::Armed);  // armed again once the window of the turned-off showing has passed
     }
 
     // A switched-off reminder is reset while the OSD window exists and skips the end of showing.
-    if (reminder.state == 0) {
+    if (reminder.state == ReminderState::Inactive) {
       if (text_->AlarmTextWindowExists()) {
         reminder.show_count = 0;
         reminder.fired = false;
       }
     } else if (reminder.fired && (reminder.show_count > longestShowing || windowPassed)) {
-      if (reminder.state > 0) setState(reminder, index, 2);
+      if (reminder.state > ReminderState::Inactive) setState(reminder, index, ReminderState::TurnedOff);
       reminder.show_count = 0;
       reminder.fired = false;
     }
 
-    if (reminder.state == 1) showingTotal += reminder.show_count;
-    if (reminder.state == 1 && reminder.osd && showingTotal > 0 && reminder.show_count == showingTotal &&
-        osdText != reminder.text) {
+    if (reminder.state == ReminderState::Armed) showingTotal += reminder.show_count;
+    if (reminder.state == ReminderState::Armed && reminder.osd && showingTotal > 0 &&
+        reminder.show_count == showingTotal && osdText != reminder.text) {
       text_->ShowAlarmText(reminder.text, true);  // the OSD settles on the earliest showing reminder
     }
     wallpaper_->UpdateReminderSticker(reminder, now);
@@ -171,7 +177,7 @@ void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) 
   notifier_->HideAllNotifiers();
   for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
     CAlarmLine& reminder = *document_.alarms()[index];
-    if (reminder.state == 1 && reminder.show_count > 0) {
+    if (reminder.state == ReminderState::Armed && reminder.show_count > 0) {
       reminder.show_count = 0;
       // Every settled reminder loses its mark, so that it fires again at its postponed time,
       // and once armed again after a turn-off, at its next occurrence.
@@ -179,7 +185,7 @@ void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) 
       if (postponeSeconds != 0) {
         reminder.time = addWholeSeconds(reminder.time, postponeSeconds);
       } else {
-        setState(reminder, index, 2);
+        setState(reminder, index, ReminderState::TurnedOff);
       }
       pendingExitAction_ = keepExitAction ? reminder.exit_action : 0;
       // Kept in step with the action, so that a kept exit action also runs.

@@ -7,6 +7,7 @@
 #include "core/alarms/alarm_frame.h"
 #include "core/alarms/alarm_settings.h"
 #include "core/common/date_time.h"
+#include "core/model/alarm_line.h"
 
 namespace kalvory {
 
@@ -58,7 +59,7 @@ class AlarmEngine {
   void refreshDay(const COleDateTime& now);
 
  private:
-  void setState(CAlarmLine& reminder, std::size_t index, int state);
+  void setState(CAlarmLine& reminder, std::size_t index, ReminderState state);
 
   CAlarmDoc& document_;
   AlarmTextPort* text_ = nullptr;

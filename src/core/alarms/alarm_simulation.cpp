@@ -169,41 +169,10 @@ void ReportingSpeech::callOnce(std::string_view, std::string_view) { frame_.line
 
 }  // namespace
 
-std::optional<COleDateTime> parseLocalTime(std::string_view text) {
-  // YYYY-MM-DD HH:MM:SS
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
-    return std::nullopt;
-  }
-  int parts[6];
-  const std::size_t starts[6] = {0, 5, 8, 11, 14, 17};
-  const std::size_t lengths[6] = {4, 2, 2, 2, 2, 2};
-  for (int i = 0; i < 6; ++i) {
-    const std::string_view piece = text.substr(starts[i], lengths[i]);
-    for (char c : piece) {
-      if (c < '0' || c > '9') return std::nullopt;
-    }
-    if (!parseNumber(piece, parts[i])) return std::nullopt;
-  }
-  if (parts[0] < 100) return std::nullopt;  // the date-time's calendar starts in the year 100
-  const COleDateTime time(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]);
-  if (!time.isValid()) return std::nullopt;
-  return time;
-}
-
-std::string formatLocalTime(const COleDateTime& time) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", time.GetYear(), time.GetMonth(), time.GetDay(),
-                time.GetHour(), time.GetMinute(), time.GetSecond());
-  return buffer;
-}
-
-std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std::string& error) {
+Result<SimulationAnswer> parseSimulationAnswer(std::string_view text) {
   const std::string_view when = text.substr(0, 19);
   const auto at = parseLocalTime(when);
-  if (!at) {
-    error = "an answer must start with a time YYYY-MM-DD HH:MM:SS: " + std::string(text);
-    return std::nullopt;
-  }
+  if (!at) return Failure{"an answer must start with a time YYYY-MM-DD HH:MM:SS: " + std::string(text)};
   SimulationAnswer answer;
   answer.at = formatLocalTime(*at);
   const std::string_view rest = text.substr(when.size());
@@ -214,66 +183,14 @@ std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std
   } else if (rest.starts_with(" postpone ")) {
     int seconds = 0;  // the dialog's postponement is a 32-bit number of seconds
     if (!parseNumber(rest.substr(10), seconds)) {
-      error = "postpone needs a whole number of seconds: " + std::string(text);
-      return std::nullopt;
+      return Failure{"postpone needs a whole number of seconds: " + std::string(text)};
     }
     answer.kind = SimulationAnswer::Kind::Postpone;
     answer.seconds = seconds;
   } else {
-    error = "an answer is \"T postpone SECONDS\", \"T off\" or \"T off exit\": " + std::string(text);
-    return std::nullopt;
+    return Failure{"an answer is \"T postpone SECONDS\", \"T off\" or \"T off exit\": " + std::string(text)};
   }
   return answer;
-}
-
-std::string jsonQuoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    // The control characters U+007F..U+009F, among them the symbol and raised-text marks, are
-    // written as escapes so that they show in the output.
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-    if (c == '\x7F' || (static_cast<unsigned char>(c) == 0xC2 && next >= 0x80 && next <= 0x9F)) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c == '\x7F' ? 0x7Fu : next);
-      quoted += escape;
-      if (c != '\x7F') ++i;
-      continue;
-    }
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\t':
-        quoted += "\\t";
-        break;
-      case '\b':
-        quoted += "\\b";
-        break;
-      case '\f':
-        quoted += "\\f";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-          quoted += escape;
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  quoted += '"';
-  return quoted;
 }
 
 std::int64_t secondsBetween(const COleDateTime& from, const COleDateTime& to) {

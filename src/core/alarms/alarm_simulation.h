@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/common/date_time.h"
+#include "core/common/result.h"
 
 namespace kalvory {
 
@@ -29,15 +30,8 @@ struct SimulationOptions {
   std::vector<SimulationAnswer> answers;
 };
 
-// "YYYY-MM-DD HH:MM:SS" to a local time; nullopt for anything else or an impossible date.
-std::optional<COleDateTime> parseLocalTime(std::string_view text);
-std::string formatLocalTime(const COleDateTime& time);
-
-// "T postpone SECONDS", "T off" or "T off exit"; nullopt (with the reason in `error`) otherwise.
-std::optional<SimulationAnswer> parseSimulationAnswer(std::string_view text, std::string& error);
-
-// The text as a JSON string, quotes included.
-std::string jsonQuoted(std::string_view text);
+// "T postpone SECONDS", "T off" or "T off exit"; a failure saying what is wrong otherwise.
+Result<SimulationAnswer> parseSimulationAnswer(std::string_view text);
 
 // Runs the alarm check once a second from `from` to `to` over `document` with a simulated main
 // window, media player and speech library, and writes one line per effect in call order:

@@ -9,16 +9,6 @@ namespace {
 // The window title is read into a buffer of 2048 characters, so only the first 2047 count.
 constexpr std::size_t kMaxTitleCharacters = 2047;
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view text, std::string_view lowerCasePattern) {
-  if (text.size() != lowerCasePattern.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (asciiLower(text[i]) != lowerCasePattern[i]) return false;
-  }
-  return true;
-}
-
 // Byte length of the first `characters` characters of a UTF-8 text.
 std::size_t prefixBytes(std::string_view text, std::size_t characters) {
   std::size_t pos = 0;
@@ -47,7 +37,7 @@ std::string songFromWindowTitle(std::string_view windowTitle) {
   std::size_t cut = title.size() - kSuffix.size() + 1;
   bool found = false;
   while (cut-- > 0) {
-    if (equalsIgnoringCase(title.substr(cut, kSuffix.size()), kSuffix)) {
+    if (equalsIgnoringAsciiCase(title.substr(cut, kSuffix.size()), kSuffix)) {
       found = true;
       break;
     }

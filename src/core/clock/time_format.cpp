@@ -123,7 +123,7 @@ std::string replaceRussianNames(std::string_view text, const COleDateTime& today
   return result;
 }
 
-FormatResult formatTimeText(std::string_view format, const TimeFormatSources& sources) {
+Result<std::string> formatTimeText(std::string_view format, const TimeFormatSources& sources) {
   return formatDateTime(expandTimeFormat(format, sources), sources.now);
 }
 

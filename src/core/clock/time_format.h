@@ -37,11 +37,11 @@ std::string expandTimeFormat(std::string_view format, const TimeFormatSources& s
 std::string replaceRussianNames(std::string_view text, const COleDateTime& today);
 
 // The text a clock shows: the format expanded, then `now` formatted with the result.
-FormatResult formatTimeText(std::string_view format, const TimeFormatSources& sources);
+Result<std::string> formatTimeText(std::string_view format, const TimeFormatSources& sources);
 
 // The text QuickPaste puts on the clipboard for paste format `index` of the document.
 // Throws std::invalid_argument for an index outside the document's paste formats.
-FormatResult quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player);
+Result<std::string> quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player);
 
 // "%~" and "%-" as the raised-text marks U+0081 and U+0082, as the on-screen windows take them.
 std::string insertRaisedTextMarks(std::string_view text);

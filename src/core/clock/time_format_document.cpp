@@ -12,7 +12,7 @@ TimeFormatSources timeFormatSources(const CAlarmDoc& doc, const COleDateTime& no
   return sources;
 }
 
-FormatResult quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player) {
+Result<std::string> quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player) {
   const std::string& format = doc.pasteFormatAt(index);
   // The names are replaced once more after the expansion; that changes nothing but keeps the order of steps.
   const std::string expanded = replaceRussianNames(expandTimeFormat(format, timeFormatSources(doc, now, player)), now);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <limits>
 
@@ -220,6 +221,35 @@ COleDateTime systemNow() {
   // A leap second (tm_sec 60) is shown as the last ordinary second of its minute.
   return COleDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                       local.tm_sec > 59 ? 59 : local.tm_sec);
+}
+
+std::optional<COleDateTime> parseLocalTime(std::string_view text) {
+  // YYYY-MM-DD HH:MM:SS
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
+    return std::nullopt;
+  }
+  int parts[6];
+  const std::size_t starts[6] = {0, 5, 8, 11, 14, 17};
+  const std::size_t lengths[6] = {4, 2, 2, 2, 2, 2};
+  for (int i = 0; i < 6; ++i) {
+    const std::string_view piece = text.substr(starts[i], lengths[i]);
+    for (char c : piece) {
+      if (c < '0' || c > '9') return std::nullopt;
+    }
+    parts[i] = 0;
+    for (char c : piece) parts[i] = parts[i] * 10 + (c - '0');
+  }
+  if (parts[0] < 100) return std::nullopt;  // the date-time's calendar starts in the year 100
+  const COleDateTime time(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]);
+  if (!time.isValid()) return std::nullopt;
+  return time;
+}
+
+std::string formatLocalTime(const COleDateTime& time) {
+  char buffer[80];  // room for any int in every field, so nothing is ever cut
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", time.GetYear(), time.GetMonth(), time.GetDay(),
+                time.GetHour(), time.GetMinute(), time.GetSecond());
+  return buffer;
 }
 
 }  // namespace kalvory

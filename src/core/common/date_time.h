@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace kalvory {
 
@@ -104,5 +107,11 @@ class COleDateTime {
 // Where "now" comes from: local wall-clock time in whole seconds. Tests inject their own.
 using Clock = std::function<COleDateTime()>;
 COleDateTime systemNow();  // the local time now, whole seconds
+
+// The program's own text form of a moment on the command line and in logs, "YYYY-MM-DD HH:MM:SS"
+// with every field at its full number of digits. Parsing refuses any other shape and a date or
+// time that does not exist.
+std::optional<COleDateTime> parseLocalTime(std::string_view text);
+std::string formatLocalTime(const COleDateTime& time);
 
 }  // namespace kalvory

@@ -88,10 +88,10 @@ std::string codeText(std::string_view format, std::size_t percent, std::size_t l
 
 }  // namespace
 
-FormatResult formatDateTime(std::string_view format, const COleDateTime& value) {
-  if (value.GetStatus() == COleDateTime::null) return {std::string(), {}};
+Result<std::string> formatDateTime(std::string_view format, const COleDateTime& value) {
+  if (value.GetStatus() == COleDateTime::null) return std::string();
   Parts parts{};
-  if (!value.GetParts(parts)) return {std::string("Invalid DateTime"), {}};
+  if (!value.GetParts(parts)) return std::string("Invalid DateTime");
 
   std::string out;
   out.reserve(format.size() + 16);
@@ -107,7 +107,7 @@ FormatResult formatDateTime(std::string_view format, const COleDateTime& value) 
     const bool alternate = letter < format.size() && format[letter] == '#';
     if (alternate) ++letter;
     if (letter >= format.size()) {
-      return {std::nullopt, "the format ends with an incomplete code \"" + std::string(format.substr(percent)) + "\""};
+      return Failure{"the format ends with an incomplete code \"" + std::string(format.substr(percent)) + "\""};
     }
     switch (format[letter]) {
       case 'a':
@@ -189,11 +189,11 @@ FormatResult formatDateTime(std::string_view format, const COleDateTime& value) 
         out.push_back('%');
         break;
       default:
-        return {std::nullopt, "unknown format code \"" + codeText(format, percent, letter) + "\""};
+        return Failure{"unknown format code \"" + codeText(format, percent, letter) + "\""};
     }
     pos = letter + 1;
   }
-  return {std::move(out), {}};
+  return out;
 }
 
 }  // namespace kalvory

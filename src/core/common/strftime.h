@@ -1,20 +1,12 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/common/date_time.h"
+#include "core/common/result.h"
 
 namespace kalvory {
-
-// The outcome of formatting: the text, or why the format was refused.
-struct FormatResult {
-  std::optional<std::string> text;
-  std::string error;  // set when text is empty: names the offending code, e.g. unknown format code "%q"
-
-  bool ok() const { return text.has_value(); }
-};
 
 // Formats a date-time with the C run-time strftime codes of the "C" locale:
 //   %a %A %b %B  English weekday and month names, short and full
@@ -28,10 +20,11 @@ struct FormatResult {
 // The # flag is accepted and ignored on the codes where it has no meaning (%#a, %#p, %#%...).
 // Everything outside the codes, UTF-8 and the mark characters included, is copied unchanged.
 // An unknown letter after "%" and a "%" or "%#" at the end of the format make the whole
-// formatting fail with an error naming the code, so callers can fall back to a format they trust.
+// formatting fail with an error naming the code (unknown format code "%q"), so callers can fall
+// back to a format they trust.
 // A null value formats as the empty string and a value that is not a valid date as
 // "Invalid DateTime", as the date-time type of the framework did. Unlike the original fixed
 // 256-character buffer, a result of any length is returned in full.
-FormatResult formatDateTime(std::string_view format, const COleDateTime& value);
+Result<std::string> formatDateTime(std::string_view format, const COleDateTime& value);
 
 }  // namespace kalvory

@@ -1,6 +1,7 @@
 #include "core/common/text.h"
 
 #include <array>
+#include <cstdio>
 
 namespace kalvory {
 
@@ -173,6 +174,78 @@ std::string lineBreaksToBlanks(std::string_view text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return out;
+}
+
+std::string jsonQuoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+    if (c == '\x7F' || (static_cast<unsigned char>(c) == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c == '\x7F' ? 0x7Fu : next);
+      quoted += escape;
+      if (c != '\x7F') ++i;
+      continue;
+    }
+    switch (c) {
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      case '\b':
+        quoted += "\\b";
+        break;
+      case '\f':
+        quoted += "\\f";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+          quoted += escape;
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  quoted += '"';
+  return quoted;
+}
+
+std::string asciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiLower(c);
+  return out;
+}
+
+std::string asciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiUpper(c);
+  return out;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && equalsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 }  // namespace kalvory

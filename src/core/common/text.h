@@ -37,4 +37,18 @@ std::string lineBreaksToBlanks(std::string_view text);
 char32_t nextCodePoint(std::string_view text, std::size_t& pos);
 void appendUtf8(std::string& out, char32_t codePoint);
 
+// The text as a JSON string, quotes included. The control characters U+007F..U+009F, among them
+// the marks, are escaped too, so that they show; other bytes are copied as they are.
+std::string jsonQuoted(std::string_view text);
+
+// ASCII case: only the letters A-Z and a-z change and every other byte (UTF-8 sequences
+// included) stays as it is, whatever the C locale. File names, extensions, definition keys and
+// desktop names compare this way, as the program has always compared them.
+constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+std::string asciiLower(std::string_view text);
+std::string asciiUpper(std::string_view text);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix);
+
 }  // namespace kalvory

@@ -38,7 +38,7 @@ void CAlarmLine::Serialize(ArchiveReader& archive, int schema) {
   time = archive.readDateTime();
   timer_mode = archive.readInt();
   daily = archive.readInt();
-  state = archive.readInt();
+  state = static_cast<ReminderState>(archive.readInt());
   text = archive.readString();
   sound_file = archive.readString();
   timer_minutes = archive.readInt();
@@ -58,7 +58,7 @@ void CAlarmLine::Serialize(ArchiveWriter& archive, int schema) const {
   archive.writeDateTime(time);
   archive.writeInt(timer_mode);
   archive.writeInt(daily);
-  archive.writeInt(state);
+  archive.writeInt(static_cast<std::int32_t>(state));
   archive.writeString(text);
   archive.writeString(sound_file);
   archive.writeInt(timer_minutes);
@@ -113,7 +113,7 @@ bool isDue(const CAlarmLine& line, const Now& now) {
 
 // A daily reminder's occurrence past the end of the calendar counts as none.
 std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& now) {
-  if (line.state == 0 || !now.valid) return std::nullopt;
+  if (line.state == ReminderState::Inactive || !now.valid) return std::nullopt;
   const auto set = moment::toSeconds(line.time);
   if (!set) return std::nullopt;
   if (line.daily != 0) {
@@ -176,12 +176,11 @@ std::string nextReminderLine(const CAlarmLine& line, const COleDateTime& fireTim
   const auto today = moment::toDay(now);
   std::string label;
   if (fireDay && today && *fireDay == *today + 1) {
-    label = loadString(resource_ids::kTomorrow, language) + ", " +
-            formatResource(resource_ids::kTimeFormat, language, fireTime);
+    label = loadString(StringId::Tomorrow, language) + ", " + formatResource(StringId::TimeFormat, language, fireTime);
   } else if (fireDay && today && *fireDay == *today) {
-    label = formatResource(resource_ids::kTimeFormat, language, fireTime);
+    label = formatResource(StringId::TimeFormat, language, fireTime);
   } else {
-    label = formatResource(resource_ids::kDayAndTimeFormat, language, fireTime);
+    label = formatResource(StringId::DayAndTimeFormat, language, fireTime);
   }
   return label + ": " + lineBreaksToBlanks(line.plainText());
 }

@@ -12,6 +12,15 @@ namespace kalvory {
 class ArchiveReader;
 class ArchiveWriter;
 
+// What a reminder does when it falls due, as its `state` field stores it. A file may hold any
+// other number; it is kept and written back as it is, and the alarm check compares it by its
+// number: above Armed it behaves as TurnedOff, below Inactive the reminder never fires.
+enum class ReminderState : std::int32_t {
+  Inactive = 0,   // switched off by the user (the editor's "Active" box unticked); never fires
+  Armed = 1,      // fires at its next occurrence
+  TurnedOff = 2,  // turned off for the current showing; armed again once its window has passed
+};
+
 // One reminder. Field names and order are those of the stored record.
 //
 // Every derived time is computed in whole seconds: `time` is taken to the nearest second, so a
@@ -55,7 +64,7 @@ class CAlarmLine {
 
   // Stored fields.
   COleDateTime time;
-  std::int32_t state = 1;       // 0 off, 1 armed, 2 turned off for the current showing
+  ReminderState state = ReminderState::Armed;
   std::int32_t timer_mode = 0;  // boolean, kept as stored
   std::int32_t daily = 0;       // boolean, kept as stored
   std::int32_t timer_minutes = 0;

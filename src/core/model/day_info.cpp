@@ -198,13 +198,13 @@ std::string CDayInfo::eventText(const COleDateTime& now, UiLanguage language) co
   const std::int64_t nextDay = *moment::toDay(*next);
   std::string label;
   if (nextDay == *today + 1) {
-    label = loadString(resource_ids::kTomorrow, language);
+    label = loadString(StringId::Tomorrow, language);
   } else if (nextDay == *today) {
-    label = loadString(resource_ids::kToday, language);
+    label = loadString(StringId::Today, language);
   } else if (moment::civilDate(nextDay).year == moment::civilDate(*today + 1).year) {
-    label = formatResource(resource_ids::kDayFormat, language, *next);
+    label = formatResource(StringId::DayFormat, language, *next);
   } else {
-    label = formatResource(resource_ids::kFullDateFormat, language, *next);
+    label = formatResource(StringId::FullDateFormat, language, *next);
   }
   return label + ": " + lineBreaksToBlanks(text);
 }

@@ -5,15 +5,13 @@
 namespace kalvory {
 
 std::string formatWithFallback(const char* pattern, const COleDateTime& value) {
-  FormatResult result = formatDateTime(pattern, value);
-  return result.ok() ? std::move(*result.text) : std::string();
+  return formatDateTime(pattern, value).valueOr(std::string());
 }
 
-std::string formatResource(int id, UiLanguage language, const COleDateTime& value) {
-  FormatResult result = formatDateTime(loadString(id, language), value);
-  if (result.ok()) return std::move(*result.text);
-  result = formatDateTime(loadString(id, UiLanguage::English), value);
-  return result.ok() ? std::move(*result.text) : std::string();
+std::string formatResource(StringId id, UiLanguage language, const COleDateTime& value) {
+  Result<std::string> result = formatDateTime(loadString(id, language), value);
+  if (result.ok()) return std::move(result).value();
+  return formatDateTime(loadString(id, UiLanguage::English), value).valueOr(std::string());
 }
 
 }  // namespace kalvory

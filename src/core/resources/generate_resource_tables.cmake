@@ -1,11 +1,13 @@
 # Turns the language files res/strings/{ru,en,uk}.txt into C++ tables, and refuses (with a
 # message naming the file, line or id) any translation that would break the program: a missing
 # or extra id, a placeholder that differs from the English text, a different number of ";"
-# list separators, or a menu or dialog whose items differ from the English one.
+# list separators, or a menu or dialog whose items differ from the English one. The names of
+# res/strings/ids.txt become the enum StringId; every string id needs exactly one name there.
 #
-#   cmake -DSTRINGS_DIR=<folder of the .txt files> -DOUTPUT=<generated .cpp> -P generate_resource_tables.cmake
+#   cmake -DSTRINGS_DIR=<folder of the .txt files> -DOUTPUT=<generated .cpp>
+#         [-DOUTPUT_HEADER=<generated string_ids.h>] -P generate_resource_tables.cmake
 #
-# The format of the files is described at the top of en.txt.
+# The format of the files is described at the top of en.txt and ids.txt.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -265,6 +267,50 @@ foreach(lang ru uk)
   endif()
 endforeach()
 
+# The names of the string ids: "ID<TAB>Name" lines of ids.txt.
+set(ids_file "${STRINGS_DIR}/ids.txt")
+if(NOT EXISTS "${ids_file}")
+  fail("${ids_file}" "the file is missing")
+endif()
+file(STRINGS "${ids_file}" id_lines)
+set(named_ids "")
+set(id_names "")
+set(line_number 0)
+foreach(line IN LISTS id_lines)
+  math(EXPR line_number "${line_number} + 1")
+  set(where "ids.txt:${line_number}")
+  if(line STREQUAL "" OR line MATCHES "^#")
+    continue()
+  endif()
+  if(NOT line MATCHES "^([0-9]+)\t([A-Z][A-Za-z0-9]*)$")
+    fail("${where}" "expected ID<TAB>Name, the name an UpperCamelCase identifier")
+  endif()
+  set(id ${CMAKE_MATCH_1})
+  set(name ${CMAKE_MATCH_2})
+  math(EXPR id "${id}")
+  list(FIND en_ids ${id} known)
+  if(known EQUAL -1)
+    fail("${where}" "string ${id} (${name}) is not in en.txt")
+  endif()
+  list(FIND named_ids ${id} seen)
+  if(NOT seen EQUAL -1)
+    fail("${where}" "string ${id} is named twice")
+  endif()
+  list(FIND id_names ${name} seen)
+  if(NOT seen EQUAL -1)
+    fail("${where}" "the name ${name} is given twice")
+  endif()
+  list(APPEND named_ids ${id})
+  list(APPEND id_names ${name})
+  set(name_of_${id} ${name})
+endforeach()
+foreach(id IN LISTS en_ids)
+  list(FIND named_ids ${id} found)
+  if(found EQUAL -1)
+    fail("ids.txt" "string ${id} has no name")
+  endif()
+endforeach()
+
 # A C++ string literal of a text whose escapes are already those of C++.
 function(cxx_literal text out)
   string(REPLACE "\"" "\\\"" text "${text}")
@@ -339,6 +385,21 @@ string(APPEND code "std::span<const DialogTextRow> dialogTextRows() { return kDi
 string(APPEND code "}  // namespace kalvory::resource_tables\n")
 
 # Written through a temporary file so that an unchanged table does not rebuild its users.
-file(WRITE "${OUTPUT}.tmp" "${code}")
-file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
-file(REMOVE "${OUTPUT}.tmp")
+function(write_if_changed path content)
+  file(WRITE "${path}.tmp" "${content}")
+  file(COPY_FILE "${path}.tmp" "${path}" ONLY_IF_DIFFERENT)
+  file(REMOVE "${path}.tmp")
+endfunction()
+write_if_changed("${OUTPUT}" "${code}")
+
+if(OUTPUT_HEADER)
+  set(header "// Generated from res/strings/ids.txt by src/core/resources/generate_resource_tables.cmake. Do not edit.\n")
+  string(APPEND header "#pragma once\n\nnamespace kalvory {\n\n")
+  string(APPEND header "// The ids of the string table by name, for loadString and loadStringList.\n")
+  string(APPEND header "enum class StringId : int {\n")
+  foreach(id IN LISTS sorted_ids)
+    string(APPEND header "  ${name_of_${id}} = ${id},\n")
+  endforeach()
+  string(APPEND header "};\n\n}  // namespace kalvory\n")
+  write_if_changed("${OUTPUT_HEADER}" "${header}")
+endif()

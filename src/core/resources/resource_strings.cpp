@@ -97,7 +97,7 @@ std::vector<std::string> splitResourceList(std::string_view text) {
   }
 }
 
-std::vector<std::string> loadStringList(int id, UiLanguage language) {
+std::vector<std::string> loadStringList(StringId id, UiLanguage language) {
   return splitResourceList(loadString(id, language));
 }
 

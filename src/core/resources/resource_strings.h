@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/resources/string_ids.h"
+
 namespace kalvory {
 
 // The user-interface languages, with the numbering of the "Language" setting.
@@ -16,14 +18,19 @@ UiLanguage languageFromSetting(int value);
 int resourceLanguageId(UiLanguage language);
 
 // The text of string resource `id` in `language` (UTF-8), or an empty string when the id
-// has no text. Every id exists in all three languages.
+// has no text. Every id exists in all three languages. Code names its strings by StringId; the
+// number form is for ids that come from data, such as a command id that is also the id of its
+// prompt, or a walk over resourceStringIds().
 const std::string& loadString(int id, UiLanguage language);
+inline const std::string& loadString(StringId id, UiLanguage language) {
+  return loadString(static_cast<int>(id), language);
+}
 
 // Splits a ";"-separated resource list ("Note;Anniversary;...") into its items.
 std::vector<std::string> splitResourceList(std::string_view text);
 
-// The items of list string `id` (15, 139, 140) in `language`.
-std::vector<std::string> loadStringList(int id, UiLanguage language);
+// The items of a list string (WallpaperIntervals, EventTypes, RepeatKinds) in `language`.
+std::vector<std::string> loadStringList(StringId id, UiLanguage language);
 
 // Every id of the string table, ascending.
 std::vector<int> resourceStringIds();

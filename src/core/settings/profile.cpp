@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "core/common/error_reporter.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 
@@ -31,16 +32,6 @@ constexpr std::uintmax_t kMaxProfileFileSize = 16u * 1024u * 1024u;
 constexpr std::string_view kBlanks = " \t\n\r\v\f";
 
 bool isBlank(char c) { return kBlanks.find(c) != std::string_view::npos; }
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(kBlanks);
@@ -283,9 +274,7 @@ std::string CProfile::ComposeText() const {
   std::vector<std::vector<const CProfileItem*>> groups;
   std::unordered_map<std::string, std::size_t> groupOfSection;
   for (const auto& item : items_) {
-    std::string folded = item->section;
-    std::transform(folded.begin(), folded.end(), folded.begin(), asciiLower);
-    const auto [it, added] = groupOfSection.try_emplace(std::move(folded), groups.size());
+    const auto [it, added] = groupOfSection.try_emplace(asciiLower(item->section), groups.size());
     if (added) groups.emplace_back();
     groups[it->second].push_back(item.get());
   }
@@ -332,7 +321,7 @@ bool CProfile::SaveAs(std::string_view fileName) {
 
 const CProfileItem* CProfile::find(std::string_view section, std::string_view key) const {
   for (const auto& item : items_) {
-    if (equalNoCase(item->section, section) && equalNoCase(item->name, key)) return item.get();
+    if (equalsIgnoringAsciiCase(item->section, section) && equalsIgnoringAsciiCase(item->name, key)) return item.get();
   }
   return nullptr;
 }
@@ -395,13 +384,13 @@ bool CProfile::Exists(std::string_view section, std::string_view key) const { re
 
 void CProfile::RemoveKey(std::string_view section, std::string_view key) {
   const auto it = std::find_if(items_.begin(), items_.end(), [&](const auto& item) {
-    return equalNoCase(item->section, section) && equalNoCase(item->name, key);
+    return equalsIgnoringAsciiCase(item->section, section) && equalsIgnoringAsciiCase(item->name, key);
   });
   if (it != items_.end()) items_.erase(it);
 }
 
 void CProfile::RemoveSection(std::string_view section) {
-  std::erase_if(items_, [&](const auto& item) { return equalNoCase(item->section, section); });
+  std::erase_if(items_, [&](const auto& item) { return equalsIgnoringAsciiCase(item->section, section); });
 }
 
 void CProfile::RemoveAll() { items_.clear(); }
@@ -426,7 +415,7 @@ std::string CProfile::DumpText(int first, int last) const {
 std::string CProfile::DumpSectionText(std::string_view section) const {
   std::string text = "Contents of section: " + std::string(section) + "\n" + std::string(49, '-') + "\t\n";
   for (const auto& item : items_) {
-    if (equalNoCase(item->section, section)) text += item->name + " = '" + item->value + "'\t\n";
+    if (equalsIgnoringAsciiCase(item->section, section)) text += item->name + " = '" + item->value + "'\t\n";
   }
   return text;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "core/common/strftime.h"
+#include "core/common/text.h"
 
 namespace kalvory {
 
@@ -42,8 +43,8 @@ class Scanner {
   // Case-insensitive "AM" or "PM"; 0 when neither, 1 for AM, 2 for PM.
   int meridiem() {
     if (text_.size() - pos_ < 2) return 0;
-    const char first = static_cast<char>(text_[pos_] | 0x20);
-    const char second = static_cast<char>(text_[pos_ + 1] | 0x20);
+    const char first = asciiLower(text_[pos_]);
+    const char second = asciiLower(text_[pos_ + 1]);
     if (second != 'm' || (first != 'a' && first != 'p')) return 0;
     pos_ += 2;
     return first == 'a' ? 1 : 2;
@@ -113,7 +114,7 @@ COleDateTime parseUsDateTime(std::string_view text) {
 }
 
 std::string formatSettingsDateTime(const COleDateTime& time) {
-  return formatDateTime(kSettingsDateTimeFormat, time).text.value_or(std::string());
+  return formatDateTime(kSettingsDateTimeFormat, time).valueOr(std::string());
 }
 
 }  // namespace kalvory

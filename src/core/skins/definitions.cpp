@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/common/error_reporter.h"
+#include "core/common/text.h"
 #include "core/settings/data_folder.h"
 #include "core/settings/profile.h"
 
@@ -14,14 +15,6 @@ namespace kalvory {
 namespace {
 
 namespace fs = std::filesystem;
-
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string upperCased(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(), asciiUpper);
-  return result;
-}
 
 std::string withSlashes(std::string_view value) {
   std::string result(value);
@@ -154,7 +147,7 @@ std::vector<std::string> definitionFiles(const std::string& folder, std::size_t 
   for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
-    if (upperCased(it->path().extension().string()) != ".XML") continue;
+    if (!equalsIgnoringAsciiCase(it->path().extension().string(), ".xml")) continue;
     files.push_back(it->path().string());
   }
   std::sort(files.begin(), files.end());
@@ -256,10 +249,10 @@ std::vector<CWPStickerContext> LoadStickers(const std::string& dataFolder, std::
 CSkinContextList ListSkins(const std::string& dataFolder, std::string_view currentSkinPath, ErrorReporter* reporter) {
   CSkinContextList skins;
   const std::string folder = (fs::path(dataFolder) / kSkinsFolderName).string();
-  const std::string current = upperCased(skinSettingFile(dataFolder, currentSkinPath));
+  const std::string current = skinSettingFile(dataFolder, currentSkinPath);
   for (const auto& file : definitionFiles(folder, SIZE_MAX)) {
     CSkinContext context = ReadSkinContext(file, reporter);
-    context.isCurrent = upperCased(fs::path(file).lexically_normal().string()) == current;
+    context.isCurrent = equalsIgnoringAsciiCase(fs::path(file).lexically_normal().string(), current);
     skins.push_back(std::move(context));
   }
   return skins;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/common/result.h"
+
 namespace kalvory {
 
 // Picture positions on the desktop, as the "Style" setting numbers them.
@@ -15,8 +17,8 @@ inline constexpr int kWallpaperStretch = 2;
 class DesktopWallpaper {
  public:
   virtual ~DesktopWallpaper() = default;
-  // True when the desktop took the picture; otherwise `error` says why.
-  virtual bool SetWallpaper(const std::string& path, int style, std::string& error) = 0;
+  // Succeeds when the desktop took the picture; otherwise the failure says why.
+  virtual Result<void> SetWallpaper(const std::string& path, int style) = 0;
 };
 
 // Keeps every request instead of changing the desktop; for tests and dry runs.
@@ -27,10 +29,10 @@ class RecordingDesktopWallpaper final : public DesktopWallpaper {
     int style = 0;
     friend bool operator==(const Call&, const Call&) = default;
   };
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override {
+  Result<void> SetWallpaper(const std::string& path, int style) override {
     calls.push_back({path, style});
-    if (!succeed) error = "refused";
-    return succeed;
+    if (!succeed) return Failure{"refused"};
+    return {};
   }
   std::vector<Call> calls;
   bool succeed = true;

@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "core/common/text.h"
 #include "core/wallpaper/image_readers.h"
 
 namespace kalvory {
@@ -21,8 +21,6 @@ namespace {
 
 using image_readers::WriteU16;
 using image_readers::WriteU32;
-
-constexpr int kFileHeaderSize = 14;
 
 int NormalisedDepth(int bits) {
   if (bits <= 1) return 1;
@@ -289,11 +287,19 @@ std::string_view ImageFormatName(int format) {
   }
 }
 
+std::array<std::uint8_t, kBmpFileHeaderSize> bmpFileHeader(std::size_t blockSize, std::uint32_t pixelOffsetInBlock) {
+  std::array<std::uint8_t, kBmpFileHeaderSize> header{'B', 'M'};
+  WriteU32(header.data() + 2, static_cast<std::uint32_t>(blockSize + kBmpFileHeaderSize));
+  WriteU16(header.data() + 6, 0);
+  WriteU16(header.data() + 8, 0);
+  WriteU32(header.data() + 10, static_cast<std::uint32_t>(kBmpFileHeaderSize + pixelOffsetInBlock));
+  return header;
+}
+
 int ImageFormatFromPath(std::string_view path) {
   const std::size_t dot = path.rfind('.');
   if (dot == std::string_view::npos) return -1;
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string extension = asciiLower(path.substr(dot + 1));
   if (extension == "bmp") return kImageFormatBmp;
   if (extension == "jpg" || extension == "jpeg") return kImageFormatJpeg;
   if (extension == "gif") return kImageFormatGif;
@@ -512,15 +518,9 @@ bool CDibImage::SaveToMemory(std::vector<std::uint8_t>& out, int format) {
     SetError("No picture to save");
     return false;
   }
-  out.resize(kFileHeaderSize + block_.size());
-  std::uint8_t* p = out.data();
-  p[0] = 'B';
-  p[1] = 'M';
-  WriteU32(p + 2, static_cast<std::uint32_t>(block_.size() + kFileHeaderSize));
-  WriteU16(p + 6, 0);
-  WriteU16(p + 8, 0);
-  WriteU32(p + 10, kFileHeaderSize + PixelOffset());
-  std::memcpy(p + kFileHeaderSize, block_.data(), block_.size());
+  const auto header = bmpFileHeader(block_.size(), PixelOffset());
+  out.assign(header.begin(), header.end());
+  out.insert(out.end(), block_.begin(), block_.end());
   return true;
 }
 
@@ -533,13 +533,7 @@ bool CDibImage::Save(const std::string& path, int format) {
     SetError("No picture to save");
     return false;
   }
-  std::uint8_t header[kFileHeaderSize];
-  header[0] = 'B';
-  header[1] = 'M';
-  WriteU32(header + 2, static_cast<std::uint32_t>(block_.size() + kFileHeaderSize));
-  WriteU16(header + 6, 0);
-  WriteU16(header + 8, 0);
-  WriteU32(header + 10, kFileHeaderSize + PixelOffset());
+  const auto header = bmpFileHeader(block_.size(), PixelOffset());
   if (!WriteFileReplacing(path, header, block_)) {
     SetError("Unable to write the file");
     return false;

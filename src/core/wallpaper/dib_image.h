@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -202,5 +203,11 @@ class CDibImage {
 
 // The row length in bytes of a bitmap row: (width × bits + 31) / 32 × 4.
 constexpr std::uint64_t DibStride(std::uint64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
+
+// The 14-byte file header that a ".bmp" file puts in front of a bitmap block (information header,
+// palette, pixel rows): "BM", the file size, two reserved zeros and the file offset of the pixel
+// rows, little-endian. `pixelOffsetInBlock` counts from the start of the block.
+inline constexpr std::size_t kBmpFileHeaderSize = 14;
+std::array<std::uint8_t, kBmpFileHeaderSize> bmpFileHeader(std::size_t blockSize, std::uint32_t pixelOffsetInBlock);
 
 }  // namespace kalvory

@@ -7,22 +7,15 @@ namespace kalvory {
 
 int PictureFormatFromPath(std::string_view path) { return ImageFormatFromPath(path); }
 
-bool LoadPictureFile(CDibImage& picture, const std::string& path, std::string& error) {
+Result<void> LoadPictureFile(CDibImage& picture, const std::string& path) {
   std::error_code code;
-  if (path.empty() || !std::filesystem::is_regular_file(path, code)) {
-    error = "The picture file does not exist";
-    return false;
-  }
+  if (path.empty() || !std::filesystem::is_regular_file(path, code)) return Failure{"The picture file does not exist"};
   const int format = PictureFormatFromPath(path);
-  if (format < 0) {
-    error = "Unsupported picture file type";
-    return false;
-  }
+  if (format < 0) return Failure{"Unsupported picture file type"};
   if (!picture.Load(path, format)) {
-    error = picture.GetLastError().empty() ? std::string("The picture cannot be read") : picture.GetLastError();
-    return false;
+    return Failure{picture.GetLastError().empty() ? std::string("The picture cannot be read") : picture.GetLastError()};
   }
-  return true;
+  return {};
 }
 
 }  // namespace kalvory

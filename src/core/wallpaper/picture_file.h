@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/common/result.h"
 #include "core/wallpaper/dib_image.h"
 
 namespace kalvory {
@@ -12,8 +13,8 @@ namespace kalvory {
 // -1 for any other extension or none.
 int PictureFormatFromPath(std::string_view path);
 
-// Reads a picture file with the reader its extension chooses. On failure `error` says why and
-// `picture` is left as it was.
-bool LoadPictureFile(CDibImage& picture, const std::string& path, std::string& error);
+// Reads a picture file into `picture` with the reader its extension chooses. On failure the
+// result says why and `picture` is left as it was.
+Result<void> LoadPictureFile(CDibImage& picture, const std::string& path);
 
 }  // namespace kalvory

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/common/text.h"
 #include "core/model/alarm_doc.h"
 #include "core/model/alarm_line.h"
 #include "core/model/day_info.h"
@@ -14,14 +15,6 @@
 namespace kalvory {
 
 namespace {
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // The names of the regular files of a folder (links followed), sorted; none when the folder
 // cannot be read.
@@ -42,7 +35,7 @@ std::vector<std::string> FolderFileNames(const std::string& folder) {
 
 std::string ExtensionOf(const std::string& name) {
   const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : LowerAscii(std::string_view(name).substr(dot + 1));
+  return dot == std::string::npos ? std::string() : asciiLower(std::string_view(name).substr(dot + 1));
 }
 
 // Clears the busy mark on every way out of a change.
@@ -139,8 +132,7 @@ void CWallpaperChanger::ApplyWallpaper(CWallpaperContext& request) {
   if (blockedOn(now)) return;
   if (request.enabled == 0 || request.picture.empty()) return;
   // The desktop's refusal is not shown to the user; it is kept for whoever wants to know.
-  desktopError_.clear();
-  desktop_.SetWallpaper(request.picture, request.style, desktopError_);
+  desktopError_ = desktop_.SetWallpaper(request.picture, request.style).error();
   if (request.origin == kWallpaperOriginChanger) request.last_changed = now;
 }
 

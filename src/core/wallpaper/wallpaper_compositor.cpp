@@ -163,7 +163,10 @@ bool CWallpaperCompositor::ComposeCurrent() {
   }
   // The previous picture's memory takes the new one; wallpapers of one size then reuse it.
   picture_.DestroyKeepingStorage();
-  if (!LoadPictureFile(picture_, current_.picture, lastError_)) return false;
+  if (const Result<void> loaded = LoadPictureFile(picture_, current_.picture); !loaded.ok()) {
+    lastError_ = loaded.error();
+    return false;
+  }
   const CDibImage& picture = picture_;
   const std::int64_t w = picture.Width();
   const std::int64_t h = picture.Height();
@@ -384,14 +387,14 @@ StickerUpdate CWallpaperCompositor::UpdateReminderSticker(const CAlarmLine& remi
   for (auto it = placed_.begin(); it != placed_.end();) {
     const bool own = !reminder.sticker.empty() && it->text == reminder.text && it->name == reminder.sticker;
     if (own) placedAlready = true;
-    if ((own && reminder.state == 0) || it->until < now) {
+    if ((own && reminder.state == ReminderState::Inactive) || it->until < now) {
       it = placed_.erase(it);
       changed = true;
     } else {
       ++it;
     }
   }
-  if (!placedAlready && !reminder.sticker.empty() && reminder.state != 0 && reminder.isDue(now)) {
+  if (!placedAlready && !reminder.sticker.empty() && reminder.state != ReminderState::Inactive && reminder.isDue(now)) {
     const COleDateTime until = reminder.endTime(now);
     for (const CWPStickerContext& definition : definitions) {
       if (definition.name != reminder.sticker) continue;

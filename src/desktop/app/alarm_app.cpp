@@ -30,7 +30,7 @@ namespace {
 QString documentFilter(UiLanguage language) {
   const std::vector<std::string> parts = [&] {
     std::vector<std::string> out;
-    std::string text = loadString(128, language);
+    std::string text = loadString(StringId::DocumentTemplate, language);
     std::size_t start = 0;
     for (std::size_t at; (at = text.find('\n', start)) != std::string::npos; start = at + 1)
       out.push_back(text.substr(start, at - start));

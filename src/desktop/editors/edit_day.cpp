@@ -31,8 +31,8 @@ namespace {
 constexpr int kDialogId = 149;
 constexpr int kBlankTextMessage = 53;
 constexpr int kZeroIntervalMessage = 54;
-constexpr int kTypeNames = 139;
-constexpr int kRepeatNames = 140;
+constexpr StringId kTypeNames = StringId::EventTypes;
+constexpr StringId kRepeatNames = StringId::RepeatKinds;
 constexpr int kProgramName = 143;
 
 QString dialogText(std::string_view key, UiLanguage language) {

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <optional>
 #include <stdexcept>
 
 #include "core/clock/time_format.h"
@@ -70,14 +71,14 @@ void GlobalHotkeys::unregisterAll() {
 }
 
 void GlobalHotkeys::CopyDate() {
-  FormatResult result = formatDateTime(document_.copy_date_format, now());
+  Result<std::string> result = formatDateTime(document_.copy_date_format, now());
   // A format the formatter refuses falls back to the document's default.
   if (!result.ok()) result = formatDateTime("%m/%d/%Y", now());
-  if (result.ok()) setClipboardText(toQString(*result.text));
+  if (result.ok()) setClipboardText(toQString(result.value()));
 }
 
 void GlobalHotkeys::QuickPaste(int index) {
-  FormatResult result;
+  std::optional<Result<std::string>> result;
   try {
     // The program's own codes (song, countdown, today's notes, Russian names) first, then strftime.
     result = quickPasteText(document_, index, now(), nullptr);
@@ -85,11 +86,11 @@ void GlobalHotkeys::QuickPaste(int index) {
     qCWarning(lcHotkeys) << "no QuickPaste format" << index;
     return;
   }
-  if (!result.ok()) {
-    if (services_.errors) services_.errors->reportError({}, result.error);
+  if (!result->ok()) {
+    if (services_.errors) services_.errors->reportError({}, result->error());
     return;
   }
-  setClipboardText(toQString(*result.text));
+  setClipboardText(toQString(result->value()));
   if (services_.paste) services_.paste->paste();
 }
 

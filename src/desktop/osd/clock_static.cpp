@@ -48,10 +48,10 @@ void CClockStatic::SetFormat(const std::string& format) {
 
 void CClockStatic::refresh() {
   const COleDateTime time = now();
-  const FormatResult result = formatTimeText(format_, sources(time));
+  const Result<std::string> result = formatTimeText(format_, sources(time));
   // A format that passed its trial can still fail on text a code brought in (a song title
   // holding "%q"); the clock then keeps what it showed.
-  if (result.ok()) SetText(*result.text);
+  if (result.ok()) SetText(result.value());
   Update();
 }
 

@@ -61,9 +61,9 @@ RenderResult renderOsdClock(const RenderRequest& request) {
   }
   const std::string format = request.format.isEmpty() ? settings->clock.format : toStdString(request.format);
   const TimeFormatSources sources = timeFormatSources(document, request.time, nullptr);
-  const FormatResult text = formatTimeText(acceptClockFormat(format, sources), sources);
-  if (!text.ok()) return {{}, toQString(text.error)};
-  return picture(looksOf(settings->clock), *text.text);
+  const Result<std::string> text = formatTimeText(acceptClockFormat(format, sources), sources);
+  if (!text.ok()) return {{}, toQString(text.error())};
+  return picture(looksOf(settings->clock), text.value());
 }
 
 }  // namespace kalvory

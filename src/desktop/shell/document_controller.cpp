@@ -48,7 +48,7 @@ bool DocumentController::saveModified() {
     if (!saveTo(path_)) writeRecoveryCopy();
     return true;
   }
-  const std::string question = replaceFirst(loadString(71, language_()), "%s", title());
+  const std::string question = replaceFirst(loadString(StringId::SaveChangesQuestion, language_()), "%s", title());
   switch (prompts_.saveChanges ? prompts_.saveChanges(question) : SaveChangesAnswer::Cancel) {
     case SaveChangesAnswer::Yes:
       return save();

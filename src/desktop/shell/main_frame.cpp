@@ -115,7 +115,7 @@ void CMainFrame::registerCommands() {
       ID_SHOW_HIDE, [this] { isVisible() ? hideToTray() : showFromTray(); },
       [this] {
         CommandState state;
-        state.text = toQString(loadString(isVisible() ? 132 : 133, uiLanguage()));
+        state.text = toQString(loadString(isVisible() ? StringId::Hide : StringId::Show, uiLanguage()));
         return state;
       });
   actions_.addToggle(
@@ -241,7 +241,7 @@ QAction* CMainFrame::menuAction(int id) const {
 
 void CMainFrame::refreshTitle() {
   // String 143 filled with empty texts is the program's name.
-  QString title = toQString(loadString(143, uiLanguage()));
+  QString title = toQString(loadString(StringId::ProgramTitle, uiLanguage()));
   title.replace(QStringLiteral("%s"), QString());
   title = title.trimmed();
   if (title.isEmpty()) title = QStringLiteral("Kalvory");

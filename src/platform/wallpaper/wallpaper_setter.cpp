@@ -12,20 +12,14 @@
 #include <system_error>
 #include <utility>
 
+#include "core/common/text.h"
+
 namespace kalvory {
 
 namespace {
 
 constexpr int kCommandTimeoutMs = 10000;
 constexpr int kPlasmaTimeoutMs = 10000;
-
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 std::string FileUrl(const std::string& path) {
   return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
@@ -83,12 +77,11 @@ std::string CommandFailure(const std::string& program, const CommandResult& resu
   return message;
 }
 
-bool CheckPicture(const std::string& path, std::string& error) {
+Result<void> CheckPicture(const std::string& path) {
   if (path.empty() || !QFileInfo(QString::fromStdString(path)).isFile()) {
-    error = "The picture file does not exist: " + path;
-    return false;
+    return Failure{"The picture file does not exist: " + path};
   }
-  return true;
+  return {};
 }
 
 // Owns the process runner of the session's setter.
@@ -96,9 +89,7 @@ class SessionWallpaper final : public DesktopWallpaper {
  public:
   SessionWallpaper(DesktopKind kind, const std::string& publishFolder)
       : setter_(CreateDesktopWallpaper(kind, publishFolder, runner_)) {}
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override {
-    return setter_->SetWallpaper(path, style, error);
-  }
+  Result<void> SetWallpaper(const std::string& path, int style) override { return setter_->SetWallpaper(path, style); }
 
  private:
   ProcessCommandRunner runner_;
@@ -111,7 +102,7 @@ DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop) {
   std::size_t start = 0;
   while (start <= xdgCurrentDesktop.size()) {
     const std::size_t colon = xdgCurrentDesktop.find(':', start);
-    const std::string name = UpperAscii(
+    const std::string name = asciiUpper(
         xdgCurrentDesktop.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
     // Unity and Budgie show the GNOME background settings.
     if (name == "GNOME" || name == "UNITY" || name == "BUDGIE") return DesktopKind::Gnome;
@@ -160,14 +151,11 @@ CommandResult ProcessCommandRunner::Run(const std::string& program, const std::v
   return result;
 }
 
-std::string PublishWallpaperCopy(const std::string& picture, const std::string& publishFolder, std::string& error) {
+Result<std::string> PublishWallpaperCopy(const std::string& picture, const std::string& publishFolder) {
   namespace fs = std::filesystem;
-  if (!CheckPicture(picture, error)) return {};
+  if (Result<void> checked = CheckPicture(picture); !checked.ok()) return Failure{checked.error()};
   if (publishFolder.empty()) return picture;
-  std::string suffix = fs::path(picture).extension().string();
-  for (char& c : suffix) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string suffix = asciiLower(fs::path(picture).extension().string());
   const fs::path folder(publishFolder);
   const fs::path first = folder / ("KalvoryDesktop-1" + suffix);
   const fs::path second = folder / ("KalvoryDesktop-2" + suffix);
@@ -183,17 +171,13 @@ std::string PublishWallpaperCopy(const std::string& picture, const std::string& 
   temporary += ".part";
   code.clear();
   fs::copy_file(picture, temporary, fs::copy_options::overwrite_existing, code);
-  if (code) {
-    error = "Cannot copy the picture to " + temporary.string() + ": " + code.message();
-    return {};
-  }
+  if (code) return Failure{"Cannot copy the picture to " + temporary.string() + ": " + code.message()};
   // The copy's own time decides which name goes next, whatever time the picture carries.
   fs::last_write_time(temporary, fs::file_time_type::clock::now(), code);
   fs::rename(temporary, target, code);
   if (code) {
     fs::remove(temporary, code);
-    error = "Cannot write " + target.string();
-    return {};
+    return Failure{"Cannot write " + target.string()};
   }
   return target.string();
 }
@@ -233,35 +217,35 @@ std::string PlasmaWallpaperScript(std::string_view fileUrl, int fillMode) {
 GnomeWallpaperSetter::GnomeWallpaperSetter(CommandRunner& runner, std::string publishFolder)
     : runner_(runner), publishFolder_(std::move(publishFolder)) {}
 
-bool GnomeWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
-  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
-  if (published.empty()) return false;
+Result<void> GnomeWallpaperSetter::SetWallpaper(const std::string& path, int style) {
+  const Result<std::string> copy = PublishWallpaperCopy(path, publishFolder_);
+  if (!copy.ok()) return Failure{copy.error()};
+  const std::string& published = copy.value();
   const std::string schema = "org.gnome.desktop.background";
   const std::string uri = GVariantString(FileUrl(published));
   CommandResult result =
       runner_.Run("gsettings", {"set", schema, "picture-options", GVariantString(GnomePictureOption(style))});
   if (result.ok()) result = runner_.Run("gsettings", {"set", schema, "picture-uri", uri});
   if (!result.ok()) {
-    error = CommandFailure("gsettings", result);
-    return false;
+    return Failure{CommandFailure("gsettings", result)};
   }
   // GNOME before version 42 has no dark variant; that is no failure.
   runner_.Run("gsettings", {"set", schema, "picture-uri-dark", uri});
-  return true;
+  return {};
 }
 
 XfceWallpaperSetter::XfceWallpaperSetter(CommandRunner& runner, std::string publishFolder)
     : runner_(runner), publishFolder_(std::move(publishFolder)) {}
 
-bool XfceWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
-  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
-  if (published.empty()) return false;
+Result<void> XfceWallpaperSetter::SetWallpaper(const std::string& path, int style) {
+  const Result<std::string> copy = PublishWallpaperCopy(path, publishFolder_);
+  if (!copy.ok()) return Failure{copy.error()};
+  const std::string& published = copy.value();
   const std::string channel = "xfce4-desktop";
   const std::string suffix = "/last-image";
   const CommandResult listed = runner_.Run("xfconf-query", {"-c", channel, "-l"});
   if (!listed.ok()) {
-    error = CommandFailure("xfconf-query", listed);
-    return false;
+    return Failure{CommandFailure("xfconf-query", listed)};
   }
   // Every monitor and workspace that has a picture gets this one.
   std::vector<std::string> properties;
@@ -286,33 +270,31 @@ bool XfceWallpaperSetter::SetWallpaper(const std::string& path, int style, std::
       result = runner_.Run("xfconf-query", {"-c", channel, "-p", property, "-n", "-t", "string", "-s", published});
     }
     if (!result.ok()) {
-      error = CommandFailure("xfconf-query", result);
-      return false;
+      return Failure{CommandFailure("xfconf-query", result)};
     }
   }
-  return true;
+  return {};
 }
 
 PlasmaWallpaperSetter::PlasmaWallpaperSetter(std::string publishFolder) : publishFolder_(std::move(publishFolder)) {}
 
-bool PlasmaWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
-  const std::string published = PublishWallpaperCopy(path, publishFolder_, error);
-  if (published.empty()) return false;
+Result<void> PlasmaWallpaperSetter::SetWallpaper(const std::string& path, int style) {
+  const Result<std::string> copy = PublishWallpaperCopy(path, publishFolder_);
+  if (!copy.ok()) return Failure{copy.error()};
+  const std::string& published = copy.value();
   QDBusMessage call =
       QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
                                      QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
   call << QString::fromStdString(PlasmaWallpaperScript(FileUrl(published), PlasmaFillMode(style)));
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
-    error = "No D-Bus session bus: " + bus.lastError().message().toStdString();
-    return false;
+    return Failure{"No D-Bus session bus: " + bus.lastError().message().toStdString()};
   }
   const QDBusMessage reply = bus.call(call, QDBus::Block, kPlasmaTimeoutMs);
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    error = "plasmashell refused the wallpaper: " + reply.errorMessage().toStdString();
-    return false;
+    return Failure{"plasmashell refused the wallpaper: " + reply.errorMessage().toStdString()};
   }
-  return true;
+  return {};
 }
 
 std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind, const std::string& publishFolder,

@@ -46,14 +46,14 @@ class ProcessCommandRunner final : public CommandRunner {
 // Desktops reload their picture only when the configured file name changes, while the program
 // always composes into the same file. So the setters of configured desktops hand over a copy
 // in `publishFolder`, alternating between two names; an empty folder hands over the file
-// itself. Returns the path to configure, or an empty string with `error` set.
-std::string PublishWallpaperCopy(const std::string& picture, const std::string& publishFolder, std::string& error);
+// itself. Returns the path to configure.
+Result<std::string> PublishWallpaperCopy(const std::string& picture, const std::string& publishFolder);
 
 // GNOME: picture-uri, picture-uri-dark (where the desktop has it) and picture-options.
 class GnomeWallpaperSetter final : public DesktopWallpaper {
  public:
   GnomeWallpaperSetter(CommandRunner& runner, std::string publishFolder);
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override;
+  Result<void> SetWallpaper(const std::string& path, int style) override;
 
  private:
   CommandRunner& runner_;
@@ -64,7 +64,7 @@ class GnomeWallpaperSetter final : public DesktopWallpaper {
 class XfceWallpaperSetter final : public DesktopWallpaper {
  public:
   XfceWallpaperSetter(CommandRunner& runner, std::string publishFolder);
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override;
+  Result<void> SetWallpaper(const std::string& path, int style) override;
 
  private:
   CommandRunner& runner_;
@@ -76,7 +76,7 @@ class XfceWallpaperSetter final : public DesktopWallpaper {
 class PlasmaWallpaperSetter final : public DesktopWallpaper {
  public:
   explicit PlasmaWallpaperSetter(std::string publishFolder);
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override;
+  Result<void> SetWallpaper(const std::string& path, int style) override;
 
  private:
   std::string publishFolder_;
@@ -89,7 +89,7 @@ class PlasmaWallpaperSetter final : public DesktopWallpaper {
 class RootWindowWallpaperSetter final : public DesktopWallpaper {
  public:
   explicit RootWindowWallpaperSetter(std::string display = {});
-  bool SetWallpaper(const std::string& path, int style, std::string& error) override;
+  Result<void> SetWallpaper(const std::string& path, int style) override;
 
  private:
   std::string display_;

@@ -120,30 +120,27 @@ std::vector<std::uint32_t> RootPicture(const CDibImage& picture, int width, int 
 
 RootWindowWallpaperSetter::RootWindowWallpaperSetter(std::string display) : display_(std::move(display)) {}
 
-bool RootWindowWallpaperSetter::SetWallpaper(const std::string& path, int style, std::string& error) {
+Result<void> RootWindowWallpaperSetter::SetWallpaper(const std::string& path, int style) {
   CDibImage picture;
-  if (!LoadPictureFile(picture, path, error)) return false;
+  if (Result<void> loaded = LoadPictureFile(picture, path); !loaded.ok()) return loaded;
 
   int screenNumber = 0;
   Connection connection(xcb_connect(display_.empty() ? nullptr : display_.c_str(), &screenNumber));
   if (!connection || xcb_connection_has_error(connection.get()) != 0) {
-    error = "Cannot connect to the X display";
-    return false;
+    return Failure{"Cannot connect to the X display"};
   }
   xcb_connection_t* c = connection.get();
   const xcb_setup_t* setup = xcb_get_setup(c);
   xcb_screen_t* screen = ScreenOf(c, screenNumber);
   if (screen == nullptr) {
-    error = "The X display has no such screen";
-    return false;
+    return Failure{"The X display has no such screen"};
   }
   const xcb_visualtype_t* visual = VisualOf(screen, screen->root_visual);
   const xcb_format_t* format = FormatOf(setup, screen->root_depth);
   if (visual == nullptr || format == nullptr ||
       (visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR && visual->_class != XCB_VISUAL_CLASS_DIRECT_COLOR) ||
       (format->bits_per_pixel != 16 && format->bits_per_pixel != 24 && format->bits_per_pixel != 32)) {
-    error = "The X display's colour format is not supported";
-    return false;
+    return Failure{"The X display's colour format is not supported"};
   }
 
   const int width = screen->width_in_pixels;
@@ -177,8 +174,7 @@ bool RootWindowWallpaperSetter::SetWallpaper(const std::string& path, int style,
   const xcb_atom_t rootPixmapAtom = Atom(c, "_XROOTPMAP_ID");
   const xcb_atom_t setRootAtom = Atom(c, "ESETROOT_PMAP_ID");
   if (rootPixmapAtom == XCB_ATOM_NONE || setRootAtom == XCB_ATOM_NONE) {
-    error = "The X display refused the root pixmap properties";
-    return false;
+    return Failure{"The X display refused the root pixmap properties"};
   }
   // The pixmap an earlier setter left behind is freed with the client that kept it; only when
   // both properties name it is it known to be such a kept pixmap.
@@ -191,8 +187,7 @@ bool RootWindowWallpaperSetter::SetWallpaper(const std::string& path, int style,
   if (auto failure = Owned(xcb_request_check(
           c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, root, static_cast<std::uint16_t>(width),
                                        static_cast<std::uint16_t>(height))))) {
-    error = "The X display could not make the background pixmap";
-    return false;
+    return Failure{"The X display could not make the background pixmap"};
   }
   const xcb_gcontext_t gc = xcb_generate_id(c);
   xcb_create_gc(c, gc, pixmap, 0, nullptr);
@@ -220,10 +215,9 @@ bool RootWindowWallpaperSetter::SetWallpaper(const std::string& path, int style,
   // A round trip makes sure every request above has been carried out before disconnecting.
   auto focus = Owned(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
   if (!focus || xcb_connection_has_error(c) != 0) {
-    error = "The X display closed the connection";
-    return false;
+    return Failure{"The X display closed the connection"};
   }
-  return true;
+  return {};
 }
 
 }  // namespace kalvory

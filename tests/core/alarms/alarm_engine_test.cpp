@@ -60,7 +60,7 @@ TEST(AlarmCheck, WindowBoundsAreInclusive) {
   late.engine.tick(at(10, 1, 1));
   EXPECT_FALSE(late.frame.saw("osd Tea"));
   EXPECT_FALSE(r.fired);
-  EXPECT_EQ(r.state, 1);
+  EXPECT_EQ(r.state, ReminderState::Armed);
 }
 
 TEST(AlarmCheck, ShowingEndsOnTickD) {
@@ -69,10 +69,10 @@ TEST(AlarmCheck, ShowingEndsOnTickD) {
     f.settings.ShowTime = d;
     CAlarmLine& r = f.add(oneTime(at(10, 0, 0), "Tea"));
     f.run(at(10, 0, 0), at(10, 0, d - 2));
-    EXPECT_EQ(r.state, 1) << d;
+    EXPECT_EQ(r.state, ReminderState::Armed) << d;
     EXPECT_FALSE(f.frame.saw("osd-hide"));
     f.engine.tick(at(10, 0, d - 1));
-    EXPECT_EQ(r.state, 2) << d;
+    EXPECT_EQ(r.state, ReminderState::TurnedOff) << d;
     EXPECT_EQ(r.show_count, 0);
     EXPECT_TRUE(f.frame.saw("state 0 2"));
     EXPECT_TRUE(f.frame.saw("osd-hide"));
@@ -82,7 +82,7 @@ TEST(AlarmCheck, ShowingEndsOnTickD) {
     f.run(addSeconds(at(10, 0, 0), d), at(10, 1, 2));
     EXPECT_EQ(f.frame.only("osd ").size(), 0u);
     EXPECT_EQ(f.frame.only("sound").size(), 0u);
-    EXPECT_EQ(r.state, 1);
+    EXPECT_EQ(r.state, ReminderState::Armed);
   }
 }
 
@@ -132,7 +132,7 @@ TEST(AlarmCheck, TwoRemindersInOneSecondFireInListOrderAndOsdSettlesOnTheFirst) 
 TEST(AlarmCheck, SwitchedOffReminderNeverFires) {
   Fixture f;
   CAlarmLine off = oneTime(at(10, 0, 0), "Off");
-  off.state = 0;
+  off.state = ReminderState::Inactive;
   CAlarmLine& r = f.add(off);
   f.add(oneTime(at(9, 0, 0), "Other"));
   f.engine.tick(at(9, 0, 0));  // the other one opens the OSD window
@@ -142,10 +142,30 @@ TEST(AlarmCheck, SwitchedOffReminderNeverFires) {
   f.frame.stickerUpdates = 0;
   f.run(at(10, 0, 0), at(10, 0, 30));
   EXPECT_FALSE(f.frame.saw("osd Off"));
-  EXPECT_EQ(r.state, 0);
+  EXPECT_EQ(r.state, ReminderState::Inactive);
   EXPECT_FALSE(r.fired);
   EXPECT_EQ(r.show_count, 0);
   EXPECT_EQ(f.frame.stickerUpdates, 31 * 2);  // every reminder's sticker is kept up each tick
+}
+
+// A file may hold a state outside the three; it compares by its number: above Armed it is
+// handled as TurnedOff (nothing shows, and it is armed again once its window has passed), below
+// Inactive it never fires and is never changed.
+TEST(AlarmCheck, StatesOutsideTheThreeKeepTheirHandling) {
+  Fixture f;
+  CAlarmLine high = oneTime(at(10, 0, 0), "High");
+  high.state = static_cast<ReminderState>(7);
+  CAlarmLine& r = f.add(high);
+  CAlarmLine low = oneTime(at(10, 0, 0), "Low");
+  low.state = static_cast<ReminderState>(-3);
+  CAlarmLine& l = f.add(low);
+  f.run(at(10, 0, 0), at(10, 1, 1));
+  EXPECT_TRUE(f.frame.only("osd ").empty());
+  EXPECT_TRUE(f.frame.only("sound").empty());
+  EXPECT_TRUE(f.frame.saw("state 0 2"));
+  EXPECT_EQ(r.state, ReminderState::Armed);
+  EXPECT_EQ(static_cast<int>(l.state), -3);
+  EXPECT_TRUE(f.frame.only("state 1 ").empty());
 }
 
 TEST(AlarmCheck, ExitActionRunsAfterANaturalEndOnly) {
@@ -201,7 +221,7 @@ TEST(AlarmCheck, DayRefreshAtMidnightWhileShowing) {
   EXPECT_EQ(f.engine.lastRefreshDay(), 10);
   f.frame.calls.clear();
   f.engine.tick(at(0, 0, 0, 11));
-  EXPECT_EQ(r.state, 1);
+  EXPECT_EQ(r.state, ReminderState::Armed);
   EXPECT_GT(r.show_count, 0);  // still showing
   EXPECT_EQ(f.frame.count("day-refresh"), 1);
   EXPECT_EQ(f.engine.lastRefreshDay(), 11);
@@ -226,12 +246,12 @@ TEST(AlarmCheck, TurnedOffReminderIsArmedAgainAndFiresAtItsNextOccurrence) {
     const std::size_t index = first ? 0 : 1;
     f.run(at(10, 0, 0), at(10, 0, 10));
     f.engine.StopAlarms(false, 0);
-    EXPECT_EQ(r.state, 2);
+    EXPECT_EQ(r.state, ReminderState::TurnedOff);
     EXPECT_FALSE(r.fired);
     f.frame.calls.clear();
     f.run(at(10, 0, 11), at(10, 1, 5));
     EXPECT_TRUE(f.frame.only("osd Daily").empty());  // turned off for the rest of this window
-    EXPECT_EQ(r.state, 1) << first;
+    EXPECT_EQ(r.state, ReminderState::Armed) << first;
     EXPECT_EQ(r.show_count, 0);
     EXPECT_TRUE(f.frame.saw("state " + std::to_string(index) + " 1"));
     f.frame.calls.clear();
@@ -249,7 +269,7 @@ TEST(AlarmCheck, PostponedReminderFiresAtItsNewTime) {
   f.engine.StopAlarms(false, 300);
   EXPECT_EQ(a.time, at(10, 5, 0));
   EXPECT_EQ(b.time, at(10, 5, 0));
-  EXPECT_EQ(a.state, 1);
+  EXPECT_EQ(a.state, ReminderState::Armed);
   EXPECT_FALSE(f.engine.trayAlarmMark());
   f.frame.calls.clear();
   f.run(at(10, 0, 31), at(10, 4, 59));
@@ -267,7 +287,7 @@ TEST(AlarmCheck, PostponedReminderFiresAtItsNewTime) {
   g.engine.StopAlarms(false, 0);
   g.run(at(10, 0, 11), at(10, 0, 25));
   g.engine.StopAlarms(false, 60);
-  EXPECT_EQ(first.state, 2);  // not showing any more, so untouched
+  EXPECT_EQ(first.state, ReminderState::TurnedOff);  // not showing any more, so untouched
   EXPECT_EQ(later.time, at(10, 1, 20));
   g.frame.calls.clear();
   g.run(at(10, 0, 26), at(10, 1, 19));

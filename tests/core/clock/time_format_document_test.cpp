@@ -26,9 +26,9 @@ TEST(DocumentTimeFormat, TodaysNotesInListOrder) {
   doc.AddDayInfo(note("B", COleDateTime(1990, 3, 14, 0, 0, 0), CDayInfo::Annual));
   const TimeFormatSources sources = timeFormatSources(doc, kNow, nullptr);
   EXPECT_EQ(expandTimeFormat("%H:%M %D%d", sources), "%H:%M A B %d");
-  const FormatResult result = formatTimeText("%H:%M %D", sources);
-  ASSERT_TRUE(result.ok()) << result.error;
-  EXPECT_EQ(*result.text, "12:41 A B ");
+  const Result<std::string> result = formatTimeText("%H:%M %D", sources);
+  ASSERT_TRUE(result.ok()) << result.error();
+  EXPECT_EQ(result.value(), "12:41 A B ");
 
   CAlarmDoc empty;
   EXPECT_EQ(expandTimeFormat("[%D]", timeFormatSources(empty, kNow, nullptr)), "[]");
@@ -54,15 +54,15 @@ TEST(DocumentTimeFormat, QuickPaste) {
   player.positionMs = 61500;
   player.title = songFromWindowTitle("7. Artist - Song - Winamp");
 
-  EXPECT_EQ(quickPasteText(doc, 0, kNow, &player).text, std::optional<std::string>("20241403"));
-  EXPECT_EQ(quickPasteText(doc, 1, kNow, &player).text, std::optional<std::string>("03/14/24 12:41:29"));
-  EXPECT_EQ(quickPasteText(doc, 2, kNow, &player).text, std::optional<std::string>("Artist - Song"));
-  EXPECT_EQ(quickPasteText(doc, 2, kNow, nullptr).text, std::optional<std::string>(""));
-  EXPECT_THROW(quickPasteText(doc, 3, kNow, &player), std::invalid_argument);
-  EXPECT_THROW(quickPasteText(doc, -1, kNow, &player), std::invalid_argument);
+  EXPECT_EQ(quickPasteText(doc, 0, kNow, &player).valueOr("<error>"), "20241403");
+  EXPECT_EQ(quickPasteText(doc, 1, kNow, &player).valueOr("<error>"), "03/14/24 12:41:29");
+  EXPECT_EQ(quickPasteText(doc, 2, kNow, &player).valueOr("<error>"), "Artist - Song");
+  EXPECT_EQ(quickPasteText(doc, 2, kNow, nullptr).valueOr("<error>"), "");
+  EXPECT_THROW((void)quickPasteText(doc, 3, kNow, &player), std::invalid_argument);
+  EXPECT_THROW((void)quickPasteText(doc, -1, kNow, &player), std::invalid_argument);
 
   doc.paste_formats[0] = "%д, %#d %м";
-  EXPECT_EQ(quickPasteText(doc, 0, kNow, nullptr).text, std::optional<std::string>("Четверг, 14 Март"));
+  EXPECT_EQ(quickPasteText(doc, 0, kNow, nullptr).valueOr("<error>"), "Четверг, 14 Март");
   doc.paste_formats[1] = "%H%~%M";
   EXPECT_FALSE(quickPasteText(doc, 1, kNow, nullptr).ok());
 }

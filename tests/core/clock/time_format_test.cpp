@@ -149,9 +149,9 @@ TEST(TimeFormat, InsertedTextsAreExpandedByLaterSteps) {
   EXPECT_EQ(expandTimeFormat("%V", sources), "Song 3 note Март %T  Четверг");
   // A "%" in an inserted text is read by the final formatting.
   player.title = "100%% %H";
-  const FormatResult result = formatTimeText("%V", sources);
-  ASSERT_TRUE(result.ok()) << result.error;
-  EXPECT_EQ(*result.text, "100% 12");
+  const Result<std::string> result = formatTimeText("%V", sources);
+  ASSERT_TRUE(result.ok()) << result.error();
+  EXPECT_EQ(result.value(), "100% 12");
   player.title = "50% off";
   EXPECT_FALSE(formatTimeText("%V", sources).ok());
 }
@@ -159,18 +159,18 @@ TEST(TimeFormat, InsertedTextsAreExpandedByLaterSteps) {
 TEST(TimeFormat, FormattedText) {
   TimeFormatSources sources = sourcesAt(kNow);
   sources.countdown_target = kNow + COleDateTimeSpan(0, 1, 30, 0);
-  FormatResult result = formatTimeText("%H:%M:%S %d.%m.%Y \u0081%F:%g\u0082 \u0080J", sources);
-  ASSERT_TRUE(result.ok()) << result.error;
-  EXPECT_EQ(*result.text, "12:41:29 14.03.2024 \u00811:30\u0082 \u0080J");
+  Result<std::string> result = formatTimeText("%H:%M:%S %d.%m.%Y \u0081%F:%g\u0082 \u0080J", sources);
+  ASSERT_TRUE(result.ok()) << result.error();
+  EXPECT_EQ(result.value(), "12:41:29 14.03.2024 \u00811:30\u0082 \u0080J");
 
   result = formatTimeText("%H %q", sources);
   EXPECT_FALSE(result.ok());
-  EXPECT_NE(result.error.find("%q"), std::string::npos);
+  EXPECT_NE(result.error().find("%q"), std::string::npos);
   // The raised-text codes are the on-screen windows' business; to the formatting they are unknown.
   EXPECT_FALSE(formatTimeText("%H%~%M", sources).ok());
   result = formatTimeText(insertRaisedTextMarks("%H%~%M%-"), sources);
   ASSERT_TRUE(result.ok());
-  EXPECT_EQ(*result.text, "12\u008141\u0082");
+  EXPECT_EQ(result.value(), "12\u008141\u0082");
 }
 
 TEST(TimeFormat, ClockFormatFallsBackWhenItCannotBeFormatted) {

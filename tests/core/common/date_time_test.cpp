@@ -195,5 +195,16 @@ TEST(DateTime, SystemNowIsLocalTimeInWholeSeconds) {
   EXPECT_NEAR(seconds, std::round(seconds), 1e-3);
 }
 
+// The command line's moments: exactly "YYYY-MM-DD HH:MM:SS", and only moments that exist.
+TEST(DateTime, LocalTimeText) {
+  EXPECT_EQ(formatLocalTime(parseLocalTime("2026-03-10 07:05:09").value()), "2026-03-10 07:05:09");
+  EXPECT_EQ(parseLocalTime("0100-01-01 00:00:00"), COleDateTime(100, 1, 1, 0, 0, 0));
+  for (const char* refused :
+       {"2026-03-10T10:00:00", "2026-03-10 24:00:00", "2026-02-29 10:00:00", "0099-12-31 23:59:59",
+        "2026-3-10 10:00:00", "2026-03-10 10:00:00 ", "+026-03-10 10:00:00", ""}) {
+    EXPECT_FALSE(parseLocalTime(refused)) << refused;
+  }
+}
+
 }  // namespace
 }  // namespace kalvory

@@ -10,9 +10,9 @@ namespace kalvory {
 namespace {
 
 std::string format(std::string_view pattern, const COleDateTime& value) {
-  const FormatResult result = formatDateTime(pattern, value);
-  EXPECT_TRUE(result.ok()) << pattern << ": " << result.error;
-  return result.text.value_or("<error>");
+  const Result<std::string> result = formatDateTime(pattern, value);
+  EXPECT_TRUE(result.ok()) << pattern << ": " << result.error();
+  return result.valueOr("<error>");
 }
 
 const COleDateTime kTuesday(1995, 3, 14, 12, 41, 29);
@@ -85,9 +85,9 @@ TEST(Strftime, RefusedCodesAreErrors) {
                         {"%~", "\"%~\""},    {"%#q", "\"%#q\""}, {"%д", "\"%д\""}, {"%V", "\"%V\""},
                         {"%##d", "\"%##\""}, {"%e", "\"%e\""},   {"%E", "\"%E\""}, {"% ", "\"% \""}};
   for (const auto& c : cases) {
-    const FormatResult result = formatDateTime(c.pattern, kTuesday);
+    const Result<std::string> result = formatDateTime(c.pattern, kTuesday);
     EXPECT_FALSE(result.ok()) << c.pattern;
-    EXPECT_NE(result.error.find(c.named), std::string::npos) << c.pattern << " -> " << result.error;
+    EXPECT_NE(result.error().find(c.named), std::string::npos) << c.pattern << " -> " << result.error();
   }
   // A null value is empty before the format is looked at.
   EXPECT_EQ(format("%q", COleDateTime::makeNull()), "");

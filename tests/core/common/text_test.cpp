@@ -76,5 +76,28 @@ TEST(Text, PlainTextAndLineBreaks) {
   EXPECT_EQ(lineBreaksToBlanks("Call\r\nhome\n"), "Call  home ");
 }
 
+TEST(Text, JsonQuotedShowsControlsAndMarks) {
+  EXPECT_EQ(jsonQuoted("a\"b\\c\n\x01 \xD0\x96"), "\"a\\\"b\\\\c\\n\\u0001 \xD0\x96\"");
+  EXPECT_EQ(jsonQuoted("\xC2\x80Y \xC2\x81x\xC2\x82\x7F\xC2\xA0"), "\"\\u0080Y \\u0081x\\u0082\\u007f\xC2\xA0\"");
+}
+
+TEST(Text, AsciiCaseTouchesOnlyAsciiLetters) {
+  // The bytes next to the letter ranges ('@', '[', '`', '{') and UTF-8 stay as they are.
+  EXPECT_EQ(asciiLower("@AZ[`az{ Ёж.BMP"), "@az[`az{ Ёж.bmp");
+  EXPECT_EQ(asciiUpper("@AZ[`az{ ёЖ.xml"), "@AZ[`AZ{ ёЖ.XML");
+  EXPECT_EQ(asciiLower('\xC0'), '\xC0');
+
+  EXPECT_TRUE(equalsIgnoringAsciiCase("Skin.XML", "skin.xml"));
+  EXPECT_TRUE(equalsIgnoringAsciiCase("", ""));
+  EXPECT_FALSE(equalsIgnoringAsciiCase("skin.xml", "skin.xm"));
+  EXPECT_FALSE(equalsIgnoringAsciiCase("@", "`"));  // differ by the case bit, but are no letters
+  EXPECT_FALSE(equalsIgnoringAsciiCase("Ё", "ё"));  // Cyrillic is not folded
+
+  EXPECT_TRUE(endsWithIgnoringAsciiCase("Holiday.ALR", ".alr"));
+  EXPECT_TRUE(endsWithIgnoringAsciiCase(".alr", ".ALR"));
+  EXPECT_FALSE(endsWithIgnoringAsciiCase("alr", ".alr"));
+  EXPECT_FALSE(endsWithIgnoringAsciiCase("Holiday.alr.bak", ".alr"));
+}
+
 }  // namespace
 }  // namespace kalvory

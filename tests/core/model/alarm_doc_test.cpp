@@ -55,7 +55,7 @@ TEST(AlarmDocFormat, RecordsAreWrittenFieldByFieldWithClassAndObjectNumbers) {
   CAlarmLine line = reminder("Hi", COleDateTime::fromDays(46155.5));
   line.timer_mode = 1;
   line.daily = 0;
-  line.state = 2;
+  line.state = ReminderState::TurnedOff;
   line.sound_file = "a.mp3";
   line.timer_minutes = 90;
   line.program = "xterm";
@@ -167,7 +167,7 @@ TEST(AlarmDocFormat, EveryFieldSurvivesAStoreAndLoadAndAResaveIsByteIdentical) {
       at(20, 7, 45, 12), 90061);
   line.timer_mode = 7;  // kept as stored, not squeezed to 0/1
   line.daily = 1;
-  line.state = 0;
+  line.state = ReminderState::Inactive;
   line.sound_file = std::string(300, 's');
   line.timer_minutes = -5;
   line.program = "/usr/bin/xmessage «ok»";
@@ -178,7 +178,9 @@ TEST(AlarmDocFormat, EveryFieldSurvivesAStoreAndLoadAndAResaveIsByteIdentical) {
   line.wallpaper = std::string(70000, 'w');
   line.sticker = "\xF0\x9F\x98\x80";
   doc.AddAlarm(line);
-  doc.AddAlarm(reminder("", COleDateTime::makeNull()));
+  CAlarmLine odd = reminder("", COleDateTime::makeNull());
+  odd.state = static_cast<ReminderState>(-3);  // a number outside the three states is kept as it is
+  doc.AddAlarm(odd);
   CDayInfo note = dayNote("День рождения\r\nБабушки", COleDateTime(-1.25, COleDateTime::invalid), CDayInfo::Weekly);
   note.week_day = 6;
   note.interval_days = 0;
@@ -199,7 +201,7 @@ TEST(AlarmDocFormat, EveryFieldSurvivesAStoreAndLoadAndAResaveIsByteIdentical) {
   EXPECT_EQ(back.time, line.time);
   EXPECT_EQ(back.timer_mode, 7);
   EXPECT_EQ(back.daily, 1);
-  EXPECT_EQ(back.state, 0);
+  EXPECT_EQ(back.state, ReminderState::Inactive);
   EXPECT_EQ(back.text, line.text);
   EXPECT_EQ(back.sound_file, line.sound_file);
   EXPECT_EQ(back.timer_minutes, -5);
@@ -212,6 +214,7 @@ TEST(AlarmDocFormat, EveryFieldSurvivesAStoreAndLoadAndAResaveIsByteIdentical) {
   EXPECT_EQ(back.wallpaper, line.wallpaper);
   EXPECT_EQ(back.sticker, line.sticker);
   EXPECT_EQ(loaded.GetAlarmAt(1)->time.GetStatus(), COleDateTime::null);
+  EXPECT_EQ(static_cast<int>(loaded.GetAlarmAt(1)->state), -3);
   ASSERT_EQ(loaded.dayInfoCount(), 1u);
   const CDayInfo& backNote = *loaded.GetDayInfoAt(0);
   EXPECT_EQ(backNote.text, note.text);
@@ -486,7 +489,7 @@ TEST(AlarmDocTexts, NextReminder) {
   EXPECT_EQ(doc.nextReminderText(kNow, UiLanguage::English), "");
 
   CAlarmLine off = reminder("off", at(13, 10, 30));
-  off.state = 0;
+  off.state = ReminderState::Inactive;
   off.show_seconds = 200000;  // a long window never makes a switched-off reminder the next one
   doc.AddAlarm(off);
   doc.AddAlarm(reminder("past", at(13, 9, 0)));

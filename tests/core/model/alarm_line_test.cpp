@@ -25,7 +25,7 @@ CAlarmLine daily(int hour, int minute, int weekDays, int storedDay = 2) {
 TEST(AlarmLineRecord, NewRecordDefaultsAndTheCopyRuleKeepsRunTimeFields) {
   const CAlarmLine fresh(kNow, 75);
   EXPECT_EQ(fresh.time, kNow);
-  EXPECT_EQ(fresh.state, 1);
+  EXPECT_EQ(fresh.state, ReminderState::Armed);
   EXPECT_EQ(fresh.timer_mode, 0);
   EXPECT_EQ(fresh.daily, 0);
   EXPECT_EQ(fresh.timer_minutes, 0);
@@ -39,7 +39,7 @@ TEST(AlarmLineRecord, NewRecordDefaultsAndTheCopyRuleKeepsRunTimeFields) {
               fresh.wallpaper.empty() && fresh.sticker.empty());
 
   CAlarmLine source(at(1, 7, 0), 10);
-  source.state = 2;
+  source.state = ReminderState::TurnedOff;
   source.timer_mode = 1;
   source.daily = 1;
   source.timer_minutes = 90;
@@ -58,7 +58,7 @@ TEST(AlarmLineRecord, NewRecordDefaultsAndTheCopyRuleKeepsRunTimeFields) {
   target.show_count = 2;
   target.copyFrom(source);
   EXPECT_EQ(target.time, source.time);
-  EXPECT_EQ(target.state, 2);
+  EXPECT_EQ(target.state, ReminderState::TurnedOff);
   EXPECT_EQ(target.timer_mode, 1);
   EXPECT_EQ(target.daily, 1);
   EXPECT_EQ(target.timer_minutes, 90);
@@ -124,7 +124,7 @@ TEST(AlarmLineTimes, DueWindowIncludesBothEnds) {
 
   // Off reminders are still "due"; the alarm check looks at state itself.
   CAlarmLine off(at(13, 10, 0), 60);
-  off.state = 0;
+  off.state = ReminderState::Inactive;
   EXPECT_TRUE(off.isDue(kNow));
 
   EXPECT_TRUE(daily(9, 59, kWednesday).isDue(kNow));
@@ -133,7 +133,7 @@ TEST(AlarmLineTimes, DueWindowIncludesBothEnds) {
 
 TEST(AlarmLineTimes, NextFireTime) {
   CAlarmLine off = daily(11, 0, 127);
-  off.state = 0;
+  off.state = ReminderState::Inactive;
   EXPECT_FALSE(off.nextFireTime(kNow).has_value());
 
   // Still inside today's window: today's time. The window's last second is not "still inside".
@@ -205,7 +205,7 @@ TEST(AlarmLineTexts, NextReminderLine) {
   EXPECT_EQ(nextReminderLine(call, at(13, 18, 0), kNow, UiLanguage::English), "18:00: ap");
   // Other languages take their own word for tomorrow.
   const std::string russian = nextReminderLine(call, at(14, 9, 5), kNow, UiLanguage::Russian);
-  EXPECT_EQ(russian, loadString(81, UiLanguage::Russian) + ", 09:05: ap");
+  EXPECT_EQ(russian, loadString(StringId::Tomorrow, UiLanguage::Russian) + ", 09:05: ap");
   EXPECT_NE(russian.substr(0, 8), "Tomorrow");
 }
 

@@ -128,7 +128,8 @@ TEST(DayInfoTexts, EventTextLabels) {
   CDayInfo info = note(CDayInfo::Once, day(2026, 5, 14));
   info.text = "Buy\r\nmilk";
   EXPECT_EQ(info.eventText(kWednesday, UiLanguage::English), "Tomorrow: Buy  milk");
-  EXPECT_EQ(info.eventText(kWednesday, UiLanguage::Russian), loadString(81, UiLanguage::Russian) + ": Buy  milk");
+  EXPECT_EQ(info.eventText(kWednesday, UiLanguage::Russian),
+            loadString(StringId::Tomorrow, UiLanguage::Russian) + ": Buy  milk");
   info.date = day(2026, 5, 13);
   EXPECT_EQ(info.eventText(kWednesday, UiLanguage::English), "Today: Buy  milk");
   info.date = day(2026, 7, 4);

@@ -60,6 +60,27 @@ TEST(ResourceStrings, EnglishTextsAreTheProgramsOwn) {
   EXPECT_TRUE(help.ends_with("\r\n %- - Finish Upper text\r\n"));
 }
 
+// The names of res/strings/ids.txt reach the texts they are named after.
+TEST(ResourceStrings, NamedIdsReachTheirTexts) {
+  const auto en = UiLanguage::English;
+  EXPECT_EQ(loadString(StringId::ProgramTitle, en), "Kalvory %s %s");
+  EXPECT_EQ(loadString(StringId::ApplicationName, en), "Kalvory");
+  EXPECT_EQ(loadString(StringId::SaveChangesQuestion, en), "Save changes to %s?");
+  EXPECT_EQ(loadString(StringId::Hide, en), "Hide");
+  EXPECT_EQ(loadString(StringId::Show, en), "Show");
+  EXPECT_EQ(loadString(StringId::NextReminderCaption, en), "Next reminder");
+  EXPECT_EQ(loadString(StringId::NextDayEventCaption, en), "Next day event");
+  EXPECT_EQ(loadString(StringId::TimeFormat, en), "%H:%M");
+  EXPECT_EQ(loadString(StringId::DocumentTemplate, en).rfind("Kalvory\n\nKalvory\n", 0), 0u);
+  EXPECT_EQ(loadString(StringId::ReminderListTimeHeader, UiLanguage::Russian), "IDB_LIST_TIME_RU");
+  // The exit actions are named in the order of their codes.
+  const StringId exitActions[] = {StringId::ExitActionNothing, StringId::ExitActionShutdown, StringId::ExitActionSleep,
+                                  StringId::ExitActionRestart, StringId::ExitActionClose};
+  for (int code = 0; code < 5; ++code) EXPECT_EQ(static_cast<int>(exitActions[code]), 500 + code);
+  // A command's prompt has the command's id, so the number form finds it too.
+  EXPECT_EQ(&loadString(32777, en), &loadString(StringId::ShowOsdClockPrompt, en));
+}
+
 TEST(ResourceStrings, UnknownIdsAreEmpty) {
   for (int id : {0, 20, 24, 144, 57345, 65535, -1}) {
     for (auto language : kLanguages) EXPECT_EQ(loadString(id, language), "") << id;
@@ -69,19 +90,19 @@ TEST(ResourceStrings, UnknownIdsAreEmpty) {
 }
 
 TEST(ResourceStrings, ListSplitting) {
-  const auto intervals = loadStringList(15, UiLanguage::English);
+  const auto intervals = loadStringList(StringId::WallpaperIntervals, UiLanguage::English);
   ASSERT_EQ(intervals.size(), 11u);
   EXPECT_EQ(intervals.front(), "1 min");
   EXPECT_EQ(intervals[4], "1 hour");
   EXPECT_EQ(intervals.back(), "14 days");
-  EXPECT_EQ(loadStringList(139, UiLanguage::English),
+  EXPECT_EQ(loadStringList(StringId::EventTypes, UiLanguage::English),
             (std::vector<std::string>{"Note", "Anniversary", "Weekend", "Holiday", "Day Off", "TO DO"}));
-  EXPECT_EQ(loadStringList(140, UiLanguage::English),
+  EXPECT_EQ(loadStringList(StringId::RepeatKinds, UiLanguage::English),
             (std::vector<std::string>{"Annual", "Monthly", "Weekly", "Interval", "Once"}));
   for (auto language : kLanguages) {
-    EXPECT_EQ(loadStringList(15, language).size(), 11u);
-    EXPECT_EQ(loadStringList(139, language).size(), 6u);
-    EXPECT_EQ(loadStringList(140, language).size(), 5u);
+    EXPECT_EQ(loadStringList(StringId::WallpaperIntervals, language).size(), 11u);
+    EXPECT_EQ(loadStringList(StringId::EventTypes, language).size(), 6u);
+    EXPECT_EQ(loadStringList(StringId::RepeatKinds, language).size(), 5u);
   }
 
   EXPECT_TRUE(splitResourceList("").empty());

@@ -13,7 +13,7 @@ function(run_case)
   set(dir "${WORK_DIR}/case${number}")
   file(REMOVE_RECURSE "${dir}")
   file(MAKE_DIRECTORY "${dir}")
-  foreach(lang ru en uk)
+  foreach(lang ru en uk ids)
     file(COPY_FILE "${STRINGS_DIR}/${lang}.txt" "${dir}/${lang}.txt")
   endforeach()
   if(ARG_FILE)
@@ -35,7 +35,8 @@ function(run_case)
     endif()
     file(WRITE "${dir}/${ARG_FILE}" "${content}")
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSTRINGS_DIR=${dir} -DOUTPUT=${dir}/tables.cpp -P ${GENERATOR}
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSTRINGS_DIR=${dir} -DOUTPUT=${dir}/tables.cpp -DOUTPUT_HEADER=${dir}/ids.h
+                          -P ${GENERATOR}
                   RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
   if(NOT ARG_EXPECT)
     if(NOT result EQUAL 0)
@@ -69,3 +70,9 @@ run_case(EXPECT "uk.txt: menu 136: item" FILE uk.txt REPLACE "32784\tВимкн�
 run_case(EXPECT "ru.txt: dialog text" FILE ru.txt REPLACE "minutes\tмин\n" "<nothing>")
 run_case(EXPECT "is not closed" FILE ru.txt APPEND "[menu 5]\npopup\tЛишнее\n")
 run_case(EXPECT "expected ID<TAB>TEXT" FILE en.txt REPLACE "\n1\tName\n" "\n1 Name\n")
+# The names of the string ids.
+run_case(EXPECT "ids.txt: string 81 has no name" FILE ids.txt REPLACE "81\tTomorrow\n" "<nothing>")
+run_case(EXPECT "string 80 is named twice" FILE ids.txt REPLACE "80\tToday\n" "80\tToday\n80\tAlsoToday\n")
+run_case(EXPECT "the name Today is given twice" FILE ids.txt REPLACE "81\tTomorrow\n" "81\tToday\n")
+run_case(EXPECT "string 9999 (Extra) is not in en.txt" FILE ids.txt APPEND "9999\tExtra\n")
+run_case(EXPECT "expected ID<TAB>Name" FILE ids.txt REPLACE "81\tTomorrow\n" "81\ttomorrow\n")

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/common/text.h"
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
 
@@ -139,8 +140,7 @@ TEST(ImageSeeds, EverySeedDecodesAndIsWrittenWhenAsked) {
     CDibImage image;
     EXPECT_TRUE(Decode(image, seed.bytes, seed.format)) << seed.name << ": " << image.GetLastError();
     if (folder == nullptr) continue;
-    std::string target = std::string(ImageFormatName(seed.format));
-    for (char& c : target) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string target = asciiLower(ImageFormatName(seed.format));
     const std::filesystem::path dir = std::filesystem::path(folder) / ("fuzz_image_" + target);
     std::filesystem::create_directories(dir);
     WriteFileBytes(dir / seed.name, seed.bytes);

@@ -158,11 +158,11 @@ TEST_F(ChangerTest, NothingHappensWhenDisabledEmptyOrAlreadyBusy) {
   // A change started while one runs (a nested event loop) does nothing.
   class ReenteringDesktop final : public DesktopWallpaper {
    public:
-    bool SetWallpaper(const std::string&, int, std::string&) override {
+    Result<void> SetWallpaper(const std::string&, int) override {
       ++calls;
       wasBusy = changer->busy();
       changer->ChangeWallpaper(true);
-      return true;
+      return {};
     }
     CWallpaperChanger* changer = nullptr;
     int calls = 0;
@@ -293,7 +293,7 @@ TEST_F(ChangerTest, StickerChangesAreAppliedOrReplacedByAForcedChange) {
   EXPECT_EQ(placed.size(), 1u);
 
   // Once composed, a sticker change recomposes the same picture and applies it.
-  reminder.state = 0;
+  reminder.state = ReminderState::Inactive;
   changer->UpdateReminderSticker(reminder, definitions, now);
   EXPECT_EQ(desktop.calls.size(), 2u);
   EXPECT_EQ(settings.position, 1);

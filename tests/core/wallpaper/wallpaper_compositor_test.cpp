@@ -439,7 +439,7 @@ TEST(WallpaperCompositor, ReminderStickersArePlacedSharedAndRemoved) {
   EXPECT_EQ(placed.size(), 3u);
 
   // Switching the reminder off takes its stickers away, and the change is composed.
-  second.state = 0;
+  second.state = ReminderState::Inactive;
   EXPECT_EQ(compositor.UpdateReminderSticker(second, definitions, now), StickerUpdate::Composed);
   ASSERT_EQ(placed.size(), 1u);
   EXPECT_EQ(placed[0].name, "Tag");

@@ -73,7 +73,7 @@ TEST(MainFrame, CommandUpdateRules) {
   program.actions().runCommand(ID_TURN_OFF);
   EXPECT_FALSE(program.actions().commandState(ID_TURN_OFF).enabled);
   EXPECT_FALSE(program.tray()->alarmRinging());
-  EXPECT_EQ(fixture.document.GetAlarmAt(0)->state, 2);
+  EXPECT_EQ(fixture.document.GetAlarmAt(0)->state, ReminderState::TurnedOff);
 
   EXPECT_TRUE(program.actions().commandState(ID_CALENDAR_IN_TRAY).checked);
   program.actions().runCommand(ID_CALENDAR_IN_TRAY);

@@ -16,15 +16,15 @@ namespace {
 // Holds the first picture until the test lets it go, and records every picture's middle colour.
 class GatedDesktop final : public DesktopWallpaper {
  public:
-  bool SetWallpaper(const std::string& path, int, std::string& error) override {
+  Result<void> SetWallpaper(const std::string& path, int) override {
     std::unique_lock lock(mutex_);
     const QImage image(QString::fromStdString(path));
     colours.push_back(image.pixelColor(image.width() / 2, image.height() / 2));
     entered_ = true;
     changed_.notify_all();
     changed_.wait(lock, [this] { return open_; });
-    if (refuse) error = "no desktop here";
-    return !refuse;
+    if (refuse) return Failure{"no desktop here"};
+    return {};
   }
   void waitUntilEntered() {
     std::unique_lock lock(mutex_);
