@@ -280,6 +280,12 @@ int main(int argc, char** argv) {
   if (audacious && !bus.registerService(QStringLiteral("org.atheme.audacious"))) return 4;
   if (arguments.contains(QStringLiteral("--no-mpris")))
     bus.registerService(QStringLiteral("org.kalvory.FakePlayer.") + identity);
+  // A stand-in started through a script is nobody's child: it goes with its bus.
+  QTimer busCheck;
+  QObject::connect(&busCheck, &QTimer::timeout, [&bus] {
+    if (!bus.isConnected()) QCoreApplication::quit();
+  });
+  busCheck.start(200);
   return application.exec();
 }
 
