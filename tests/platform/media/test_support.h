@@ -56,6 +56,7 @@ inline QStringList readRequests(const QString& path) {
   return lines;
 }
 
+#ifdef FAKE_MEDIA_PLAYER
 class FakePlayerProcess {
  public:
   FakePlayerProcess() : log_(folder_.filePath(QStringLiteral("requests.log"))) {}
@@ -93,6 +94,7 @@ class FakePlayerProcess {
   QProcess process_;
   qsizetype seen_ = 0;
 };
+#endif
 
 // "<position> <status> <time ms> <playlist length> <url at position>" of a stand-in player.
 inline QString fakeState(const QString& service) {
