@@ -37,6 +37,7 @@ class AudaciousBackend final : public BusPlayerBackend {
   QVariant mpris(const QString& interface, const QString& method);
   bool mprisPresent();
   QString songTag(const QString& field);
+  void settle();
 
   PlayerBus& bus_;
 };
