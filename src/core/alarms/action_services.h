@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,10 +17,19 @@ class MediaPlayer {
 
   virtual ~MediaPlayer() = default;
 
+  // How long a freshly started player has to answer.
+  static constexpr int kPlayerStartWaitMs = 5000;
+
   // Looks for a running player and binds to it; false when none runs.
   virtual bool findPlayer() = 0;
   // Starts the configured player program; false when it could not be started at all.
   virtual bool startPlayerProgram(const std::string& program) = 0;
+  // After startPlayerProgram: calls `whenReady` exactly once, with true as soon as the player
+  // answers and is bound, or with false when it has not answered within kPlayerStartWaitMs. A
+  // real backend calls back from the event loop, so the program goes on (and the alarm check
+  // keeps ticking) while the player starts. This default suits players that are there at once:
+  // it looks once and answers straight away.
+  virtual void waitForPlayer(std::function<void(bool found)> whenReady) { whenReady(findPlayer()); }
 
   virtual int playlistPosition() = 0;  // zero-based
   virtual int playState() = 0;         // kStopped, kPlaying or kPaused
@@ -27,11 +37,21 @@ class MediaPlayer {
   virtual int trackLength() = 0;       // length of the current track, seconds
   virtual void addFile(const std::string& path) = 0;
   virtual int playlistLength() = 0;
+  // A position at or past the end selects the last entry, so the playlist length selects the
+  // file added last.
   virtual void setPlaylistPosition(int position) = 0;
   virtual void stop() = 0;
   virtual void play() = 0;
   virtual void seek(int milliseconds) = 0;
   virtual void close() = 0;  // ends the player program
+
+  // The program's own sound, for when no player could be had: plays `path` once and returns
+  // whether it started. A backend without a sound output of its own plays nothing.
+  virtual bool playBuiltInSound(const std::string& path) {
+    (void)path;
+    return false;
+  }
+  virtual void stopBuiltInSound() {}
 };
 
 // Starts programs and opens documents the way the desktop's "open" does.

@@ -11,9 +11,6 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kPlayerStartLooks = 50;    // looks for a freshly started player ...
-constexpr int kPlayerStartStepMs = 100;  // ... this far apart: 5 seconds in all
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Whole minutes of a span; the clock gives whole seconds, so the span is first taken to the
@@ -49,34 +46,77 @@ CommandLineParts splitCommandLine(std::string_view commandLine) {
 }
 
 AlarmActions::AlarmActions(const AlarmSettings& settings, MediaPlayer& player, ProgramLauncher& launcher,
-                           PowerManager& power, SpeechLibrary& speech, ErrorReporter& errors, Clock clock,
-                           Sleeper sleep)
+                           PowerManager& power, SpeechLibrary& speech, ErrorReporter& errors, Clock clock)
     : settings_(settings),
       player_(player),
       launcher_(launcher),
       power_(power),
       speech_(speech),
       errors_(errors),
-      clock_(std::move(clock)),
-      sleep_(std::move(sleep)) {}
+      clock_(std::move(clock)) {}
+
+AlarmActions::AlarmActions(const AlarmSettings& settings, MediaPlayer& player, ProgramLauncher& launcher,
+                           PowerManager& power, SpeechLibrary& speech, ErrorReporter& errors, Clock clock,
+                           const std::function<void(int)>&)
+    : AlarmActions(settings, player, launcher, power, speech, errors, std::move(clock)) {}
 
 void AlarmActions::PlayAlarmSound(const std::string& path) {
   if (!settings_.IsMusic || path.empty()) return;
-
-  bool found = player_.findPlayer();
-  playerWasRunning_ = found;
-  // A player that could not be started will not appear, so the wait is skipped then.
-  if (!found && player_.startPlayerProgram(settings_.WinampPath)) {
-    for (int look = 0; look < kPlayerStartLooks && !found; ++look) {
-      sleep_(kPlayerStartStepMs);
-      found = player_.findPlayer();
-    }
+  if (waitingForPlayer_) {  // the player is on its way; this sound follows the one that started it
+    pendingSteps_.push_back({path});
+    return;
   }
-  if (!found) return;
 
-  savedListPosition_ = player_.playlistPosition();
-  savedPlayState_ = player_.playState();
-  savedOutputTime_ = player_.outputTime();
+  const bool found = player_.findPlayer();
+  // While alarm music plays, the player's state was saved by the first sound; a later sound
+  // must not save the alarm track in its place, or the restore would go back to it.
+  if (!alarmMusicPlaying_) playerWasRunning_ = found;
+  if (found) {
+    playThroughPlayer(path);
+    return;
+  }
+  pendingSteps_.push_back({path});
+  waitingForPlayer_ = true;
+  // A player that could not be started will not appear, so there is nothing to wait for.
+  if (!player_.startPlayerProgram(settings_.WinampPath)) {
+    playerAnswered(false);
+    return;
+  }
+  player_.waitForPlayer([this, alive = std::weak_ptr<bool>(alive_)](bool answered) {
+    if (alive.lock()) playerAnswered(answered);
+  });
+}
+
+void AlarmActions::playerAnswered(bool found) {
+  if (!waitingForPlayer_) return;  // a backend must answer once; a second answer changes nothing
+  waitingForPlayer_ = false;
+  std::vector<PendingStep> steps;
+  steps.swap(pendingSteps_);
+  bool first = true;
+  for (const PendingStep& step : steps) {
+    if (!step.soundPath) {
+      RestoreWinampState();
+    } else if (!found) {
+      playBuiltIn(*step.soundPath);  // the player did not come; starting it again would only wait again
+    } else if (first) {
+      playThroughPlayer(*step.soundPath);  // the player that answered is bound already
+    } else {
+      PlayAlarmSound(*step.soundPath);
+    }
+    first = false;
+  }
+}
+
+void AlarmActions::playThroughPlayer(const std::string& path) {
+  if (!alarmMusicPlaying_) {
+    savedListPosition_ = player_.playlistPosition();
+    savedPlayState_ = player_.playState();
+    savedOutputTime_ = player_.outputTime();
+  }
+  if (builtInSoundPlaying_) {  // the player has it from here
+    player_.stopBuiltInSound();
+    builtInSoundPlaying_ = false;
+  }
 
   player_.addFile(path);
   player_.setPlaylistPosition(player_.playlistLength());
@@ -85,8 +125,26 @@ void AlarmActions::PlayAlarmSound(const std::string& path) {
   alarmMusicPlaying_ = true;
 }
 
+void AlarmActions::playBuiltIn(const std::string& path) {
+  if (player_.playBuiltInSound(path)) builtInSoundPlaying_ = true;
+}
+
 bool AlarmActions::RestoreWinampState() {
-  if (!settings_.IsMusic || !alarmMusicPlaying_) return false;
+  if (!settings_.IsMusic) return false;
+  if (waitingForPlayer_) {
+    // The reminder stopped ringing before its player answered: restore right after the sound
+    // has started, as if the wait had been spent before this call.
+    if (!pendingSteps_.empty() && !pendingSteps_.back().soundPath) return false;  // asked for already
+    pendingSteps_.push_back({});
+    return true;
+  }
+  bool done = false;
+  if (builtInSoundPlaying_) {
+    player_.stopBuiltInSound();
+    builtInSoundPlaying_ = false;
+    done = true;
+  }
+  if (!alarmMusicPlaying_) return done;
   alarmMusicPlaying_ = false;
   if (!settings_.StopMusicOnCancelAlarm) return true;  // the alarm music goes on
   if (!player_.findPlayer()) return true;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/alarms/action_services.h"
 #include "core/alarms/alarm_settings.h"
@@ -27,18 +29,26 @@ CommandLineParts splitCommandLine(std::string_view commandLine);
 
 // The actions of a ringing reminder and of the time announcement, over the outside services.
 // The main window owns one and forwards the alarm check's action calls to it.
+//
+// Starting the player is the one slow step: the player is asked to call back when it answers
+// (or after 5 seconds), and the steps after the wait run then, in the same order as for a
+// player that was running. Meanwhile the program goes on; sounds and restores asked for during
+// the wait are kept in order and carried out when the wait ends.
 class AlarmActions {
  public:
-  using Sleeper = std::function<void(int milliseconds)>;
-
   AlarmActions(const AlarmSettings& settings, MediaPlayer& player, ProgramLauncher& launcher, PowerManager& power,
-               SpeechLibrary& speech, ErrorReporter& errors, Clock clock, Sleeper sleep);
+               SpeechLibrary& speech, ErrorReporter& errors, Clock clock);
+  // For callers that still hand over a sleeper: nothing sleeps any more, so it is not used.
+  AlarmActions(const AlarmSettings& settings, MediaPlayer& player, ProgramLauncher& launcher, PowerManager& power,
+               SpeechLibrary& speech, ErrorReporter& errors, Clock clock,
+               const std::function<void(int)>& unusedSleeper);
 
-  // Plays `path` through the media player, starting the player when none runs (waiting up to
-  // 5 seconds for it) and remembering its playlist position, play state and output time.
+  // Plays `path` through the media player, starting the player when none runs and remembering
+  // its playlist position, play state and output time. When no player answers, the program
+  // plays the sound itself where it can, so a reminder is never silent for want of a player.
   void PlayAlarmSound(const std::string& path);
-  // Puts the player back the way PlayAlarmSound found it; returns whether alarm music was
-  // playing (and so anything was done about it).
+  // Puts the player back the way PlayAlarmSound found it and ends the program's own sound;
+  // returns whether alarm music was playing (and so anything was done about it).
   bool RestoreWinampState();
   // Starts a reminder's program; a failure is reported with the whole line.
   void ExecuteApplication(const std::string& commandLine);
@@ -54,8 +64,19 @@ class AlarmActions {
 
   bool alarmMusicPlaying() const { return alarmMusicPlaying_; }
   bool playerWasRunning() const { return playerWasRunning_; }
+  bool builtInSoundPlaying() const { return builtInSoundPlaying_; }
+  bool waitingForPlayer() const { return waitingForPlayer_; }
 
  private:
+  // A request made while the player was starting: a sound to play, or (no path) a restore.
+  struct PendingStep {
+    std::optional<std::string> soundPath;
+  };
+
+  void playerAnswered(bool found);
+  void playThroughPlayer(const std::string& path);
+  void playBuiltIn(const std::string& path);
+
   const AlarmSettings& settings_;
   MediaPlayer& player_;
   ProgramLauncher& launcher_;
@@ -63,13 +84,17 @@ class AlarmActions {
   SpeechLibrary& speech_;
   ErrorReporter& errors_;
   Clock clock_;
-  Sleeper sleep_;
 
   bool playerWasRunning_ = false;
   int savedListPosition_ = 0;
   int savedPlayState_ = MediaPlayer::kStopped;
   int savedOutputTime_ = 0;
   bool alarmMusicPlaying_ = false;
+  bool builtInSoundPlaying_ = false;
+  bool waitingForPlayer_ = false;
+  std::vector<PendingStep> pendingSteps_;
+  // The player's callback may come after this object is gone; it checks this first.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::optional<COleDateTime> lastAnnouncement_;
 };
 

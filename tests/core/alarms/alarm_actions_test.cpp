@@ -2,30 +2,49 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "core/alarms/alarm_engine.h"
 
 namespace kalvory {
 namespace {
 
-// A player that records every request; `appearsAfterLooks` looks after a start it shows up.
+// A player that records every request. A started player answers when the test says so
+// (answer()), the way the real one answers from the event loop.
 class RecordingPlayer : public MediaPlayer {
  public:
   std::vector<std::string> calls;
   bool running = true;
-  int appearsAfterLooks = -1;  // -1: a started player never appears
   bool startWorks = true;
+  bool builtInWorks = false;
   int position = 3, state = kPlaying, time = 61500, length = 7;
+  std::function<void(bool)> whenReady;
 
   bool findPlayer() override {
     calls.push_back("find");
-    if (!running && appearsAfterLooks >= 0 && looksSinceStart_++ >= appearsAfterLooks) running = true;
     return running;
   }
   bool startPlayerProgram(const std::string& program) override {
     calls.push_back("start " + program);
-    looksSinceStart_ = 0;
     return startWorks;
   }
+  void waitForPlayer(std::function<void(bool)> callback) override {
+    calls.push_back("wait");
+    whenReady = std::move(callback);
+  }
+  // The started player shows up (true) or the wait runs out (false).
+  void answer(bool found) {
+    running = found;
+    auto callback = std::exchange(whenReady, nullptr);
+    ASSERT_TRUE(callback);
+    callback(found);
+  }
+  bool playBuiltInSound(const std::string& path) override {
+    calls.push_back("built-in " + path);
+    return builtInWorks;
+  }
+  void stopBuiltInSound() override { calls.push_back("built-in stop"); }
   int playlistPosition() override { return log("position", position); }
   int playState() override { return log("state", state); }
   int outputTime() override { return log("time", time); }
@@ -43,7 +62,6 @@ class RecordingPlayer : public MediaPlayer {
     calls.push_back(name);
     return value;
   }
-  int looksSinceStart_ = 0;
 };
 
 class RecordingLauncher : public ProgramLauncher {
@@ -86,15 +104,7 @@ struct Fixture {
   RecordingSpeech speech;
   RecordingErrorReporter errors;
   COleDateTime now = COleDateTime(2026, 3, 10, 10, 20, 0);
-  std::vector<int> sleeps;
-  AlarmActions actions{settings,
-                       player,
-                       launcher,
-                       power,
-                       speech,
-                       errors,
-                       [this] { return now; },
-                       [this](int ms) { sleeps.push_back(ms); }};
+  AlarmActions actions{settings, player, launcher, power, speech, errors, [this] { return now; }};
 };
 
 using Calls = std::vector<std::string>;
@@ -105,7 +115,7 @@ TEST(AlarmSound, SavesThePlayingPlayerAndPutsItBack) {
   EXPECT_EQ(f.player.calls, (Calls{"find", "position", "state", "time", "add /music/alarm.ogg", "length",
                                    "set-position 7", "stop", "play"}));
   EXPECT_TRUE(f.actions.alarmMusicPlaying());
-  EXPECT_TRUE(f.sleeps.empty());
+  EXPECT_FALSE(f.actions.waitingForPlayer());
   f.player.calls.clear();
   EXPECT_TRUE(f.actions.RestoreWinampState());
   EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "play", "seek 61500"}));
@@ -118,14 +128,18 @@ TEST(AlarmSound, SavesThePlayingPlayerAndPutsItBack) {
 TEST(AlarmSound, StartsThePlayerAndClosesItAgain) {
   Fixture f;
   f.player.running = false;
-  f.player.appearsAfterLooks = 2;
   f.player.state = MediaPlayer::kStopped;
   f.settings.WinampPath = "/usr/bin/audacious";
   f.actions.PlayAlarmSound("/a.ogg");
-  EXPECT_EQ(f.sleeps, (std::vector<int>{100, 100, 100}));
-  EXPECT_EQ(Calls(f.player.calls.begin(), f.player.calls.begin() + 5),
-            (Calls{"find", "start /usr/bin/audacious", "find", "find", "find"}));
+  // The call returns while the player starts; nothing is asked of it before it answers.
+  EXPECT_EQ(f.player.calls, (Calls{"find", "start /usr/bin/audacious", "wait"}));
+  EXPECT_TRUE(f.actions.waitingForPlayer());
+  EXPECT_FALSE(f.actions.alarmMusicPlaying());
+  f.player.answer(true);
+  EXPECT_EQ(f.player.calls, (Calls{"find", "start /usr/bin/audacious", "wait", "position", "state", "time",
+                                   "add /a.ogg", "length", "set-position 7", "stop", "play"}));
   EXPECT_FALSE(f.actions.playerWasRunning());
+  EXPECT_TRUE(f.actions.alarmMusicPlaying());
   f.player.calls.clear();
   f.actions.RestoreWinampState();
   EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "close"}));
@@ -135,16 +149,18 @@ TEST(AlarmSound, SkipsTheSoundWhenNoPlayerCanBeHad) {
   Fixture f;
   f.player.running = false;
   f.actions.PlayAlarmSound("/a.ogg");
-  EXPECT_EQ(f.sleeps.size(), 50u);  // 5 seconds in all
-  EXPECT_EQ(f.player.calls.size(), 52u);
+  f.player.answer(false);
+  EXPECT_EQ(f.player.calls, (Calls{"find", "start audacious", "wait", "built-in /a.ogg"}));
   EXPECT_FALSE(f.actions.alarmMusicPlaying());
+  EXPECT_FALSE(f.actions.builtInSoundPlaying());  // this backend has no sound of its own
+  EXPECT_FALSE(f.actions.RestoreWinampState());
 
-  Fixture broken;
+  Fixture broken;  // a program that cannot be started is not waited for
   broken.player.running = false;
   broken.player.startWorks = false;
   broken.actions.PlayAlarmSound("/a.ogg");
-  EXPECT_TRUE(broken.sleeps.empty());
-  EXPECT_EQ(broken.player.calls, (Calls{"find", "start audacious"}));
+  EXPECT_EQ(broken.player.calls, (Calls{"find", "start audacious", "built-in /a.ogg"}));
+  EXPECT_FALSE(broken.actions.waitingForPlayer());
 
   Fixture off;
   off.settings.IsMusic = false;
@@ -154,6 +170,67 @@ TEST(AlarmSound, SkipsTheSoundWhenNoPlayerCanBeHad) {
   Fixture empty;
   empty.actions.PlayAlarmSound("");
   EXPECT_TRUE(empty.player.calls.empty());
+}
+
+TEST(AlarmSound, BuiltInSoundStandsInForAMissingPlayerUntilTheRestore) {
+  Fixture f;
+  f.player.running = false;
+  f.player.builtInWorks = true;
+  f.actions.PlayAlarmSound("/a.ogg");
+  f.player.answer(false);
+  EXPECT_TRUE(f.actions.builtInSoundPlaying());
+  EXPECT_FALSE(f.actions.alarmMusicPlaying());
+  f.player.calls.clear();
+  EXPECT_TRUE(f.actions.RestoreWinampState());
+  EXPECT_EQ(f.player.calls, (Calls{"built-in stop"}));  // no player to put back
+  EXPECT_FALSE(f.actions.builtInSoundPlaying());
+  EXPECT_FALSE(f.actions.RestoreWinampState());
+}
+
+TEST(AlarmSound, RequestsDuringTheWaitFollowInOrder) {
+  Fixture f;
+  f.player.running = false;
+  f.actions.PlayAlarmSound("/a.ogg");
+  f.actions.PlayAlarmSound("/b.ogg");            // a second reminder in the same tick
+  EXPECT_TRUE(f.actions.RestoreWinampState());   // both were turned off before the player came
+  EXPECT_FALSE(f.actions.RestoreWinampState());  // the next idle tick asks again: once is enough
+  EXPECT_EQ(f.player.calls, (Calls{"find", "start audacious", "wait"}));
+  f.player.calls.clear();
+  f.player.answer(true);
+  EXPECT_EQ(f.player.calls,
+            (Calls{"position", "state", "time", "add /a.ogg", "length", "set-position 7", "stop", "play",
+                   // the second sound keeps the state saved before the first one
+                   "find", "add /b.ogg", "length", "set-position 7", "stop", "play",
+                   // and the restore goes back to it and closes the player started for the alarm
+                   "find", "stop", "set-position 3", "seek 61500", "close", "play", "seek 61500"}));
+  EXPECT_FALSE(f.actions.alarmMusicPlaying());
+  EXPECT_FALSE(f.actions.waitingForPlayer());
+}
+
+TEST(AlarmSound, SecondSoundKeepsTheStateFromBeforeTheFirst) {
+  Fixture f;
+  f.actions.PlayAlarmSound("/a.ogg");
+  f.player.position = 7;  // the alarm track
+  f.player.time = 10;
+  f.player.calls.clear();
+  f.actions.PlayAlarmSound("/b.ogg");
+  EXPECT_EQ(f.player.calls, (Calls{"find", "add /b.ogg", "length", "set-position 7", "stop", "play"}));
+  f.player.calls.clear();
+  f.actions.RestoreWinampState();
+  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "play", "seek 61500"}));
+}
+
+TEST(AlarmSound, AnswerAfterTheActionsAreGoneIsIgnored) {
+  RecordingPlayer player;
+  player.running = false;
+  {
+    Fixture f;
+    AlarmActions actions(f.settings, player, f.launcher, f.power, f.speech, f.errors, [] { return COleDateTime(); });
+    actions.PlayAlarmSound("/a.ogg");
+  }
+  player.calls.clear();
+  player.answer(true);
+  EXPECT_TRUE(player.calls.empty());
 }
 
 TEST(AlarmSound, RestoreRules) {
