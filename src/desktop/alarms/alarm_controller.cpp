@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 
 #include "core/alarms/action_services.h"
+#include "core/alarms/alarm_actions.h"
 #include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
@@ -86,18 +87,32 @@ void AlarmController::turnOff() {
   emit ringingChanged(ringing_);
 }
 
-void AlarmController::PlayAlarmSound(const std::string& path) { qCInfo(lcAlarms) << "would play" << toQString(path); }
-
-void AlarmController::ExecuteApplication(const std::string& commandLine) {
-  qCInfo(lcAlarms) << "would start" << toQString(commandLine);
+void AlarmController::PlayAlarmSound(const std::string& path) {
+  if (actions_)
+    actions_->PlayAlarmSound(path);
+  else
+    qCInfo(lcAlarms) << "would play" << toQString(path);
 }
 
-void AlarmController::RestoreWinampState() {}
+void AlarmController::ExecuteApplication(const std::string& commandLine) {
+  if (actions_)
+    actions_->ExecuteApplication(commandLine);
+  else
+    qCInfo(lcAlarms) << "would start" << toQString(commandLine);
+}
 
-void AlarmController::SayTime() {}
+void AlarmController::RestoreWinampState() {
+  if (actions_) actions_->RestoreWinampState();
+}
+
+void AlarmController::SayTime() {
+  if (actions_) actions_->SayTime();
+}
 
 void AlarmController::SuspendComputer() {
-  if (services_.power)
+  if (actions_)
+    actions_->SuspendComputer();
+  else if (services_.power)
     services_.power->suspend();
   else
     qCInfo(lcAlarms) << "would suspend the computer";

@@ -13,8 +13,22 @@
 namespace kalvory {
 
 class ActionRegistry;
+class AlarmActions;
 class CAlarmDoc;
+class ErrorReporter;
+class MediaPlayer;
 class PowerManager;
+class ProgramLauncher;
+class SpeechLibrary;
+
+// The services behind a ringing reminder's sound, program and spoken time. Without them the
+// actions are only logged (tests, and a program started without a session bus).
+struct AlarmActionServices {
+  // Makes the media player; it reads the alarm settings it is given at every use.
+  std::function<std::unique_ptr<MediaPlayer>(const AlarmSettings&)> createPlayer;
+  ProgramLauncher* launcher = nullptr;
+  SpeechLibrary* speech = nullptr;
+};
 
 // The one-second alarm check: owns the engine and its timer, keeps the engine's settings in step
 // with the program's, and carries out the actions port until the real backends take it over.
@@ -29,6 +43,8 @@ class AlarmController final : public QObject, private ActionsPort {
     std::function<void()> saveDocument;
     // ... and then run the exit command.
     std::function<void()> exitProgram;
+    AlarmActionServices actionServices;
+    ErrorReporter* errors = nullptr;  // where a program that would not start is reported
   };
 
   AlarmController(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services,
@@ -69,6 +85,9 @@ class AlarmController final : public QObject, private ActionsPort {
   ApplicationSettings& settings_;
   Services services_;
   AlarmSettings alarmSettings_;
+  std::unique_ptr<MediaPlayer> player_;
+  std::unique_ptr<PowerManager> noPower_;
+  std::unique_ptr<AlarmActions> actions_;  // null: the actions are only logged
   std::unique_ptr<AlarmEngine> engine_;
   QTimer timer_;
   bool ringing_ = false;

@@ -122,6 +122,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.paste = environment_.paste;
   services.errors = environment_.errors;
   services.power = environment_.power;
+  services.actionServices = environment_.actionServices;
   services.wallpaper = environment_.wallpaper;
   services.clock = environment_.clock;
   services.dataFolder = dataFolder;

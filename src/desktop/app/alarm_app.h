@@ -6,6 +6,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/settings/app_settings.h"
+#include "desktop/alarms/alarm_controller.h"
 #include "desktop/shell/document_controller.h"
 
 namespace kalvory {
@@ -31,6 +32,7 @@ class CAlarmApp : public QObject {
     HotkeyService* hotkeys = nullptr;
     PasteInjector* paste = nullptr;
     PowerManager* power = nullptr;          // null: power requests are only logged
+    AlarmActionServices actionServices;     // empty: sound, programs and speech only logged
     DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
     ErrorReporter* errors = nullptr;        // required
     Clock clock;

@@ -43,6 +43,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   alarmServices.clock = services_.clock;
   alarmServices.saveDocument = [this] { documents_.save(); };
   alarmServices.exitProgram = [this] { actions_->runCommand(ID_APP_EXIT); };
+  alarmServices.actionServices = services_.actionServices;
+  alarmServices.errors = services_.errors;
   alarms_ = std::make_unique<AlarmController>(settings_, documents_.document(), *actions_, alarmServices);
 
   tray_ = std::make_unique<TrayFeature>(settings_, *actions_);

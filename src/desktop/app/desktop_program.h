@@ -8,6 +8,7 @@
 #include "core/common/date_time.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
+#include "desktop/alarms/alarm_controller.h"
 
 namespace kalvory {
 
@@ -39,6 +40,7 @@ class DesktopProgram final : public QObject {
     PasteInjector* paste = nullptr;
     ErrorReporter* errors = nullptr;
     PowerManager* power = nullptr;          // null: a suspend request is only logged
+    AlarmActionServices actionServices;     // empty: sound, programs and speech only logged
     DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
     Clock clock;                            // local time now; the system clock when empty
     QString dataFolder;                     // skins and the composed wallpaper; empty: the process's data folder

@@ -8,9 +8,13 @@
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_integration.h"
 #include "desktop/app/render_command.h"
+#include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/session_end_watcher.h"
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
+#include "platform/media/desktop_media_player.h"
+#include "platform/media/desktop_program_launcher.h"
+#include "platform/media/shared_object_speech_library.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
@@ -84,6 +88,11 @@ int main(int argc, char** argv) {
   kalvory::XcbHotkeyService hotkeys;
   kalvory::XTestPasteInjector paste;
   kalvory::LogindPowerManager power;
+  kalvory::DesktopProgramLauncher launcher;
+  // The spoken time is in the program's language; the library is told it when it is called.
+  kalvory::CAlarmApp* program = nullptr;
+  kalvory::SharedObjectSpeechLibrary speech(kalvory::SharedObjectSpeechLibrary::programLibraryFolders(),
+                                            [&program] { return program ? program->settings().app.language : 1; });
 
   kalvory::CAlarmApp::Environment environment;
   environment.store = &store;
@@ -92,8 +101,14 @@ int main(int argc, char** argv) {
   environment.paste = &paste;
   environment.power = &power;
   environment.errors = &errors;
+  environment.actionServices.createPlayer = [](const kalvory::AlarmSettings& settings) {
+    return std::unique_ptr<kalvory::MediaPlayer>(kalvory::createMediaPlayer(settings));
+  };
+  environment.actionServices.launcher = &launcher;
+  environment.actionServices.speech = &speech;
 
   kalvory::CAlarmApp alarmApp(environment);
+  program = &alarmApp;
   QObject::connect(&alarmApp, &kalvory::CAlarmApp::finished, &app, &QApplication::quit, Qt::QueuedConnection);
   if (!alarmApp.InitInstance(arguments)) {
     // A document that could not be opened has been reported; let the message be read.
