@@ -8,8 +8,10 @@
 #include "desktop/common/qt_text.h"
 #include "desktop/dialogs/about_dialog.h"
 #include "desktop/hotkeys/global_hotkeys.h"
+#include "desktop/lists/lists_feature.h"
 #include "desktop/osd/on_screen_display.h"
 #include "desktop/shell/document_commands.h"
+#include "desktop/shell/docking.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
 #include "desktop/tray/system_tray.h"
@@ -55,10 +57,30 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   keyServices.clock = services_.clock;
   hotkeys_ = std::make_unique<GlobalHotkeys>(documents_.document(), *actions_, keyServices);
 
+  // The reminder and note lists window, docked below the main window. The day note editor and
+  // the special symbol chooser belong to other features: until they are handed over here
+  // (listServices.editDayNote, listServices.editor.chooseSymbol) the note list's Add and
+  // Modify and the editor's symbol button are off.
+  docking_ = new DockingHelper(frame_.get());
+  CListsDlg::Services listServices;
+  listServices.clock = services_.clock;
+  lists_ = std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_,
+                                          listServices);
+  connect(frame_.get(), &CMainFrame::visibilityChanged, lists_.get(), &ListsFeature::frameVisibilityChanged);
+  // A change made in the lists reaches the tray's notes of today (and the main view, once wired).
+  connect(lists_.get(), &ListsFeature::documentChanged, this, [this] {
+    if (activated_) alarms_->refreshDay();
+  });
+  documents_.onChanged = [this, previous = documents_.onChanged] {
+    if (previous) previous();
+    lists_->documentReplaced();
+  };
+
   AlarmPorts ports;
   ports.text = osd_.get();
   ports.wallpaper = wallpaper_.get();
   ports.tray = tray_.get();
+  ports.states = lists_.get();
   alarms_->setPorts(ports);
 
   connect(osd_.get(), &OnScreenDisplay::alarmTextShown, tray_.get(), &TrayFeature::alarmShown);
@@ -68,6 +90,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
 
 DesktopProgram::~DesktopProgram() {
   alarms_->stop();
+  documents_.onChanged = nullptr;
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();
   alarms_.reset();
@@ -107,11 +130,14 @@ void DesktopProgram::activate() {
   activated_ = true;
   frame_->ReloadMenu();
   frame_->ApplySkin(settings_.app.skin_path, toStdString(services_.dataFolder));
+  lists_->ApplySkin(settings_.app.skin_path, toStdString(services_.dataFolder));
+  lists_->createWindow();
 }
 
 void DesktopProgram::languageChanged() {
   frame_->ReloadMenu();
   tray_->refreshMenu();
+  lists_->languageChanged();
   if (activated_) alarms_->refreshDay();
 }
 
@@ -121,6 +147,8 @@ bool DesktopProgram::close() {
   if (closed_) return true;
   if (!frame_->closeFrame()) return false;
   closed_ = true;
+  lists_->storeHeight();
+  lists_->hide();
   alarms_->stop();
   tray_->remove();
   hotkeys_->unregisterAll();

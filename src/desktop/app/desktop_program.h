@@ -17,8 +17,10 @@ class CMainFrame;
 class CSystemTray;
 class DesktopWallpaper;
 class DocumentController;
+class DockingHelper;
 class GlobalHotkeys;
 class HotkeyService;
+class ListsFeature;
 class OnScreenDisplay;
 class PasteInjector;
 class PowerManager;
@@ -67,6 +69,7 @@ class DesktopProgram final : public QObject {
   WallpaperFeature& wallpaper() { return *wallpaper_; }
   OnScreenDisplay& onScreen() { return *osd_; }
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
+  ListsFeature& lists() { return *lists_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -88,6 +91,8 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;
   std::unique_ptr<GlobalHotkeys> hotkeys_;
+  DockingHelper* docking_ = nullptr;  // a child of the frame
+  std::unique_ptr<ListsFeature> lists_;
 };
 
 }  // namespace kalvory
