@@ -8,6 +8,8 @@
 
 #include "core/common/date_time.h"
 #include "desktop/common/render_request.h"
+#include "desktop/editors/alarm_dialog_render.h"
+#include "desktop/lists/lists_render.h"
 
 namespace kalvory {
 
@@ -24,7 +26,10 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
-  static const std::map<QString, Renderer> table = {};
+  static const std::map<QString, Renderer> table = {
+      {QStringLiteral("lists"), renderListsWindow},
+      {QStringLiteral("reminder-editor"), renderReminderEditor},
+  };
   return table;
 }
 

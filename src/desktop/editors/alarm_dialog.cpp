@@ -38,6 +38,7 @@ constexpr int kInsertSymbolString = 72;
 constexpr int kFirstExitActionString = 500;
 constexpr int kExitActionCount = 5;
 constexpr int kStateIconSize = 32;
+constexpr int kFieldCharacters = 26;  // paths and names show this many characters
 
 // Control ids of the weekday buttons, Sunday first, as the texts are keyed.
 constexpr std::array<int, 7> kWeekdayIds = {1074, 1058, 1069, 1070, 1071, 1072, 1073};
@@ -65,6 +66,16 @@ class TwoDigitSpinBox final : public QSpinBox {
  private:
   bool padded_ = true;
 };
+
+// The weekday buttons show plainly whether they are on: the highlight colour when ticked.
+const QString kWeekdayStyle = QStringLiteral(
+    "QToolButton { border: 1px solid palette(mid); border-radius: 3px; padding: 3px 4px;"
+    " background: palette(button); color: palette(button-text); }"
+    "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text);"
+    " border-color: palette(highlight); }"
+    "QToolButton:disabled { color: palette(mid); }"
+    "QToolButton:checked:disabled { background: palette(midlight); color: palette(dark);"
+    " border-color: palette(mid); }");
 
 QDate toQDate(const COleDateTime& value) { return QDate(value.GetYear(), value.GetMonth(), value.GetDay()); }
 
@@ -152,6 +163,8 @@ void CAlarmDlg::buildControls() {
   message_ = new QPlainTextEdit(this);
   message_->setObjectName(QStringLiteral("message"));
   message_->setTabChangesFocus(true);
+  message_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   message_->setFixedHeight(message_->fontMetrics().lineSpacing() * 4 + 2 * message_->frameWidth() + 8);
   messageLabel->setBuddy(message_);
   connect(message_, &QPlainTextEdit::textChanged, this, &CAlarmDlg::limitMessage);
@@ -218,6 +231,7 @@ void CAlarmDlg::buildControls() {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 10);
+    button->setStyleSheet(kWeekdayStyle);
     weekdays_[i] = button;
     weekRow->addWidget(button);
   }
@@ -254,6 +268,7 @@ void CAlarmDlg::buildControls() {
     box->setObjectName(name + QStringLiteral("Box"));
     field = new QLineEdit(this);
     field->setObjectName(name);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
     button = browseButton(this, name + QStringLiteral("Choose"));
     right->addWidget(box, row, 0);
     right->addWidget(field, row, 1);
@@ -272,6 +287,7 @@ void CAlarmDlg::buildControls() {
     auto* label = new QLabel(text(captionKey), this);
     field = new QLineEdit(this);
     field->setObjectName(name);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
     label->setBuddy(field);
     button = browseButton(this, name + QStringLiteral("Choose"));
     right->addWidget(label, row, 0);
@@ -383,6 +399,8 @@ void CAlarmDlg::loadRecord() {
 
   wallpaperBox_->setChecked(!line.wallpaper.empty());
   wallpaper_->setText(toQString(line.wallpaper));
+  // Long paths show from their start, where the folders that tell them apart are.
+  for (QLineEdit* field : {sound_, program_, wallpaper_}) field->setCursorPosition(0);
   notifierBox_->setChecked(!line.notifier.empty());
   notifier_->setText(toQString(line.notifier));
   stickerBox_->setChecked(!line.sticker.empty());
@@ -391,7 +409,6 @@ void CAlarmDlg::loadRecord() {
   updateStateIcon();
   updateScheduleControls();
   applyEffectRules();
-  hours_->selectAll();
   message_->setFocus();
   message_->moveCursor(QTextCursor::End);
 }

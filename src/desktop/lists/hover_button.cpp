@@ -58,6 +58,8 @@ void HoverButton::paintEvent(QPaintEvent*) {
   const QPalette& colours = palette();
   QColor face = colours.color(QPalette::Button);
   if (hovered_ && isEnabled()) face = colours.color(QPalette::Highlight).lighter(190);
+  // The corner triangle is a shade darker than the window, so that it reads as a tab.
+  if (picture_ == Picture::Close) face = face.darker(112);
   if (isDown()) face = face.darker(115);
   QLinearGradient fill(0, 0, 0, height());
   fill.setColorAt(0, face.lighter(112));
@@ -100,9 +102,9 @@ void HoverButton::paintEvent(QPaintEvent*) {
     }
     case Picture::Close: {
       // A small cross in the triangle's wide part.
-      const QPointF mark = QPointF(width() * 0.70, height() * 0.70);
-      const qreal small = 3.0;
-      painter.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+      const QPointF mark = QPointF(width() * 0.68, height() * 0.68);
+      const qreal small = 2.5;
+      painter.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap));
       painter.drawLine(mark + QPointF(-small, -small), mark + QPointF(small, small));
       painter.drawLine(mark + QPointF(-small, small), mark + QPointF(small, -small));
       break;

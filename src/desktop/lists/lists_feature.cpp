@@ -1,6 +1,7 @@
 #include "desktop/lists/lists_feature.h"
 
 #include <QFileInfo>
+#include <QPalette>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTableView>
@@ -14,6 +15,52 @@
 #include "desktop/shell/docking.h"
 
 namespace kalvory {
+
+namespace {
+
+// System colours as the desktop's palette has them; the classic table for the others.
+ColorRef paletteSystemColor(int index, const QPalette& palette) {
+  const auto reference = [](const QColor& colour) {
+    return makeColorRef(static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
+                        static_cast<std::uint8_t>(colour.blue()));
+  };
+  switch (index) {
+    case 5:  // window (a list's background)
+      return reference(palette.color(QPalette::Base));
+    case 8:  // window text
+      return reference(palette.color(QPalette::Text));
+    case 13:  // highlight
+      return reference(palette.color(QPalette::Highlight));
+    case 14:  // highlight text
+      return reference(palette.color(QPalette::HighlightedText));
+    case 15:  // button face, the dialog background
+      return reference(palette.color(QPalette::Window));
+    default:
+      return systemColor(index);
+  }
+}
+
+ColorRef readColour(CProfile& skin, std::string_view key, int defaultIndex, const QPalette& palette) {
+  const std::string raw = skin.GetString("Lists", key, "");
+  const auto first = raw.find_first_not_of(" \t\r\n");
+  const std::string value =
+      first == std::string::npos ? std::string() : raw.substr(first, raw.find_last_not_of(" \t\r\n") - first + 1);
+  if (value.empty()) return paletteSystemColor(defaultIndex, palette);
+  if (const auto index = systemColorIndex(value)) return paletteSystemColor(*index, palette);
+  return profileTextToColor(value, paletteSystemColor(defaultIndex, palette));
+}
+
+}  // namespace
+
+ListsSkin readListsSkin(CProfile& skin, const QPalette& palette) {
+  ListsSkin lists;
+  lists.dialogBackground = readColour(skin, "DialogBackground", 15, palette);
+  lists.listBackground = readColour(skin, "ListBackground", 5, palette);
+  lists.highlightBackground = readColour(skin, "HighlightBackground", 13, palette);
+  lists.textColor = readColour(skin, "TextColor", 8, palette);
+  lists.textHighlightColor = readColour(skin, "TextHighlightColor", 14, palette);
+  return lists;
+}
 
 ListsFeature::ListsFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, QWidget* frame,
                            DockingHelper* docking, CListsDlg::Services services, QObject* parent)
@@ -136,7 +183,7 @@ void ListsFeature::ApplySkin(const std::string& skinPath, const std::string& dat
   profile.SetStoreDefaults(false);
   profile.SetAddOnWrite(false);
   if (!profile.Load(toStdString(info.absoluteFilePath()))) return;
-  skin_ = ReadListsSkin(profile);
+  skin_ = readListsSkin(profile, QGuiApplication::palette());
   hasSkin_ = true;
   if (window_) window_->applySkin(skin_);
 }

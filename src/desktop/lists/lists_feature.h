@@ -12,7 +12,14 @@ namespace kalvory {
 
 class ActionRegistry;
 class CAlarmDoc;
+class CProfile;
 class DockingHelper;
+
+// The "Lists" colours of a skin. A colour given as a system colour name, or not given, is
+// taken from the desktop's palette (the list, highlight and text colours of the user's theme),
+// so that the bundled skin, which names system colours, looks native; a colour given as RRGGBB
+// is used as it stands.
+ListsSkin readListsSkin(CProfile& skin, const QPalette& palette);
 
 // The lists window as a feature of the program: it registers "Reminders" (show or hide, checked
 // while shown) and the list commands "Add", "Delete", "Modify" and "Active", creates the window

@@ -17,6 +17,12 @@
 #include "desktop/lists/lists_dialog.h"
 #include "desktop/lists/lists_feature.h"
 #include "desktop/lists/lists_layout.h"
+#include "desktop/lists/lists_render.h"
+#include "core/model/document_file.h"
+#include "core/settings/profile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace kalvory::test {
 namespace {
@@ -106,6 +112,90 @@ TEST(ListsWindow, DeleteRemovesExactlyTheSelectedRows) {
   EXPECT_TRUE(lists.document.IsModified());
   EXPECT_EQ(lists.changes->count(), 1);
   EXPECT_FALSE(lists.window->deleteButton()->isEnabled());
+}
+
+TEST(ListsWindow, KeysOfTheWindow) {
+  ListsFixture lists;
+  int reminderCommands = 0;
+  lists.actions->add(ID_REMINDERS, [&] { ++reminderCommands; });
+  lists.document.AddAlarm(reminder("one"));
+  lists.window->refill();
+  lists.window->show();
+  lists.window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(lists.window.get()));
+  QTableView* list = lists.window->reminderList();
+
+  lists.nextText = "two";
+  QTest::keyClick(list, Qt::Key_Insert);
+  EXPECT_EQ(lists.texts(CListsDlg::RemindersTab), (QStringList{"one", "two"}));
+  lists.nextText = "two, changed";
+  QTest::keyClick(list, Qt::Key_Return);  // the new row is the selected one
+  EXPECT_EQ(lists.texts(CListsDlg::RemindersTab), (QStringList{"one", "two, changed"}));
+  QTest::keyClick(list, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(lists.window->currentTab(), CListsDlg::NotesTab);
+  QTest::keyClick(lists.window->noteList(), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(lists.window->currentTab(), CListsDlg::RemindersTab);
+  QTest::keyClick(list, Qt::Key_R, Qt::ShiftModifier);
+  EXPECT_EQ(reminderCommands, 1);
+}
+
+TEST(ListsWindow, DraggedByItsSurfaceAndResizedByItsEdges) {
+  ListsFixture lists;
+  lists.window->setGeometry(100, 100, 420, 240);
+  lists.window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(lists.window.get()));
+  CListsDlg* window = lists.window.get();
+  // The left margin beside the tabs is the window's own surface.
+  QTest::mousePress(window, Qt::LeftButton, {}, QPoint(2, 120));
+  QTest::mouseMove(window, QPoint(32, 160));
+  QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(32, 160));
+  EXPECT_EQ(window->pos(), QPoint(130, 140));
+
+  // The bottom edge makes it taller, never below the smallest height.
+  QTest::mousePress(window, Qt::LeftButton, {}, QPoint(200, 238));
+  QTest::mouseMove(window, QPoint(200, 288));
+  QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(200, 288));
+  EXPECT_EQ(window->size(), QSize(420, 290));
+  QTest::mousePress(window, Qt::LeftButton, {}, QPoint(200, 288));
+  QTest::mouseMove(window, QPoint(200, 0));
+  QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(200, 0));
+  EXPECT_EQ(window->height(), kMinimumListHeight);
+}
+
+TEST(ListsWindow, SkinColoursAndRendering) {
+  QTemporaryDir folder;
+  const QString skinFile = folder.filePath("skin.xml");
+  QFile file(skinFile);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<xml><Lists><DialogBackground>#202840</DialogBackground>"
+             "<ListBackground> COLOR_WINDOW </ListBackground></Lists></xml>");
+  file.close();
+  CProfile profile;
+  profile.SetSaveOnClose(false);
+  ASSERT_TRUE(profile.Load(skinFile.toStdString()));
+  QPalette palette;
+  palette.setColor(QPalette::Base, QColor(1, 2, 3));
+  palette.setColor(QPalette::Highlight, QColor(4, 5, 6));
+  const ListsSkin skin = readListsSkin(profile, palette);
+  EXPECT_EQ(skin.dialogBackground, makeColorRef(0x20, 0x28, 0x40));  // as written
+  EXPECT_EQ(skin.listBackground, makeColorRef(1, 2, 3));             // a system colour: the palette's
+  EXPECT_EQ(skin.highlightBackground, makeColorRef(4, 5, 6));        // missing: the palette's
+
+  // "kalvory --render lists" draws the window over a document file; a damaged file is an error.
+  CAlarmDoc document;
+  document.AddAlarm(reminder("rendered"));
+  const std::string documentFile = folder.filePath("doc.alr").toStdString();
+  saveDocumentFile(document, documentFile);
+  RenderRequest request;
+  request.kind = "lists";
+  request.documentFile = QString::fromStdString(documentFile);
+  request.skinFile = skinFile;
+  const RenderResult image = renderListsWindow(request);
+  EXPECT_TRUE(image.error.isEmpty());
+  EXPECT_EQ(image.image.size(), QSize(420, 200));
+  EXPECT_EQ(QColor(image.image.pixel(2, 100)), QColor(0x20, 0x28, 0x40));
+  request.documentFile = skinFile;
+  EXPECT_FALSE(renderListsWindow(request).error.isEmpty());
 }
 
 TEST(ListsWindow, AddModifyAndCancelGoThroughTheDocument) {
