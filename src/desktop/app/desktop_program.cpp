@@ -10,8 +10,8 @@
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/lists/lists_feature.h"
 #include "desktop/osd/on_screen_display.h"
-#include "desktop/shell/document_commands.h"
 #include "desktop/shell/docking.h"
+#include "desktop/shell/document_commands.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
 #include "desktop/tray/system_tray.h"
@@ -64,8 +64,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   docking_ = new DockingHelper(frame_.get());
   CListsDlg::Services listServices;
   listServices.clock = services_.clock;
-  lists_ = std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_,
-                                          listServices);
+  lists_ =
+      std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_, listServices);
   connect(frame_.get(), &CMainFrame::visibilityChanged, lists_.get(), &ListsFeature::frameVisibilityChanged);
   // A change made in the lists reaches the tray's notes of today (and the main view, once wired).
   connect(lists_.get(), &ListsFeature::documentChanged, this, [this] {

@@ -462,8 +462,8 @@ void CAlarmDlg::chooseFile(QLineEdit* field, std::string_view filterKey, bool pr
   OpenFileRequest request;
   request.filters = qtFileFilters(text(filterKey));
   request.selectedFilter = request.filters.isEmpty() ? QString()
-                           : preferLastFilter         ? request.filters.back()
-                                                      : request.filters.front();
+                           : preferLastFilter        ? request.filters.back()
+                                                     : request.filters.front();
   request.startPath = field->text().trimmed();
   QString chosen;
   if (services_.openFile) {
@@ -481,7 +481,8 @@ void CAlarmDlg::chooseFile(QLineEdit* field, std::string_view filterKey, bool pr
       dialog.setDirectory(info.absolutePath());
       dialog.selectFile(info.fileName());
     }
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().front();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().front();
   }
   if (!chosen.isEmpty()) field->setText(chosen);
 }

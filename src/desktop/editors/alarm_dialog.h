@@ -71,7 +71,9 @@ class CAlarmDlg : public QDialog {
   QSpinBox* minutesEdit() const { return minutes_; }
   QCheckBox* timerBox() const { return timer_; }
   QCheckBox* dailyBox() const { return daily_; }
-  QToolButton* weekdayButton(int sundayFirstIndex) const { return weekdays_.at(static_cast<std::size_t>(sundayFirstIndex)); }
+  QToolButton* weekdayButton(int sundayFirstIndex) const {
+    return weekdays_.at(static_cast<std::size_t>(sundayFirstIndex));
+  }
   QCheckBox* osdBox() const { return osd_; }
   QCheckBox* notifierBox() const { return notifierBox_; }
   QLineEdit* notifierEdit() const { return notifier_; }
@@ -144,8 +146,8 @@ class CAlarmDlg : public QDialog {
 // The time a timer reminder gets when its editor is confirmed `now` with the typed hours and
 // minutes: minutes of 60 and more carry into the hours, hours of 24 and more into the day.
 struct TimerStart {
-  COleDateTime time;      // now plus the whole typed length
-  int timerMinutes = 0;   // hours * 60 + minutes after the carries, whole days left out
+  COleDateTime time;     // now plus the whole typed length
+  int timerMinutes = 0;  // hours * 60 + minutes after the carries, whole days left out
 };
 TimerStart timerStart(const COleDateTime& now, int hours, int minutes);
 

@@ -17,9 +17,9 @@ QStringList qtFileFilters(const QString& classicFilter);
 // What a reminder or note editor asks of its file dialog.
 struct OpenFileRequest {
   QString title;
-  QStringList filters;    // as qtFileFilters gives them
-  QString selectedFilter; // one of `filters` to start with
-  QString startPath;      // the current value of the field: its folder is shown first
+  QStringList filters;     // as qtFileFilters gives them
+  QString selectedFilter;  // one of `filters` to start with
+  QString startPath;       // the current value of the field: its folder is shown first
 };
 
 }  // namespace kalvory

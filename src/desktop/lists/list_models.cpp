@@ -21,15 +21,9 @@ struct HeaderPicture {
   const char* title;  // UTF-8
 };
 constexpr HeaderPicture kHeaderPictures[] = {
-    {"IDB_LIST_BLANK", ""},
-    {"IDB_LIST_DESCRIPTION", "Description"},
-    {"IDB_LIST_TIME", "Time"},
-    {"IDB_LIST_DATE", "Date"},
-    {"IDB_LIST_DESCRIPTION_RU", "Описание"},
-    {"IDB_LIST_TIME_RU", "Время"},
-    {"IDB_LIST_DATE_RU", "Дата"},
-    {"IDB_LIST_DESCRIPTION_UA", "Опис"},
-    {"IDB_LIST_TIME_UA", "Час"},
+    {"IDB_LIST_BLANK", ""},       {"IDB_LIST_DESCRIPTION", "Description"}, {"IDB_LIST_TIME", "Time"},
+    {"IDB_LIST_DATE", "Date"},    {"IDB_LIST_DESCRIPTION_RU", "Описание"}, {"IDB_LIST_TIME_RU", "Время"},
+    {"IDB_LIST_DATE_RU", "Дата"}, {"IDB_LIST_DESCRIPTION_UA", "Опис"},     {"IDB_LIST_TIME_UA", "Час"},
     {"IDB_LIST_DATE_UA", "Дата"},
 };
 
@@ -50,8 +44,13 @@ QVariant headerFor(int section, Qt::Orientation orientation, int role, const std
   }
 }
 
-// A tooltip shows the whole text on one line, without its marks.
-QString tooltipText(const std::string& text) { return toQString(lineBreaksToBlanks(plainText(text))).simplified(); }
+// A tooltip shows the text on one line, without its marks, and never more than a screenful.
+QString tooltipText(const std::string& text) {
+  constexpr qsizetype kLongestTip = 300;
+  QString tip = toQString(lineBreaksToBlanks(plainText(text.substr(0, 4 * kLongestTip)))).simplified();
+  if (tip.size() > kLongestTip) tip = tip.left(kLongestTip) + QChar(0x2026);
+  return tip;
+}
 
 }  // namespace
 

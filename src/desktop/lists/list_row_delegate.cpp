@@ -18,6 +18,9 @@ constexpr char16_t kRaiseStart = 0x81;
 constexpr char16_t kRaiseEnd = 0x82;
 constexpr int kCellPadding = 4;
 constexpr int kStateIconSize = 16;
+// No row is wider than this many characters; a longer text (a damaged or hostile file) is not
+// worked through in full on every paint.
+constexpr qsizetype kLongestDrawnText = 512;
 
 QFont symbolFontFor(const QFont& font) {
   QFont symbols(font);
@@ -107,7 +110,7 @@ void ListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
       stateIcon(state.toInt() != 0).paint(painter, box);
     }
   } else {
-    const QString text = index.data(Qt::DisplayRole).toString();
+    const QString text = index.data(Qt::DisplayRole).toString().left(kLongestDrawnText);
     if (!text.isEmpty())
       drawMarkedText(*painter, option.rect.adjusted(kCellPadding, 0, -kCellPadding, 0), markedTextRuns(text),
                      option.font);

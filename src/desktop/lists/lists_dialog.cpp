@@ -138,8 +138,8 @@ QTableView* CListsDlg::createList(QAbstractItemModel* model, int timeColumnWidth
   columns->resizeSection(0, kStateColumnWidth);
   // The time and date columns are as wide as the sizes given for them, or as their longest
   // usual text needs with this font, whichever is more, so that "31/12/2026-23:59" is not cut.
-  const QString widest = timeColumnWidth == kReminderTimeColumnWidth ? QStringLiteral("00/00/0000-00:00")
-                                                                     : QStringLiteral("00.00.0000");
+  const QString widest =
+      timeColumnWidth == kReminderTimeColumnWidth ? QStringLiteral("00/00/0000-00:00") : QStringLiteral("00.00.0000");
   columns->resizeSection(2, std::max(timeColumnWidth, metrics.horizontalAdvance(widest) + 12));
 
   list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -277,7 +277,8 @@ void CListsDlg::OnModify() {
     CDayInfo copy = *original;
     if (!services_.editDayNote(copy)) return;
     const auto& notes = document_.dayInfos();
-    const auto found = std::find_if(notes.begin(), notes.end(), [&](const auto& note) { return note.get() == original; });
+    const auto found =
+        std::find_if(notes.begin(), notes.end(), [&](const auto& note) { return note.get() == original; });
     const std::ptrdiff_t index = found == notes.end() ? -1 : found - notes.begin();
     document_.ReplaceDayInfo(copy, index);
     notes_->refill();
@@ -288,7 +289,8 @@ void CListsDlg::OnModify() {
     CAlarmLine copy = *original;
     if (!editReminder(copy)) return;
     const auto& alarms = document_.alarms();
-    const auto found = std::find_if(alarms.begin(), alarms.end(), [&](const auto& line) { return line.get() == original; });
+    const auto found =
+        std::find_if(alarms.begin(), alarms.end(), [&](const auto& line) { return line.get() == original; });
     const std::ptrdiff_t index = found == alarms.end() ? -1 : found - alarms.begin();
     document_.ReplaceAlarm(copy, index);
     reminders_->refill();

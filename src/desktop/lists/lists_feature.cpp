@@ -1,8 +1,8 @@
 #include "desktop/lists/lists_feature.h"
 
 #include <QFileInfo>
-#include <QPalette>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <QTableView>
 
@@ -92,13 +92,28 @@ void ListsFeature::registerCommands() {
     };
   };
   actions_.add(
-      ID_LIST_ADD, [this] { if (window_) window_->OnAdd(); }, rule(&CListsDlg::canAdd));
+      ID_LIST_ADD,
+      [this] {
+        if (window_) window_->OnAdd();
+      },
+      rule(&CListsDlg::canAdd));
   actions_.add(
-      ID_LIST_DELETE, [this] { if (window_) window_->OnDelete(); }, rule(&CListsDlg::canDelete));
+      ID_LIST_DELETE,
+      [this] {
+        if (window_) window_->OnDelete();
+      },
+      rule(&CListsDlg::canDelete));
   actions_.add(
-      ID_LIST_MODIFY, [this] { if (window_) window_->OnModify(); }, rule(&CListsDlg::canModify));
+      ID_LIST_MODIFY,
+      [this] {
+        if (window_) window_->OnModify();
+      },
+      rule(&CListsDlg::canModify));
   actions_.add(
-      ID_LIST_ACTIVE, [this] { if (window_) window_->OnActive(); },
+      ID_LIST_ACTIVE,
+      [this] {
+        if (window_) window_->OnActive();
+      },
       [this] {
         CommandState state;
         state.checkable = true;

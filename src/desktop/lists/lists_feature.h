@@ -72,7 +72,7 @@ class ListsFeature final : public QObject, public ReminderStatePort {
   DockingHelper* docking_;
   CListsDlg::Services services_;
   QPointer<CListsDlg> window_;  // a child of the frame, deleted with it at the latest
-  bool userShown_ = false;  // the user has the window shown (it hides with the frame)
+  bool userShown_ = false;      // the user has the window shown (it hides with the frame)
   bool hasSkin_ = false;
   ListsSkin skin_;
 };

@@ -119,7 +119,8 @@ void clickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoin
 
 QStringList rows(QTableView* list, int column) {
   QStringList texts;
-  for (int row = 0; row < list->model()->rowCount(); ++row) texts << list->model()->index(row, column).data().toString();
+  for (int row = 0; row < list->model()->rowCount(); ++row)
+    texts << list->model()->index(row, column).data().toString();
   return texts;
 }
 
@@ -138,12 +139,14 @@ TEST(ReminderRoad, AddSaveReopenChangeDeleteAndFire) {
   ASSERT_NE(lists, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(lists));
   const QRect frame = fixture.frame->frameGeometry();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return lists->frameGeometry().topLeft() == QPoint(frame.x(), frame.y() + frame.height()); },
-                              5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return lists->frameGeometry().topLeft() == QPoint(frame.x(), frame.y() + frame.height()); }, 5000));
   EXPECT_EQ(lists->width(), frame.width());
   QTableView* reminders = lists->reminderList();
 
-  const auto clickAdd = [&] { QTest::mouseClick(lists->addButton(), Qt::LeftButton, {}, lists->addButton()->rect().center()); };
+  const auto clickAdd = [&] {
+    QTest::mouseClick(lists->addButton(), Qt::LeftButton, {}, lists->addButton()->rect().center());
+  };
 
   // A reminder for 10:00 today.
   whenEditorOpens([](CAlarmDlg& editor) {

@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
     CAlarmDlg::Services services;
     services.clock = [&] { return fixture.now; };
     services.chooseSymbol = [] { return std::optional<QString>(); };
-    dialog = std::make_unique<CAlarmDlg>(&fixture.document, russian ? UiLanguage::Russian : UiLanguage::English,
-                                         services);
+    dialog =
+        std::make_unique<CAlarmDlg>(&fixture.document, russian ? UiLanguage::Russian : UiLanguage::English, services);
     dialog->setRecord(&record);
     dialog->move(120, 80);
     dialog->show();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -7,9 +8,12 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
+#include "core/settings/profile.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/lists/hover_button.h"
 #include "desktop/lists/list_models.h"
@@ -18,11 +22,6 @@
 #include "desktop/lists/lists_feature.h"
 #include "desktop/lists/lists_layout.h"
 #include "desktop/lists/lists_render.h"
-#include "core/model/document_file.h"
-#include "core/settings/profile.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace kalvory::test {
 namespace {
@@ -63,8 +62,7 @@ struct ListsFixture {
   QStringList texts(int tab) const {
     QTableView* list = tab == CListsDlg::NotesTab ? window->noteList() : window->reminderList();
     QStringList result;
-    for (int row = 0; row < list->model()->rowCount(); ++row)
-      result << list->model()->index(row, 1).data().toString();
+    for (int row = 0; row < list->model()->rowCount(); ++row) result << list->model()->index(row, 1).data().toString();
     return result;
   }
   // The context menu's action for a command.
@@ -167,8 +165,9 @@ TEST(ListsWindow, SkinColoursAndRendering) {
   const QString skinFile = folder.filePath("skin.xml");
   QFile file(skinFile);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("<xml><Lists><DialogBackground>#202840</DialogBackground>"
-             "<ListBackground> COLOR_WINDOW </ListBackground></Lists></xml>");
+  file.write(
+      "<xml><Lists><DialogBackground>#202840</DialogBackground>"
+      "<ListBackground> COLOR_WINDOW </ListBackground></Lists></xml>");
   file.close();
   CProfile profile;
   profile.SetSaveOnClose(false);
@@ -346,8 +345,8 @@ TEST(ListsWindow, PlacementAndLayoutArithmetic) {
   lists.window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(lists.window.get()));
   lists.window->resize(500, 300);
-  const ListsWindowLayout expected = listsWindowLayout(QSize(500, 300), lists.window->logicalDpiX(),
-                                                       lists.window->logicalDpiY());
+  const ListsWindowLayout expected =
+      listsWindowLayout(QSize(500, 300), lists.window->logicalDpiX(), lists.window->logicalDpiY());
   EXPECT_EQ(lists.window->tabs()->geometry(), expected.tabs);
   EXPECT_EQ(lists.window->addButton()->geometry(), expected.add);
   EXPECT_EQ(lists.window->deleteButton()->geometry(), expected.remove);
