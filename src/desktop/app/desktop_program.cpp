@@ -5,6 +5,7 @@
 
 #include "core/alarms/alarm_ports.h"
 #include "core/settings/data_folder.h"
+#include "core/common/symbol_font.h"
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
@@ -15,7 +16,10 @@
 #include "desktop/dialogs/about_dialog.h"
 #include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
+#include "desktop/lists/lists_feature.h"
 #include "desktop/osd/on_screen_display.h"
+#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/shell/docking.h"
 #include "desktop/shell/document_commands.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
@@ -71,11 +75,37 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   hotkeys_ = std::make_unique<GlobalHotkeys>(documents_.document(), *actions_, keyServices);
 
   stopwatch_ = std::make_unique<StopwatchFeature>(*actions_);
+  // The reminder and note lists window, docked below the main window, with the day note editor
+  // and the special symbol chooser of their own features.
+  docking_ = new DockingHelper(frame_.get());
+  CListsDlg::Services listServices;
+  listServices.clock = services_.clock;
+  listServices.editDayNote = [this](CDayInfo& note) {
+    return CEditDay::edit(note, documents_.document(), settings_.app.uiLanguage(), frame_.get());
+  };
+  listServices.editor.chooseSymbol = [this]() -> std::optional<QString> {
+    CSpecialSymDlg dialog(settings_.app.uiLanguage(), frame_->isVisible() ? frame_.get() : nullptr);
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedCode()) return std::nullopt;
+    return toQString(symbolMarkText(*dialog.selectedCode()));
+  };
+  lists_ =
+      std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_, listServices);
+  connect(frame_.get(), &CMainFrame::visibilityChanged, lists_.get(), &ListsFeature::frameVisibilityChanged);
+  // A change made in the lists reaches the tray's notes of today and the main view.
+  connect(lists_.get(), &ListsFeature::documentChanged, this, [this] {
+    if (activated_) alarms_->refreshDay();
+    view_->documentChanged();
+  });
+  documents_.onChanged = [this, previous = documents_.onChanged] {
+    if (previous) previous();
+    lists_->documentReplaced();
+  };
 
   AlarmPorts ports;
   ports.text = osd_.get();
   ports.wallpaper = wallpaper_.get();
   ports.tray = tray_.get();
+  ports.states = lists_.get();
   alarms_->setPorts(ports);
 
   connect(osd_.get(), &OnScreenDisplay::alarmTextShown, tray_.get(), &TrayFeature::alarmShown);
@@ -86,7 +116,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
 }
 
 DesktopProgram::~DesktopProgram() {
-  documents_.onChanged = std::move(earlierDocumentChanged_);
+  // The document outlives the features its handler reaches.
+  documents_.onChanged = nullptr;
   alarms_->stop();
   stopwatch_.reset();
   // The tray menu and the alarm check call into the others: they go first.
@@ -145,12 +176,10 @@ void DesktopProgram::buildView() {
   });
 }
 
-// The calendar's "Add day note": the day note editor for that day, the note stored in the
-// document, and the view and calendar shown with it at once.
+// The calendar's "Add day note": the lists window adds it through the day note editor, and the
+// view and calendar show it at once.
 void DesktopProgram::addDayNote(const COleDateTime& date) {
-  CDayInfo note(date);
-  if (!CEditDay::edit(note, documents_.document(), settings_.app.uiLanguage(), frame_.get())) return;
-  documents_.document().AddDayInfo(note);
+  lists_->addDayNote(date);
   view_->documentChanged();
 }
 
@@ -159,6 +188,7 @@ void DesktopProgram::applySkin() {
   frame_->ApplySkin(settings_.app.skin_path, dataFolder);
   const QFileInfo file(toQString(skinSettingFile(dataFolder, settings_.app.skin_path)));
   analogClock_->applySkinFile(file.absoluteFilePath(), services_.dataFolder);
+  lists_->ApplySkin(settings_.app.skin_path, dataFolder);
   if (!file.isFile()) return;
   CProfile skin;
   skin.SetSaveOnClose(false);
@@ -177,6 +207,7 @@ void DesktopProgram::activate() {
   activated_ = true;
   frame_->ReloadMenu();
   applySkin();
+  lists_->createWindow();
 }
 
 void DesktopProgram::languageChanged() {
@@ -184,6 +215,7 @@ void DesktopProgram::languageChanged() {
   tray_->refreshMenu();
   stopwatch_->languageChanged();
   view_->languageChanged();
+  lists_->languageChanged();
   if (activated_) alarms_->refreshDay();
 }
 
@@ -194,6 +226,8 @@ bool DesktopProgram::close() {
   osd_->storePositions();  // the on-screen windows' places first, as the main window's
   if (!frame_->closeFrame()) return false;
   closed_ = true;
+  lists_->storeHeight();
+  lists_->hide();
   alarms_->stop();
   tray_->remove();
   hotkeys_->unregisterAll();

@@ -20,8 +20,10 @@ class CRoundClockStatic;
 class CSystemTray;
 class DesktopWallpaper;
 class DocumentController;
+class DockingHelper;
 class GlobalHotkeys;
 class HotkeyService;
+class ListsFeature;
 class OnScreenDisplay;
 class PasteInjector;
 class PowerManager;
@@ -78,6 +80,7 @@ class DesktopProgram final : public QObject {
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
+  ListsFeature& lists() { return *lists_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -108,6 +111,8 @@ class DesktopProgram final : public QObject {
   CAlarmView* view_ = nullptr;
   std::function<void()> earlierDocumentChanged_;
   bool viewSawRinging_ = false;
+  DockingHelper* docking_ = nullptr;  // a child of the frame
+  std::unique_ptr<ListsFeature> lists_;
 };
 
 }  // namespace kalvory

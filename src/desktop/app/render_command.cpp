@@ -10,6 +10,8 @@
 #include "desktop/calendar/calendar_render.h"
 #include "desktop/clock/clock_render.h"
 #include "desktop/common/render_request.h"
+#include "desktop/editors/alarm_dialog_render.h"
+#include "desktop/lists/lists_render.h"
 #include "desktop/osd/osd_render.h"
 #include "desktop/stopwatch/stopwatch_render.h"
 
@@ -30,9 +32,13 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
   static const std::map<QString, Renderer> table = {
-      {QStringLiteral("analog-clock"), renderAnalogClock}, {QStringLiteral("stopwatch"), renderStopwatch},
-      {QStringLiteral("calendar"), renderCalendar},        {QStringLiteral("osd-text"), renderOsdText},
+      {QStringLiteral("analog-clock"), renderAnalogClock},
+      {QStringLiteral("stopwatch"), renderStopwatch},
+      {QStringLiteral("calendar"), renderCalendar},
+      {QStringLiteral("osd-text"), renderOsdText},
       {QStringLiteral("osd-clock"), renderOsdClock},
+      {QStringLiteral("lists"), renderListsWindow},
+      {QStringLiteral("reminder-editor"), renderReminderEditor},
   };
   return table;
 }

@@ -1,0 +1,571 @@
+#include "desktop/editors/alarm_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/model/alarm_doc.h"
+#include "core/model/moment.h"
+#include "desktop/common/qt_text.h"
+#include "desktop/editors/reminder_icons.h"
+#include "desktop/editors/select_skin_dialog.h"
+
+namespace kalvory {
+
+namespace {
+
+constexpr int kDialogId = 146;
+constexpr int kEmptyMessageString = 23;
+constexpr int kInsertSymbolString = 72;
+constexpr int kFirstExitActionString = 500;
+constexpr int kExitActionCount = 5;
+constexpr int kStateIconSize = 32;
+constexpr int kFieldCharacters = 26;  // paths and names show this many characters
+
+// Control ids of the weekday buttons, Sunday first, as the texts are keyed.
+constexpr std::array<int, 7> kWeekdayIds = {1074, 1058, 1069, 1070, 1071, 1072, 1073};
+
+// The hours and minutes fields: two digits at most, shown "07" for a time of day and "7" for a
+// timer's length, with arrows so that a time can be set with the mouse alone.
+class TwoDigitSpinBox final : public QSpinBox {
+ public:
+  explicit TwoDigitSpinBox(QWidget* parent) : QSpinBox(parent) {
+    setRange(0, 99);
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setAccelerated(true);
+  }
+  void setZeroPadded(bool padded) {
+    if (padded_ == padded) return;
+    padded_ = padded;
+    lineEdit()->setText(textFromValue(value()));
+  }
+
+ protected:
+  QString textFromValue(int value) const override {
+    return padded_ ? QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')) : QString::number(value);
+  }
+
+ private:
+  bool padded_ = true;
+};
+
+// The weekday buttons show plainly whether they are on: the highlight colour when ticked.
+const QString kWeekdayStyle = QStringLiteral(
+    "QToolButton { border: 1px solid palette(mid); border-radius: 3px; padding: 3px 4px;"
+    " background: palette(button); color: palette(button-text); }"
+    "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text);"
+    " border-color: palette(highlight); }"
+    "QToolButton:disabled { color: palette(mid); }"
+    "QToolButton:checked:disabled { background: palette(midlight); color: palette(dark);"
+    " border-color: palette(mid); }");
+
+QDate toQDate(const COleDateTime& value) { return QDate(value.GetYear(), value.GetMonth(), value.GetDay()); }
+
+// The date picker follows the interface language, with four-digit years.
+QString dateFormatFor(UiLanguage language) {
+  return language == UiLanguage::English ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("dd.MM.yyyy");
+}
+
+QLocale localeFor(UiLanguage language) {
+  switch (language) {
+    case UiLanguage::Russian:
+      return QLocale(QLocale::Russian, QLocale::Russia);
+    case UiLanguage::Ukrainian:
+      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
+    case UiLanguage::English:
+      break;
+  }
+  return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+QPushButton* browseButton(QWidget* parent, const QString& name) {
+  auto* button = new QPushButton(QStringLiteral("..."), parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  // As narrow as its three dots allow, like the chooser buttons beside an edit usually are.
+  const int width = button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 18;
+  button->setFixedWidth(std::max(width, 28));
+  return button;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- rules without widgets
+
+TimerStart timerStart(const COleDateTime& now, int hours, int minutes) {
+  if (minutes >= 60) {
+    hours += minutes / 60;
+    minutes %= 60;
+  }
+  int days = 0;
+  if (hours >= 24) {
+    days = hours / 24;
+    hours %= 24;
+  }
+  TimerStart start;
+  start.timerMinutes = hours * 60 + minutes;
+  // The wall-clock fields move on, as the C run-time's mktime normalises them.
+  const auto seconds = moment::toSeconds(now);
+  start.time = seconds ? moment::fromSeconds(*seconds + ((std::int64_t{days} * 24 + hours) * 60 + minutes) * 60)
+                       : COleDateTime::makeInvalid();
+  return start;
+}
+
+COleDateTime reminderMoment(const COleDateTime& date, int hours, int minutes) {
+  if (!date.isValid()) return COleDateTime::makeInvalid();
+  // Impossible parts (hour 24, minute 60) give an invalid value.
+  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), hours, minutes, 0);
+}
+
+std::string cleanPathField(const std::string& text) {
+  std::string cleaned = text;
+  while (!cleaned.empty() && (cleaned.back() == ' ' || cleaned.back() == '\t')) cleaned.pop_back();
+  std::erase(cleaned, '"');
+  return cleaned;
+}
+
+// ---------------------------------------------------------------- the dialog
+
+CAlarmDlg::CAlarmDlg(CAlarmDoc* document, UiLanguage language, Services services, QWidget* parent)
+    : QDialog(parent), document_(document), language_(language), services_(std::move(services)) {
+  setObjectName(QStringLiteral("CAlarmDlg"));
+  setWindowTitle(text("caption"));
+  buildControls();
+}
+
+CAlarmDlg::~CAlarmDlg() = default;
+
+QString CAlarmDlg::text(std::string_view key) const { return toQString(loadDialogText(kDialogId, key, language_)); }
+
+COleDateTime CAlarmDlg::now() const { return services_.clock ? services_.clock() : systemNow(); }
+
+void CAlarmDlg::buildControls() {
+  // --- left: the message, its state and when it comes
+  auto* messageLabel = new QLabel(text("1002"), this);
+  message_ = new QPlainTextEdit(this);
+  message_->setObjectName(QStringLiteral("message"));
+  message_->setTabChangesFocus(true);
+  message_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  message_->setFixedHeight(message_->fontMetrics().lineSpacing() * 4 + 2 * message_->frameWidth() + 8);
+  messageLabel->setBuddy(message_);
+  connect(message_, &QPlainTextEdit::textChanged, this, &CAlarmDlg::limitMessage);
+
+  active_ = new QCheckBox(text("1021"), this);
+  active_->setObjectName(QStringLiteral("active"));
+  stateIcon_ = new QLabel(this);
+  stateIcon_->setObjectName(QStringLiteral("stateIcon"));
+  stateIcon_->setFixedSize(kStateIconSize, kStateIconSize);
+  connect(active_, &QCheckBox::toggled, this, &CAlarmDlg::updateStateIcon);
+
+  auto* displayLabel = new QLabel(text("1098"), this);
+  displaySeconds_ = new QSpinBox(this);
+  displaySeconds_->setObjectName(QStringLiteral("displaySeconds"));
+  displaySeconds_->setRange(0, 99999999);  // eight digits, as many as the field takes
+  displaySeconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  displayLabel->setBuddy(displaySeconds_);
+  auto* secondsLabel = new QLabel(text("seconds"), this);
+
+  auto* stateRow = new QHBoxLayout;
+  stateRow->addWidget(stateIcon_);
+  stateRow->addWidget(active_);
+  stateRow->addStretch(1);
+  stateRow->addWidget(displayLabel);
+  stateRow->addWidget(displaySeconds_);
+  stateRow->addWidget(secondsLabel);
+
+  auto* timeGroup = new QGroupBox(text("time"), this);
+  date_ = new QDateEdit(timeGroup);
+  date_->setObjectName(QStringLiteral("date"));
+  date_->setCalendarPopup(true);
+  date_->setLocale(localeFor(language_));
+  date_->setDisplayFormat(dateFormatFor(language_));
+  auto* hours = new TwoDigitSpinBox(timeGroup);
+  hours->setObjectName(QStringLiteral("hours"));
+  hours_ = hours;
+  auto* minutes = new TwoDigitSpinBox(timeGroup);
+  minutes->setObjectName(QStringLiteral("minutes"));
+  minutes_ = minutes;
+  auto* colon = new QLabel(QStringLiteral(":"), timeGroup);
+  timer_ = new QCheckBox(text("1026"), timeGroup);
+  timer_->setObjectName(QStringLiteral("timerMode"));
+  daily_ = new QCheckBox(text("1025"), timeGroup);
+  daily_->setObjectName(QStringLiteral("daily"));
+
+  auto* clockRow = new QHBoxLayout;
+  clockRow->addWidget(date_, 1);
+  clockRow->addSpacing(12);
+  clockRow->addWidget(hours_);
+  clockRow->addWidget(colon);
+  clockRow->addWidget(minutes_);
+  auto* modeRow = new QHBoxLayout;
+  modeRow->addWidget(timer_);
+  modeRow->addSpacing(16);
+  modeRow->addWidget(daily_);
+  modeRow->addStretch(1);
+  auto* weekRow = new QHBoxLayout;
+  weekRow->setSpacing(2);
+  for (std::size_t i = 0; i < weekdays_.size(); ++i) {
+    auto* button = new QToolButton(timeGroup);
+    button->setObjectName(QStringLiteral("weekday%1").arg(i));
+    button->setText(text(std::to_string(kWeekdayIds[i])));
+    button->setCheckable(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 10);
+    button->setStyleSheet(kWeekdayStyle);
+    weekdays_[i] = button;
+    weekRow->addWidget(button);
+  }
+  auto* timeLayout = new QVBoxLayout(timeGroup);
+  timeLayout->addLayout(clockRow);
+  timeLayout->addLayout(modeRow);
+  timeLayout->addLayout(weekRow);
+  connect(timer_, &QCheckBox::clicked, this, [this](bool checked) {
+    if (checked) daily_->setChecked(false);
+    updateScheduleControls();
+  });
+  connect(daily_, &QCheckBox::clicked, this, [this](bool checked) {
+    if (checked) timer_->setChecked(false);
+    updateScheduleControls();
+  });
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(messageLabel);
+  left->addWidget(message_);
+  left->addLayout(stateRow);
+  left->addWidget(timeGroup);
+  left->addStretch(1);
+
+  // --- right: what firing shows and does
+  auto* right = new QGridLayout;
+  right->setColumnStretch(1, 1);
+  osd_ = new QCheckBox(text("1141"), this);
+  osd_->setObjectName(QStringLiteral("osd"));
+  right->addWidget(osd_, 0, 0, 1, 3);
+
+  const auto effectRow = [&](int row, const char* captionKey, const QString& name, QCheckBox*& box, QLineEdit*& field,
+                             QPushButton*& button) {
+    box = new QCheckBox(text(captionKey), this);
+    box->setObjectName(name + QStringLiteral("Box"));
+    field = new QLineEdit(this);
+    field->setObjectName(name);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
+    button = browseButton(this, name + QStringLiteral("Choose"));
+    right->addWidget(box, row, 0);
+    right->addWidget(field, row, 1);
+    right->addWidget(button, row, 2);
+    connect(box, &QCheckBox::clicked, this, [this, box] { applyEffectRules(box); });
+  };
+  effectRow(1, "1138", QStringLiteral("notifier"), notifierBox_, notifier_, notifierChoose_);
+  effectRow(2, "1139", QStringLiteral("wallpaper"), wallpaperBox_, wallpaper_, wallpaperChoose_);
+  effectRow(3, "1140", QStringLiteral("sticker"), stickerBox_, sticker_, stickerChoose_);
+  // The notifier and sticker are names of definitions: they are chosen, never typed.
+  notifier_->setReadOnly(true);
+  sticker_->setReadOnly(true);
+
+  const auto actionRow = [&](int row, const char* captionKey, const QString& name, QLineEdit*& field,
+                             QPushButton*& button) {
+    auto* label = new QLabel(text(captionKey), this);
+    field = new QLineEdit(this);
+    field->setObjectName(name);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
+    label->setBuddy(field);
+    button = browseButton(this, name + QStringLiteral("Choose"));
+    right->addWidget(label, row, 0);
+    right->addWidget(field, row, 1);
+    right->addWidget(button, row, 2);
+  };
+  right->setRowMinimumHeight(4, 8);
+  actionRow(5, "1004", QStringLiteral("sound"), sound_, soundChoose_);
+  actionRow(6, "1053", QStringLiteral("program"), program_, programChoose_);
+
+  auto* finishedLabel = new QLabel(text("1054"), this);
+  exitAction_ = new QComboBox(this);
+  exitAction_->setObjectName(QStringLiteral("exitAction"));
+  for (int i = 0; i < kExitActionCount; ++i)
+    exitAction_->addItem(toQString(loadString(kFirstExitActionString + i, language_)).trimmed());
+  exitAction_->setMaxVisibleItems(14);
+  finishedLabel->setBuddy(exitAction_);
+  right->addWidget(finishedLabel, 7, 0);
+  right->addWidget(exitAction_, 7, 1, 1, 2);
+  right->setRowStretch(8, 1);
+
+  connect(notifierChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(notifier_, false); });
+  connect(stickerChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(sticker_, true); });
+  connect(wallpaperChoose_, &QPushButton::clicked, this, [this] { chooseFile(wallpaper_, "filter.image", false); });
+  connect(soundChoose_, &QPushButton::clicked, this, [this] { chooseFile(sound_, "filter.sound", false); });
+  // Programs on Linux carry no ".exe": the chooser starts on "All Files".
+  connect(programChoose_, &QPushButton::clicked, this, [this] { chooseFile(program_, "filter.program", true); });
+
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 5);
+  columns->addSpacing(12);
+  columns->addLayout(right, 6);
+
+  // --- bottom: the symbol button and OK / Cancel
+  insertSymbol_ = new QPushButton(toQString(loadString(kInsertSymbolString, language_)), this);
+  insertSymbol_->setObjectName(QStringLiteral("insertSymbol"));
+  insertSymbol_->setAutoDefault(false);
+  insertSymbol_->setEnabled(static_cast<bool>(services_.chooseSymbol));
+  connect(insertSymbol_, &QPushButton::clicked, this, &CAlarmDlg::insertSymbol);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  ok_->setText(text("1"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(text("2"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &CAlarmDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CAlarmDlg::reject);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(insertSymbol_);
+  bottom->addStretch(1);
+  bottom->addWidget(buttons);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addSpacing(6);
+  layout->addLayout(bottom);
+
+  // Tab order: the message and its timing first, then the effects and actions, then the buttons.
+  QList<QWidget*> order = {message_, active_, displaySeconds_, date_, hours_, minutes_, timer_, daily_};
+  for (QToolButton* button : weekdays_) order << button;
+  order << osd_ << notifierBox_ << notifier_ << notifierChoose_ << wallpaperBox_ << wallpaper_ << wallpaperChoose_
+        << stickerBox_ << sticker_ << stickerChoose_ << sound_ << soundChoose_ << program_ << programChoose_
+        << exitAction_ << insertSymbol_ << ok_ << buttons->button(QDialogButtonBox::Cancel);
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+
+  updateStateIcon();
+  updateScheduleControls();
+  applyEffectRules();
+  message_->setFocus();
+}
+
+void CAlarmDlg::setRecord(CAlarmLine* record) {
+  record_ = record;
+  loadRecord();
+}
+
+void CAlarmDlg::loadRecord() {
+  if (!document_ || !record_) {
+    report(text("error.no_document"));
+    return;
+  }
+  const CAlarmLine& line = *record_;
+  displaySeconds_->setValue(std::clamp(line.show_seconds, 0, displaySeconds_->maximum()));
+  date_->setDate(toQDate(line.time.isValid() ? line.time : now()));
+
+  auto* hours = static_cast<TwoDigitSpinBox*>(hours_);
+  auto* minutes = static_cast<TwoDigitSpinBox*>(minutes_);
+  const bool timer = line.timer_mode != 0;
+  hours->setZeroPadded(!timer);
+  minutes->setZeroPadded(!timer);
+  if (timer) {
+    hours_->setValue(line.timer_minutes / 60);
+    minutes_->setValue(line.timer_minutes % 60);
+  } else if (line.time.isValid()) {
+    hours_->setValue(line.time.GetHour());
+    minutes_->setValue(line.time.GetMinute());
+  } else {
+    hours_->setValue(0);
+    minutes_->setValue(0);
+  }
+
+  message_->setPlainText(toQString(line.text));
+  sound_->setText(toQString(line.sound_file));
+  program_->setText(toQString(line.program));
+  active_->setChecked(line.state != ReminderState::Inactive);
+  timer_->setChecked(timer);
+  daily_->setChecked(line.daily != 0);
+  exitAction_->setCurrentIndex(std::clamp(line.exit_action, 0, kExitActionCount - 1));
+  for (std::size_t i = 0; i < weekdays_.size(); ++i) weekdays_[i]->setChecked(((line.week_days >> i) & 1) != 0);
+  osd_->setChecked(line.osd != 0);
+
+  wallpaperBox_->setChecked(!line.wallpaper.empty());
+  wallpaper_->setText(toQString(line.wallpaper));
+  // Long paths show from their start, where the folders that tell them apart are.
+  for (QLineEdit* field : {sound_, program_, wallpaper_}) field->setCursorPosition(0);
+  notifierBox_->setChecked(!line.notifier.empty());
+  notifier_->setText(toQString(line.notifier));
+  stickerBox_->setChecked(!line.sticker.empty());
+  sticker_->setText(toQString(line.sticker));
+
+  updateStateIcon();
+  updateScheduleControls();
+  applyEffectRules();
+  message_->setFocus();
+  message_->moveCursor(QTextCursor::End);
+}
+
+void CAlarmDlg::applyEffectRules(const QCheckBox* clicked) {
+  // A box just ticked with no name beside it takes the default one. Only that box: a name the
+  // user cleared with "N/A" stays cleared when another box is clicked.
+  const auto fills = [clicked](const QCheckBox* box) { return box->isChecked() && (!clicked || clicked == box); };
+  notifier_->setEnabled(notifierBox_->isChecked());
+  notifierChoose_->setEnabled(notifierBox_->isChecked());
+  if (fills(notifierBox_) && notifier_->text().isEmpty() && document_)
+    notifier_->setText(toQString(document_->defaultNotifierName()));
+
+  wallpaper_->setEnabled(wallpaperBox_->isChecked());
+  wallpaperChoose_->setEnabled(wallpaperBox_->isChecked());
+
+  sticker_->setEnabled(stickerBox_->isChecked());
+  stickerChoose_->setEnabled(stickerBox_->isChecked());
+  if (fills(stickerBox_) && sticker_->text().isEmpty() && document_)
+    sticker_->setText(toQString(document_->defaultStickerName()));
+}
+
+void CAlarmDlg::updateScheduleControls() {
+  const bool timer = timer_->isChecked();
+  const bool daily = daily_->isChecked();
+  date_->setEnabled(!timer && !daily);
+  for (QToolButton* button : weekdays_) button->setEnabled(daily);
+  // A timer's length reads "1:5"; a time of day "01:05".
+  static_cast<TwoDigitSpinBox*>(hours_)->setZeroPadded(!timer);
+  static_cast<TwoDigitSpinBox*>(minutes_)->setZeroPadded(!timer);
+}
+
+void CAlarmDlg::updateStateIcon() {
+  stateIcon_->setPixmap(reminderStateIcon(active_->isChecked()).pixmap(kStateIconSize, kStateIconSize));
+}
+
+void CAlarmDlg::limitMessage() {
+  const QString current = message_->toPlainText();
+  if (current.size() <= kMaxMessageLength) return;
+  // Typing or pasting past the limit keeps the first characters, as a limited edit would.
+  QTextCursor cursor = message_->textCursor();
+  const int position = std::min(cursor.position(), kMaxMessageLength);
+  const QSignalBlocker blocker(message_);
+  message_->setPlainText(current.left(kMaxMessageLength));
+  cursor = message_->textCursor();
+  cursor.setPosition(position);
+  message_->setTextCursor(cursor);
+}
+
+void CAlarmDlg::chooseFile(QLineEdit* field, std::string_view filterKey, bool preferLastFilter) {
+  OpenFileRequest request;
+  request.filters = qtFileFilters(text(filterKey));
+  request.selectedFilter = request.filters.isEmpty() ? QString()
+                           : preferLastFilter        ? request.filters.back()
+                                                     : request.filters.front();
+  request.startPath = field->text().trimmed();
+  QString chosen;
+  if (services_.openFile) {
+    chosen = services_.openFile(request);
+  } else {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; Qt's own copy would repeat them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(request.filters);
+    if (!request.selectedFilter.isEmpty()) dialog.selectNameFilter(request.selectedFilter);
+    if (!request.startPath.isEmpty()) {
+      const QFileInfo info(request.startPath);
+      dialog.setDirectory(info.absolutePath());
+      dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().front();
+  }
+  if (!chosen.isEmpty()) field->setText(chosen);
+}
+
+void CAlarmDlg::chooseDefinition(QLineEdit* field, bool stickers) {
+  std::vector<std::string> names;
+  if (document_) {
+    if (stickers)
+      for (const CWPStickerContext& sticker : document_->stickers) names.push_back(sticker.name);
+    else
+      for (const CTBNotifierContext& notifier : document_->notifiers) names.push_back(notifier.name);
+  }
+  const std::string current = toStdString(field->text());
+  const std::optional<std::string> chosen = services_.chooseDefinition
+                                                ? services_.chooseDefinition(names, current)
+                                                : CSelectSkinDlg::choose(names, current, language_, this);
+  if (chosen) field->setText(toQString(*chosen));
+}
+
+void CAlarmDlg::insertSymbol() {
+  if (!services_.chooseSymbol) return;
+  const std::optional<QString> symbol = services_.chooseSymbol();
+  if (!symbol || symbol->isEmpty()) return;
+  message_->insertPlainText(*symbol);
+  message_->setFocus();
+}
+
+void CAlarmDlg::report(const QString& message) {
+  if (services_.showMessage)
+    services_.showMessage(message);
+  else
+    QMessageBox::warning(this, QApplication::applicationDisplayName(), message);
+}
+
+void CAlarmDlg::accept() {
+  if (!document_ || !record_) {
+    QDialog::reject();  // nothing to write into
+    return;
+  }
+  const QString message = message_->toPlainText().trimmed();
+  if (message.isEmpty()) {
+    report(toQString(loadString(kEmptyMessageString, language_)));
+    message_->setFocus();
+    return;
+  }
+  // The spin boxes keep their last valid value when their text was left unfinished.
+  displaySeconds_->interpretText();
+  hours_->interpretText();
+  minutes_->interpretText();
+
+  CAlarmLine& line = *record_;
+  const int hours = hours_->value();
+  const int minutes = minutes_->value();
+  line.timer_mode = timer_->isChecked() ? 1 : 0;
+  line.daily = daily_->isChecked() ? 1 : 0;
+  line.state = active_->isChecked() ? ReminderState::Armed : ReminderState::Inactive;
+  // The message is kept as typed; only a message of blanks alone is refused.
+  line.text = toStdString(message_->toPlainText());
+  line.sound_file = cleanPathField(toStdString(sound_->text()));
+  line.program = cleanPathField(toStdString(program_->text()));
+  line.show_seconds = displaySeconds_->value();
+  line.exit_action = exitAction_->currentIndex();
+
+  if (line.timer_mode != 0) {
+    const TimerStart start = timerStart(now(), hours, minutes);
+    line.time = start.time;
+    line.timer_minutes = start.timerMinutes;
+  } else {
+    const QDate day = date_->date();
+    line.time = reminderMoment(COleDateTime(day.year(), day.month(), day.day(), 0, 0, 0), hours, minutes);
+  }
+
+  std::int32_t weekDays = 0;
+  for (std::size_t i = 0; i < weekdays_.size(); ++i)
+    if (weekdays_[i]->isChecked()) weekDays |= 1 << i;
+  line.week_days = weekDays;
+
+  // An effect whose box is unticked is off: its name is not kept, or it would still fire.
+  line.wallpaper = wallpaperBox_->isChecked() ? toStdString(wallpaper_->text()) : std::string();
+  line.notifier = notifierBox_->isChecked() ? toStdString(notifier_->text()) : std::string();
+  line.sticker = stickerBox_->isChecked() ? toStdString(sticker_->text()) : std::string();
+  line.osd = osd_->isChecked() ? 1 : 0;
+  QDialog::accept();
+}
+
+}  // namespace kalvory

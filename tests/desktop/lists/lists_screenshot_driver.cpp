@@ -1,0 +1,115 @@
+// Shows the lists window docked below the main window, or the reminder editor, over a sample
+// document on the current X display, for take_screenshots.sh:
+//   lists_screenshot_driver en|ru lists|editor
+// Prints "ready X Y W H WINDOW" (the area to capture and the window id) once everything is drawn,
+// then runs until it is terminated.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+#include "desktop/common/frame_fixture.h"
+#include "desktop/editors/alarm_dialog.h"
+#include "desktop/lists/lists_dialog.h"
+#include "desktop/lists/lists_feature.h"
+
+namespace {
+
+using namespace kalvory;
+
+// The bundled skins, so that the windows wear the default skin as in the installed program.
+void copySkins(const QString& dataFolder) {
+  const QDir source(QStringLiteral(KALVORY_SOURCE_DIR "/res/Skins"));
+  QDir(dataFolder).mkpath(QStringLiteral("Skins"));
+  for (const QString& name : source.entryList(QDir::Files))
+    QFile::copy(source.filePath(name), dataFolder + QStringLiteral("/Skins/") + name);
+}
+
+std::string symbol(char code) { return std::string("\xC2\x80") + code; }
+
+void fill(CAlarmDoc& document, bool russian) {
+  const auto add = [&](const std::string& text, COleDateTime time, int daily, int timer, int minutes, int state,
+                       int weekDays = 127) {
+    CAlarmLine line(time);
+    line.text = text;
+    line.daily = daily;
+    line.timer_mode = timer;
+    line.timer_minutes = minutes;
+    line.state = state;
+    line.week_days = weekDays;
+    document.AddAlarm(line);
+  };
+  if (russian) {
+    add("Полить цветы", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
+    add("Планёрка", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
+    add("Чай готов", COleDateTime(2026, 5, 7, 9, 40, 0), 0, 1, 10, 1);
+    add("Позвонить маме " + symbol('Y'), COleDateTime(2026, 5, 9, 18, 30, 0), 0, 0, 0, 1);
+    add("Оплатить интернет", COleDateTime(2026, 5, 15, 12, 0, 0), 0, 0, 0, 0);
+    add("Зарядка", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
+  } else {
+    add("Water the plants", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
+    add("Stand-up meeting", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
+    add("Tea is ready", COleDateTime(2026, 5, 7, 9, 40, 0), 0, 1, 10, 1);
+    add("Call Mum " + symbol('Y'), COleDateTime(2026, 5, 9, 18, 30, 0), 0, 0, 0, 1);
+    add("Pay the internet bill", COleDateTime(2026, 5, 15, 12, 0, 0), 0, 0, 0, 0);
+    add("Morning exercises", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
+  }
+  CDayInfo birthday(COleDateTime(2026, 5, 9, 0, 0, 0));
+  birthday.text = russian ? "День рождения мамы" : "Mum's birthday";
+  birthday.event_type = CDayInfo::Anniversary;
+  document.AddDayInfo(birthday);
+  document.SetModifiedFlag(false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  Q_INIT_RESOURCE(kalvory_icons);
+  QApplication::setQuitOnLastWindowClosed(false);
+  const QStringList arguments = app.arguments();
+  const bool russian = arguments.value(1) == QLatin1String("ru");
+  const bool editor = arguments.value(2) == QLatin1String("editor");
+
+  test::FrameFixture fixture(russian ? 0 : 1);
+  copySkins(fixture.dataFolder.path());
+  fill(fixture.document, russian);
+  DesktopProgram& program = *fixture.program;
+  program.activate();
+  fixture.frame->move(300, 60);
+  fixture.frame->showFromTray();
+  program.actions().runCommand(ID_REMINDERS);
+  CListsDlg* lists = program.lists().window();
+  lists->selectRow(CListsDlg::RemindersTab, 1);
+
+  std::unique_ptr<CAlarmDlg> dialog;
+  CAlarmLine record(fixture.now);
+  if (editor) {
+    record = *fixture.document.GetAlarmAt(1);
+    record.sound_file = "/home/user/Music/morning.ogg";
+    record.sticker = "Note";
+    record.exit_action = 0;
+    CAlarmDlg::Services services;
+    services.clock = [&] { return fixture.now; };
+    services.chooseSymbol = [] { return std::optional<QString>(); };
+    dialog =
+        std::make_unique<CAlarmDlg>(&fixture.document, russian ? UiLanguage::Russian : UiLanguage::English, services);
+    dialog->setRecord(&record);
+    dialog->move(120, 80);
+    dialog->show();
+  }
+
+  QTimer::singleShot(1500, [&] {
+    QRect area = fixture.frame->frameGeometry().united(lists->frameGeometry());
+    QWidget* window = lists;
+    if (dialog) {
+      area = dialog->frameGeometry();
+      window = dialog.get();
+    }
+    std::printf("ready %d %d %d %d %llu\n", area.x(), area.y(), area.width(), area.height(),
+                static_cast<unsigned long long>(window->winId()));
+    std::fflush(stdout);
+  });
+  return app.exec();
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Takes docs/screenshots/lists-window-{en,ru}.png (the lists window docked below the main window)
+# and reminder-editor-{en,ru}.png under a private Xvfb, with the screenshot driver of this folder:
+#   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER
+set -euo pipefail
+build=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+out=$(realpath "$here/../../../docs/screenshots")
+cmake --build "$build" --target lists_screenshot_driver >/dev/null
+driver="$build/tests/desktop/lists/lists_screenshot_driver"
+work=$(mktemp -d)
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"; }
+trap cleanup EXIT
+
+# Xvfb chooses a free display and names it on the descriptor given with -displayfd.
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$work/xvfb.log")
+pids+=($!)
+read -r -t 15 display <&3 || { cat "$work/xvfb.log" >&2; exit 1; }
+mkdir -m 700 "$work/run"
+export DISPLAY=":$display" HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data" KALVORY_HOME="$work/kalvory" QT_QPA_PLATFORM=xcb
+export DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/kalvory-screenshots" QT_LOGGING_RULES="kalvory.*=false"
+
+shoot() {  # language kind file
+  local language=$1 kind=$2 file=$3
+  "$driver" "$language" "$kind" >"$work/ready" 2>"$work/driver.log" &
+  local pid=$!
+  pids+=("$pid")
+  for _ in $(seq 100); do grep -q '^ready' "$work/ready" && break; sleep 0.1; done
+  read -r _ x y w h window <"$work/ready"
+  if [ "$kind" = editor ]; then
+    import -window "$window" "$out/$file"
+  else
+    # The main window and the lists below it, with a margin of the desktop round them.
+    import -window root -crop "$((w + 40))x$((h + 40))+$((x - 20))+$((y - 20))" +repage "$out/$file"
+  fi
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+shoot en lists lists-window-en.png
+shoot ru lists lists-window-ru.png
+shoot en editor reminder-editor-en.png
+shoot ru editor reminder-editor-ru.png
+echo "screenshots in $out"
