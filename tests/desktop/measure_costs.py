@@ -171,8 +171,10 @@ def main():
         print(f"main thread wake-ups: {woke} = {woke / idle:.2f} a second"
               f" (and {preempted} times put aside by other processes)")
     finally:
+        asked = time.monotonic()
         process.terminate()
-        process.wait(5)
+        process.wait(30)
+        print(f"end on SIGTERM (settings saved, program closed): {(time.monotonic() - asked) * 1000:.0f} ms")
         bus.terminate()
         xvfb.terminate()
         del name

@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QElapsedTimer>
 #include <cmath>
 
@@ -59,6 +60,12 @@ void CSystemTray::createIconObject() {
 }
 
 bool CSystemTray::Create(const QString& tooltip, const QIcon& icon) {
+  // A tray host of the StatusNotifierItem kind coming or going is told by the bus itself.
+  if (QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) {
+    auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { trayHostChanged_ = true; });
+  }
   icon_ = icon;
   tooltip_ = shortenTooltip(tooltip);
   singleClickActivates_ = statusNotifierHostPresent();
@@ -211,6 +218,12 @@ void CSystemTray::handleActivation(QSystemTrayIcon::ActivationReason reason) {
 
 bool CSystemTray::recreateIfTrayReturned() {
   if (!enabled_) return false;
+  if (!trayHostChanged_) {
+    if (trayWasAvailable_) return false;
+    if (++callsSinceProbe_ < kTrayProbeInterval) return false;
+  }
+  trayHostChanged_ = false;
+  callsSinceProbe_ = 0;
   const bool available = QSystemTrayIcon::isSystemTrayAvailable();
   const bool returned = available && !trayWasAvailable_;
   trayWasAvailable_ = available;

@@ -59,8 +59,12 @@ class CSystemTray : public QObject {
   int defaultCommand() const;
   QAction* actionFor(int id) const;
 
-  // The tray was lost (its host went away) and is back: the icon is added anew.
+  // The tray was lost (its host went away) and is back: the icon is added anew. Asking whether
+  // a tray is there is a blocking round trip to the tray host, so it is asked only after the
+  // StatusNotifierItem watcher came or went on the bus, and, while no tray is there, every
+  // kTrayProbeInterval-th call (an XEmbed tray announces itself on no bus).
   bool recreateIfTrayReturned();
+  static constexpr int kTrayProbeInterval = 10;
 
   // Handles a click the way the notification area reports it.
   void handleActivation(QSystemTrayIcon::ActivationReason reason);
@@ -81,6 +85,8 @@ class CSystemTray : public QObject {
   bool hidden_ = true;
   bool ringing_ = false;
   bool trayWasAvailable_ = false;
+  bool trayHostChanged_ = false;  // the watcher appeared or went since the last look
+  int callsSinceProbe_ = 0;
   bool singleClickActivates_ = false;
   int defaultPosition_ = 1;
   QIcon icon_;
