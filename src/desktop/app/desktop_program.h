@@ -20,6 +20,9 @@ class CSystemTray;
 class DesktopWallpaper;
 class DocumentController;
 class GlobalHotkeys;
+class MissedFeature;
+class ReminderNotifications;
+class WakeTimer;
 class HotkeyService;
 class OnScreenDisplay;
 class PasteInjector;
@@ -76,6 +79,7 @@ class DesktopProgram final : public QObject {
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
+  MissedFeature& missed() { return *missed_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -102,6 +106,10 @@ class DesktopProgram final : public QObject {
   // The analog clock and the stopwatch.
   CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
   std::unique_ptr<StopwatchFeature> stopwatch_;
+  // Missed reminders, notifications where no tray shows, waking the computer for a reminder.
+  std::unique_ptr<MissedFeature> missed_;
+  std::unique_ptr<ReminderNotifications> notifications_;
+  std::unique_ptr<WakeTimer> wakeTimer_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
   std::function<void()> earlierDocumentChanged_;
