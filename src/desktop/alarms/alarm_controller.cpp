@@ -90,8 +90,12 @@ void AlarmController::tick() {
   }
 }
 
+void AlarmController::goingToSleep() { sleptAt_ = lastTick_; }
+
 void AlarmController::catchUp() {
-  reportMissed(lastTick_, now());
+  const COleDateTime from = sleptAt_.isValid() ? sleptAt_ : lastTick_;
+  sleptAt_ = COleDateTime::makeInvalid();
+  reportMissed(from, now());
   tick();
 }
 

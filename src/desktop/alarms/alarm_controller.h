@@ -49,8 +49,11 @@ class AlarmController final : public QObject, private ActionsPort {
   void turnOff();
   // Postpones every ringing reminder by `seconds` (the turn-off answer "remind in").
   void postpone(std::int64_t seconds);
-  // Asks for the reminders missed since the last tick now, however short the gap (the computer
-  // woke up), and then ticks.
+  // The computer is going to sleep: the moment of the last tick is kept for catchUp().
+  void goingToSleep();
+  // The computer woke: asks for the reminders missed since it went to sleep (or since the last
+  // tick), however short the gap, and then ticks. Ticks that ran after the wake-up and before
+  // this call do not hide a short window that passed during the sleep.
   void catchUp();
 
   AlarmEngine& engine() { return *engine_; }
@@ -89,6 +92,7 @@ class AlarmController final : public QObject, private ActionsPort {
   // The moment of the last tick; the next one compares against it to notice a jump. At start it
   // is the last moment the previous run saw, so that its first tick catches up.
   COleDateTime lastTick_ = COleDateTime::makeInvalid();
+  COleDateTime sleptAt_ = COleDateTime::makeInvalid();  // the last tick before the computer slept
 };
 
 // The alarm settings as the engine reads them, from the program's settings.

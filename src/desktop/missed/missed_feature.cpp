@@ -13,6 +13,7 @@ MissedFeature::MissedFeature(ApplicationSettings& settings, CAlarmDoc& document,
       document, [this] { return settings_.app.uiLanguage(); }, [&alarms] { return alarms.now(); });
   wake_ = std::make_unique<WakeWatcher>(systemBus);
   connect(&alarms, &AlarmController::remindersMissed, window_.get(), &CMissedRemindersWindow::addMissed);
+  connect(wake_.get(), &WakeWatcher::goingToSleep, &alarms, &AlarmController::goingToSleep);
   connect(wake_.get(), &WakeWatcher::woke, &alarms, [this, &alarms] {
     if (settings_.app.missed_reminders != 0 && alarms.isRunning()) alarms.catchUp();
   });

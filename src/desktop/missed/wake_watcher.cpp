@@ -10,7 +10,10 @@ WakeWatcher::WakeWatcher(QDBusConnection bus, QObject* parent) : QObject(parent)
 }
 
 void WakeWatcher::prepareForSleep(bool sleeping) {
-  if (!sleeping) emit woke();
+  if (sleeping)
+    emit goingToSleep();
+  else
+    emit woke();
 }
 
 }  // namespace kalvory

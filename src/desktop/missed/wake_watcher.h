@@ -14,6 +14,7 @@ class WakeWatcher final : public QObject {
   bool isWatching() const { return watching_; }
 
  signals:
+  void goingToSleep();
   void woke();
 
  private slots:
