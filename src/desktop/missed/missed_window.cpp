@@ -65,7 +65,10 @@ CMissedRemindersWindow::CMissedRemindersWindow(CAlarmDoc& document, std::functio
   layout->addLayout(buttons);
   connect(postponeAll_, &QPushButton::clicked, this, &CMissedRemindersWindow::postponeAll);
   connect(turnOffAll_, &QPushButton::clicked, this, &CMissedRemindersWindow::turnOffAll);
-  resize(560, 300);
+  // No button is the default: Enter must not postpone or drop reminders the user has not read.
+  postponeAll_->setAutoDefault(false);
+  turnOffAll_->setAutoDefault(false);
+  resize(660, 300);
   languageChanged();
 }
 
@@ -172,6 +175,8 @@ void CMissedRemindersWindow::rebuild() {
     cellLayout->setContentsMargins(2, 1, 2, 1);
     auto* postpone = new QPushButton(missedText(MissedText::Postpone, language), cell);
     auto* off = new QPushButton(missedText(MissedText::TurnOff, language), cell);
+    postpone->setAutoDefault(false);
+    off->setAutoDefault(false);
     cellLayout->addWidget(postpone);
     cellLayout->addWidget(off);
     // Queued, since the rebuild a click starts destroys the button; the row is found again by

@@ -106,7 +106,7 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
     settings.app.wake_computer = 1;
     wake.documentChanged();
     ASSERT_TRUE(waitFor([&] { return manager.started.size() == 1; }));
-    const auto& first = manager.started[0];
+    const FakeSystemdManager::Unit first = manager.started[0];  // a copy: the list grows
     EXPECT_EQ(first.name, wakeTimerUnitName(QCoreApplication::applicationPid(), 1));
     EXPECT_TRUE(first.name.endsWith(QStringLiteral(".timer")));
     EXPECT_EQ(first.onCalendar, QStringLiteral("2026-03-10 10:00:00"));
