@@ -33,8 +33,7 @@ const std::map<QString, Renderer>& renderers() {
   static const std::map<QString, Renderer> table = {
       {QStringLiteral("analog-clock"), renderAnalogClock}, {QStringLiteral("stopwatch"), renderStopwatch},
       {QStringLiteral("calendar"), renderCalendar},        {QStringLiteral("osd-text"), renderOsdText},
-      {QStringLiteral("osd-clock"), renderOsdClock},
-      {QStringLiteral("missed-reminders"), renderMissedReminders},
+      {QStringLiteral("osd-clock"), renderOsdClock},       {QStringLiteral("missed-reminders"), renderMissedReminders},
   };
   return table;
 }

@@ -96,8 +96,8 @@ void CMissedRemindersWindow::languageChanged() {
   const UiLanguage language = language_();
   setWindowTitle(missedText(MissedText::Caption, language));
   intro_->setText(missedText(MissedText::Intro, language));
-  list_->setHeaderLabels({missedText(MissedText::TimeHeader, language), missedText(MissedText::TextHeader, language),
-                          QString()});
+  list_->setHeaderLabels(
+      {missedText(MissedText::TimeHeader, language), missedText(MissedText::TextHeader, language), QString()});
   postponeAll_->setText(missedText(MissedText::PostponeAll, language));
   turnOffAll_->setText(missedText(MissedText::TurnOffAll, language));
   rebuild();
@@ -168,8 +168,8 @@ void CMissedRemindersWindow::rebuild() {
     const Row& row = rows_[i];
     const QDateTime start(QDate(row.start.GetYear(), row.start.GetMonth(), row.start.GetDay()),
                           QTime(row.start.GetHour(), row.start.GetMinute()));
-    auto* item = new QTreeWidgetItem(list_, {locale.toString(start, QLocale::ShortFormat),
-                                             toQString(row.line->plainText())});
+    auto* item =
+        new QTreeWidgetItem(list_, {locale.toString(start, QLocale::ShortFormat), toQString(row.line->plainText())});
     auto* cell = new QWidget;
     auto* cellLayout = new QHBoxLayout(cell);
     cellLayout->setContentsMargins(2, 1, 2, 1);
@@ -182,8 +182,10 @@ void CMissedRemindersWindow::rebuild() {
     // Queued, since the rebuild a click starts destroys the button; the row is found again by
     // its reminder, as rows may have come or gone meanwhile.
     const CAlarmLine* line = row.line;
-    connect(postpone, &QPushButton::clicked, this, [this, line] { postponeRow(rowOf(line)); }, Qt::QueuedConnection);
-    connect(off, &QPushButton::clicked, this, [this, line] { turnOffRow(rowOf(line)); }, Qt::QueuedConnection);
+    connect(
+        postpone, &QPushButton::clicked, this, [this, line] { postponeRow(rowOf(line)); }, Qt::QueuedConnection);
+    connect(
+        off, &QPushButton::clicked, this, [this, line] { turnOffRow(rowOf(line)); }, Qt::QueuedConnection);
     list_->setItemWidget(item, 2, cell);
   }
   postponeAll_->setEnabled(!rows_.empty());

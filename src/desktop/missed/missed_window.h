@@ -25,8 +25,8 @@ class CMissedRemindersWindow final : public QDialog {
  public:
   static constexpr std::int64_t kPostponeSeconds = 300;
 
-  CMissedRemindersWindow(CAlarmDoc& document, std::function<UiLanguage()> language,
-                         std::function<COleDateTime()> clock, QWidget* parent = nullptr);
+  CMissedRemindersWindow(CAlarmDoc& document, std::function<UiLanguage()> language, std::function<COleDateTime()> clock,
+                         QWidget* parent = nullptr);
 
   // Adds the missed reminders that are not listed yet and shows the window.
   void addMissed(const std::vector<MissedReminder>& missed);

@@ -23,8 +23,7 @@ const QString kTurnOffAction = QStringLiteral("turn-off");
 }  // namespace
 
 ReminderNotifications::ReminderNotifications(ApplicationSettings& settings, AlarmController& alarms,
-                                             QDBusConnection bus, std::function<bool()> trayAvailable,
-                                             QObject* parent)
+                                             QDBusConnection bus, std::function<bool()> trayAvailable, QObject* parent)
     : QObject(parent),
       settings_(settings),
       alarms_(alarms),
@@ -35,8 +34,7 @@ ReminderNotifications::ReminderNotifications(ApplicationSettings& settings, Alar
   connect(&alarms_, &AlarmController::ringingChanged, this, [this](bool ringing) {
     if (!ringing) closeAll();
   });
-  bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-               SLOT(actionInvoked(uint, QString)));
+  bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
   bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                SLOT(notificationClosed(uint, uint)));
 }

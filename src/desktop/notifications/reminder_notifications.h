@@ -22,8 +22,8 @@ class ReminderNotifications final : public QObject {
 
   // `trayAvailable` answers whether a tray icon can be shown now; empty: QSystemTrayIcon's answer.
   ReminderNotifications(ApplicationSettings& settings, AlarmController& alarms,
-                        QDBusConnection bus = QDBusConnection::sessionBus(),
-                        std::function<bool()> trayAvailable = {}, QObject* parent = nullptr);
+                        QDBusConnection bus = QDBusConnection::sessionBus(), std::function<bool()> trayAvailable = {},
+                        QObject* parent = nullptr);
 
   // Whether a firing reminder becomes a notification under the current settings.
   bool wanted() const;

@@ -13,7 +13,9 @@ namespace {
 
 using testing::RecordingFrame;
 
-COleDateTime at(int day, int hour, int minute, int second = 0) { return COleDateTime(2026, 3, day, hour, minute, second); }
+COleDateTime at(int day, int hour, int minute, int second = 0) {
+  return COleDateTime(2026, 3, day, hour, minute, second);
+}
 
 COleDateTime plusSeconds(const COleDateTime& t, int seconds) {
   const COleDateTime u = t + COleDateTimeSpan::fromSeconds(seconds);
@@ -60,8 +62,8 @@ struct JumpingClock {
 
 TEST(MissedReminders, AJumpListsWindowsThatFellBetweenTheTicksAndRunsNoneOfTheirActions) {
   JumpingClock c;
-  c.doc.AddAlarm(reminder(at(10, 9, 30), "Before"));      // fires normally before the jump
-  c.doc.AddAlarm(reminder(at(10, 10, 0), "Passed"));      // window wholly inside the gap
+  c.doc.AddAlarm(reminder(at(10, 9, 30), "Before"));        // fires normally before the jump
+  c.doc.AddAlarm(reminder(at(10, 10, 0), "Passed"));        // window wholly inside the gap
   c.doc.AddAlarm(reminder(at(10, 11, 59, 30), "Ringing"));  // window still holds the new time
   CAlarmLine off = reminder(at(10, 10, 30), "Off");
   off.state = ReminderState::Inactive;

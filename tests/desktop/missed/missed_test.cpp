@@ -29,7 +29,8 @@ CAlarmLine reminder(const COleDateTime& time, const std::string& text, int showS
 }
 
 QDBusConnection noBus() {
-  return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/kalvory-no-bus"), QStringLiteral("no bus"));
+  return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/kalvory-no-bus"),
+                                       QStringLiteral("no bus"));
 }
 
 // The alarm check over a clock the test moves, with the missed-reminders feature listening.
@@ -134,8 +135,8 @@ TEST(MissedReminders, WakingFromSleepCatchesUpEvenAfterAShortSleep) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
-    call << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
-         << QStringLiteral("b") << QVariantList{sleeping};
+    call << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep") << QStringLiteral("b")
+         << QVariantList{sleeping};
     const QDBusMessage reply = system.call(call);
     ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
   };
@@ -152,7 +153,8 @@ TEST(MissedReminders, WakingFromSleepCatchesUpEvenAfterAShortSleep) {
   f.alarms->tick();
   emitPrepareForSleep(false);
   deadline.setRemainingTime(10000);
-  while (f.window().rowCount() == 0 && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  while (f.window().rowCount() == 0 && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   EXPECT_EQ(f.window().rowCount(), 1);
   f.alarms->stop();
 }

@@ -1,3 +1,5 @@
+#include "desktop/wake/wake_timer.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -9,7 +11,6 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/wake/systemd_types.h"
-#include "desktop/wake/wake_timer.h"
 #include "platform/private_system_bus.h"
 
 namespace kalvory {
@@ -40,7 +41,8 @@ class FakeSystemdManager final : public QDBusVirtualObject {
       for (const systemd::Property& property : qdbus_cast<systemd::Properties>(arguments[2])) {
         if (property.name == QStringLiteral("TimersCalendar")) {
           const auto calendar = qdbus_cast<systemd::Calendar>(property.value.variant());
-          if (calendar.size() == 1 && calendar[0].kind == QStringLiteral("OnCalendar")) unit.onCalendar = calendar[0].spec;
+          if (calendar.size() == 1 && calendar[0].kind == QStringLiteral("OnCalendar"))
+            unit.onCalendar = calendar[0].spec;
         }
         if (property.name == QStringLiteral("WakeSystem")) unit.wakeSystem = property.value.variant().toBool();
       }
@@ -98,7 +100,8 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
   add(at(8, 0), "old.ogg", "");  // passed
   COleDateTime now = at(9, 0);
   {
-    WakeTimer wake(settings, document, [&] { return now; }, programSide);
+    WakeTimer wake(
+        settings, document, [&] { return now; }, programSide);
 
     wake.documentChanged();  // off by default
     EXPECT_FALSE(wake.scheduled());
