@@ -46,6 +46,17 @@ std::string_view AppSettings::localeName() const {
   return "en_US";
 }
 
+NotificationMode notificationMode(const AppSettings& app) {
+  switch (app.notifications) {
+    case 1:
+      return NotificationMode::Always;
+    case 2:
+      return NotificationMode::Never;
+    default:
+      return NotificationMode::Automatic;
+  }
+}
+
 std::int32_t intervalToMinutes(const COleDateTimeSpan& interval) {
   const long minutes = interval.GetTotalMinutes();
   return static_cast<std::int32_t>(

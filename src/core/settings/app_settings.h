@@ -93,6 +93,17 @@ struct AppSettings {
   std::int32_t list_height = 200;
   std::string default_notifier = "n/a";
   std::string default_sticker = "n/a";
+  // Features of this program beyond the reminder check itself.
+  // "MissedReminders": list the reminders whose window passed while the program was not running,
+  // the computer slept or the clock jumped, in one "While you were away" window.
+  std::int32_t missed_reminders = 1;
+  // "Notifications": a firing reminder is also a desktop notification; see NotificationMode.
+  std::int32_t notifications = 0;
+  // "WakeComputer": wake the computer from sleep for the next reminder with a sound or a program.
+  std::int32_t wake_computer = 0;
+  // "LastSeen": the last moment the reminder check ran, stored at exit; the start-up check for
+  // missed reminders begins there. Invalid (never stored) means there is nothing to catch up.
+  COleDateTime last_seen = COleDateTime::makeInvalid();
 
   UiLanguage uiLanguage() const;
   // The resource language: 1049 Russian, 1058 Ukrainian, 1033 English (for every other value).
@@ -102,6 +113,11 @@ struct AppSettings {
 
   friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
+
+// The values of "Notifications": automatic (only where no tray icon can be shown), always, never.
+enum class NotificationMode { Automatic = 0, Always = 1, Never = 2 };
+// Any other stored value reads as automatic.
+NotificationMode notificationMode(const AppSettings& app);
 
 // "SoundSettings": the media player and the spoken time.
 struct SoundSettings {

@@ -73,6 +73,10 @@ void visitSettingsKeys(Settings& s, Visitor& v) {
   v.integer("ListHeight", s.app.list_height);
   v.text("DefaultNotifier", s.app.default_notifier);
   v.text("DefaultSticker", s.app.default_sticker);
+  v.integer("MissedReminders", s.app.missed_reminders);
+  v.integer("Notifications", s.app.notifications);
+  v.integer("WakeComputer", s.app.wake_computer);
+  v.dateTime("LastSeen", s.app.last_seen);
 
   v.section(kSoundSection);
   v.integer("StopMusicOnCancelAlarm", s.sound.stop_music_on_cancel_alarm);

@@ -28,6 +28,7 @@ AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& docum
                                  Services services, QObject* parent)
     : QObject(parent),
       settings_(settings),
+      document_(document),
       services_(std::move(services)),
       alarmSettings_(alarmSettingsFrom(settings)) {
   engine_ = std::make_unique<AlarmEngine>(document, AlarmPorts{}, alarmSettings_);
@@ -54,9 +55,16 @@ void AlarmController::setPorts(AlarmPorts ports) {
 
 COleDateTime AlarmController::now() const { return services_.clock ? services_.clock() : systemNow(); }
 
-void AlarmController::start() { timer_.start(); }
+void AlarmController::start() {
+  if (!lastTick_.isValid()) lastTick_ = settings_.app.last_seen;
+  timer_.start();
+}
 
-void AlarmController::stop() { timer_.stop(); }
+void AlarmController::stop() {
+  timer_.stop();
+  // Kept for the next run's catching up, stored with the settings at exit.
+  if (lastTick_.isValid()) settings_.app.last_seen = lastTick_;
+}
 
 void AlarmController::syncSettings() {
   // A change made in the configuration dialog reaches the very next tick.
@@ -70,11 +78,44 @@ void AlarmController::syncSettings() {
 
 void AlarmController::tick() {
   syncSettings();
-  engine_->tick(now());
+  const COleDateTime time = now();
+  // One comparison on an ordinary tick; the walk over the reminders only after a jump.
+  if (clockJumped(lastTick_, time)) reportMissed(lastTick_, time);
+  lastTick_ = time;
+  engine_->tick(time);
+  if (engine_->trayAlarmMark()) reportFired();
   const bool ringing = engine_->trayAlarmMark();
   if (ringing != ringing_) {
     ringing_ = ringing;
     emit ringingChanged(ringing_);
+  }
+}
+
+void AlarmController::goingToSleep() { sleptAt_ = lastTick_; }
+
+void AlarmController::catchUp() {
+  const COleDateTime from = sleptAt_.isValid() ? sleptAt_ : lastTick_;
+  sleptAt_ = COleDateTime::makeInvalid();
+  reportMissed(from, now());
+  tick();
+}
+
+void AlarmController::reportMissed(const COleDateTime& from, const COleDateTime& to) {
+  if (settings_.app.missed_reminders == 0 || !from.isValid()) return;
+  // The window passed before this tick, so the engine never finds it due and runs none of its
+  // actions late: only the text is shown, in the list of missed reminders.
+  std::vector<MissedReminder> missed = findMissedReminders(document_, from, to);
+  if (!missed.empty()) emit remindersMissed(missed);
+}
+
+void AlarmController::reportFired() {
+  // The tick that fires a reminder leaves its count at 2 (set to 1, then counted); a reminder
+  // that was turned off for this window counts on without being armed.
+  if (receivers(SIGNAL(reminderFired(QString))) == 0) return;
+  for (const auto& line : document_.alarms()) {
+    if (line->state == ReminderState::Armed && line->fired && line->show_count == 2) {
+      emit reminderFired(toQString(line->plainText()));
+    }
   }
 }
 
@@ -83,6 +124,12 @@ void AlarmController::refreshDay() { engine_->refreshDay(now()); }
 void AlarmController::turnOff() {
   // The turn-off dialog will ask how; until it is there the command turns the alarms off.
   engine_->StopAlarms(false, 0);
+  ringing_ = engine_->trayAlarmMark();
+  emit ringingChanged(ringing_);
+}
+
+void AlarmController::postpone(std::int64_t seconds) {
+  engine_->StopAlarms(false, seconds);
   ringing_ = engine_->trayAlarmMark();
   emit ringingChanged(ringing_);
 }

@@ -8,6 +8,7 @@
 #include "core/alarms/alarm_engine.h"
 #include "core/alarms/alarm_ports.h"
 #include "core/alarms/alarm_settings.h"
+#include "core/alarms/missed_reminders.h"
 #include "core/settings/app_settings.h"
 
 namespace kalvory {
@@ -62,6 +63,14 @@ class AlarmController final : public QObject, private ActionsPort {
   void refreshDay();
   // Turns every ringing reminder off (the turn-off answer "off, no exit action").
   void turnOff();
+  // Postpones every ringing reminder by `seconds` (the turn-off answer "remind in").
+  void postpone(std::int64_t seconds);
+  // The computer is going to sleep: the moment of the last tick is kept for catchUp().
+  void goingToSleep();
+  // The computer woke: asks for the reminders missed since it went to sleep (or since the last
+  // tick), however short the gap, and then ticks. Ticks that ran after the wake-up and before
+  // this call do not hide a short window that passed during the sleep.
+  void catchUp();
 
   AlarmEngine& engine() { return *engine_; }
   const AlarmEngine& engine() const { return *engine_; }
@@ -70,6 +79,11 @@ class AlarmController final : public QObject, private ActionsPort {
  signals:
   // After every tick and every turn-off: whether a reminder is ringing.
   void ringingChanged(bool ringing);
+  // A reminder started ringing in this tick; `text` is its plain text (symbol marks removed).
+  void reminderFired(const QString& text);
+  // Reminders whose whole window passed unseen: at start (since the last run), after the clock
+  // jumped, and when the computer woke. Sent only while the "MissedReminders" setting is on.
+  void remindersMissed(const std::vector<kalvory::MissedReminder>& missed);
 
  private:
   // --- ActionsPort
@@ -81,8 +95,11 @@ class AlarmController final : public QObject, private ActionsPort {
   void BeginExit(int exitAction) override;
 
   void syncSettings();
+  void reportMissed(const COleDateTime& from, const COleDateTime& to);
+  void reportFired();
 
   ApplicationSettings& settings_;
+  CAlarmDoc& document_;
   Services services_;
   AlarmSettings alarmSettings_;
   std::unique_ptr<MediaPlayer> player_;
@@ -91,6 +108,10 @@ class AlarmController final : public QObject, private ActionsPort {
   std::unique_ptr<AlarmEngine> engine_;
   QTimer timer_;
   bool ringing_ = false;
+  // The moment of the last tick; the next one compares against it to notice a jump. At start it
+  // is the last moment the previous run saw, so that its first tick catches up.
+  COleDateTime lastTick_ = COleDateTime::makeInvalid();
+  COleDateTime sleptAt_ = COleDateTime::makeInvalid();  // the last tick before the computer slept
 };
 
 // The alarm settings as the engine reads them, from the program's settings.

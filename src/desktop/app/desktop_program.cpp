@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 
 #include "core/alarms/alarm_ports.h"
-#include "core/settings/data_folder.h"
 #include "core/common/symbol_font.h"
+#include "core/settings/data_folder.h"
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
@@ -17,6 +17,8 @@
 #include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/lists/lists_feature.h"
+#include "desktop/missed/missed_feature.h"
+#include "desktop/notifications/reminder_notifications.h"
 #include "desktop/osd/on_screen_display.h"
 #include "desktop/osd/special_symbol_dialog.h"
 #include "desktop/shell/docking.h"
@@ -27,6 +29,7 @@
 #include "desktop/tray/system_tray.h"
 #include "desktop/tray/tray_feature.h"
 #include "desktop/view/alarm_view.h"
+#include "desktop/wake/wake_timer.h"
 #include "desktop/wallpaper/wallpaper_feature.h"
 
 namespace kalvory {
@@ -113,6 +116,23 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   connect(frame_.get(), &CMainFrame::visibilityChanged, tray_.get(), &TrayFeature::refreshMenu);
 
   buildView();
+
+  // Missed reminders: the "While you were away" window lists what the alarm check missed (at
+  // start, after a clock jump, after the computer woke); a postponement there changes the view.
+  missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), *alarms_);
+  connect(missed_.get(), &MissedFeature::documentChanged, view_, &CAlarmView::documentChanged);
+  // A firing reminder also becomes a desktop notification where no tray icon shows.
+  notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_);
+  // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
+  // checked again whenever the reminders may have changed (never on the plain tick).
+  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock);
+  connect(alarms_.get(), &AlarmController::ringingChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
+  connect(missed_.get(), &MissedFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
+  auto viewDocumentChanged = std::move(documents_.onChanged);
+  documents_.onChanged = [this, viewDocumentChanged = std::move(viewDocumentChanged)] {
+    if (viewDocumentChanged) viewDocumentChanged();
+    wakeTimer_->documentChanged();
+  };
 }
 
 DesktopProgram::~DesktopProgram() {
@@ -120,6 +140,9 @@ DesktopProgram::~DesktopProgram() {
   documents_.onChanged = nullptr;
   alarms_->stop();
   stopwatch_.reset();
+  wakeTimer_.reset();  // takes its timer unit away
+  notifications_.reset();
+  missed_.reset();
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();
   alarms_.reset();
@@ -203,6 +226,7 @@ void DesktopProgram::activate() {
   hotkeys_->registerAll();
   alarms_->start();
   alarms_->refreshDay();
+  wakeTimer_->documentChanged();
   if (activated_) return;
   activated_ = true;
   frame_->ReloadMenu();
@@ -216,6 +240,7 @@ void DesktopProgram::languageChanged() {
   stopwatch_->languageChanged();
   view_->languageChanged();
   lists_->languageChanged();
+  missed_->languageChanged();
   if (activated_) alarms_->refreshDay();
 }
 
@@ -229,6 +254,7 @@ bool DesktopProgram::close() {
   lists_->storeHeight();
   lists_->hide();
   alarms_->stop();
+  wakeTimer_->remove();
   tray_->remove();
   hotkeys_->unregisterAll();
   wallpaper_->clearStickers();

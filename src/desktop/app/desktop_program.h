@@ -22,6 +22,9 @@ class DesktopWallpaper;
 class DocumentController;
 class DockingHelper;
 class GlobalHotkeys;
+class MissedFeature;
+class ReminderNotifications;
+class WakeTimer;
 class HotkeyService;
 class ListsFeature;
 class OnScreenDisplay;
@@ -81,6 +84,7 @@ class DesktopProgram final : public QObject {
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
   ListsFeature& lists() { return *lists_; }
+  MissedFeature& missed() { return *missed_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -107,6 +111,10 @@ class DesktopProgram final : public QObject {
   // The analog clock and the stopwatch.
   CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
   std::unique_ptr<StopwatchFeature> stopwatch_;
+  // Missed reminders, notifications where no tray shows, waking the computer for a reminder.
+  std::unique_ptr<MissedFeature> missed_;
+  std::unique_ptr<ReminderNotifications> notifications_;
+  std::unique_ptr<WakeTimer> wakeTimer_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
   std::function<void()> earlierDocumentChanged_;

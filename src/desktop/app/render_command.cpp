@@ -12,6 +12,7 @@
 #include "desktop/common/render_request.h"
 #include "desktop/editors/alarm_dialog_render.h"
 #include "desktop/lists/lists_render.h"
+#include "desktop/missed/missed_render.h"
 #include "desktop/osd/osd_render.h"
 #include "desktop/stopwatch/stopwatch_render.h"
 
@@ -39,6 +40,7 @@ const std::map<QString, Renderer>& renderers() {
       {QStringLiteral("osd-clock"), renderOsdClock},
       {QStringLiteral("lists"), renderListsWindow},
       {QStringLiteral("reminder-editor"), renderReminderEditor},
+      {QStringLiteral("missed-reminders"), renderMissedReminders},
   };
   return table;
 }

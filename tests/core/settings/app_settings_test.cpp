@@ -107,6 +107,10 @@ std::vector<ExpectedKey> expectedDefaults() {
       {"AppSettings", "ListHeight", i(200)},
       {"AppSettings", "DefaultNotifier", s("n/a")},
       {"AppSettings", "DefaultSticker", s("n/a")},
+      {"AppSettings", "MissedReminders", i(1)},
+      {"AppSettings", "Notifications", i(0)},
+      {"AppSettings", "WakeComputer", i(0)},
+      {"AppSettings", "LastSeen", s("Invalid DateTime")},
       {"SoundSettings", "StopMusicOnCancelAlarm", i(1)},
       {"SoundSettings", "WinampPath", s("audacious")},
       {"SoundSettings", "IsMusic", i(1)},
@@ -252,6 +256,30 @@ TEST(AppSettings, LastChangedReadAndWritten) {
   SaveSettings(settings, store);
   EXPECT_EQ(store.readString("WallpaperSettings", "LastChanged"), "");
   EXPECT_FALSE(LoadSettings(store, environment()).wallpaper.last_changed.isValid());
+}
+
+TEST(AppSettings, FeaturesBeyondTheReminderCheck) {
+  MemorySettingsStore store;
+  store.writeInt("AppSettings", "MissedReminders", 0);
+  store.writeInt("AppSettings", "WakeComputer", 1);
+  store.writeString("AppSettings", "LastSeen", "05/31/2026 23:59:30");
+  const auto mode = [&](std::int32_t stored) {
+    store.writeInt("AppSettings", "Notifications", stored);
+    return notificationMode(LoadSettings(store, environment()).app);
+  };
+  EXPECT_EQ(mode(0), NotificationMode::Automatic);
+  EXPECT_EQ(mode(1), NotificationMode::Always);
+  EXPECT_EQ(mode(2), NotificationMode::Never);
+  EXPECT_EQ(mode(7), NotificationMode::Automatic);
+  EXPECT_EQ(mode(-1), NotificationMode::Automatic);
+  const ApplicationSettings loaded = LoadSettings(store, environment());
+  EXPECT_EQ(loaded.app.missed_reminders, 0);
+  EXPECT_EQ(loaded.app.wake_computer, 1);
+  EXPECT_EQ(loaded.app.last_seen, COleDateTime(2026, 5, 31, 23, 59, 30));
+  MemorySettingsStore saved;
+  SaveSettings(loaded, saved);
+  EXPECT_EQ(saved.readString("AppSettings", "LastSeen"), "05/31/2026 23:59:30");
+  EXPECT_EQ(saved.readInt("AppSettings", "Notifications"), -1) << "an unknown mode is kept as stored";
 }
 
 TEST(AppSettings, UsDateTimeForms) {

@@ -1,0 +1,30 @@
+#include "desktop/missed/missed_render.h"
+
+#include <exception>
+
+#include "core/alarms/missed_reminders.h"
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
+#include "desktop/common/qt_text.h"
+#include "desktop/missed/missed_window.h"
+
+namespace kalvory {
+
+RenderResult renderMissedReminders(const RenderRequest& request) {
+  if (request.documentFile.isEmpty()) return {{}, QStringLiteral("--doc FILE.alr is missing")};
+  CAlarmDoc document;
+  try {
+    loadDocumentFile(document, toStdString(request.documentFile));
+  } catch (const std::exception& error) {
+    return {{}, QString::fromUtf8(error.what())};
+  }
+  const COleDateTime now = request.time;
+  const UiLanguage language = languageFromSetting(request.language);
+  CMissedRemindersWindow window(
+      document, [language] { return language; }, [now] { return now; });
+  window.addMissed(findMissedReminders(document, now - COleDateTimeSpan(1.0), now));
+  window.ensurePolished();
+  return {window.grab().toImage(), {}};
+}
+
+}  // namespace kalvory

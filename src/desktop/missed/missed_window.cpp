@@ -1,0 +1,196 @@
+#include "desktop/missed/missed_window.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/model/alarm_doc.h"
+#include "core/model/alarm_line.h"
+#include "desktop/common/qt_text.h"
+#include "desktop/missed/missed_texts.h"
+
+namespace kalvory {
+
+namespace {
+
+COleDateTime plusWholeSeconds(const COleDateTime& time, std::int64_t seconds) {
+  const COleDateTime moved = time + COleDateTimeSpan::fromSeconds(static_cast<double>(seconds));
+  return COleDateTime(moved.GetYear(), moved.GetMonth(), moved.GetDay(), moved.GetHour(), moved.GetMinute(),
+                      moved.GetSecond());
+}
+
+QLocale localeOf(UiLanguage language) {
+  switch (language) {
+    case UiLanguage::Russian:
+      return QLocale(QLocale::Russian, QLocale::Russia);
+    case UiLanguage::Ukrainian:
+      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
+    default:
+      return QLocale(QLocale::English, QLocale::UnitedKingdom);
+  }
+}
+
+}  // namespace
+
+CMissedRemindersWindow::CMissedRemindersWindow(CAlarmDoc& document, std::function<UiLanguage()> language,
+                                               std::function<COleDateTime()> clock, QWidget* parent)
+    : QDialog(parent), document_(document), language_(std::move(language)), clock_(std::move(clock)) {
+  setObjectName(QStringLiteral("missedReminders"));
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  auto* layout = new QVBoxLayout(this);
+  intro_ = new QLabel(this);
+  intro_->setWordWrap(true);
+  layout->addWidget(intro_);
+  list_ = new QTreeWidget(this);
+  list_->setColumnCount(3);
+  list_->setRootIsDecorated(false);
+  list_->setSelectionMode(QAbstractItemView::NoSelection);
+  list_->setFocusPolicy(Qt::NoFocus);
+  list_->header()->setStretchLastSection(false);
+  list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  list_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  layout->addWidget(list_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  postponeAll_ = new QPushButton(this);
+  turnOffAll_ = new QPushButton(this);
+  buttons->addWidget(postponeAll_);
+  buttons->addWidget(turnOffAll_);
+  layout->addLayout(buttons);
+  connect(postponeAll_, &QPushButton::clicked, this, &CMissedRemindersWindow::postponeAll);
+  connect(turnOffAll_, &QPushButton::clicked, this, &CMissedRemindersWindow::turnOffAll);
+  // No button is the default: Enter must not postpone or drop reminders the user has not read.
+  postponeAll_->setAutoDefault(false);
+  turnOffAll_->setAutoDefault(false);
+  resize(660, 300);
+  languageChanged();
+}
+
+void CMissedRemindersWindow::addMissed(const std::vector<MissedReminder>& missed) {
+  for (const MissedReminder& m : missed) {
+    if (m.index >= document_.alarmCount()) continue;
+    const CAlarmLine* line = document_.alarms()[m.index].get();
+    bool listed = false;
+    for (Row& row : rows_) {
+      if (row.line == line) {
+        row.start = m.start;  // a later window of the same reminder replaces the earlier one
+        listed = true;
+      }
+    }
+    if (!listed) rows_.push_back({line, m.start});
+  }
+  rebuild();
+  if (!rows_.empty()) {
+    show();
+    raise();
+  }
+}
+
+void CMissedRemindersWindow::languageChanged() {
+  const UiLanguage language = language_();
+  setWindowTitle(missedText(MissedText::Caption, language));
+  intro_->setText(missedText(MissedText::Intro, language));
+  list_->setHeaderLabels(
+      {missedText(MissedText::TimeHeader, language), missedText(MissedText::TextHeader, language), QString()});
+  postponeAll_->setText(missedText(MissedText::PostponeAll, language));
+  turnOffAll_->setText(missedText(MissedText::TurnOffAll, language));
+  rebuild();
+}
+
+int CMissedRemindersWindow::rowCount() const { return static_cast<int>(rows_.size()); }
+
+int CMissedRemindersWindow::rowOf(const CAlarmLine* line) const {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].line == line) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+CAlarmLine* CMissedRemindersWindow::liveLine(const CAlarmLine* line) const {
+  for (const auto& owned : document_.alarms()) {
+    if (owned.get() == line) return owned.get();
+  }
+  return nullptr;
+}
+
+void CMissedRemindersWindow::postponeLine(const CAlarmLine* line) {
+  CAlarmLine* live = liveLine(line);
+  if (live == nullptr) return;
+  // As a ringing reminder's postponement does, this moves the reminder's own time: five minutes
+  // from now, armed, so that it rings then with all its actions.
+  live->time = plusWholeSeconds(clock_ ? clock_() : systemNow(), kPostponeSeconds);
+  live->state = ReminderState::Armed;
+  live->fired = false;
+  live->show_count = 0;
+  document_.SetModifiedFlag();
+}
+
+void CMissedRemindersWindow::postponeRow(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  postponeLine(rows_[static_cast<std::size_t>(row)].line);
+  rows_.erase(rows_.begin() + row);
+  rebuild();
+  emit documentChanged();
+}
+
+void CMissedRemindersWindow::turnOffRow(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  rows_.erase(rows_.begin() + row);
+  rebuild();
+}
+
+void CMissedRemindersWindow::postponeAll() {
+  for (const Row& row : rows_) postponeLine(row.line);
+  const bool any = !rows_.empty();
+  rows_.clear();
+  rebuild();
+  if (any) emit documentChanged();
+}
+
+void CMissedRemindersWindow::turnOffAll() {
+  rows_.clear();
+  rebuild();
+}
+
+void CMissedRemindersWindow::rebuild() {
+  // Rows whose reminder was deleted meanwhile go first.
+  std::erase_if(rows_, [this](const Row& row) { return liveLine(row.line) == nullptr; });
+  const UiLanguage language = language_();
+  const QLocale locale = localeOf(language);
+  list_->clear();
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const Row& row = rows_[i];
+    const QDateTime start(QDate(row.start.GetYear(), row.start.GetMonth(), row.start.GetDay()),
+                          QTime(row.start.GetHour(), row.start.GetMinute()));
+    auto* item =
+        new QTreeWidgetItem(list_, {locale.toString(start, QLocale::ShortFormat), toQString(row.line->plainText())});
+    auto* cell = new QWidget;
+    auto* cellLayout = new QHBoxLayout(cell);
+    cellLayout->setContentsMargins(2, 1, 2, 1);
+    auto* postpone = new QPushButton(missedText(MissedText::Postpone, language), cell);
+    auto* off = new QPushButton(missedText(MissedText::TurnOff, language), cell);
+    postpone->setAutoDefault(false);
+    off->setAutoDefault(false);
+    cellLayout->addWidget(postpone);
+    cellLayout->addWidget(off);
+    // Queued, since the rebuild a click starts destroys the button; the row is found again by
+    // its reminder, as rows may have come or gone meanwhile.
+    const CAlarmLine* line = row.line;
+    connect(
+        postpone, &QPushButton::clicked, this, [this, line] { postponeRow(rowOf(line)); }, Qt::QueuedConnection);
+    connect(
+        off, &QPushButton::clicked, this, [this, line] { turnOffRow(rowOf(line)); }, Qt::QueuedConnection);
+    list_->setItemWidget(item, 2, cell);
+  }
+  postponeAll_->setEnabled(!rows_.empty());
+  turnOffAll_->setEnabled(!rows_.empty());
+  if (rows_.empty()) hide();
+}
+
+}  // namespace kalvory

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QSet>
+#include <functional>
+
+#include "core/settings/app_settings.h"
+
+namespace kalvory {
+
+class AlarmController;
+
+// A firing reminder as a freedesktop notification, for desktops that show no tray icon (no
+// StatusNotifierItem host and no XEmbed tray) or when the "Notifications" setting asks for it
+// always. Its "Postpone 5 min" and "Turn off" actions reach the alarm check; the notifications
+// close when nothing rings any more.
+class ReminderNotifications final : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr std::int64_t kPostponeSeconds = 300;
+
+  // `trayAvailable` answers whether a tray icon can be shown now; empty: QSystemTrayIcon's answer.
+  ReminderNotifications(ApplicationSettings& settings, AlarmController& alarms,
+                        QDBusConnection bus = QDBusConnection::sessionBus(), std::function<bool()> trayAvailable = {},
+                        QObject* parent = nullptr);
+
+  // Whether a firing reminder becomes a notification under the current settings.
+  bool wanted() const;
+  // Ids of the notifications shown and not closed yet.
+  const QSet<uint>& shown() const { return shown_; }
+
+ public slots:
+  void reminderFired(const QString& text);
+
+ signals:
+  // The notification server answered a Notify call (for tests and logs).
+  void notificationShown(uint id);
+
+ private slots:
+  void actionInvoked(uint id, const QString& action);
+  void notificationClosed(uint id, uint reason);
+
+ private:
+  void closeAll();
+
+  ApplicationSettings& settings_;
+  AlarmController& alarms_;
+  QDBusConnection bus_;
+  std::function<bool()> trayAvailable_;
+  QSet<uint> shown_;
+};
+
+}  // namespace kalvory

@@ -1,0 +1,41 @@
+// Shows the "While you were away" window with three missed reminders for take_screenshots.sh,
+// then prints the window frame's geometry ("WxH+X+Y") once it is on screen.
+//   missed_screenshot_driver en|ru
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "core/model/alarm_doc.h"
+#include "desktop/missed/missed_window.h"
+
+int main(int argc, char** argv) {
+  using namespace kalvory;
+  QApplication app(argc, argv);
+  const bool russian = argc > 1 && std::strcmp(argv[1], "ru") == 0;
+  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
+  CAlarmDoc document;
+  const char* const texts[][2] = {{"Call the bank about the card", "Позвонить в банк по поводу карты"},
+                                  {"Take the pills", "Принять таблетки"},
+                                  {"Team meeting in room 4", "Совещание в комнате 4"}};
+  const COleDateTime times[] = {COleDateTime(2026, 3, 10, 9, 30, 0), COleDateTime(2026, 3, 10, 10, 0, 0),
+                                COleDateTime(2026, 3, 10, 11, 15, 0)};
+  std::vector<MissedReminder> missed;
+  for (std::size_t i = 0; i < 3; ++i) {
+    CAlarmLine line(times[i], 60);
+    line.time = times[i];
+    line.text = texts[i][russian ? 1 : 0];
+    document.AddAlarm(line);
+    missed.push_back({i, times[i]});
+  }
+  CMissedRemindersWindow window(
+      document, [language] { return language; }, [] { return COleDateTime(2026, 3, 10, 12, 0, 0); });
+  window.move(120, 120);
+  window.addMissed(missed);
+  QTimer::singleShot(700, [&window] {
+    const QRect frame = window.frameGeometry();
+    std::printf("%dx%d+%d+%d\n", frame.width(), frame.height(), frame.x(), frame.y());
+    std::fflush(stdout);
+  });
+  return app.exec();
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the "While you were away" window, in English and Russian, into
+# docs/screenshots/:
+#   tests/desktop/missed/take_screenshots.sh build/h/tests/desktop/missed/missed_screenshot_driver
+set -euo pipefail
+driver=$(realpath "$1")
+out=$(realpath "$(dirname "$0")/../../../docs/screenshots")
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+cleanup() { kill "$xvfb" 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+display=$(head -n 1 "$work/display")
+export DISPLAY=":$display" HOME="$work" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
+chmod 700 "$work"
+
+for language in en ru; do
+  coproc DRIVER { "$driver" "$language" 2>/dev/null; }
+  pid=$DRIVER_PID
+  read -r -t 10 geometry <&"${DRIVER[0]}"
+  sleep 0.3
+  import -window root -crop "$geometry" +repage "$out/missed-reminders-$language.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+done

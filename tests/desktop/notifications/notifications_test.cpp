@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/model/alarm_doc.h"
+#include "desktop/alarms/alarm_controller.h"
+#include "desktop/common/action_registry.h"
+#include "desktop/common/dbus_template_mock.h"
+#include "desktop/notifications/reminder_notifications.h"
+
+namespace kalvory {
+namespace {
+
+COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026, 3, 10, hour, minute, second); }
+
+template <class Condition>
+bool waitFor(Condition condition) {
+  QDeadlineTimer deadline(10000);
+  while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  return condition();
+}
+
+// A stand-in notification server (python3-dbusmock's notification_daemon) on a private bus, and
+// the alarm check over a clock the test moves.
+class ReminderNotificationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+    ASSERT_TRUE(bus_.start()) << bus_.problem().toStdString();
+    log_ = folder_.filePath(QStringLiteral("notifications.log"));
+    ASSERT_TRUE(server_.start(bus_.address(), QStringLiteral("notification_daemon"), QStringLiteral("--session"),
+                              QStringLiteral("org.freedesktop.Notifications"), log_))
+        << server_.problem().toStdString();
+    session_ = QDBusConnection::connectToBus(bus_.address(), QStringLiteral("notifications test"));
+    ASSERT_TRUE(session_.isConnected());
+    settings_ = defaultSettings(SettingsEnvironment{});
+    AlarmController::Services services;
+    services.clock = [this] { return now_; };
+    alarms_ = std::make_unique<AlarmController>(settings_, document_, actions_, services);
+    notifications_ =
+        std::make_unique<ReminderNotifications>(settings_, *alarms_, session_, [this] { return trayAvailable_; });
+  }
+  void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("notifications test")); }
+
+  QString log() const {
+    QFile file(log_);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+  }
+  void invokeAction(uint id, const QString& action) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    call << QStringLiteral("org.freedesktop.Notifications") << QStringLiteral("ActionInvoked") << QStringLiteral("us")
+         << QVariantList{QVariant::fromValue(id), action};
+    const QDBusMessage reply = session_.call(call);
+    ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+  }
+  CAlarmLine& add(const COleDateTime& time, const std::string& text) {
+    CAlarmLine line(time, 60);
+    line.time = time;
+    line.text = text;
+    line.osd = 0;
+    return *document_.AddAlarm(line);
+  }
+  // Fires what is due now and waits for the server's answer.
+  uint fireAndWait() {
+    uint id = 0;
+    const auto connection = QObject::connect(notifications_.get(), &ReminderNotifications::notificationShown,
+                                             [&id](uint shown) { id = shown; });
+    alarms_->tick();
+    EXPECT_TRUE(waitFor([&] { return id != 0; }));
+    QObject::disconnect(connection);
+    return id;
+  }
+
+  test::PrivateSystemBus bus_;
+  test::DBusTemplateMock server_;
+  QTemporaryDir folder_;
+  QString log_;
+  QDBusConnection session_{QString()};
+  ApplicationSettings settings_;
+  CAlarmDoc document_;
+  ActionRegistry actions_{[] { return UiLanguage::English; }};
+  COleDateTime now_ = at(10, 0);
+  bool trayAvailable_ = true;
+  std::unique_ptr<AlarmController> alarms_;
+  std::unique_ptr<ReminderNotifications> notifications_;
+};
+
+TEST_F(ReminderNotificationsTest, OnlyWithoutATrayUnlessTheSettingSaysOtherwise) {
+  EXPECT_FALSE(notifications_->wanted());
+  trayAvailable_ = false;
+  EXPECT_TRUE(notifications_->wanted());
+  settings_.app.notifications = static_cast<int>(NotificationMode::Never);
+  EXPECT_FALSE(notifications_->wanted());
+  trayAvailable_ = true;
+  settings_.app.notifications = static_cast<int>(NotificationMode::Always);
+  EXPECT_TRUE(notifications_->wanted());
+
+  // With a tray and the automatic mode a firing reminder sends nothing; then without one it does.
+  settings_.app.notifications = static_cast<int>(NotificationMode::Automatic);
+  add(at(10, 0), "With a tray");
+  alarms_->tick();
+  alarms_->turnOff();
+  trayAvailable_ = false;
+  add(at(10, 1), "Without a tray");
+  now_ = at(10, 1);
+  ASSERT_NE(fireAndWait(), 0u);
+  EXPECT_FALSE(log().contains(QStringLiteral("With a tray")));
+  EXPECT_TRUE(log().contains(QStringLiteral("\"Without a tray\""))) << log().toStdString();
+  EXPECT_TRUE(log().contains(QStringLiteral(R"(["postpone", "Postpone 5 min", "turn-off", "Turn off"])")))
+      << log().toStdString();
+}
+
+TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationCloses) {
+  trayAvailable_ = false;
+  CAlarmLine& tea = add(at(10, 0), "Tea");
+  const uint first = fireAndWait();
+  ASSERT_NE(first, 0u);
+  invokeAction(first + 1000, QStringLiteral("postpone"));  // someone else's notification
+  invokeAction(first, QStringLiteral("postpone"));
+  ASSERT_TRUE(waitFor([&] { return tea.time == at(10, 5); })) << "postponed by five minutes";
+  EXPECT_FALSE(alarms_->engine().trayAlarmMark());
+  EXPECT_TRUE(waitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }))
+      << log().toStdString();
+  EXPECT_TRUE(notifications_->shown().isEmpty());
+
+  now_ = at(10, 5);
+  const uint second = fireAndWait();
+  ASSERT_NE(second, 0u);
+  invokeAction(second, QStringLiteral("turn-off"));
+  ASSERT_TRUE(waitFor([&] { return tea.state == ReminderState::TurnedOff; }));
+  EXPECT_EQ(tea.time, at(10, 5));
+}
+
+}  // namespace
+}  // namespace kalvory
