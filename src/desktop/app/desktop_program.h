@@ -17,12 +17,15 @@ class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
 class CSystemTray;
+class ConfigurationFeature;
 class DesktopWallpaper;
 class DocumentController;
 class GlobalHotkeys;
+class NotifierFeature;
 class HotkeyService;
 class OnScreenDisplay;
 class PasteInjector;
+class PluginHost;
 class PowerManager;
 class StopwatchFeature;
 class TrayFeature;
@@ -73,6 +76,9 @@ class DesktopProgram final : public QObject {
   WallpaperFeature& wallpaper() { return *wallpaper_; }
   OnScreenDisplay& onScreen() { return *osd_; }
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
+  NotifierFeature& notifiers() { return *notifiers_; }
+  PluginHost& plugins() { return *plugins_; }
+  ConfigurationFeature& configuration() { return *configuration_; }
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
@@ -99,6 +105,9 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;
   std::unique_ptr<GlobalHotkeys> hotkeys_;
+  std::unique_ptr<NotifierFeature> notifiers_;
+  std::unique_ptr<PluginHost> plugins_;
+  std::unique_ptr<ConfigurationFeature> configuration_;
   // The analog clock and the stopwatch.
   CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
   std::unique_ptr<StopwatchFeature> stopwatch_;
