@@ -19,7 +19,7 @@ void ConfigurationFeature::openConfiguration() {
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
   CSettingsDlg dialog(settings_.app.uiLanguage(), settings_, document_, services_.plugins, services_.dataFolder,
                       parent);
-  const int answer = services_.run ? services_.run(dialog) : dialog.exec();
+  const int answer = runDialog ? runDialog(dialog) : dialog.exec();
   if (answer != QDialog::Accepted) return;
   const bool skinChanged = dialog.settings().app.skin_path != settings_.app.skin_path;
   // What the program itself changed while the dialog was open (the changer's last picture and

@@ -25,13 +25,14 @@ class ConfigurationFeature {
     std::string dataFolder;
     // After OK: the settings are the program's now; `skinChanged` when "SkinPath" changed.
     std::function<void(bool skinChanged)> applied;
-    // Runs the dialog; exec() unless a test answers it (it may change pages, then accept or reject).
-    std::function<int(CSettingsDlg&)> run;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);
 
   void openConfiguration();
+
+  // Runs the dialog; exec() unless a test answers it (it may change pages, then accept or reject).
+  std::function<int(CSettingsDlg&)> runDialog;
 
  private:
   ApplicationSettings& settings_;

@@ -123,10 +123,12 @@ void CSetWallPaperDlgBar::load(const ApplicationSettings& settings, const CAlarm
   const CWallpaperContext& wallpaper = settings.wallpaper;
   enable_->setChecked(wallpaper.enabled != 0);
   folders_->clear();
+  loadedFolders_.clear();
   // The folders text is every folder followed by "*"; an empty piece ends the list.
   for (const QString& folder : toQString(wallpaper.folders).split(QLatin1Char('*'))) {
     if (folder.isEmpty()) break;
     folders_->addItem(folder);
+    loadedFolders_ << folder;
   }
   shuffle_->setChecked(wallpaper.shuffle != 0);
   interval_->setCurrentIndex(wallpaperIntervalItem(wallpaper.interval.GetTotalMinutes()));
@@ -144,9 +146,14 @@ void CSetWallPaperDlgBar::load(const ApplicationSettings& settings, const CAlarm
 void CSetWallPaperDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
   CWallpaperContext& wallpaper = settings.wallpaper;
   wallpaper.enabled = enable_->isChecked() ? 1 : 0;
-  std::string folders;
-  for (int row = 0; row < folders_->count(); ++row) folders += toStdString(folders_->item(row)->text()) + "*";
-  wallpaper.folders = folders;
+  // The rows are written back only when they changed, so that OK alone leaves the text as it was.
+  QStringList rows;
+  for (int row = 0; row < folders_->count(); ++row) rows << folders_->item(row)->text();
+  if (rows != loadedFolders_) {
+    std::string folders;
+    for (const QString& row : rows) folders += toStdString(row) + "*";
+    wallpaper.folders = folders;
+  }
   wallpaper.shuffle = shuffle_->isChecked() ? 1 : 0;
   const int item = interval_->currentIndex();
   if (item >= 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -71,6 +72,7 @@ class CSetWallPaperDlgBar final : public ConfigPage {
   QLineEdit* patternFile_ = nullptr;
   QPushButton* browse_ = nullptr;
   ColorButton* color_ = nullptr;
+  QStringList loadedFolders_;
   int style_ = 0;  // kept as loaded unless a position button is chosen ("Tile" has none)
 };
 
