@@ -14,10 +14,12 @@ namespace kalvory {
 
 // --- the list with its default mark
 
-DefinitionListPage::DefinitionListPage(UiLanguage language, StringId title, QWidget* parent)
+DefinitionListPage::DefinitionListPage(UiLanguage language, QWidget* parent)
     : ConfigPage(language, parent) {
-  auto* group = new QGroupBox(text(title), this);
+  // The heading above the page already names it: the frame needs no title of its own.
+  auto* group = new QGroupBox(this);
   list_ = new QListWidget(group);
+  list_->setIconSize(QSize(16, 16));
   setDefault_ = new QPushButton(text(StringId::SetAsDefault), group);
   setDefault_->setEnabled(false);
   auto* buttonRow = new QHBoxLayout;
@@ -58,12 +60,15 @@ void DefinitionListPage::fill(const std::vector<std::pair<std::string, bool>>& r
 }
 
 void DefinitionListPage::markRow(int row) {
+  // Unmarked rows get an empty icon of the same size, so that all names line up.
+  QPixmap blank(list_->iconSize());
+  blank.fill(Qt::transparent);
   for (int i = 0; i < list_->count(); ++i) {
     QListWidgetItem* item = list_->item(i);
     QFont font = item->font();
     font.setBold(i == row);
     item->setFont(font);
-    item->setIcon(i == row ? style()->standardIcon(QStyle::SP_DialogApplyButton) : QIcon());
+    item->setIcon(i == row ? style()->standardIcon(QStyle::SP_DialogApplyButton) : QIcon(blank));
   }
 }
 
@@ -76,7 +81,7 @@ QString DefinitionListPage::markedRow() const {
 // --- notifiers
 
 CSetNotifiersDlgBar::CSetNotifiersDlgBar(UiLanguage language, QWidget* parent)
-    : DefinitionListPage(language, StringId::NotifiersPage, parent) {
+    : DefinitionListPage(language, parent) {
   preview_ = new QLabel(this);
   preview_->setAlignment(Qt::AlignCenter);
   preview_->setMinimumHeight(120);
@@ -126,7 +131,7 @@ void CSetNotifiersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& docume
 // --- stickers
 
 CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent)
-    : DefinitionListPage(language, StringId::StickersPage, parent) {}
+    : DefinitionListPage(language, parent) {}
 
 void CSetStickersDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
   stickers_ = document.stickers;
@@ -156,7 +161,7 @@ void CSetStickersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& documen
 // --- skins
 
 CSetSkinsDlgBar::CSetSkinsDlgBar(UiLanguage language, std::string dataFolder, QWidget* parent)
-    : DefinitionListPage(language, StringId::SkinsPage, parent), dataFolder_(std::move(dataFolder)) {
+    : DefinitionListPage(language, parent), dataFolder_(std::move(dataFolder)) {
   information_ = new QLabel(this);
   information_->setWordWrap(true);
   information_->setTextFormat(Qt::PlainText);

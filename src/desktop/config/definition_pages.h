@@ -18,7 +18,7 @@ namespace kalvory {
 class DefinitionListPage : public ConfigPage {
   Q_OBJECT
  public:
-  DefinitionListPage(UiLanguage language, StringId title, QWidget* parent);
+  DefinitionListPage(UiLanguage language, QWidget* parent);
   QListWidget* list() const { return list_; }
   QPushButton* setDefaultButton() const { return setDefault_; }
   // The row text of the default, or empty when none is marked.

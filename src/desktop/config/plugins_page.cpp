@@ -23,14 +23,15 @@ CSetPluginsDlgBar::CSetPluginsDlgBar(UiLanguage language, const PluginHost* host
   showMessage = [](const QString& message, QWidget* owner) {
     QMessageBox::warning(owner, QStringLiteral("Kalvory"), message);
   };
-  auto* group = new QGroupBox(text(StringId::PluginsPage), this);
+  auto* group = new QGroupBox(this);
   list_ = new QTreeWidget(group);
   list_->setRootIsDecorated(false);
   list_->setColumnCount(2);
   list_->setHeaderLabels({text(StringId::PluginNameHeader), text(StringId::PluginFileHeader)});
-  list_->header()->setStretchLastSection(false);
+  list_->setIconSize(QSize(16, 16));
+  // "Name" 120 pixels wide; "File" takes the rest, so that long file names are not cut.
+  list_->header()->setStretchLastSection(true);
   list_->header()->resizeSection(0, 120);
-  list_->header()->resizeSection(1, 80);
   list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
   list_->setMinimumWidth(120 + 80 + 20);
   auto* descriptionLabel = new QLabel(text(StringId::PluginDescriptionLabel), group);
