@@ -10,6 +10,7 @@
 #include "desktop/calendar/calendar_render.h"
 #include "desktop/clock/clock_render.h"
 #include "desktop/common/render_request.h"
+#include "desktop/notifier/notifier_render.h"
 #include "desktop/osd/osd_render.h"
 #include "desktop/stopwatch/stopwatch_render.h"
 
@@ -33,6 +34,7 @@ const std::map<QString, Renderer>& renderers() {
       {QStringLiteral("analog-clock"), renderAnalogClock}, {QStringLiteral("stopwatch"), renderStopwatch},
       {QStringLiteral("calendar"), renderCalendar},        {QStringLiteral("osd-text"), renderOsdText},
       {QStringLiteral("osd-clock"), renderOsdClock},
+      {QStringLiteral("notifier"), renderNotifier},  // --skin: a notifier definition file
   };
   return table;
 }

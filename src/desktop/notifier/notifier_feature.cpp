@@ -50,8 +50,19 @@ void NotifierFeature::createPopups() {
   }
 }
 
+// The popups follow the document's definitions, which a new or opened document reloads.
+bool NotifierFeature::popupsCurrent() const {
+  if (popups_.size() != document_.notifiers.size()) return false;
+  for (std::size_t i = 0; i < popups_.size(); ++i)
+    if (popups_[i]->definitionName() != document_.notifiers[i].name) return false;
+  return true;
+}
+
 void NotifierFeature::ShowNotifier(const std::string& plainText, int seconds, const std::string& notifierName) {
-  if (popups_.empty()) createPopups();
+  if (popups_.empty() || !popupsCurrent()) {
+    popups_.clear();
+    createPopups();
+  }
   for (const auto& popup : popups_) {
     if (!notifierName.empty() && popup->definitionName() != notifierName) continue;
     popup->Show(toQString(plainText), 500, static_cast<unsigned>(std::max(0, seconds)) * 1000U, 500);

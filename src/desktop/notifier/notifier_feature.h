@@ -19,7 +19,7 @@ class CTaskbarNotifier;
 bool configureNotifier(CTaskbarNotifier& popup, const CTBNotifierContext& definition);
 
 // The taskbar notifiers of the running program: one popup per notifier definition of the
-// document, made when the first one is needed.
+// document, made when the first one is needed and made again when the definitions changed.
 class NotifierFeature final : public NotifierPort {
  public:
   struct Services {
@@ -39,6 +39,7 @@ class NotifierFeature final : public NotifierPort {
 
  private:
   void createPopups();
+  bool popupsCurrent() const;
 
   CAlarmDoc& document_;
   Services services_;

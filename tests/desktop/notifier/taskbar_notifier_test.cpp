@@ -201,3 +201,36 @@ TEST(TaskbarNotifier, TheProgramShowsTheNamedNotifierAndAnswersItsClicks) {
 
 }  // namespace
 }  // namespace kalvory::test
+
+namespace kalvory::test {
+namespace {
+
+// A reloaded definition list (a new or opened document) gives new popups; an unknown name shows
+// nothing, an empty one the first popup.
+TEST(TaskbarNotifier, PopupsFollowTheDocumentsDefinitions) {
+  FrameFixture fixture;
+  const QString file = fixture.dataFolder.path() + "/popup.png";
+  ASSERT_TRUE(picture(120, 80).save(file));
+  CTBNotifierContext definition;
+  definition.name = "First";
+  definition.skinPath = toStdString(file);
+  fixture.document.notifiers = {definition};
+  NotifierFeature& notifiers = fixture.program->notifiers();
+  notifiers.ShowNotifier("a", 5, "");
+  ASSERT_EQ(notifiers.popups().size(), 1U);
+  EXPECT_EQ(notifiers.popups()[0]->runningTimer(), 1);
+  notifiers.HideAllNotifiers();
+  EXPECT_EQ(notifiers.popups()[0]->runningTimer(), 0);
+
+  definition.name = "Second";
+  fixture.document.notifiers.push_back(definition);
+  notifiers.ShowNotifier("b", 5, "Missing");
+  ASSERT_EQ(notifiers.popups().size(), 2U);
+  EXPECT_EQ(notifiers.popups()[1]->definitionName(), "Second");
+  EXPECT_EQ(notifiers.popups()[0]->runningTimer() + notifiers.popups()[1]->runningTimer(), 0);
+  notifiers.ShowNotifier("c", 5, "Second");
+  EXPECT_EQ(notifiers.popups()[1]->text(), "c");
+}
+
+}  // namespace
+}  // namespace kalvory::test
