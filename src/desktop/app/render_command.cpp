@@ -31,8 +31,10 @@ using Renderer = std::function<RenderResult(const RenderRequest&)>;
 // Every window that can draw itself to a file.
 const std::map<QString, Renderer>& renderers() {
   static const std::map<QString, Renderer> table = {
-      {QStringLiteral("analog-clock"), renderAnalogClock}, {QStringLiteral("stopwatch"), renderStopwatch},
-      {QStringLiteral("calendar"), renderCalendar},        {QStringLiteral("osd-text"), renderOsdText},
+      {QStringLiteral("analog-clock"), renderAnalogClock},
+      {QStringLiteral("stopwatch"), renderStopwatch},
+      {QStringLiteral("calendar"), renderCalendar},
+      {QStringLiteral("osd-text"), renderOsdText},
       {QStringLiteral("osd-clock"), renderOsdClock},
       {QStringLiteral("notifier"), renderNotifier},  // --skin: a notifier definition file
   };

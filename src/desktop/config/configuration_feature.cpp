@@ -8,8 +8,8 @@
 
 namespace kalvory {
 
-ConfigurationFeature::ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document,
-                                           ActionRegistry& actions, Services services)
+ConfigurationFeature::ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions,
+                                           Services services)
     : settings_(settings), document_(document), services_(std::move(services)) {
   actions.add(ID_CONFIGURATION, [this] { openConfiguration(); });
 }

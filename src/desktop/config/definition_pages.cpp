@@ -14,8 +14,7 @@ namespace kalvory {
 
 // --- the list with its default mark
 
-DefinitionListPage::DefinitionListPage(UiLanguage language, QWidget* parent)
-    : ConfigPage(language, parent) {
+DefinitionListPage::DefinitionListPage(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
   // The heading above the page already names it: the frame needs no title of its own.
   auto* group = new QGroupBox(this);
   list_ = new QListWidget(group);
@@ -80,8 +79,7 @@ QString DefinitionListPage::markedRow() const {
 
 // --- notifiers
 
-CSetNotifiersDlgBar::CSetNotifiersDlgBar(UiLanguage language, QWidget* parent)
-    : DefinitionListPage(language, parent) {
+CSetNotifiersDlgBar::CSetNotifiersDlgBar(UiLanguage language, QWidget* parent) : DefinitionListPage(language, parent) {
   preview_ = new QLabel(this);
   preview_->setAlignment(Qt::AlignCenter);
   preview_->setMinimumHeight(120);
@@ -130,8 +128,7 @@ void CSetNotifiersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& docume
 
 // --- stickers
 
-CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent)
-    : DefinitionListPage(language, parent) {}
+CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent) : DefinitionListPage(language, parent) {}
 
 void CSetStickersDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
   stickers_ = document.stickers;

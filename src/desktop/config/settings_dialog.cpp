@@ -24,9 +24,9 @@ namespace {
 int lastPageShown = 0;  // for the run only: not kept in the settings
 
 constexpr StringId kTitles[CSettingsDlg::kPageCount] = {
-    StringId::GeneralPage,        StringId::OsdSettingsPage, StringId::ClockFormatPage, StringId::SoundSettingsPage,
-    StringId::QuickPastePage,     StringId::PluginsPage,     StringId::WallpaperChangerPage,
-    StringId::NotifiersPage,      StringId::StickersPage,    StringId::SkinsPage};
+    StringId::GeneralPage,    StringId::OsdSettingsPage, StringId::ClockFormatPage,      StringId::SoundSettingsPage,
+    StringId::QuickPastePage, StringId::PluginsPage,     StringId::WallpaperChangerPage, StringId::NotifiersPage,
+    StringId::StickersPage,   StringId::SkinsPage};
 
 }  // namespace
 

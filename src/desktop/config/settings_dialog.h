@@ -33,12 +33,21 @@ class CSettingsDlg final : public QDialog {
   Q_OBJECT
  public:
   enum Page {
-    kGeneral, kOsd, kClockFormat, kSound, kQuickPaste, kPlugins, kWallpaper, kNotifiers, kStickers, kSkins,
+    kGeneral,
+    kOsd,
+    kClockFormat,
+    kSound,
+    kQuickPaste,
+    kPlugins,
+    kWallpaper,
+    kNotifiers,
+    kStickers,
+    kSkins,
     kPageCount
   };
 
-  CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document,
-               const PluginHost* plugins, std::string dataFolder, QWidget* parent = nullptr);
+  CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document, const PluginHost* plugins,
+               std::string dataFolder, QWidget* parent = nullptr);
   ~CSettingsDlg() override;
 
   // The copy as edited; after OK it holds every page's values.

@@ -48,7 +48,8 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   auto* intervalLabel = new QLabel(text(StringId::TimeInterval), this);
   interval_ = new QComboBox(this);
   intervalLabel->setBuddy(interval_);
-  for (const std::string& item : loadStringList(StringId::WallpaperIntervals, language)) interval_->addItem(toQString(item));
+  for (const std::string& item : loadStringList(StringId::WallpaperIntervals, language))
+    interval_->addItem(toQString(item));
 
   auto* position = new QGroupBox(text(StringId::Position), this);
   stretch_ = new QRadioButton(text(StringId::Stretch), position);
@@ -187,9 +188,9 @@ void CSetWallPaperDlgBar::updateEnabling() {
   for (QWidget* child : findChildren<QWidget*>()) {
     if (child != enable_ && child->parentWidget() == this) child->setEnabled(on);
   }
-  for (QWidget* inGroup : {static_cast<QWidget*>(stretch_), static_cast<QWidget*>(center_),
-                           static_cast<QWidget*>(gradient_), static_cast<QWidget*>(pattern_),
-                           static_cast<QWidget*>(color_)})
+  for (QWidget* inGroup :
+       {static_cast<QWidget*>(stretch_), static_cast<QWidget*>(center_), static_cast<QWidget*>(gradient_),
+        static_cast<QWidget*>(pattern_), static_cast<QWidget*>(color_)})
     inGroup->setEnabled(on);
   patternFile_->setEnabled(on && pattern_->isChecked());
   browse_->setEnabled(on && pattern_->isChecked());

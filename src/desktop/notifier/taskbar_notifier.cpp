@@ -147,8 +147,7 @@ std::pair<QRect, QRect> CTaskbarNotifier::screenAreas() const {
   return {screen->geometry(), screen->availableGeometry()};
 }
 
-void CTaskbarNotifier::Show(const QString& text, unsigned timeToAppear, unsigned timeToStay,
-                            unsigned timeToDisappear) {
+void CTaskbarNotifier::Show(const QString& text, unsigned timeToAppear, unsigned timeToStay, unsigned timeToDisappear) {
   text_ = text;
   timeToAppear_ = timeToAppear;
   timeToStay_ = timeToStay;
@@ -169,16 +168,26 @@ void CTaskbarNotifier::Show(const QString& text, unsigned timeToAppear, unsigned
       appearPeriod_ = static_cast<int>(timeToAppear_ / static_cast<unsigned>(halfSize));
       disappearPeriod_ = static_cast<int>(timeToDisappear_ / static_cast<unsigned>(halfSize));
       switch (edge_) {
-        case TaskbarEdge::Right: start_ = {rightOf(work), bottomOf(work) - height}; break;
-        case TaskbarEdge::Left: start_ = {work.x() - width, bottomOf(work) - height}; break;
-        case TaskbarEdge::Top: start_ = {rightOf(work) - width, work.y() - height}; break;
-        case TaskbarEdge::Bottom: start_ = {rightOf(work) - width, bottomOf(work)}; break;
+        case TaskbarEdge::Right:
+          start_ = {rightOf(work), bottomOf(work) - height};
+          break;
+        case TaskbarEdge::Left:
+          start_ = {work.x() - width, bottomOf(work) - height};
+          break;
+        case TaskbarEdge::Top:
+          start_ = {rightOf(work) - width, work.y() - height};
+          break;
+        case TaskbarEdge::Bottom:
+          start_ = {rightOf(work) - width, bottomOf(work)};
+          break;
       }
       current_ = start_;
       startTimer(1, appearPeriod_);
       break;
     }
-    case Appearing: update(); break;
+    case Appearing:
+      update();
+      break;
     case Showing:
       update();
       stopTimer(3);  // the stay may just have ended: it starts again in full
@@ -188,10 +197,18 @@ void CTaskbarNotifier::Show(const QString& text, unsigned timeToAppear, unsigned
       stopTimer(3);
       startTimer(2, static_cast<int>(timeToStay_));
       switch (edge_) {
-        case TaskbarEdge::Right: current_.setX(rightOf(work) - width); break;
-        case TaskbarEdge::Left: current_.setX(work.x()); break;
-        case TaskbarEdge::Top: current_.setY(work.y()); break;
-        case TaskbarEdge::Bottom: current_.setY(bottomOf(work) - height); break;
+        case TaskbarEdge::Right:
+          current_.setX(rightOf(work) - width);
+          break;
+        case TaskbarEdge::Left:
+          current_.setX(work.x());
+          break;
+        case TaskbarEdge::Top:
+          current_.setY(work.y());
+          break;
+        case TaskbarEdge::Bottom:
+          current_.setY(bottomOf(work) - height);
+          break;
       }
       move(current_);
       update();

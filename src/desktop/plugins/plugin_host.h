@@ -9,9 +9,9 @@ namespace kalvory {
 
 // One library file found in a plug-in folder; kept even when the library did not load.
 struct CPluginRec {
-  std::string name;  // what "GetPluginName" returned; empty when not loaded or not exported
-  std::string file;  // the file name without its folder
-  std::string path;  // the full path
+  std::string name;        // what "GetPluginName" returned; empty when not loaded or not exported
+  std::string file;        // the file name without its folder
+  std::string path;        // the full path
   void* module = nullptr;  // the loaded library, or null when loading failed
   bool loaded() const { return module != nullptr; }
 };

@@ -93,8 +93,7 @@ int main(int argc, char** argv) {
 
   CSettingsDlg dialog(language, settings, document, &host, dataFolder);
   dialog.selectPage(kind.mid(5).toInt());
-  if (dialog.currentPage() == CSettingsDlg::kPlugins)
-    dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
+  if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
   dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
   dialog.move(40, 40);
   dialog.show();

@@ -10,12 +10,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "desktop/osd/clock_static.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/config/autostart.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/config/general_pages.h"
 #include "desktop/config/wallpaper_page.h"
+#include "desktop/osd/clock_static.h"
 #include "desktop/osd/time_format_page.h"
 
 namespace kalvory::test {

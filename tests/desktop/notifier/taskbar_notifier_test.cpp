@@ -177,7 +177,9 @@ TEST(TaskbarNotifier, TheProgramShowsTheNamedNotifierAndAnswersItsClicks) {
     named.closeBox = {100, 0, 120, 20};
     fixture.document.notifiers = {first, named};
     CAlarmLine line(COleDateTime(2026, 5, 7, 9, 30, 0));
-    line.text = "Call \xC2\x80" "a home";
+    line.text =
+        "Call \xC2\x80"
+        "a home";
     line.notifier = "Blue";
     fixture.document.AddAlarm(line);
     bool ringing = false;
