@@ -16,6 +16,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/menu_resources.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/plugins/plugin_host.h"
 #include "desktop/shell/main_frame.h"
 #include "platform/instance/single_instance.h"
 #include "platform/settings/user_folders.h"
@@ -170,8 +171,10 @@ void CAlarmApp::saveSettings() {
   if (environment_.saveStore) environment_.saveStore();
 }
 
-void CAlarmApp::startPlugins() { qCInfo(lcApp) << "plug-ins would start here"; }
-void CAlarmApp::stopPlugins() { qCInfo(lcApp) << "plug-ins would stop here"; }
+// The plug-ins get the main window's X window id as their way back into the program.
+void CAlarmApp::startPlugins() { program_->plugins().StartPlugins(static_cast<unsigned long>(frame()->winId())); }
+// Only the exit command stops them; an ended session leaves them be.
+void CAlarmApp::stopPlugins() { program_->plugins().StopPlugins(); }
 
 void CAlarmApp::sessionEnding(bool quit) {
   if (exited_) return;  // the exit command has settled everything already

@@ -1,5 +1,6 @@
 #include "desktop/app/desktop_program.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QVBoxLayout>
 
@@ -13,14 +14,17 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/config/configuration_feature.h"
 #include "desktop/dialogs/about_dialog.h"
 #include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/lists/lists_feature.h"
 #include "desktop/missed/missed_feature.h"
 #include "desktop/notifications/reminder_notifications.h"
+#include "desktop/notifier/notifier_feature.h"
 #include "desktop/osd/on_screen_display.h"
 #include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/plugins/plugin_host.h"
 #include "desktop/shell/docking.h"
 #include "desktop/shell/document_commands.h"
 #include "desktop/shell/document_controller.h"
@@ -104,8 +108,33 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     lists_->documentReplaced();
   };
 
+  // The plug-ins of the data folder and of the installation (started by the application), and
+  // the configuration dialog, which takes over "Configuration" from the on-screen display's
+  // interim dialog: it registers later.
+  plugins_ = std::make_unique<PluginHost>(std::vector<std::string>{
+      toStdString(services_.dataFolder + QStringLiteral("/plugins")),
+      toStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/kalvory/plugins"))});
+  ConfigurationFeature::Services configServices;
+  configServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
+  configServices.plugins = plugins_.get();
+  configServices.dataFolder = toStdString(services_.dataFolder);
+  configServices.applied = [this](bool skinChanged) {
+    osd_->settingsChanged();
+    if (skinChanged) applySkin();
+  };
+  configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
+
+  // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
+  // close box turns every ringing reminder off.
+  NotifierFeature::Services notifierServices;
+  notifierServices.postpone = [this] { actions_->runCommand(ID_TURN_OFF); };
+  notifierServices.stop = [this] { alarms_->turnOff(); };
+  notifierServices.owner = [this] { return static_cast<QWidget*>(frame_.get()); };
+  notifiers_ = std::make_unique<NotifierFeature>(documents_.document(), notifierServices);
+
   AlarmPorts ports;
   ports.text = osd_.get();
+  ports.notifier = notifiers_.get();
   ports.wallpaper = wallpaper_.get();
   ports.tray = tray_.get();
   ports.states = lists_.get();
@@ -146,6 +175,7 @@ DesktopProgram::~DesktopProgram() {
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();
   alarms_.reset();
+  notifiers_.reset();
 }
 
 CSystemTray* DesktopProgram::tray() const { return tray_->tray(); }

@@ -18,6 +18,7 @@ class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
 class CSystemTray;
+class ConfigurationFeature;
 class DesktopWallpaper;
 class DocumentController;
 class DockingHelper;
@@ -25,10 +26,12 @@ class GlobalHotkeys;
 class MissedFeature;
 class ReminderNotifications;
 class WakeTimer;
+class NotifierFeature;
 class HotkeyService;
 class ListsFeature;
 class OnScreenDisplay;
 class PasteInjector;
+class PluginHost;
 class PowerManager;
 class StopwatchFeature;
 class TrayFeature;
@@ -80,6 +83,9 @@ class DesktopProgram final : public QObject {
   WallpaperFeature& wallpaper() { return *wallpaper_; }
   OnScreenDisplay& onScreen() { return *osd_; }
   GlobalHotkeys& hotkeys() { return *hotkeys_; }
+  NotifierFeature& notifiers() { return *notifiers_; }
+  PluginHost& plugins() { return *plugins_; }
+  ConfigurationFeature& configuration() { return *configuration_; }
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
@@ -108,6 +114,9 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;
   std::unique_ptr<GlobalHotkeys> hotkeys_;
+  std::unique_ptr<NotifierFeature> notifiers_;
+  std::unique_ptr<PluginHost> plugins_;
+  std::unique_ptr<ConfigurationFeature> configuration_;
   // The analog clock and the stopwatch.
   CRoundClockStatic* analogClock_ = nullptr;  // a child of the main window
   std::unique_ptr<StopwatchFeature> stopwatch_;

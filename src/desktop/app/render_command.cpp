@@ -13,6 +13,7 @@
 #include "desktop/editors/alarm_dialog_render.h"
 #include "desktop/lists/lists_render.h"
 #include "desktop/missed/missed_render.h"
+#include "desktop/notifier/notifier_render.h"
 #include "desktop/osd/osd_render.h"
 #include "desktop/stopwatch/stopwatch_render.h"
 
@@ -41,6 +42,7 @@ const std::map<QString, Renderer>& renderers() {
       {QStringLiteral("lists"), renderListsWindow},
       {QStringLiteral("reminder-editor"), renderReminderEditor},
       {QStringLiteral("missed-reminders"), renderMissedReminders},
+      {QStringLiteral("notifier"), renderNotifier},  // --skin: a notifier definition file
   };
   return table;
 }

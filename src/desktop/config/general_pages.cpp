@@ -1,0 +1,191 @@
+#include "desktop/config/general_pages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/model/alarm_doc.h"
+#include "desktop/config/autostart.h"
+
+namespace kalvory {
+
+namespace {
+
+// The leading whole number of an edit, as "%i" reads it; `fallback` when there is none.
+int leadingNumber(const QString& text, int fallback) {
+  const std::string digits = toStdString(text.trimmed());
+  char* end = nullptr;
+  const long value = std::strtol(digits.c_str(), &end, 10);
+  if (end == digits.c_str()) return fallback;
+  return static_cast<int>(std::clamp<long>(value, -999999, 999999));
+}
+
+}  // namespace
+
+// --- General
+
+CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
+  autostartQuery = [] { return autostartEnabled(); };
+  autostartUpdate = [](bool enabled) { setAutostart(enabled, QCoreApplication::applicationFilePath()); };
+
+  auto* group = new QGroupBox(text(StringId::GeneralPage), this);
+  launch_ = new QCheckBox(text(StringId::LaunchOnStartup), group);
+  loadLast_ = new QCheckBox(text(StringId::LoadLastDocument), group);
+  minimized_ = new QCheckBox(text(StringId::StartMinimized), group);
+  saveOnExit_ = new QCheckBox(text(StringId::SaveDocumentOnExit), group);
+  auto* showFor = new QLabel(text(StringId::ShowAlarmMessageFor), group);
+  showTime_ = new QLineEdit(group);
+  showTime_->setMaxLength(6);
+  showTime_->setFixedWidth(showTime_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+  showFor->setBuddy(showTime_);
+  auto* seconds = new QLabel(text(StringId::SecondsDefault), group);
+
+  auto* timeRow = new QHBoxLayout;
+  timeRow->addWidget(showFor);
+  timeRow->addWidget(showTime_);
+  timeRow->addWidget(seconds);
+  timeRow->addStretch();
+  auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->addWidget(launch_);
+  groupLayout->addWidget(loadLast_);
+  groupLayout->addWidget(minimized_);
+  groupLayout->addWidget(saveOnExit_);
+  groupLayout->addSpacing(8);
+  groupLayout->addLayout(timeRow);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(group);
+  layout->addStretch();
+}
+
+void CSetCommonDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {
+  launchAtOpen_ = autostartQuery && autostartQuery();
+  launch_->setChecked(launchAtOpen_);
+  loadLast_->setChecked(settings.app.load_last_document != 0);
+  saveOnExit_->setChecked(settings.app.save_document_on_exit != 0);
+  minimized_->setChecked(startMinimized_);
+  showTime_->setText(QString::number(settings.text.show_time));
+}
+
+void CSetCommonDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
+  settings.app.load_last_document = loadLast_->isChecked() ? 1 : 0;
+  settings.app.save_document_on_exit = saveOnExit_->isChecked() ? 1 : 0;
+  settings.text.show_time = leadingNumber(showTime_->text(), settings.text.show_time);
+  startMinimized_ = minimized_->isChecked();
+  // Only a change touches the entry, so one the user edited by hand stays as it is.
+  if (launch_->isChecked() != launchAtOpen_ && autostartUpdate) autostartUpdate(launch_->isChecked());
+}
+
+// --- Sound
+
+int sayTimeRangeItem(int minutes) {
+  for (std::size_t i = 0; i < kSayTimeRanges.size(); ++i)
+    if (kSayTimeRanges[i] <= minutes) return static_cast<int>(i);
+  return -1;
+}
+
+CSetSoundDlgBar::CSetSoundDlgBar(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
+  auto* group = new QGroupBox(text(StringId::SoundSettingsGroup), this);
+  music_ = new QCheckBox(text(StringId::PlaySoundInWinamp).trimmed(), group);
+  stopMusic_ = new QCheckBox(text(StringId::RestoreWinampState), group);
+  sayTime_ = new QCheckBox(text(StringId::TimePromptEach), group);
+  range_ = new QComboBox(group);
+  range_->addItems({text(StringId::SayTimeEveryHour), text(StringId::SayTimeEveryHalfHour),
+                    text(StringId::SayTimeEveryQuarterHour)});
+  range_->setMaxVisibleItems(14);
+  // There is no speech engine to say the time with: both stay disabled, as they were created.
+  sayTime_->setEnabled(false);
+  range_->setEnabled(false);
+  auto* playerLabel = new QLabel(text(StringId::WinampPath), group);
+  player_ = new QLineEdit(group);
+  playerLabel->setBuddy(player_);
+
+  auto* sayRow = new QHBoxLayout;
+  sayRow->addWidget(sayTime_);
+  sayRow->addWidget(range_);
+  sayRow->addStretch();
+  auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->addWidget(music_);
+  groupLayout->addWidget(stopMusic_);
+  groupLayout->addLayout(sayRow);
+  groupLayout->addSpacing(8);
+  groupLayout->addWidget(playerLabel);
+  groupLayout->addWidget(player_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(group);
+  layout->addStretch();
+}
+
+void CSetSoundDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {
+  music_->setChecked(settings.sound.is_music != 0);
+  stopMusic_->setChecked(settings.sound.stop_music_on_cancel_alarm != 0);
+  sayTime_->setChecked(settings.sound.is_say_time != 0);
+  range_->setCurrentIndex(sayTimeRangeItem(settings.sound.say_time_range));
+  player_->setText(toQString(settings.sound.winamp_path));
+}
+
+void CSetSoundDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
+  settings.sound.is_music = music_->isChecked() ? 1 : 0;
+  settings.sound.stop_music_on_cancel_alarm = stopMusic_->isChecked() ? 1 : 0;
+  settings.sound.is_say_time = sayTime_->isChecked() ? 1 : 0;
+  // With no item shown (a value below 15) the shortest range is stored: the nearest to it.
+  const int item = range_->currentIndex();
+  settings.sound.say_time_range = item >= 0 ? kSayTimeRanges[static_cast<std::size_t>(item)] : kSayTimeRanges.back();
+  settings.sound.winamp_path = toStdString(player_->text());
+}
+
+// --- QuickPaste
+
+CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  const StringId titles[] = {StringId::QuickPasteString1, StringId::QuickPasteString2, StringId::QuickPasteString3};
+  for (int i = 0; i < 3; ++i) {
+    auto* group = new QGroupBox(text(titles[i]), this);
+    auto* edit = new QPlainTextEdit(group);
+    edit->setTabChangesFocus(true);
+    edit->setFixedHeight(edit->fontMetrics().height() * 3 + 12);
+    formats_[static_cast<std::size_t>(i)] = edit;
+    const StringId keys[] = {StringId::AccessKey1, StringId::AccessKey2, StringId::AccessKey3};
+    auto* key = new QLabel(text(keys[i]) + QStringLiteral(" Ctrl+Shift+%1").arg(i + 1), group);
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(edit);
+    groupLayout->addWidget(key);
+    layout->addWidget(group);
+  }
+  auto* copyLabel = new QLabel(text(StringId::TimeFormatLabel), this);
+  copyDate_ = new QLineEdit(this);
+  copyLabel->setBuddy(copyDate_);
+  auto* copyRow = new QHBoxLayout;
+  copyRow->addWidget(copyLabel);
+  copyRow->addWidget(copyDate_, 1);
+  layout->addLayout(copyRow);
+  layout->addStretch();
+}
+
+void CQStringDialog::load(const ApplicationSettings&, const CAlarmDoc& document) {
+  for (std::size_t i = 0; i < formats_.size(); ++i)
+    formats_[i]->setPlainText(i < document.paste_formats.size() ? toQString(document.paste_formats[i]) : QString());
+  copyDate_->setText(toQString(document.copy_date_format));
+}
+
+void CQStringDialog::store(ApplicationSettings&, CAlarmDoc& document) {
+  std::vector<std::string> formats;
+  for (QPlainTextEdit* edit : formats_) formats.push_back(toStdString(edit->toPlainText()));
+  if (formats != document.paste_formats || document.copy_date_format != toStdString(copyDate_->text()))
+    document.SetModifiedFlag();
+  document.paste_formats = std::move(formats);
+  document.copy_date_format = toStdString(copyDate_->text());
+}
+
+}  // namespace kalvory

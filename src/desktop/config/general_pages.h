@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "desktop/config/config_page.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace kalvory {
+
+// "General": loading the last document, saving on exit, the default message time, starting
+// minimized (kept by the page only) and launching with the desktop session (an autostart entry).
+class CSetCommonDlgBar final : public ConfigPage {
+  Q_OBJECT
+ public:
+  explicit CSetCommonDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
+
+  // Where the autostart entry is read and written; the real entry unless a test sets others.
+  std::function<bool()> autostartQuery;
+  std::function<void(bool enabled)> autostartUpdate;
+
+  QCheckBox* launchBox() const { return launch_; }
+  QCheckBox* loadLastBox() const { return loadLast_; }
+  QCheckBox* minimizedBox() const { return minimized_; }
+  QCheckBox* saveOnExitBox() const { return saveOnExit_; }
+  QLineEdit* showTimeEdit() const { return showTime_; }
+
+ private:
+  QCheckBox* launch_ = nullptr;
+  QCheckBox* loadLast_ = nullptr;
+  QCheckBox* minimized_ = nullptr;
+  QCheckBox* saveOnExit_ = nullptr;
+  QLineEdit* showTime_ = nullptr;
+  bool startMinimized_ = false;  // exchanged with the box only: no setting keeps it
+  bool launchAtOpen_ = false;
+};
+
+// The spoken-time choices: "hour", "half an hour", "15 minutes".
+inline constexpr std::array<int, 3> kSayTimeRanges{60, 30, 15};
+// The item shown for a "SayTimeRange" value: the first whose value is not greater; -1 below 15.
+int sayTimeRangeItem(int minutes);
+
+// "Sound Settings": the media player and the spoken time.
+class CSetSoundDlgBar final : public ConfigPage {
+  Q_OBJECT
+ public:
+  explicit CSetSoundDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
+
+  QCheckBox* musicBox() const { return music_; }
+  QCheckBox* stopMusicBox() const { return stopMusic_; }
+  QCheckBox* sayTimeBox() const { return sayTime_; }
+  QComboBox* rangeList() const { return range_; }
+  QLineEdit* playerEdit() const { return player_; }
+
+ private:
+  QCheckBox* music_ = nullptr;
+  QCheckBox* stopMusic_ = nullptr;
+  QCheckBox* sayTime_ = nullptr;
+  QComboBox* range_ = nullptr;
+  QLineEdit* player_ = nullptr;
+};
+
+// "QuickPaste": the three QuickPaste formats and the copy-date format of the document.
+class CQStringDialog final : public ConfigPage {
+  Q_OBJECT
+ public:
+  explicit CQStringDialog(UiLanguage language, QWidget* parent = nullptr);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
+
+  QPlainTextEdit* formatEdit(int index) const { return formats_.at(static_cast<std::size_t>(index)); }
+  QLineEdit* copyDateEdit() const { return copyDate_; }
+
+ private:
+  std::array<QPlainTextEdit*, 3> formats_{};
+  QLineEdit* copyDate_ = nullptr;
+};
+
+}  // namespace kalvory

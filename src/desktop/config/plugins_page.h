@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+
+#include "desktop/config/config_page.h"
+
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace kalvory {
+
+class PluginHost;
+
+// "Plugins": the plug-ins found at start-up, newest discovery first, with the selected one's
+// description and its own configuration.
+class CSetPluginsDlgBar final : public ConfigPage {
+  Q_OBJECT
+ public:
+  // `host` may be null: the list is then empty.
+  CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, QWidget* parent = nullptr);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
+
+  // Shows "Plugin is not selected"; a message box unless a test sets another.
+  std::function<void(const QString& message, QWidget* parent)> showMessage;
+
+  QTreeWidget* list() const { return list_; }
+  QLineEdit* descriptionField() const { return description_; }
+  QPushButton* configureButton() const { return configure_; }
+  void configureSelected();
+
+ private:
+  void selectionChanged();
+
+  const PluginHost* host_;
+  QTreeWidget* list_ = nullptr;
+  QLineEdit* description_ = nullptr;
+  QPushButton* configure_ = nullptr;
+};
+
+}  // namespace kalvory

@@ -1,0 +1,103 @@
+// Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
+// the part of the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
+//   config_screenshot_driver notifier|page-N en|ru
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QListWidget>
+#include <QLocale>
+#include <QPainter>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "core/model/alarm_doc.h"
+#include "core/skins/definitions.h"
+#include "desktop/common/qt_text.h"
+#include "desktop/config/plugins_page.h"
+#include "desktop/config/settings_dialog.h"
+#include "desktop/notifier/notifier_feature.h"
+#include "desktop/notifier/taskbar_notifier.h"
+#include "desktop/plugins/plugin_host.h"
+
+using namespace kalvory;
+
+namespace {
+
+QLabel* backdrop() {
+  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+  QPixmap picture(size);
+  QPainter painter(&picture);
+  QLinearGradient gradient(0, 0, size.width(), size.height());
+  gradient.setColorAt(0, QColor(38, 84, 124));
+  gradient.setColorAt(1, QColor(120, 170, 160));
+  painter.fillRect(picture.rect(), gradient);
+  painter.end();
+  auto* label = new QLabel(nullptr, Qt::FramelessWindowHint);
+  label->setPixmap(picture);
+  label->setGeometry(QRect(QPoint(0, 0), size));
+  label->show();
+  return label;
+}
+
+void printArea(const QRect& area) {
+  std::printf("%dx%d+%d+%d\n", area.width(), area.height(), area.x(), area.y());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s notifier|page-N en|ru\n", argv[0]);
+    return 2;
+  }
+  const QString kind = QString::fromLatin1(argv[1]);
+  const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
+  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
+  QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
+  const std::string dataFolder = KALVORY_RES_DIR;
+  ApplicationSettings settings = defaultSettings({});
+  settings.app.language = russian ? 0 : 1;
+  settings.app.default_notifier = "Classic";
+  settings.wallpaper.folders = "/home/user/Pictures/Wallpapers/*/home/user/Pictures/Holidays/*";
+  settings.wallpaper.enabled = 1;
+  CAlarmDoc document;
+  document.notifiers = LoadNotifiers(dataFolder, settings.app.default_notifier, nullptr);
+  document.stickers = LoadStickers(dataFolder, settings.app.default_sticker, nullptr);
+  QLabel* desktop = backdrop();
+
+  if (kind == QLatin1String("notifier")) {
+    CTaskbarNotifier popup(desktop);
+    configureNotifier(popup, document.notifiers.at(0));
+    popup.Show(toQString(loadString(StringId::NotifierTestMessage, language)), 500, 600000, 500);
+    while (popup.state() != CTaskbarNotifier::Showing) popup.appearStep();
+    const QRect area = popup.geometry();
+    printArea(area.adjusted(-40, -40, 0, 0).intersected(QGuiApplication::primaryScreen()->geometry()));
+    return app.exec();
+  }
+
+  // Plug-ins: the sample twice and a file that is no library.
+  QTemporaryDir plugins;
+  QFile::copy(SAMPLE_PLUGIN, plugins.path() + "/kalsample.so");
+  QFile::copy(SAMPLE_PLUGIN, plugins.path() + "/kalclock.so");
+  QFile broken(plugins.path() + "/kalbroken.so");
+  if (broken.open(QIODevice::WriteOnly)) broken.write("text");
+  broken.close();
+  PluginHost host({toStdString(plugins.path())});
+  host.StartPlugins(0);
+
+  CSettingsDlg dialog(language, settings, document, &host, dataFolder);
+  dialog.selectPage(kind.mid(5).toInt());
+  if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
+  dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
+  dialog.move(40, 40);
+  dialog.show();
+  const QRect frame = dialog.frameGeometry();
+  printArea(frame);
+  return app.exec();
+}
