@@ -118,6 +118,18 @@ TEST_F(IcalDocument, OwnFileReadsBackToTheSameBytesAndBrokenInputIsRefused) {
   EXPECT_TRUE(result.value().skipped.empty());
   EXPECT_EQ(storeDocumentBytes(back), storeDocumentBytes(sample));
 
+  // Empty texts are kept too (libical drops an empty property, so they must not be written as one).
+  CAlarmDoc blank;
+  blank.copy_date_format.clear();
+  blank.paste_formats = {"", "%x", ""};
+  blank.AddAlarm(CAlarmLine(COleDateTime(2026, 5, 13, 9, 0, 0)));
+  blank.AddDayInfo(CDayInfo(COleDateTime::makeInvalid()));
+  CAlarmDoc blankBack;
+  result = icsToDocument(documentToIcs(blank, COleDateTime(2026, 5, 13, 10, 0, 0)), blankBack);
+  ASSERT_TRUE(result.ok()) << result.error();
+  EXPECT_TRUE(result.value().skipped.empty());
+  EXPECT_EQ(storeDocumentBytes(blankBack), storeDocumentBytes(blank));
+
   // A hand-edited field that no longer reads is named; the event is not half taken.
   std::string damaged = ics;
   const std::size_t at = damaged.find("X-KALVORY-WEEK-DAYS:");

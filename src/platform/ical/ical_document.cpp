@@ -30,10 +30,12 @@ std::string takeMalloced(char* text) {
 }
 
 // --- the program's own fields as text that no iCalendar writer or reader changes: every byte
-// outside printable ASCII and the characters with a meaning in the format are written as %XX.
+// outside printable ASCII and the characters with a meaning in the format are written as %XX,
+// after a leading "=" that keeps an empty text from being an empty property (which libical
+// drops).
 std::string encodeValue(std::string_view bytes) {
   static const char* hex = "0123456789ABCDEF";
-  std::string out;
+  std::string out = "=";
   for (unsigned char c : bytes) {
     if (c < 0x20 || c >= 0x7F || c == '%' || c == ',' || c == ';' || c == '\\' || c == ':' || c == '"') {
       out += '%';
@@ -47,8 +49,9 @@ std::string encodeValue(std::string_view bytes) {
 }
 
 std::optional<std::string> decodeValue(std::string_view text) {
+  if (text.empty() || text[0] != '=') return std::nullopt;
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 1; i < text.size(); ++i) {
     if (text[i] != '%') {
       out += text[i];
       continue;
@@ -95,8 +98,6 @@ struct Field {
   const char* name;
   std::function<std::string(const Record&)> write;
   std::function<bool(Record&, std::string_view)> read;
-  // libical drops a property whose value is empty, so an absent text field is an empty text.
-  bool emptyWhenAbsent = false;
 };
 
 template <class Record>
@@ -116,8 +117,7 @@ Field<Record> textField(const char* name, std::string Record::*member) {
             const auto value = decodeValue(text);
             if (value) r.*member = *value;
             return value.has_value();
-          },
-          true};
+          }};
 }
 
 template <class Record>
@@ -200,10 +200,6 @@ std::optional<std::string> readFields(const std::multimap<std::string, std::stri
                                       const std::vector<Field<Record>>& table, Record& record) {
   for (const auto& field : table) {
     const auto at = fields.find(field.name);
-    if (at == fields.end() && field.emptyWhenAbsent) {
-      field.read(record, "");
-      continue;
-    }
     if (at == fields.end()) return std::string(kPrefix) + field.name + " is missing";
     if (!field.read(record, at->second)) return std::string(kPrefix) + field.name + " is not readable";
   }
@@ -557,14 +553,27 @@ void readEvent(icalcomponent* event, CAlarmDoc& doc, IcsImport& result) {
 }
 
 void readCalendar(icalcomponent* calendar, CAlarmDoc& doc, IcsImport& result) {
+  // The document's own settings are taken all together or, when one does not read, not at all.
   const auto own = ownFields(calendar);
   if (const auto format = own.find("COPY-DATE-FORMAT"); format != own.end()) {
-    doc.copy_date_format = decodeValue(format->second).value_or(doc.copy_date_format);
-    doc.paste_formats.clear();
+    const auto copyDate = decodeValue(format->second);
+    std::vector<std::string> pasteFormats;
+    bool readable = copyDate.has_value();
     const auto [first, last] = own.equal_range("PASTE-FORMAT");
-    for (auto at = first; at != last; ++at) doc.paste_formats.push_back(decodeValue(at->second).value_or(""));
-    if (const auto target = own.find("COUNTDOWN-TARGET"); target != own.end())
-      doc.countdown_target = decodeDateTime(target->second).value_or(doc.countdown_target);
+    for (auto at = first; at != last; ++at) {
+      const auto paste = decodeValue(at->second);
+      readable = readable && paste.has_value();
+      pasteFormats.push_back(paste.value_or(""));
+    }
+    const auto target = own.find("COUNTDOWN-TARGET");
+    const auto countdown = target == own.end() ? std::nullopt : decodeDateTime(target->second);
+    if (readable && countdown) {
+      doc.copy_date_format = *copyDate;
+      doc.paste_formats = std::move(pasteFormats);
+      doc.countdown_target = *countdown;
+    } else {
+      result.skipped.push_back("calendar: the X-KALVORY formats or countdown target do not read; the defaults are kept");
+    }
   }
   for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
        event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
