@@ -173,28 +173,30 @@ void agreeOnSchema(std::optional<int>& classSchema, int schema, const std::strin
 
 }  // namespace
 
+DocumentJson reminderToJson(const CAlarmLine& line) {
+  Json r = Json::object();
+  r["time"] = dateTimeToJson(line.time);
+  r["timer_mode"] = line.timer_mode;
+  r["daily"] = line.daily;
+  r["state"] = static_cast<std::int32_t>(line.state);
+  r["text"] = line.text;
+  r["sound_file"] = line.sound_file;
+  r["timer_minutes"] = line.timer_minutes;
+  r["program"] = line.program;
+  r["exit_action"] = line.exit_action;
+  r["week_days"] = line.week_days;
+  r["show_seconds"] = line.show_seconds;
+  r["osd"] = line.osd;
+  r["notifier"] = line.notifier;
+  r["wallpaper"] = line.wallpaper;
+  r["sticker"] = line.sticker;
+  return r;
+}
+
 DocumentJson documentToJson(const CAlarmDoc& doc) {
   Json out = Json::object();
   Json reminders = Json::array();
-  for (const auto& line : doc.alarms()) {
-    Json r = Json::object();
-    r["time"] = dateTimeToJson(line->time);
-    r["timer_mode"] = line->timer_mode;
-    r["daily"] = line->daily;
-    r["state"] = static_cast<std::int32_t>(line->state);
-    r["text"] = line->text;
-    r["sound_file"] = line->sound_file;
-    r["timer_minutes"] = line->timer_minutes;
-    r["program"] = line->program;
-    r["exit_action"] = line->exit_action;
-    r["week_days"] = line->week_days;
-    r["show_seconds"] = line->show_seconds;
-    r["osd"] = line->osd;
-    r["notifier"] = line->notifier;
-    r["wallpaper"] = line->wallpaper;
-    r["sticker"] = line->sticker;
-    reminders.push_back(std::move(r));
-  }
+  for (const auto& line : doc.alarms()) reminders.push_back(reminderToJson(*line));
   out["reminders"] = std::move(reminders);
   Json notes = Json::array();
   for (const auto& info : doc.dayInfos()) {

@@ -22,6 +22,8 @@ namespace kalvory::cli {
 using DocumentJson = nlohmann::ordered_json;
 
 DocumentJson documentToJson(const CAlarmDoc& doc);
+// One element of "reminders".
+DocumentJson reminderToJson(const CAlarmLine& line);
 
 // A JSON document that does not fit the schema; the message starts with where, e.g.
 // "reminders[2].time: missing".

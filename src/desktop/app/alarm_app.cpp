@@ -13,11 +13,13 @@
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/desktop_program.h"
+#include "desktop/app/quick_add_handler.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/menu_resources.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/plugins/plugin_host.h"
 #include "desktop/shell/main_frame.h"
+#include "desktop/view/alarm_view.h"
 #include "platform/instance/single_instance.h"
 #include "platform/settings/user_folders.h"
 
@@ -91,8 +93,11 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   // named on its command line is not passed on.
   if (environment_.singleInstance) {
     instance_ = std::make_unique<SingleInstance>(environment_.instanceName, environment_.instanceDirectory);
-    if (instance_->start() == SingleInstance::Role::Secondary) {
+    const QByteArray request =
+        environment_.quickAdd ? QuickAddHandler::requestLine(*environment_.quickAdd) : QByteArrayLiteral("show\n");
+    if (instance_->start(request) == SingleInstance::Role::Secondary) {
       secondInstance_ = true;
+      instanceAnswer_ = instance_->answer();
       return false;
     }
   }
@@ -157,6 +162,16 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   }
   // Unsaved changes an ended session kept.
   documents_->offerRecoveryCopy();
+
+  // A reminder typed on the command line, now or later from a second copy.
+  quickAdd_ = std::make_unique<QuickAddHandler>(*documents_, settings_, environment_.clock);
+  quickAdd_->onAdded = [this] { program_->view().documentChanged(); };
+  if (instance_)
+    instance_->setRequestHandler("add", [this](const QByteArray& argument) { return quickAdd_->answer(argument); });
+  if (environment_.quickAdd) {
+    Result<std::string> added = quickAdd_->add(*environment_.quickAdd);
+    if (!added.ok()) environment_.errors->reportError({}, added.error());
+  }
 
   // 13. The main window, or only the tray icon.
   if (settings_.app.main_frame_visible)

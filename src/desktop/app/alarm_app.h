@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "core/model/alarm_doc.h"
+#include "core/model/quick_add.h"
 #include "core/settings/app_settings.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/shell/document_controller.h"
@@ -17,6 +19,7 @@ class DesktopWallpaper;
 class HotkeyService;
 class PasteInjector;
 class PowerManager;
+class QuickAddHandler;
 class SettingsStore;
 class SingleInstance;
 
@@ -41,6 +44,8 @@ class CAlarmApp : public QObject {
     bool singleInstance = true;
     QString dataFolder;       // empty: prepared from the bundle
     DocumentPrompts prompts;  // empty members: real dialogs
+    // "--add": handed to a running copy, or added to the document this copy opens.
+    std::optional<QuickAddRequest> quickAdd;
   };
 
   explicit CAlarmApp(Environment environment, QObject* parent = nullptr);
@@ -58,6 +63,8 @@ class CAlarmApp : public QObject {
   // with `quit` the program then ends.
   void sessionEnding(bool quit);
   bool secondInstance() const { return secondInstance_; }
+  // A second copy's quick add: the running copy's answer line, nullopt when it gave none.
+  const std::optional<QByteArray>& instanceAnswer() const { return instanceAnswer_; }
 
   ApplicationSettings& settings() { return settings_; }
   CAlarmDoc& document() { return document_; }
@@ -82,7 +89,9 @@ class CAlarmApp : public QObject {
   std::unique_ptr<DocumentController> documents_;
   std::unique_ptr<DesktopProgram> program_;
   std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<QuickAddHandler> quickAdd_;
   bool secondInstance_ = false;
+  std::optional<QByteArray> instanceAnswer_;
   bool exited_ = false;
 };
 

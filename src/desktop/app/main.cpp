@@ -5,10 +5,11 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_integration.h"
+#include "desktop/app/quick_add_handler.h"
 #include "desktop/app/render_command.h"
-#include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/session_end_watcher.h"
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
@@ -23,6 +24,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kalvory [DOCUMENT.alr]\n"
+    "       kalvory [DOCUMENT.alr] --add TEXT (--at WHEN [--daily] [--weekdays mon,tue,...] | --timer MINUTES)\n"
     "       kalvory --register\n"
     "       kalvory --render KIND [OPTIONS] --out FILE.png\n"
     "       kalvory --help\n"
@@ -32,6 +34,14 @@ constexpr const char* kUsage =
     "\n"
     "  DOCUMENT.alr  open this document instead of a new one\n"
     "  --register    install the desktop menu entry and the \"*.alr\" file type for this user\n"
+    "  --add TEXT    add a reminder to the running copy's document (or, when none runs, to the\n"
+    "                document this copy opens) and mark it modified; it is saved at once when\n"
+    "                \"SaveDocumentOnExit\" is on and the document has a file\n"
+    "  --at WHEN     when it rings: \"HH:MM\" (tomorrow once passed today), \"YYYY-MM-DD HH:MM\",\n"
+    "                \"in 10 min\", \"in 2 h\", \"tomorrow 9:00\", \"friday 18:30\"; also Russian\n"
+    "                (\"через 10 мин\", \"завтра 9:00\") and Ukrainian (\"через 2 год\", \"п'ятниця 18:30\")\n"
+    "  --daily       every day at the time of --at; --weekdays mon,fri only on those days\n"
+    "  --timer MIN   a timer that rings MIN minutes from now\n"
     "  --help        show this text\n";
 
 }  // namespace
@@ -54,6 +64,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (arguments.contains(QStringLiteral("--render"))) return renderWindow(argc, argv, arguments);
+  // The quick add's options leave `arguments`, so that its text is not taken for a document.
+  auto quickAdd = kalvory::QuickAddHandler::takeArguments(arguments, kalvory::systemNow());
+  if (!quickAdd.ok()) {
+    std::fprintf(stderr, "kalvory: %s\n", quickAdd.error().c_str());
+    return 1;
+  }
   for (const QString& argument : arguments) {
     if (argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("--register")) {
       std::fprintf(stderr, "kalvory: unknown option %s\n%s", argument.toLocal8Bit().constData(), kUsage);
@@ -106,11 +122,23 @@ int main(int argc, char** argv) {
   };
   environment.actionServices.launcher = &launcher;
   environment.actionServices.speech = &speech;
+  environment.quickAdd = quickAdd.value();
 
   kalvory::CAlarmApp alarmApp(environment);
   program = &alarmApp;
   QObject::connect(&alarmApp, &kalvory::CAlarmApp::finished, &app, &QApplication::quit, Qt::QueuedConnection);
   if (!alarmApp.InitInstance(arguments)) {
+    if (alarmApp.secondInstance() && environment.quickAdd) {
+      const auto& answer = alarmApp.instanceAnswer();
+      const auto added = answer ? kalvory::QuickAddHandler::parseAnswer(*answer)
+                                : kalvory::Result<std::string>(kalvory::Failure{"the running copy did not answer"});
+      if (!added.ok()) {
+        std::fprintf(stderr, "kalvory: %s\n", added.error().c_str());
+        return 1;
+      }
+      std::printf("kalvory: added %s\n", added.value().c_str());
+      return 0;
+    }
     // A document that could not be opened has been reported; let the message be read.
     if (!alarmApp.secondInstance()) {
       QApplication::setQuitOnLastWindowClosed(true);

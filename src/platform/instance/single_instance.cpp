@@ -11,7 +11,11 @@ namespace kalvory {
 
 namespace {
 constexpr int kRequestTimeoutMs = 2000;
-constexpr int kMaxRequestBytes = 64;
+// A request that is answered may take the running copy a moment (it may be busy with a dialog
+// of its own for a while, then the caller is told there was no answer).
+constexpr int kAnswerTimeoutMs = 10000;
+// Room for a request with a reminder's text; longer lines are dropped with the connection.
+constexpr int kMaxRequestBytes = 64 * 1024;
 }  // namespace
 
 SingleInstance::SingleInstance(QString name, QString directory, QObject* parent)
@@ -27,7 +31,7 @@ SingleInstance::~SingleInstance() {
 QString SingleInstance::socketPath() const { return QDir(directory_).filePath(name_); }
 QString SingleInstance::lockPath() const { return QDir(directory_).filePath(name_ + QStringLiteral(".lock")); }
 
-SingleInstance::Role SingleInstance::start() {
+SingleInstance::Role SingleInstance::start(const QByteArray& request) {
   QDir().mkpath(directory_);
   lock_ = std::make_unique<QLockFile>(lockPath());
   // A lock left by a crashed copy names a dead process and is taken over at once.
@@ -37,7 +41,10 @@ SingleInstance::Role SingleInstance::start() {
     if (lock_->error() == QLockFile::LockFailedError) {
       // The running copy may still be starting; give it a moment to open its socket. Whether or
       // not it answers, it holds the lock, so this copy ends.
-      sendRequest(socketPath(), "show\n", kRequestTimeoutMs);
+      if (request.trimmed() == "show")
+        sendRequest(socketPath(), request, kRequestTimeoutMs);
+      else
+        answer_ = exchange(socketPath(), request, kAnswerTimeoutMs);
       return Role::Secondary;
     }
     lock_.reset();
@@ -63,11 +70,51 @@ void SingleInstance::acceptConnections() {
       // Only whole short lines are understood; anything longer is dropped with the connection.
       while (socket->canReadLine()) {
         const QByteArray line = socket->readLine(kMaxRequestBytes).trimmed();
-        if (line == "show") emit showRequested();
+        if (line == "show") {
+          emit showRequested();
+          continue;
+        }
+        const qsizetype blank = line.indexOf(' ');
+        const auto handler = handlers_.find(blank < 0 ? line : line.left(blank));
+        if (handler == handlers_.end()) continue;
+        QByteArray reply = handler->second(blank < 0 ? QByteArray() : line.mid(blank + 1));
+        reply.replace('\n', ' ');
+        socket->write(reply + '\n');
+        socket->flush();
       }
       if (socket->bytesAvailable() > kMaxRequestBytes) socket->abort();
     });
   }
+}
+
+void SingleInstance::setRequestHandler(const QByteArray& verb, RequestHandler handler) {
+  handlers_[verb] = std::move(handler);
+}
+
+std::optional<QByteArray> SingleInstance::exchange(const QString& socketPath, const QByteArray& request,
+                                                   int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  const auto remaining = [&] { return static_cast<int>(std::max<qint64>(1, deadline.remainingTime())); };
+  while (!deadline.hasExpired()) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(remaining())) {
+      QThread::msleep(50);
+      continue;
+    }
+    socket.write(request);
+    if (!socket.waitForBytesWritten(remaining())) return std::nullopt;
+    while (!socket.canReadLine()) {
+      if (deadline.hasExpired() || socket.state() != QLocalSocket::ConnectedState) return std::nullopt;
+      if (socket.bytesAvailable() > kMaxRequestBytes) return std::nullopt;
+      socket.waitForReadyRead(remaining());
+    }
+    QByteArray line = socket.readLine(kMaxRequestBytes);
+    if (line.endsWith('\n')) line.chop(1);
+    socket.disconnectFromServer();
+    return line;
+  }
+  return std::nullopt;
 }
 
 bool SingleInstance::sendRequest(const QString& socketPath, const QByteArray& request, int timeoutMs) {
