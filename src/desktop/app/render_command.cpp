@@ -104,6 +104,10 @@ int runRenderCommand(const QStringList& arguments) {
       return fail(QStringLiteral("unknown option %1").arg(name));
     }
   }
+  if (request.kind == QLatin1String("help")) {
+    for (const auto& [kind, unused] : renderers()) std::printf("%s\n", kind.toLocal8Bit().constData());
+    return 0;
+  }
   const auto renderer = renderers().find(request.kind);
   if (renderer == renderers().end()) {
     QStringList kinds;
