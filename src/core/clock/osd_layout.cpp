@@ -1,6 +1,7 @@
 #include "core/clock/osd_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/clock/time_format.h"
@@ -87,7 +88,10 @@ PixelPoint osdTextOffset(int placement, OsdSize window, OsdSize text) {
   return offset;
 }
 
-int osdSmallFontHeight(int mainHeight) { return mainHeight * 3 / 4; }
+int osdSmallFontHeight(int mainHeight) {
+  // Worked out wide, so that a hostile height from a settings file cannot overflow.
+  return static_cast<int>(static_cast<std::int64_t>(mainHeight) * 3 / 4);
+}
 
 std::vector<OsdTextPiece> layoutOsdText(std::string_view text, PixelPoint origin, int lineHeight,
                                         const OsdMeasure& measure) {

@@ -52,7 +52,9 @@ CListsDlg::CListsDlg(CAlarmDoc& document, ApplicationSettings& settings, ActionR
   setMouseTracking(true);
   setMinimumHeight(kMinimumListHeight);
 
-  const auto language = [this] { return this->language(); };
+  // The models may be asked for texts while the window's QWidget part takes its children down,
+  // after this object has stopped being a CListsDlg: they read the settings directly.
+  const auto language = [&settings = settings_] { return settings.app.uiLanguage(); };
   reminders_ = new ReminderListModel(document_, language, this);
   notes_ = new DayNoteListModel(document_, language, this);
 
