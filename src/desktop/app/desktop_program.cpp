@@ -23,7 +23,7 @@
 #include "desktop/notifications/reminder_notifications.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/osd/on_screen_display.h"
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 #include "desktop/plugins/plugin_host.h"
 #include "desktop/shell/docking.h"
 #include "desktop/shell/document_commands.h"

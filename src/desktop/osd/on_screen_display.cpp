@@ -10,7 +10,7 @@
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/osd_configuration_dialog.h"
 #include "desktop/osd/osd_drawing.h"
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
 namespace kalvory {

@@ -13,7 +13,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 
 namespace kalvory {
 

@@ -35,14 +35,14 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, Property& value) 
 
 QDBusArgument& operator<<(QDBusArgument& argument, const CalendarEntry& value) {
   argument.beginStructure();
-  argument << value.kind << value.spec;
+  argument << value.kind << value.expression;
   argument.endStructure();
   return argument;
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, CalendarEntry& value) {
   argument.beginStructure();
-  argument >> value.kind >> value.spec;
+  argument >> value.kind >> value.expression;
   argument.endStructure();
   return argument;
 }

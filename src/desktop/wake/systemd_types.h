@@ -18,7 +18,7 @@ using Properties = QList<Property>;
 
 struct CalendarEntry {
   QString kind;  // "OnCalendar"
-  QString spec;
+  QString expression;
 };
 using Calendar = QList<CalendarEntry>;
 

@@ -15,7 +15,7 @@
 #include "core/model/alarm_doc.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/osd_configuration_dialog.h"
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
 using namespace kalvory;

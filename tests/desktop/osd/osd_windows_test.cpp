@@ -15,7 +15,7 @@
 #include "desktop/osd/on_screen_display.h"
 #include "desktop/osd/osd_configuration_dialog.h"
 #include "desktop/osd/osd_font_page.h"
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
 namespace kalvory::test {

@@ -30,7 +30,7 @@ shoot() {  # kind language file
 for language in en ru; do
   shoot clock "$language" osd-clock
   shoot message "$language" osd-message
-  shoot symbols "$language" special-symbols
+  shoot symbols "$language" symbol-dialog
   shoot font-page "$language" config-osd-font
   shoot format-page "$language" config-osd-time-format
 done

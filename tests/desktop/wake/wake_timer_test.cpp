@@ -42,7 +42,7 @@ class FakeSystemdManager final : public QDBusVirtualObject {
         if (property.name == QStringLiteral("TimersCalendar")) {
           const auto calendar = qdbus_cast<systemd::Calendar>(property.value.variant());
           if (calendar.size() == 1 && calendar[0].kind == QStringLiteral("OnCalendar"))
-            unit.onCalendar = calendar[0].spec;
+            unit.onCalendar = calendar[0].expression;
         }
         if (property.name == QStringLiteral("WakeSystem")) unit.wakeSystem = property.value.variant().toBool();
       }

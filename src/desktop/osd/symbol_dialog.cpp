@@ -1,4 +1,4 @@
-#include "desktop/osd/special_symbol_dialog.h"
+#include "desktop/osd/symbol_dialog.h"
 
 #include <QClipboard>
 #include <QComboBox>
