@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "desktop/common/qt_text.h"
@@ -61,7 +62,10 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   date_->setCalendarPopup(false);
   date_->setAlignment(Qt::AlignRight);
   date_->setLocale(localeOf(language));
-  date_->setDisplayFormat(date_->locale().dateFormat(QLocale::ShortFormat));
+  // The locale's short date with the whole year, as a two-digit year is ambiguous here.
+  QString format = date_->locale().dateFormat(QLocale::ShortFormat);
+  if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+  date_->setDisplayFormat(format);
   date_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
   if (openedAt.isValid()) date_->setDate(QDate(openedAt.GetYear(), openedAt.GetMonth(), openedAt.GetDay()));
 
@@ -76,11 +80,12 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   grid->addWidget(remindOnButton_, 1, 0);
   grid->addWidget(date_, 1, 1, 1, 2);
   grid->addWidget(turnOff_, 2, 0);
-  grid->addWidget(executeExit_, 3, 0, 1, 3, Qt::AlignLeft);
+  // The exit action belongs to the turn-off choice: indented beneath it.
+  auto* indented = new QHBoxLayout;
+  indented->addSpacing(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) + 4);
+  indented->addWidget(executeExit_);
+  grid->addLayout(indented, 3, 0, 1, 3);
   grid->setColumnStretch(1, 1);
-  // The executing box belongs to the turn-off choice: indented beneath it.
-  grid->setContentsMargins(0, 0, 0, 0);
-  executeExit_->setContentsMargins(20, 0, 0, 0);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(text("1", language));
