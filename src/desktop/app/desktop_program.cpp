@@ -57,6 +57,9 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   alarmServices.exitProgram = [this] { actions_->runCommand(ID_APP_EXIT); };
   alarmServices.actionServices = services_.actionServices;
   alarmServices.errors = services_.errors;
+  alarmServices.programAllowed = [this](const std::string& commandLine) {
+    return documents_.programAllowed(commandLine);
+  };
   alarms_ = std::make_unique<AlarmController>(settings_, documents_.document(), alarmServices);
   // "Turn off" asks how with the turn-off dialog over the main window.
   TurnOffFeature::Services turnOffServices;

@@ -57,6 +57,10 @@ std::string desktopText(DesktopText text, UiLanguage language) {
       {"Cannot save %1.\n%2", "Не удалось сохранить %1.\n%2", "Не вдалося зберегти %1.\n%2"},
       {"Restore unsaved changes to %1?", "Восстановить несохранённые изменения в %1?",
        "Відновити незбережені зміни в %1?"},
+      {"This document starts programs when its reminders ring:\n\n%1\n\nAllow?",
+       "Этот документ запускает программы, когда срабатывают его напоминания:\n\n%1\n\nРазрешить?",
+       "Цей документ запускає програми, коли спрацьовують його нагадування:\n\n%1\n\nДозволити?"},
+      {"... and %1 more", "... и ещё %1", "... і ще %1"},
   };
   return kTexts[static_cast<int>(text)][l];
 }

@@ -33,6 +33,8 @@ enum class DesktopText {
   OpenFailed,  // "%1" takes the path, "%2" the reason
   SaveFailed,
   RestoreChanges,  // "%1" takes the document's name; asked at start about a recovery copy
+  AllowPrograms,   // "%1" takes the program lines, one a line; asked when a document is opened
+  MorePrograms,    // "%1" takes a count; ends a long list of programs
 };
 std::string desktopText(DesktopText text, UiLanguage language);
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/common/error_reporter.h"
 #include "core/model/alarm_doc.h"
@@ -20,6 +21,9 @@ struct DocumentPrompts {
   std::function<SaveChangesAnswer(const std::string& question)> saveChanges;
   // "Restore unsaved changes to %1?" at start; true restores. Empty: the copy is kept unasked.
   std::function<bool(const std::string& question)> restoreChanges;
+  // "This document starts programs ...: Allow?" for an opened document whose programs were
+  // never answered for; true allows. Empty: nobody can answer, and the programs stay refused.
+  std::function<bool(const std::string& question)> allowPrograms;
 };
 
 // The single document's life: New, Open, Save, Save As, the recent-file list and the question
@@ -60,6 +64,10 @@ class DocumentController {
   // the copy. True when the document was restored.
   bool offerRecoveryCopy();
 
+  // Whether a reminder of the open document may start `commandLine`: false for the programs of
+  // an opened document that the user refused, or has not answered for yet.
+  bool programAllowed(const std::string& commandLine) const;
+
   std::function<void()> onChanged;  // the document was replaced or renamed
 
  private:
@@ -68,6 +76,10 @@ class DocumentController {
   bool writeRecoveryCopy();
   void discardRecoveryCopy();
   void changed();
+  // After a document came in from a file: asks about its programs unless answered before.
+  void checkPrograms();
+  // After a save: the user's own file now, and what stays refused stays so.
+  void rememberSavedPrograms();
 
   CAlarmDoc& document_;
   ApplicationSettings& settings_;
@@ -77,6 +89,7 @@ class DocumentController {
   std::string path_;
   std::string recoveryFolder_;
   bool sessionEnded_ = false;
+  std::vector<std::string> refusedPrograms_;
 };
 
 }  // namespace kalvory

@@ -25,7 +25,8 @@ namespace kalvory::test {
 // recorded desktop wallpaper with an empty data folder, a fixed clock, and prompts that answer
 // as the test says.
 struct FrameFixture {
-  explicit FrameFixture(int language = 1) {
+  // `actions`: the backends behind sounds, programs and speech; without them these are logged.
+  explicit FrameFixture(int language = 1, AlarmActionServices actions = {}) {
     settings = defaultSettings(SettingsEnvironment{});
     settings.app.language = language;
     settings.app.main_position_x = 100;
@@ -36,6 +37,9 @@ struct FrameFixture {
     };
     prompts.savePath = [this](const std::string&) { return savePath; };
     prompts.openPath = [this] { return openPath; };
+    prompts.allowPrograms = [this](const std::string& question) {
+      return allowPrograms ? allowPrograms(question) : false;
+    };
     documents = std::make_unique<DocumentController>(document, settings, errors, prompts,
                                                      [this] { return settings.app.uiLanguage(); });
     DesktopProgram::Services services;
@@ -45,6 +49,7 @@ struct FrameFixture {
     services.wallpaper = &wallpaper;
     services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
+    services.actionServices = std::move(actions);
     program = std::make_unique<DesktopProgram>(settings, *documents, services);
     frame = &program->frame();
     QObject::connect(program.get(), &DesktopProgram::exitRequested, [this] { ++exitRequests; });
@@ -73,6 +78,7 @@ struct FrameFixture {
   std::string lastQuestion;
   std::string savePath;
   std::string openPath;
+  std::function<bool(const std::string& question)> allowPrograms;  // unset: programs are refused
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;
   std::unique_ptr<DesktopProgram> program;
