@@ -57,8 +57,7 @@ struct StickerPicture {
   int width = 0;
   int height = 0;
 };
-StickerPicture drawStickerPicture(const CWPStickerContext& sticker, StickerTextRenderer* textRenderer,
-                                  int verticalDpi);
+StickerPicture drawStickerPicture(const CWPStickerContext& sticker, StickerTextRenderer* textRenderer, int verticalDpi);
 
 // The constant opacity a sticker is blended with: "Transparency" × 255 / 100, keeping the low
 // 8 bits (so the file default 200 gives 254).

@@ -305,8 +305,7 @@ void CSetSkinsDlgBar::showPreview(const CSkinContext& skin) {
   // the skin selected before it.
   clock_->SetSkin(QString::fromLatin1(kBuiltInClockFace));
   if (!clock_->applySkin(profile, {file.absolutePath(), toQString(dataFolder_)}) && !clock_->settings().face.empty()) {
-    showPreviewMessage(
-        configText(ConfigText::ClockFaceMissing, language()).arg(toQString(clock_->settings().face)));
+    showPreviewMessage(configText(ConfigText::ClockFaceMissing, language()).arg(toQString(clock_->settings().face)));
     return;
   }
   preview_->setCurrentWidget(clock_->parentWidget());

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,9 +12,9 @@
 #include <QSlider>
 #include <QTemporaryDir>
 
+#include "desktop/clock/round_clock_static.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/config/autostart.h"
-#include "desktop/clock/round_clock_static.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/general_pages.h"
@@ -199,7 +199,7 @@ TEST(SettingsDialog, SkinsPagePreviewsTheSelectedClock) {
   fixture.answer = [](CSettingsDlg& dialog) {
     CSetSkinsDlgBar& page = *dialog.skinsPage();
     const COleDateTime at(2026, 5, 7, 10, 10, 30);
-    const QPoint onTheFace(82, 20);  // off the hands at 10:10:30
+    const QPoint onTheFace(82, 20);           // off the hands at 10:10:30
     EXPECT_EQ(page.list()->currentRow(), 1);  // the current skin, with the built-in face
     EXPECT_TRUE(page.clockPreviewShown());
     const QRgb builtIn = page.clockPreview()->dialImage(at).pixel(onTheFace);
@@ -308,7 +308,9 @@ TEST(SettingsDialog, OsdLooksReachTheRunningWindowsAtOnce) {
     };
     page.fontButton()->click();
     page.selectTab(CSetOSDDlgBar::kClockTab);
-    page.textColorButton()->chooser = [](const QColor&, QWidget*) { return std::optional<QColor>(QColor(10, 20, 250)); };
+    page.textColorButton()->chooser = [](const QColor&, QWidget*) {
+      return std::optional<QColor>(QColor(10, 20, 250));
+    };
     page.textColorButton()->click();
     page.gradientBox()->click();  // off: the lettering is the text colour alone
     page.transparencySlider()->setValue(2);

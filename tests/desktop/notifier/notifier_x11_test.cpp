@@ -112,10 +112,10 @@ QImage testPicture() {
   QImage picture(201, 40, QImage::Format_RGB32);
   picture.fill(QColor(90, 110, 130));
   for (int x = 10; x < 30; ++x) picture.setPixel(x, 5, qRgb(255, 0, 255));  // a slit
-  picture.setPixel(100, 20, qRgb(255, 0, 255));                            // a single hole
-  picture.setPixel(101, 20, qRgb(254, 0, 255));                            // near the key: kept
-  picture.setPixel(102, 20, qRgb(255, 1, 255));                            // near the key: kept
-  for (int y = 0; y < 40; ++y) picture.setPixel(0, y, qRgb(255, 0, 255));  // the left column
+  picture.setPixel(100, 20, qRgb(255, 0, 255));                             // a single hole
+  picture.setPixel(101, 20, qRgb(254, 0, 255));                             // near the key: kept
+  picture.setPixel(102, 20, qRgb(255, 1, 255));                             // near the key: kept
+  for (int y = 0; y < 40; ++y) picture.setPixel(0, y, qRgb(255, 0, 255));   // the left column
   return picture;
 }
 
