@@ -117,8 +117,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   };
 
   // The plug-ins of the data folder and of the installation (started by the application), and
-  // the configuration dialog, which takes over "Configuration" from the on-screen display's
-  // interim dialog: it registers later.
+  // the configuration dialog, whose OK hands the on-screen windows their new looks at once.
   plugins_ = std::make_unique<PluginHost>(std::vector<std::string>{
       toStdString(services_.dataFolder + QStringLiteral("/plugins")),
       toStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/kalvory/plugins"))});
