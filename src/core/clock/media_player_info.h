@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ class MediaPlayerInfo {
   // The current song as "artist - title", without the player's decorations. A player known
   // only by its window title passes that title through songFromWindowTitle.
   virtual std::string songTitle() = 0;
+  // Runs `then` once the answers above are current: at once for a player that is asked
+  // directly; a player read in the background runs it after its next reading.
+  virtual void whenCurrent(std::function<void()> then) { then(); }
 };
 
 // A player whose answers are given in advance: a stand-in for tests and tools.

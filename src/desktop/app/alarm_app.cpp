@@ -139,6 +139,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.power = environment_.power;
   services.actionServices = environment_.actionServices;
   services.wallpaper = environment_.wallpaper;
+  services.songs = environment_.songs;
   services.clock = environment_.clock;
   services.dataFolder = dataFolder;
   services.setLanguage = [this](int language) { SetLanguage(language); };

@@ -13,6 +13,8 @@
 
 namespace kalvory {
 
+class MediaPlayerInfo;
+
 class CMainFrame;
 class DesktopProgram;
 class DesktopWallpaper;
@@ -37,6 +39,7 @@ class CAlarmApp : public QObject {
     PowerManager* power = nullptr;          // null: power requests are only logged
     AlarmActionServices actionServices;     // empty: sound, programs and speech only logged
     DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
+    MediaPlayerInfo* songs = nullptr;       // the song codes; null: none
     ErrorReporter* errors = nullptr;        // required
     Clock clock;
     QString instanceName = QStringLiteral("Orlendix Alarm");

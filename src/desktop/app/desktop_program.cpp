@@ -79,6 +79,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   // The on-screen clock and alarm message; its dialogs open over the main window.
   OnScreenDisplay::Services osdServices;
   osdServices.clock = services_.clock;
+  osdServices.player = services_.songs;
   osdServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
   osd_ = std::make_unique<OnScreenDisplay>(settings_, documents_.document(), *actions_, osdServices);
 
@@ -87,6 +88,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   keyServices.paste = services_.paste;
   keyServices.errors = services_.errors;
   keyServices.clock = services_.clock;
+  keyServices.player = services_.songs;
   hotkeys_ = std::make_unique<GlobalHotkeys>(documents_.document(), *actions_, keyServices);
 
   stopwatch_ = std::make_unique<StopwatchFeature>(*actions_);

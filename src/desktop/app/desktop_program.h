@@ -29,6 +29,7 @@ class WakeTimer;
 class NotifierFeature;
 class HotkeyService;
 class ListsFeature;
+class MediaPlayerInfo;
 class OnScreenDisplay;
 class PasteInjector;
 class PluginHost;
@@ -51,6 +52,7 @@ class DesktopProgram final : public QObject {
     PowerManager* power = nullptr;          // null: a suspend request is only logged
     AlarmActionServices actionServices;     // empty: sound, programs and speech only logged
     DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
+    MediaPlayerInfo* songs = nullptr;       // the song codes of the clock and QuickPaste; null: none
     Clock clock;                            // local time now; the system clock when empty
     QString dataFolder;                     // skins and the composed wallpaper; empty: the process's data folder
     // Applies a language to the whole program; the features then reload their texts.

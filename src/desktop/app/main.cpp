@@ -14,6 +14,7 @@
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/media/desktop_media_player.h"
+#include "platform/media/player_song_cache.h"
 #include "platform/media/desktop_program_launcher.h"
 #include "platform/media/shared_object_speech_library.h"
 #include "platform/settings/ini_settings_store.h"
@@ -120,6 +121,9 @@ int main(int argc, char** argv) {
   environment.actionServices.createPlayer = [](const kalvory::AlarmSettings& settings) {
     return std::unique_ptr<kalvory::MediaPlayer>(kalvory::createMediaPlayer(settings));
   };
+  // The song codes read the player that "WinampPath" names, as the alarm sounds do.
+  kalvory::PlayerSongCache songs([&program] { return program ? program->settings().sound.winamp_path : std::string(); });
+  environment.songs = &songs;
   environment.actionServices.launcher = &launcher;
   environment.actionServices.speech = &speech;
   environment.quickAdd = quickAdd.value();

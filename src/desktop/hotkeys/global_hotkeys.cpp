@@ -1,11 +1,14 @@
 #include "desktop/hotkeys/global_hotkeys.h"
 
+#include <QPointer>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <optional>
 #include <stdexcept>
 
+#include "core/clock/media_player_info.h"
 #include "core/clock/time_format.h"
 #include "core/common/strftime.h"
 #include "core/model/alarm_doc.h"
@@ -78,10 +81,30 @@ void GlobalHotkeys::CopyDate() {
 }
 
 void GlobalHotkeys::QuickPaste(int index) {
+  std::string format;
+  try {
+    format = document_.pasteFormatAt(index);
+  } catch (const std::invalid_argument&) {
+    qCWarning(lcHotkeys) << "no QuickPaste format" << index;
+    return;
+  }
+  // The song is asked only for a format that shows it, and its answers may come from another
+  // thread: the paste then waits for them. The document may change meanwhile; the text is made
+  // when they are there.
+  if (services_.player != nullptr && format.find("%V") != std::string::npos) {
+    services_.player->whenCurrent([self = QPointer<GlobalHotkeys>(this), index] {
+      if (self) self->pasteNow(index);
+    });
+    return;
+  }
+  pasteNow(index);
+}
+
+void GlobalHotkeys::pasteNow(int index) {
   std::optional<Result<std::string>> result;
   try {
     // The program's own codes (song, countdown, today's notes, Russian names) first, then strftime.
-    result = quickPasteText(document_, index, now(), nullptr);
+    result = quickPasteText(document_, index, now(), services_.player);
   } catch (const std::invalid_argument&) {
     qCWarning(lcHotkeys) << "no QuickPaste format" << index;
     return;

@@ -10,6 +10,7 @@ namespace kalvory {
 class ActionRegistry;
 class CAlarmDoc;
 class HotkeyService;
+class MediaPlayerInfo;
 class PasteInjector;
 
 // The program's keys for the whole desktop (Ctrl+Shift+Q, 1, 2, 3, minus, A and W), each
@@ -23,6 +24,7 @@ class GlobalHotkeys final : public QObject {
     PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard
     ErrorReporter* errors = nullptr;
     Clock clock;
+    MediaPlayerInfo* player = nullptr;  // the song codes of QuickPaste; null: no player
   };
 
   GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);
@@ -39,6 +41,7 @@ class GlobalHotkeys final : public QObject {
 
  private:
   COleDateTime now() const;
+  void pasteNow(int index);
 
   const CAlarmDoc& document_;
   ActionRegistry& actions_;

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QUrl>
+#include <csignal>
 
 #include "core/alarms/alarm_actions.h"
 #include "core/clock/time_format.h"
 #include "platform/media/desktop_media_player.h"
 #include "platform/media/media_player_song_info.h"
 #include "platform/media/player_bus.h"
+#include "platform/media/player_song_cache.h"
 #include "test_support.h"
 
 namespace kalvory {
@@ -234,6 +236,45 @@ TEST(MediaPlayerSongInfo, SongCodesComeFromTheTags) {
   MediaPlayerSongInfo tags(*strawberry);
   sources.player = &tags;
   EXPECT_EQ(expandTimeFormat("%V %L", sources), "Band 3 - Song 3 00:01");
+}
+
+// The clock asks twice a second on the main thread: the answers come from a reading taken on
+// another thread, so a player that hangs never holds the clock up.
+TEST(PlayerSongCache, AnswersFromTheLastReadingAndNeverWaitsForThePlayer) {
+  FakePlayerProcess fake;
+  ASSERT_TRUE(
+      fake.start({QStringLiteral("--audacious"), QStringLiteral("--state"), QStringLiteral("playing"),
+                  QStringLiteral("--position"), QStringLiteral("2"), QStringLiteral("--time"), QStringLiteral("61500")},
+                 kAudacious));
+  PlayerSongCache songs([] { return std::string("audacious"); });
+  TimeFormatSources sources;
+  sources.player = &songs;
+  int readings = 0;
+  QObject::connect(&songs, &PlayerSongCache::updated, [&] { ++readings; });
+  // Nothing read yet: no player, and the first reading is asked for.
+  EXPECT_EQ(expandTimeFormat("%V|%L", sources), "|");
+  ASSERT_TRUE(test::spinUntil([&] { return readings == 1; }));
+  EXPECT_EQ(expandTimeFormat("%V|%L", sources), "Band 2 - Song 2|01:01");
+  // Playing: the output time runs on from the reading.
+  const int first = songs.outputPositionMs();
+  ASSERT_TRUE(test::spinUntil([&] { return songs.outputPositionMs() >= first + 50; }));
+  EXPECT_EQ(readings, 1);
+
+  // Stopped in its tracks, the player answers nothing; the clock still gets its answers at
+  // once, and a paste waiting for current answers gets them once the reading gives up: a
+  // player that does not answer counts as none.
+  ASSERT_EQ(::kill(static_cast<pid_t>(fake.pid()), SIGSTOP), 0);
+  auto resume = qScopeGuard([&] { ::kill(static_cast<pid_t>(fake.pid()), SIGCONT); });
+  QThread::msleep(1100);
+  QElapsedTimer asked;
+  asked.start();
+  EXPECT_EQ(expandTimeFormat("%V", sources), "Band 2 - Song 2");
+  bool pasted = false;
+  songs.whenCurrent([&] { pasted = true; });
+  EXPECT_LT(asked.elapsed(), 500);
+  EXPECT_FALSE(pasted);
+  ASSERT_TRUE(test::spinUntil([&] { return pasted; }, 10000));
+  EXPECT_EQ(expandTimeFormat("%V", sources), "");
 }
 
 TEST(PlayerIdentity, FromTheProgramLine) {

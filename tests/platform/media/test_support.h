@@ -79,6 +79,7 @@ class FakePlayerProcess {
     }
     if (!busName_.isEmpty()) spinUntil([&] { return !nameOnBus(busName_); });
   }
+  qint64 pid() const { return process_.processId(); }
   // The requests since the last call.
   QStringList takeRequests() {
     const QStringList all = readRequests(log_);
