@@ -31,8 +31,7 @@ AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& docum
   engine_ = std::make_unique<AlarmEngine>(document, AlarmPorts{}, alarmSettings_);
   setPorts({});
   createActions();
-  timer_.setInterval(1000);
-  connect(&timer_, &QTimer::timeout, this, &AlarmController::tick);
+  connect(&timer_, &SecondTimer::timeout, this, &AlarmController::tick);
 }
 
 AlarmController::~AlarmController() { timer_.stop(); }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -10,6 +9,7 @@
 #include "core/alarms/alarm_settings.h"
 #include "core/alarms/missed_reminders.h"
 #include "core/settings/app_settings.h"
+#include "desktop/common/second_timer.h"
 
 namespace kalvory {
 
@@ -114,7 +114,7 @@ class AlarmController final : public QObject, private ActionsPort {
   std::unique_ptr<ErrorReporter> noErrors_;
   std::unique_ptr<AlarmActions> actions_;  // null: the actions are only logged
   std::unique_ptr<AlarmEngine> engine_;
-  QTimer timer_;
+  SecondTimer timer_;  // on the whole second, waking the program with the on-screen clock
   bool ringing_ = false;
   // The moment of the last tick; the next one compares against it to notice a jump. At start it
   // is the last moment the previous run saw, so that its first tick catches up.

@@ -23,8 +23,8 @@ CRoundClockStatic::CRoundClockStatic(QWidget* parent) : QWidget(parent) {
   setFixedSize(kAnalogClockSize, kAnalogClockSize);
   // Clicks on the clock belong to the view beneath it.
   setAttribute(Qt::WA_TransparentForMouseEvents);
-  timer_.setInterval(1000);
-  connect(&timer_, &QTimer::timeout, this, &CRoundClockStatic::tick);
+  // The second hand moves as the second begins, in the same wake-up as the alarm check.
+  connect(&timer_, &SecondTimer::timeout, this, &CRoundClockStatic::tick);
   setFace(QImage(QString::fromLatin1(kBuiltInClockFace)));
 }
 

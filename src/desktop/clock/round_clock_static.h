@@ -3,12 +3,12 @@
 #include <QImage>
 #include <QRegion>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 #include <optional>
 
 #include "core/clock/analog_clock.h"
 #include "core/common/date_time.h"
+#include "desktop/common/second_timer.h"
 
 namespace kalvory {
 
@@ -68,7 +68,7 @@ class CRoundClockStatic final : public QWidget {
   QRegion shape_;
   AnalogClockSettings settings_;
   Clock clock_;
-  QTimer timer_;
+  SecondTimer timer_;
   std::optional<ShownTime> shown_;
 };
 

@@ -25,6 +25,7 @@ OsdLooks initialClockLooks() {
 
 CClockStatic::CClockStatic(Sources sources, QWidget* parent) : CTextStatic(parent), sources_(std::move(sources)) {
   displayTime_ = OsdDisplayTime(10, OsdDisplayTime::kForever);
+  tickOnWholeSeconds();
   SetLooks(initialClockLooks());
   requested_ = "%H:%M";
   format_ = insertRaisedTextMarks(requested_);

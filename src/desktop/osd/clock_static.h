@@ -13,7 +13,7 @@ class CAlarmDoc;
 class MediaPlayerInfo;
 
 // The on-screen clock: the message window's looks and shape, showing the current time in the
-// user's format every 500 ms. It never runs out of display time.
+// user's format from the start of every second. It never runs out of display time.
 class CClockStatic final : public CTextStatic {
   Q_OBJECT
  public:

@@ -39,6 +39,7 @@ CTextStatic::CTextStatic(QWidget* parent)
   // A tick that comes late comes once: Qt timers never queue up missed ticks.
   timer_.setInterval(kTickMilliseconds);
   connect(&timer_, &QTimer::timeout, this, &CTextStatic::tick);
+  connect(&secondTimer_, &SecondTimer::timeout, this, &CTextStatic::tick);
 }
 
 CTextStatic::~CTextStatic() = default;
@@ -164,6 +165,11 @@ void CTextStatic::setShown(bool shown) {
 
 void CTextStatic::syncTimer() {
   const bool run = created_ && showing_ && displayTime_.left() > 0;
+  if (onWholeSeconds_) {
+    if (run && !secondTimer_.isActive()) secondTimer_.start();
+    if (!run && secondTimer_.isActive()) secondTimer_.stop();
+    return;
+  }
   if (run && !timer_.isActive()) timer_.start();
   if (!run && timer_.isActive()) timer_.stop();
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/clock/osd_layout.h"
+#include "desktop/common/second_timer.h"
 #include "desktop/osd/osd_drawing.h"
 
 namespace kalvory {
@@ -68,9 +69,10 @@ class CTextStatic : public QWidget {
   const OsdRendering& rendering() const { return rendering_; }
   // The window as the screen shows it, alpha 0 outside the shape.
   QImage picture() const;
-  bool timerRunning() const { return timer_.isActive(); }
+  bool timerRunning() const { return timer_.isActive() || secondTimer_.isActive(); }
 
-  // One tick of the 500 ms timer (the timer calls it; tests call it directly).
+  // One tick of the 500 ms timer, or of the whole-second one (the timer calls it; tests call
+  // it directly).
   void tick();
 
  protected:
@@ -80,6 +82,9 @@ class CTextStatic : public QWidget {
   // The timer runs while the window is showing and has display time left, so a hidden
   // message or clock never wakes the program.
   void syncTimer();
+  // Ticks just after each whole second instead of every 500 ms: a clock's text changes no more
+  // often, and the program then wakes once a second for the clock and the alarm check together.
+  void tickOnWholeSeconds() { onWholeSeconds_ = true; }
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -103,6 +108,8 @@ class CTextStatic : public QWidget {
   OsdRendering rendering_;
   QRegion shape_;
   QTimer timer_;
+  SecondTimer secondTimer_;
+  bool onWholeSeconds_ = false;
   // A drag the window does itself where the window manager cannot move it.
   bool dragging_ = false;
   QPoint dragOffset_;
