@@ -53,15 +53,14 @@ QString TrayFeature::localeDateText(const COleDateTime& date) const {
 }
 
 void TrayFeature::RefreshTrayDay(const TrayDayInfo& day) {
-  const QString dateText = day.today.isValid() ? localeDateText(day.today) : QString();
-  const QString notes = toQString(day.notesText);
-  const QString shown = QStringLiteral("%1|%2|%3|%4|%5")
-                            .arg(day.dayOfMonth)
-                            .arg(day.iconColour)
-                            .arg(settings_.app.calendar_in_tray)
-                            .arg(dateText, notes);
+  // Asked on every idle tick: what it shows changes with the day, the notes, the colour, the
+  // setting or the language, so nothing is formatted or drawn while none of them changed.
+  DayShown shown{day.today.isValid() ? day.today.GetYear() * 10000 + day.today.GetMonth() * 100 + day.today.GetDay()
+                                     : -1,
+                 day.dayOfMonth, day.iconColour, settings_.app.calendar_in_tray, settings_.app.language, day.notesText};
   if (shown == dayShown_) return;
-  dayShown_ = shown;
+  dayShown_ = std::move(shown);
+  const QString dateText = day.today.isValid() ? localeDateText(day.today) : QString();
   QIcon icon;
   if (settings_.app.calendar_in_tray) {
     icon = drawDateIcon(day.dayOfMonth, colorFromReference(day.iconColour));

@@ -41,7 +41,16 @@ class TrayFeature final : public QObject, public TrayPort {
   ApplicationSettings& settings_;
   CSystemTray* tray_ = nullptr;
   // What the tray shows now; the day refresh runs on every idle tick and redraws only on a change.
-  QString dayShown_;
+  struct DayShown {
+    int date = -2;  // YYYYMMDD, -1 without a day
+    int dayOfMonth = 0;
+    std::uint32_t iconColour = 0;
+    int calendarInTray = 0;
+    int language = 0;
+    std::string notes;
+    friend bool operator==(const DayShown&, const DayShown&) = default;
+  };
+  DayShown dayShown_;
 };
 
 }  // namespace kalvory
