@@ -52,6 +52,9 @@ class DesktopProgram final : public QObject {
     DesktopWallpaper* wallpaper = nullptr;  // null: the setter for this session's desktop
     Clock clock;                            // local time now; the system clock when empty
     QString dataFolder;                     // skins and the composed wallpaper; empty: the process's data folder
+    // The session bus of the notifications and the wake timer: the name of a connection made with
+    // QDBusConnection::connectToBus; empty: the user's session bus.
+    QString sessionBus;
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
@@ -91,6 +94,8 @@ class DesktopProgram final : public QObject {
   CAlarmView& view() { return *view_; }
   ListsFeature& lists() { return *lists_; }
   MissedFeature& missed() { return *missed_; }
+  ReminderNotifications& notifications() { return *notifications_; }
+  WakeTimer& wakeTimer() { return *wakeTimer_; }
 
  signals:
   // The exit command: the application closes the program and ends.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "core/model/alarm_doc.h"
@@ -23,9 +24,9 @@ namespace kalvory::test {
 
 // A main window over fakes: settings in memory, recorded errors, fake hotkeys and paste, a
 // recorded desktop wallpaper with an empty data folder, a fixed clock, and prompts that answer
-// as the test says.
+// as the test says. `adjust` changes the program's services before it is made (a private bus).
 struct FrameFixture {
-  explicit FrameFixture(int language = 1) {
+  explicit FrameFixture(int language = 1, const std::function<void(DesktopProgram::Services&)>& adjust = {}) {
     settings = defaultSettings(SettingsEnvironment{});
     settings.app.language = language;
     settings.app.main_position_x = 100;
@@ -36,6 +37,8 @@ struct FrameFixture {
     };
     prompts.savePath = [this](const std::string&) { return savePath; };
     prompts.openPath = [this] { return openPath; };
+    prompts.importCalendarPath = [this] { return calendarPath; };
+    prompts.exportCalendarPath = [this](const std::string&) { return calendarPath; };
     documents = std::make_unique<DocumentController>(document, settings, errors, prompts,
                                                      [this] { return settings.app.uiLanguage(); });
     DesktopProgram::Services services;
@@ -45,6 +48,7 @@ struct FrameFixture {
     services.wallpaper = &wallpaper;
     services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
+    if (adjust) adjust(services);
     program = std::make_unique<DesktopProgram>(settings, *documents, services);
     frame = &program->frame();
     QObject::connect(program.get(), &DesktopProgram::exitRequested, [this] { ++exitRequests; });
@@ -73,6 +77,7 @@ struct FrameFixture {
   std::string lastQuestion;
   std::string savePath;
   std::string openPath;
+  std::string calendarPath;  // the iCalendar file File > Import/Export is given
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;
   std::unique_ptr<DesktopProgram> program;
