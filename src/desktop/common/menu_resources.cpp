@@ -57,6 +57,16 @@ std::string desktopText(DesktopText text, UiLanguage language) {
       {"Cannot save %1.\n%2", "Не удалось сохранить %1.\n%2", "Не вдалося зберегти %1.\n%2"},
       {"Restore unsaved changes to %1?", "Восстановить несохранённые изменения в %1?",
        "Відновити незбережені зміни в %1?"},
+      {"Import from iCalendar", "Импорт из iCalendar", "Імпорт з iCalendar"},
+      {"Export to iCalendar", "Экспорт в iCalendar", "Експорт в iCalendar"},
+      {"iCalendar files (*.ics);;All files (*)", "Файлы iCalendar (*.ics);;Все файлы (*)",
+       "Файли iCalendar (*.ics);;Усі файли (*)"},
+      {"Cannot import %1.\n%2", "Не удалось импортировать %1.\n%2", "Не вдалося імпортувати %1.\n%2"},
+      {"Cannot export to %1.\n%2", "Не удалось экспортировать в %1.\n%2", "Не вдалося експортувати в %1.\n%2"},
+      {"Added from %1: reminders %2, day notes %3.\nNot imported, since the document cannot hold them:%4",
+       "Добавлено из %1: напоминаний — %2, заметок — %3.\nНе импортировано, так как документ не может их хранить:%4",
+       "Додано з %1: нагадувань — %2, нотаток — %3.\nНе імпортовано, бо документ не може їх зберігати:%4"},
+      {"...and %1 more", "...и ещё %1", "...і ще %1"},
   };
   return kTexts[static_cast<int>(text)][l];
 }

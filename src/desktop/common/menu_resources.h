@@ -33,6 +33,14 @@ enum class DesktopText {
   OpenFailed,  // "%1" takes the path, "%2" the reason
   SaveFailed,
   RestoreChanges,  // "%1" takes the document's name; asked at start about a recovery copy
+  // File > Import/Export of iCalendar files.
+  ImportCalendarTitle,
+  ExportCalendarTitle,
+  CalendarFilter,     // the file dialogs' filter
+  ImportFailed,       // "%1" the path, "%2" the reason
+  ExportFailed,       // "%1" the path, "%2" the reason
+  ImportSkipped,      // "%1" the file's name, "%2" reminders and "%3" notes added, "%4" the skipped events
+  ImportSkippedMore,  // "%1" how many skipped events the list leaves out
 };
 std::string desktopText(DesktopText text, UiLanguage language);
 

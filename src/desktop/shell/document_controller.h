@@ -20,6 +20,9 @@ struct DocumentPrompts {
   std::function<SaveChangesAnswer(const std::string& question)> saveChanges;
   // "Restore unsaved changes to %1?" at start; true restores. Empty: the copy is kept unasked.
   std::function<bool(const std::string& question)> restoreChanges;
+  // The calendar file to import (empty: cancelled) and the one to export to.
+  std::function<std::string()> importCalendarPath;
+  std::function<std::string(const std::string& suggested)> exportCalendarPath;
 };
 
 // The single document's life: New, Open, Save, Save As, the recent-file list and the question
@@ -46,6 +49,16 @@ class DocumentController {
 
   // Reads a file into the document without any question (start-up's command line).
   bool loadFile(const std::string& path);
+
+  // File > "Import from iCalendar...": adds the events of a calendar file to the open document,
+  // which is then modified; the events the document cannot hold are listed in one message. A
+  // file that cannot be read or is no calendar is reported and changes nothing. False when
+  // cancelled or failed.
+  bool importCalendar();
+  bool importCalendar(const std::string& path);
+  // File > "Export to iCalendar...": writes the open document as a calendar file.
+  bool exportCalendar();
+  bool exportCalendar(const std::string& path);
 
   // The data folder, where unsaved changes are kept when the session ends (see RecoveryCopy).
   void setRecoveryFolder(std::string folder) { recoveryFolder_ = std::move(folder); }
