@@ -49,7 +49,7 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     return QString::fromUtf8(file.readAll());
   };
   systemd::registerTypes();
-  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd"));
+  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the switches"));
   FakeSystemdManager manager;
   ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
   ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
@@ -137,6 +137,7 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     EXPECT_EQ(manager.started.size(), 1u);
   }
   QDBusConnection::disconnectFromBus(programBus);
+  QDBusConnection::disconnectFromBus(QStringLiteral("fake systemd for the switches"));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
   PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   systemd::registerTypes();
-  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd"));
+  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the program"));
   FakeSystemdManager manager;
   ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
   ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
@@ -88,6 +88,7 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
     EXPECT_EQ(manager.started[2].onCalendar, QStringLiteral("2026-05-07 12:00:00"));
   }
   QDBusConnection::disconnectFromBus(programBus);
+  QDBusConnection::disconnectFromBus(QStringLiteral("fake systemd for the program"));
 }
 
 }  // namespace
