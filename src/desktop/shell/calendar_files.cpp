@@ -1,6 +1,7 @@
 #include "desktop/shell/calendar_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "core/model/alarm_doc.h"
@@ -10,9 +11,12 @@
 namespace kalvory {
 
 Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document) {
+  // A pipe or a device could keep the program waiting for bytes that never come.
+  const QFileInfo info(toQString(path));
+  if (info.exists() && !info.isFile()) return Failure{"This is not a file."};
   QFile file(toQString(path));
   if (!file.open(QIODevice::ReadOnly)) return Failure{toStdString(file.errorString())};
-  // A device or a pipe has no size to check beforehand: read one byte past the limit instead.
+  // Read one byte past the limit rather than trusting the size the file had a moment ago.
   const QByteArray bytes = file.read(static_cast<qint64>(kMaxCalendarFileBytes) + 1);
   if (file.error() != QFileDevice::NoError) return Failure{toStdString(file.errorString())};
   if (static_cast<std::size_t>(bytes.size()) > kMaxCalendarFileBytes)

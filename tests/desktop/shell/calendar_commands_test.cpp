@@ -60,10 +60,12 @@ TEST(CalendarCommands, ImportAddsWhatTheDocumentHoldsAndNamesTheRest) {
         << fixture.errors.entries[0].message;
     fixture.errors.entries.clear();
   }
-  fixture.calendarPath = folder.filePath(QStringLiteral("missing.ics")).toStdString();
-  program.actions().runCommand(ID_FILE_IMPORT_ICS);
-  ASSERT_EQ(fixture.errors.entries.size(), 1u);
-  fixture.errors.entries.clear();
+  for (const QString& unreadable : {folder.filePath(QStringLiteral("missing.ics")), folder.path()}) {
+    fixture.calendarPath = unreadable.toStdString();
+    program.actions().runCommand(ID_FILE_IMPORT_ICS);
+    ASSERT_EQ(fixture.errors.entries.size(), 1u) << fixture.calendarPath;
+    fixture.errors.entries.clear();
+  }
   EXPECT_EQ(fixture.document.alarmCount(), 1u);
   EXPECT_FALSE(fixture.document.IsModified());
   fixture.calendarPath.clear();  // the file dialog cancelled
