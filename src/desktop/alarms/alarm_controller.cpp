@@ -5,8 +5,6 @@
 #include "core/alarms/action_services.h"
 #include "core/alarms/alarm_actions.h"
 #include "core/model/alarm_doc.h"
-#include "desktop/common/action_registry.h"
-#include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -24,8 +22,7 @@ AlarmSettings alarmSettingsFrom(const ApplicationSettings& settings) {
   return alarm;
 }
 
-AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions,
-                                 Services services, QObject* parent)
+AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& document, Services services, QObject* parent)
     : QObject(parent),
       settings_(settings),
       document_(document),
@@ -35,15 +32,6 @@ AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& docum
   setPorts({});
   timer_.setInterval(1000);
   connect(&timer_, &QTimer::timeout, this, &AlarmController::tick);
-
-  // The tray's and the menu's "Turn off" is there while a reminder rings; its hotkey works always.
-  actions.add(
-      ID_TURN_OFF, [this] { turnOff(); },
-      [this] {
-        CommandState state;
-        state.enabled = ringing_;
-        return state;
-      });
 }
 
 AlarmController::~AlarmController() { timer_.stop(); }
@@ -121,17 +109,15 @@ void AlarmController::reportFired() {
 
 void AlarmController::refreshDay() { engine_->refreshDay(now()); }
 
-void AlarmController::turnOff() {
-  // The turn-off dialog will ask how; until it is there the command turns the alarms off.
-  engine_->StopAlarms(false, 0);
-  ringing_ = engine_->trayAlarmMark();
-  emit ringingChanged(ringing_);
-}
+void AlarmController::turnOff() { stopAlarms(false, 0); }
 
-void AlarmController::postpone(std::int64_t seconds) {
-  engine_->StopAlarms(false, seconds);
+void AlarmController::postpone(std::int64_t seconds) { stopAlarms(false, seconds); }
+
+void AlarmController::stopAlarms(bool keepExitAction, std::int64_t postponeSeconds) {
+  engine_->StopAlarms(keepExitAction, postponeSeconds);
   ringing_ = engine_->trayAlarmMark();
   emit ringingChanged(ringing_);
+  emit alarmsSettled();
 }
 
 void AlarmController::PlayAlarmSound(const std::string& path) {

@@ -13,7 +13,6 @@
 
 namespace kalvory {
 
-class ActionRegistry;
 class AlarmActions;
 class CAlarmDoc;
 class ErrorReporter;
@@ -32,8 +31,7 @@ struct AlarmActionServices {
 };
 
 // The one-second alarm check: owns the engine and its timer, keeps the engine's settings in step
-// with the program's, and carries out the actions port until the real backends take it over.
-// Registers "Turn off".
+// with the program's, and carries out the actions port over the real backends.
 class AlarmController final : public QObject, private ActionsPort {
   Q_OBJECT
  public:
@@ -48,8 +46,7 @@ class AlarmController final : public QObject, private ActionsPort {
     ErrorReporter* errors = nullptr;  // where a program that would not start is reported
   };
 
-  AlarmController(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services,
-                  QObject* parent = nullptr);
+  AlarmController(ApplicationSettings& settings, CAlarmDoc& document, Services services, QObject* parent = nullptr);
   ~AlarmController() override;
 
   // Hands the engine the ports of the other features; the actions port stays this controller's
@@ -65,6 +62,10 @@ class AlarmController final : public QObject, private ActionsPort {
   void turnOff();
   // Postpones every ringing reminder by `seconds` (the turn-off answer "remind in").
   void postpone(std::int64_t seconds);
+  // Settles every ringing reminder: postponed by `postponeSeconds`, or with 0 turned off, its
+  // exit action kept only when asked to.
+  void stopAlarms(bool keepExitAction, std::int64_t postponeSeconds);
+  bool isRinging() const { return ringing_; }
   // The computer is going to sleep: the moment of the last tick is kept for catchUp().
   void goingToSleep();
   // The computer woke: asks for the reminders missed since it went to sleep (or since the last
@@ -79,6 +80,8 @@ class AlarmController final : public QObject, private ActionsPort {
  signals:
   // After every tick and every turn-off: whether a reminder is ringing.
   void ringingChanged(bool ringing);
+  // Ringing reminders were postponed or turned off: their times and states changed.
+  void alarmsSettled();
   // A reminder started ringing in this tick; `text` is its plain text (symbol marks removed).
   void reminderFired(const QString& text);
   // Reminders whose whole window passed unseen: at start (since the last run), after the clock

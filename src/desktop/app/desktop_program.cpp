@@ -11,6 +11,7 @@
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/alarms/turn_off_feature.h"
 #include "desktop/clock/round_clock_static.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
@@ -57,7 +58,11 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   alarmServices.exitProgram = [this] { actions_->runCommand(ID_APP_EXIT); };
   alarmServices.actionServices = services_.actionServices;
   alarmServices.errors = services_.errors;
-  alarms_ = std::make_unique<AlarmController>(settings_, documents_.document(), *actions_, alarmServices);
+  alarms_ = std::make_unique<AlarmController>(settings_, documents_.document(), alarmServices);
+  // "Turn off" asks how with the turn-off dialog over the main window.
+  TurnOffFeature::Services turnOffServices;
+  turnOffServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
+  turnOff_ = std::make_unique<TurnOffFeature>(*alarms_, *actions_, turnOffServices);
 
   tray_ = std::make_unique<TrayFeature>(settings_, *actions_);
   tray_->refreshDay = [this] { alarms_->refreshDay(); };
@@ -165,6 +170,11 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   connect(alarms_.get(), &AlarmController::ringingChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   connect(missed_.get(), &MissedFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   connect(lists_.get(), &ListsFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
+  // Postponed reminders show their new times in the lists and the view at once.
+  connect(alarms_.get(), &AlarmController::alarmsSettled, this, [this] {
+    lists_->documentReplaced();
+    view_->documentChanged();
+  });
   auto viewDocumentChanged = std::move(documents_.onChanged);
   documents_.onChanged = [this, viewDocumentChanged = std::move(viewDocumentChanged)] {
     if (viewDocumentChanged) viewDocumentChanged();
@@ -182,6 +192,7 @@ DesktopProgram::~DesktopProgram() {
   missed_.reset();
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();
+  turnOff_.reset();
   alarms_.reset();
   notifiers_.reset();
 }

@@ -35,6 +35,7 @@ class PluginHost;
 class PowerManager;
 class StopwatchFeature;
 class TrayFeature;
+class TurnOffFeature;
 class WallpaperFeature;
 
 // The composition root of the running program: builds every feature, hands the alarm check the
@@ -81,6 +82,7 @@ class DesktopProgram final : public QObject {
   ActionRegistry& actions() { return *actions_; }
   CMainFrame& frame() { return *frame_; }
   AlarmController& alarms() { return *alarms_; }
+  TurnOffFeature& turnOff() { return *turnOff_; }
   CSystemTray* tray() const;
   TrayFeature& trayFeature() { return *tray_; }
   WallpaperFeature& wallpaper() { return *wallpaper_; }
@@ -115,6 +117,7 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<ActionRegistry> actions_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AlarmController> alarms_;
+  std::unique_ptr<TurnOffFeature> turnOff_;
   std::unique_ptr<TrayFeature> tray_;
   std::unique_ptr<WallpaperFeature> wallpaper_;
   std::unique_ptr<OnScreenDisplay> osd_;

@@ -1,6 +1,7 @@
-// Shows the "While you were away" window with three missed reminders for take_screenshots.sh,
-// then prints the window frame's geometry ("WxH+X+Y") once it is on screen.
-//   missed_screenshot_driver en|ru
+// Shows the "While you were away" window with three missed reminders for
+// tests/desktop/common/take_screenshots.sh, then prints the window frame's geometry ("WxH+X+Y")
+// once it is on screen.
+//   missed_screenshot_driver missed-reminders en|ru
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -12,7 +13,7 @@
 int main(int argc, char** argv) {
   using namespace kalvory;
   QApplication app(argc, argv);
-  const bool russian = argc > 1 && std::strcmp(argv[1], "ru") == 0;
+  const bool russian = argc > 2 && std::strcmp(argv[2], "ru") == 0;
   const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
   CAlarmDoc document;
   const char* const texts[][2] = {{"Call the bank about the card", "Позвонить в банк по поводу карты"},

@@ -39,7 +39,7 @@ struct MissedFixture {
     settings = defaultSettings(SettingsEnvironment{});
     AlarmController::Services services;
     services.clock = [this] { return now; };
-    alarms = std::make_unique<AlarmController>(settings, document, actions, services);
+    alarms = std::make_unique<AlarmController>(settings, document, services);
     feature = std::make_unique<MissedFeature>(settings, document, *alarms, systemBus);
   }
   CMissedRemindersWindow& window() { return feature->window(); }

@@ -8,7 +8,6 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/alarms/alarm_controller.h"
-#include "desktop/common/action_registry.h"
 #include "desktop/notifications/reminder_notifications.h"
 
 int main(int argc, char** argv) {
@@ -24,10 +23,9 @@ int main(int argc, char** argv) {
   line.text = russian ? "Позвонить в банк по поводу карты" : "Call the bank about the card";
   line.osd = 0;
   document.AddAlarm(line);
-  ActionRegistry actions([&settings] { return settings.app.uiLanguage(); });
   AlarmController::Services services;
   services.clock = [now] { return now; };
-  AlarmController alarms(settings, document, actions, services);
+  AlarmController alarms(settings, document, services);
   ReminderNotifications notifications(settings, alarms, QDBusConnection::sessionBus(), [] { return false; });
   QObject::connect(&notifications, &ReminderNotifications::notificationShown, [] {
     std::printf("shown\n");

@@ -41,7 +41,7 @@ class ReminderNotificationsTest : public ::testing::Test {
     settings_ = defaultSettings(SettingsEnvironment{});
     AlarmController::Services services;
     services.clock = [this] { return now_; };
-    alarms_ = std::make_unique<AlarmController>(settings_, document_, actions_, services);
+    alarms_ = std::make_unique<AlarmController>(settings_, document_, services);
     notifications_ =
         std::make_unique<ReminderNotifications>(settings_, *alarms_, session_, [this] { return trayAvailable_; });
   }

@@ -10,6 +10,8 @@
 
 #include "core/model/document_file.h"
 #include "core/resources/resource_menus.h"
+#include "desktop/alarms/postpone_dialog.h"
+#include "desktop/alarms/turn_off_feature.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/shell/caption_bar.h"
 #include "desktop/shell/frame_geometry.h"
@@ -59,8 +61,8 @@ TEST(MainFrame, CommandUpdateRules) {
   frame.hide();
   EXPECT_EQ(program.actions().commandState(ID_SHOW_HIDE).text, "Show");
 
-  // "Turn off" answers only while a reminder rings, in the menus and in the tray; running it
-  // silences the reminder.
+  // "Turn off" answers only while a reminder rings, in the menus and in the tray; its dialog's
+  // default answer silences the reminder.
   EXPECT_FALSE(program.actions().commandState(ID_TURN_OFF).enabled);
   CAlarmLine due(fixture.now);
   due.text = "Ring";
@@ -69,6 +71,8 @@ TEST(MainFrame, CommandUpdateRules) {
   EXPECT_TRUE(program.actions().commandState(ID_TURN_OFF).enabled);
   EXPECT_TRUE(program.tray()->alarmRinging());
   program.actions().runCommand(ID_TURN_OFF);
+  ASSERT_NE(program.turnOff().dialog(), nullptr);
+  program.turnOff().dialog()->accept();
   EXPECT_FALSE(program.actions().commandState(ID_TURN_OFF).enabled);
   EXPECT_FALSE(program.tray()->alarmRinging());
   EXPECT_EQ(fixture.document.GetAlarmAt(0)->state, ReminderState::TurnedOff);

@@ -1,0 +1,24 @@
+// Shows "Turn off alarm" for tests/desktop/common/take_screenshots.sh, then prints the window
+// frame's geometry ("WxH+X+Y") once it is on screen:
+//   turn_off_screenshot_driver turn-off-dialog en|ru
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "desktop/alarms/postpone_dialog.h"
+
+int main(int argc, char** argv) {
+  using namespace kalvory;
+  QApplication app(argc, argv);
+  const bool russian = argc > 2 && std::strcmp(argv[2], "ru") == 0;
+  CPostPoneDlg dialog(russian ? UiLanguage::Russian : UiLanguage::English, COleDateTime(2026, 12, 8, 9, 30, 0));
+  dialog.move(120, 120);
+  dialog.show();
+  QTimer::singleShot(700, [&dialog] {
+    const QRect frame = dialog.frameGeometry();
+    std::printf("%dx%d+%d+%d\n", frame.width(), frame.height(), frame.x(), frame.y());
+    std::fflush(stdout);
+  });
+  return app.exec();
+}
