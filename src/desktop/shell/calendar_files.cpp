@@ -24,7 +24,8 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
 
   // Read into a document of its own, so that a failure leaves the open one as it was.
   CAlarmDoc read;
-  Result<IcsImport> imported = icsToDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), read);
+  Result<IcsImport> imported =
+      icsToDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), read);
   if (!imported.ok()) return Failure{imported.error()};
 
   CalendarImport result;
@@ -50,8 +51,7 @@ Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& pa
   const std::string text = documentToIcs(document, stamp);
   QSaveFile file(toQString(path));
   if (!file.open(QIODevice::WriteOnly)) return Failure{toStdString(file.errorString())};
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !file.commit())
+  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
     return Failure{toStdString(file.errorString())};
   return {};
 }

@@ -138,7 +138,8 @@ bool DocumentController::importCalendar(const std::string& path) {
   const std::string title = desktopText(DesktopText::ImportCalendarTitle, language);
   Result<CalendarImport> imported = importCalendarFile(path, document_);
   if (!imported.ok()) {
-    errors_.reportError(title, fillPlaceholders(desktopText(DesktopText::ImportFailed, language), {path, imported.error()}));
+    errors_.reportError(title,
+                        fillPlaceholders(desktopText(DesktopText::ImportFailed, language), {path, imported.error()}));
     return false;
   }
   const CalendarImport& result = imported.value();
@@ -150,10 +151,11 @@ bool DocumentController::importCalendar(const std::string& path) {
     for (std::size_t i = 0; i < result.skipped.size() && i < kShown; ++i) list += "\n" + result.skipped[i];
     if (result.skipped.size() > kShown)
       list += "\n" + fillPlaceholders(desktopText(DesktopText::ImportSkippedMore, language),
-                                       {std::to_string(result.skipped.size() - kShown)});
-    errors_.reportError(title, fillPlaceholders(desktopText(DesktopText::ImportSkipped, language),
-                                                {std::filesystem::path(path).filename().string(),
-                                                 std::to_string(result.reminders), std::to_string(result.notes), list}));
+                                      {std::to_string(result.skipped.size() - kShown)});
+    errors_.reportError(
+        title, fillPlaceholders(desktopText(DesktopText::ImportSkipped, language),
+                                {std::filesystem::path(path).filename().string(), std::to_string(result.reminders),
+                                 std::to_string(result.notes), list}));
   }
   return true;
 }

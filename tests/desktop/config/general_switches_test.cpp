@@ -40,8 +40,9 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
   QTemporaryDir folder;
   const QString log = folder.filePath(QStringLiteral("notifications.log"));
   DBusTemplateMock notificationServer;
-  ASSERT_TRUE(notificationServer.start(bus.address(), QStringLiteral("notification_daemon"), QStringLiteral("--session"),
-                                       QStringLiteral("org.freedesktop.Notifications"), log))
+  ASSERT_TRUE(notificationServer.start(bus.address(), QStringLiteral("notification_daemon"),
+                                       QStringLiteral("--session"), QStringLiteral("org.freedesktop.Notifications"),
+                                       log))
       << notificationServer.problem().toStdString();
   const auto notified = [&log] {
     QFile file(log);
@@ -49,7 +50,8 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     return QString::fromUtf8(file.readAll());
   };
   systemd::registerTypes();
-  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the switches"));
+  QDBusConnection managerSide =
+      QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the switches"));
   FakeSystemdManager manager;
   ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
   ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
@@ -76,11 +78,13 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     add(13, 0, "Notified always", "");
     int missedReports = 0;
     std::string lastMissed;
-    QObject::connect(&fixture.program->alarms(), &AlarmController::remindersMissed,
-                     [&](const std::vector<MissedReminder>& missed) {
-                       ++missedReports;
-                       lastMissed = missed.empty() ? std::string() : fixture.document.GetAlarmAt(static_cast<std::ptrdiff_t>(missed.front().index))->text;
-                     });
+    QObject::connect(
+        &fixture.program->alarms(), &AlarmController::remindersMissed, [&](const std::vector<MissedReminder>& missed) {
+          ++missedReports;
+          lastMissed = missed.empty()
+                           ? std::string()
+                           : fixture.document.GetAlarmAt(static_cast<std::ptrdiff_t>(missed.front().index))->text;
+        });
 
     Switches shown{};
     const auto configure = [&](Switches wanted) {
@@ -132,7 +136,8 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     EXPECT_EQ(missedReports, 1);
     EXPECT_EQ(lastMissed, "Missed while on");
     // The 13:00 notification arrives; 11:00 rang while they were off and was never sent.
-    ASSERT_TRUE(waitFor([&] { return notified().contains(QStringLiteral("\"Notified always\"")); })) << notified().toStdString();
+    ASSERT_TRUE(waitFor([&] { return notified().contains(QStringLiteral("\"Notified always\"")); }))
+        << notified().toStdString();
     EXPECT_FALSE(notified().contains(QStringLiteral("Never notified")));
     EXPECT_EQ(manager.started.size(), 1u);
   }

@@ -31,7 +31,8 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
   PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   systemd::registerTypes();
-  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the program"));
+  QDBusConnection managerSide =
+      QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for the program"));
   FakeSystemdManager manager;
   ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
   ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
