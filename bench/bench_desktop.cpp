@@ -68,7 +68,7 @@ void BM_TickWhileLargeWallpaperIsSet(benchmark::State& state) {
     services.desktop = &desktop;
     services.dataFolder = folder.path();
     WallpaperFeature wallpaper(settings, document, actions, services);
-    AlarmController alarms(settings, document, actions, {});
+    AlarmController alarms(settings, document, {});
     AlarmPorts ports;
     ports.wallpaper = &wallpaper;
     alarms.setPorts(ports);

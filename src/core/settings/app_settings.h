@@ -104,6 +104,9 @@ struct AppSettings {
   // "LastSeen": the last moment the reminder check ran, stored at exit; the start-up check for
   // missed reminders begins there. Invalid (never stored) means there is nothing to catch up.
   COleDateTime last_seen = COleDateTime::makeInvalid();
+  // "TrustedPrograms": what the user answered about documents whose reminders start programs
+  // (see the desktop's program trust), the newest first.
+  std::string trusted_programs{};
 
   UiLanguage uiLanguage() const;
   // The resource language: 1049 Russian, 1058 Ukrainian, 1033 English (for every other value).

@@ -311,29 +311,39 @@ void CWallpaperCompositor::PatternFill(int left, int top, int right, int bottom,
   FillRect(left - 2, top - 2, right - left + 4, bottom - top + 4, background);
 }
 
-void CWallpaperCompositor::DrawSticker(const CWPStickerContext& sticker) {
+StickerPicture drawStickerPicture(const CWPStickerContext& sticker, StickerTextRenderer* textRenderer,
+                                  int verticalDpi) {
+  StickerPicture picture;
   std::error_code code;
-  if (sticker.skinPath.empty() || !std::filesystem::is_regular_file(sticker.skinPath, code)) return;
+  if (sticker.skinPath.empty() || !std::filesystem::is_regular_file(sticker.skinPath, code)) return picture;
   CDibImage sprite;
   sprite.SetLimits(StickerLimits());
-  if (!sprite.Load(sticker.skinPath, kImageFormatBmp)) return;
-  const int w = sprite.Width();
-  const int h = sprite.Height();
+  if (!sprite.Load(sticker.skinPath, kImageFormatBmp)) return picture;
+  picture.width = sprite.Width();
+  picture.height = sprite.Height();
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  PixelSurface surface{picture.pixels.data(), picture.width, picture.height, picture.width};
+  sprite.Draw(surface, 0, 0, picture.width, picture.height);
 
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  PixelSurface surface{pixels.data(), w, h, w};
-  sprite.Draw(surface, 0, 0, w, h);
-
-  if (textRenderer_ != nullptr && !sticker.text.empty()) {
+  if (textRenderer != nullptr && !sticker.text.empty()) {
     StickerTextStyle style;
     style.fontName = sticker.fontName;
-    style.pixelHeight = static_cast<int>(std::int64_t{sticker.fontSize} * dpi_ / 720);
+    style.pixelHeight = static_cast<int>(std::int64_t{sticker.fontSize} * verticalDpi / 720);
     style.weight = (sticker.textStyle & kTextStyleBold) != 0 ? 700 : 400;
     style.italic = (sticker.textStyle & kTextStyleItalic) != 0;
     style.underline = (sticker.textStyle & kTextStyleUnderline) != 0;
     style.color = sticker.normalTextColor;
-    textRenderer_->DrawStickerText(surface, sticker.textRect, StickerDisplayText(sticker.text), style);
+    textRenderer->DrawStickerText(surface, sticker.textRect, StickerDisplayText(sticker.text), style);
   }
+  return picture;
+}
+
+void CWallpaperCompositor::DrawSticker(const CWPStickerContext& sticker) {
+  const StickerPicture picture = drawStickerPicture(sticker, textRenderer_, dpi_);
+  if (picture.pixels.empty()) return;
+  const int w = picture.width;
+  const int h = picture.height;
+  const std::vector<std::uint32_t>& pixels = picture.pixels;
 
   int x = (width_ - w) / 2;
   if ((sticker.placement & kPlaceLeft) != 0) {

@@ -49,6 +49,16 @@ struct GradientColors {
 };
 GradientColors GradientColorsFor(ColorRef background);
 
+// A sticker's picture with its text drawn in, as it is blended onto the wallpaper: 0x00RRGGBB
+// pixels, top row first, `width` to a row; no pixels when the picture is missing or cannot be
+// read. The configuration page previews a sticker with the same drawing.
+struct StickerPicture {
+  std::vector<std::uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+};
+StickerPicture drawStickerPicture(const CWPStickerContext& sticker, StickerTextRenderer* textRenderer, int verticalDpi);
+
 // The constant opacity a sticker is blended with: "Transparency" × 255 / 100, keeping the low
 // 8 bits (so the file default 200 gives 254).
 std::uint8_t StickerOpacity(int transparency);

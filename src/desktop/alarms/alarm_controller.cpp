@@ -30,11 +30,56 @@ AlarmController::AlarmController(ApplicationSettings& settings, CAlarmDoc& docum
       alarmSettings_(alarmSettingsFrom(settings)) {
   engine_ = std::make_unique<AlarmEngine>(document, AlarmPorts{}, alarmSettings_);
   setPorts({});
+  createActions();
   timer_.setInterval(1000);
   connect(&timer_, &QTimer::timeout, this, &AlarmController::tick);
 }
 
 AlarmController::~AlarmController() { timer_.stop(); }
+
+namespace {
+
+// Without a session bus there is no power service: the requests are logged.
+class LoggedPower final : public PowerManager {
+ public:
+  bool powerOff() override { return log("power off"); }
+  bool reboot() override { return log("restart"); }
+  bool suspend() override { return log("suspend"); }
+
+ private:
+  static bool log(const char* request) {
+    qCInfo(lcAlarms) << "would" << request << "the computer";
+    return false;
+  }
+};
+
+class LoggedErrors final : public ErrorReporter {
+ public:
+  void reportError(std::string_view, std::string_view message) override {
+    qCWarning(lcAlarms) << toQString(std::string(message));
+  }
+};
+
+}  // namespace
+
+void AlarmController::createActions() {
+  const AlarmActionServices& backends = services_.actionServices;
+  if (!backends.createPlayer || backends.launcher == nullptr || backends.speech == nullptr) return;
+  player_ = backends.createPlayer(alarmSettings_);
+  if (!player_) return;
+  PowerManager* power = services_.power;
+  if (power == nullptr) {
+    noPower_ = std::make_unique<LoggedPower>();
+    power = noPower_.get();
+  }
+  ErrorReporter* errors = services_.errors;
+  if (errors == nullptr) {
+    noErrors_ = std::make_unique<LoggedErrors>();
+    errors = noErrors_.get();
+  }
+  actions_ = std::make_unique<AlarmActions>(alarmSettings_, *player_, *backends.launcher, *power, *backends.speech,
+                                            *errors, [this] { return now(); });
+}
 
 void AlarmController::setPorts(AlarmPorts ports) {
   if (!ports.actions) ports.actions = this;
@@ -128,6 +173,11 @@ void AlarmController::PlayAlarmSound(const std::string& path) {
 }
 
 void AlarmController::ExecuteApplication(const std::string& commandLine) {
+  if (services_.programAllowed && !services_.programAllowed(commandLine)) {
+    // The reminder rings as usual; only the program the user did not allow stays unstarted.
+    qCInfo(lcAlarms) << "not starting" << toQString(commandLine) << "- not allowed for this document";
+    return;
+  }
   if (actions_)
     actions_->ExecuteApplication(commandLine);
   else

@@ -44,6 +44,8 @@ class AlarmController final : public QObject, private ActionsPort {
     std::function<void()> exitProgram;
     AlarmActionServices actionServices;
     ErrorReporter* errors = nullptr;  // where a program that would not start is reported
+    // Whether the open document may start this program; empty: every program may start.
+    std::function<bool(const std::string& commandLine)> programAllowed;
   };
 
   AlarmController(ApplicationSettings& settings, CAlarmDoc& document, Services services, QObject* parent = nullptr);
@@ -97,6 +99,8 @@ class AlarmController final : public QObject, private ActionsPort {
   void SuspendComputer() override;
   void BeginExit(int exitAction) override;
 
+  // The real actions over the backends the program was given, when it was given them all.
+  void createActions();
   void syncSettings();
   void reportMissed(const COleDateTime& from, const COleDateTime& to);
   void reportFired();
@@ -107,6 +111,7 @@ class AlarmController final : public QObject, private ActionsPort {
   AlarmSettings alarmSettings_;
   std::unique_ptr<MediaPlayer> player_;
   std::unique_ptr<PowerManager> noPower_;
+  std::unique_ptr<ErrorReporter> noErrors_;
   std::unique_ptr<AlarmActions> actions_;  // null: the actions are only logged
   std::unique_ptr<AlarmEngine> engine_;
   QTimer timer_;

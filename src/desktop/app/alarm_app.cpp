@@ -88,6 +88,15 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
     prompts.restoreChanges = [](const std::string& question) {
       return QMessageBox::question(nullptr, QStringLiteral("Kalvory"), toQString(question)) == QMessageBox::Yes;
     };
+  if (!prompts.allowPrograms)
+    prompts.allowPrograms = [this](const std::string& question) {
+      QMessageBox box(QMessageBox::Warning, QStringLiteral("Kalvory"), toQString(question),
+                      QMessageBox::Yes | QMessageBox::No, frame() && frame()->isVisible() ? frame() : nullptr);
+      // Refusing is the safe answer to a key pressed without reading.
+      box.setDefaultButton(QMessageBox::No);
+      box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+      return box.exec() == QMessageBox::Yes;
+    };
   documents_ =
       std::make_unique<DocumentController>(document_, settings_, *environment_.errors, std::move(prompts), language);
 }

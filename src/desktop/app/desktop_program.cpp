@@ -58,6 +58,9 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   alarmServices.exitProgram = [this] { actions_->runCommand(ID_APP_EXIT); };
   alarmServices.actionServices = services_.actionServices;
   alarmServices.errors = services_.errors;
+  alarmServices.programAllowed = [this](const std::string& commandLine) {
+    return documents_.programAllowed(commandLine);
+  };
   alarms_ = std::make_unique<AlarmController>(settings_, documents_.document(), alarmServices);
   // "Turn off" asks how with the turn-off dialog over the main window.
   TurnOffFeature::Services turnOffServices;
@@ -115,8 +118,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   };
 
   // The plug-ins of the data folder and of the installation (started by the application), and
-  // the configuration dialog, which takes over "Configuration" from the on-screen display's
-  // interim dialog: it registers later.
+  // the configuration dialog, whose OK hands the on-screen windows their new looks at once.
   plugins_ = std::make_unique<PluginHost>(std::vector<std::string>{
       toStdString(services_.dataFolder + QStringLiteral("/plugins")),
       toStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/kalvory/plugins"))});

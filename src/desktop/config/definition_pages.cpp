@@ -1,16 +1,47 @@
 #include "desktop/config/definition_pages.h"
 
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "core/clock/analog_clock.h"
 #include "core/model/alarm_doc.h"
+#include "core/settings/profile.h"
+#include "core/wallpaper/wallpaper_compositor.h"
+#include "desktop/clock/round_clock_static.h"
+#include "desktop/config/config_texts.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
+#include "platform/wallpaper/sticker_text_renderer.h"
 
 namespace kalvory {
+
+namespace {
+
+// Previews larger than this are scaled down to it, keeping their proportions.
+constexpr QSize kLargestPreview(360, 200);
+
+QPixmap previewPixmap(QImage image) {
+  if (image.width() > kLargestPreview.width() || image.height() > kLargestPreview.height())
+    image = image.scaled(kLargestPreview, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  return QPixmap::fromImage(image);
+}
+
+QLabel* newPreviewLabel(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setAlignment(Qt::AlignCenter);
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
 
 // --- the list with its default mark
 
@@ -113,10 +144,7 @@ void CSetNotifiersDlgBar::selectionChanged(int row) {
   if (!configureNotifier(popup, notifiers_[static_cast<std::size_t>(row)])) return;
   popup.Show(text(StringId::NotifierTestMessage), 0, 0, 0);
   popup.Hide();  // only the text and the look are wanted, not the slide
-  QImage image = popup.renderImage();
-  if (image.width() > 360 || image.height() > 200)
-    image = image.scaled(360, 200, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  preview_->setPixmap(QPixmap::fromImage(image));
+  preview_->setPixmap(previewPixmap(popup.renderImage()));
 }
 
 void CSetNotifiersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) {
@@ -128,7 +156,11 @@ void CSetNotifiersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& docume
 
 // --- stickers
 
-CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent) : DefinitionListPage(language, parent) {}
+CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent) : DefinitionListPage(language, parent) {
+  preview_ = newPreviewLabel(this);
+  preview_->setMinimumHeight(120);
+  pageLayout()->addWidget(preview_);
+}
 
 void CSetStickersDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
   stickers_ = document.stickers;
@@ -149,6 +181,39 @@ void CSetStickersDlgBar::setAsDefault(int row) {
   defaultName_ = name;
 }
 
+// The sticker as the wallpaper gets it: its picture with the test text drawn in by the
+// wallpaper's own drawing, the transparent colour cut away and the rest at its opacity.
+void CSetStickersDlgBar::selectionChanged(int row) {
+  preview_->clear();
+  const auto index = static_cast<std::size_t>(row);
+  if (row < 0 || index >= stickers_.size()) return;
+  CWPStickerContext sticker = stickers_[index];
+  sticker.text = toStdString(text(StringId::NotifierTestMessage));
+  QtStickerTextRenderer textRenderer;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
+  const StickerPicture picture = drawStickerPicture(sticker, &textRenderer, dpi);
+  if (picture.pixels.empty()) {
+    const QString file = QFileInfo(toQString(sticker.skinPath)).fileName();
+    preview_->setText(configText(ConfigText::StickerPictureMissing, language()).arg(file));
+    return;
+  }
+  const std::uint32_t seeThrough = (std::uint32_t{redOf(sticker.transparentColor)} << 16) |
+                                   (std::uint32_t{greenOf(sticker.transparentColor)} << 8) |
+                                   blueOf(sticker.transparentColor);
+  const std::uint32_t alpha = std::uint32_t{StickerOpacity(sticker.transparency)} << 24;
+  QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+  for (int y = 0; y < picture.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const std::uint32_t* source = picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
+    for (int x = 0; x < picture.width; ++x) {
+      const std::uint32_t pixel = source[x] & 0xFFFFFFu;
+      line[x] = pixel == seeThrough ? 0u : (alpha | pixel);
+    }
+  }
+  preview_->setPixmap(previewPixmap(image));
+}
+
 void CSetStickersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) {
   settings.app.default_sticker = defaultName_;
   if (document.stickers.size() == stickers_.size())
@@ -164,7 +229,24 @@ CSetSkinsDlgBar::CSetSkinsDlgBar(UiLanguage language, std::string dataFolder, QW
   information_->setTextFormat(Qt::PlainText);
   information_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
   information_->setMinimumHeight(information_->fontMetrics().height() * 4);
-  pageLayout()->addWidget(information_);
+
+  // The preview's place holds nothing, the clock or the message, always at the clock's size.
+  preview_ = new QStackedWidget(this);
+  preview_->addWidget(new QWidget(preview_));
+  auto* clockHolder = new QWidget(preview_);
+  clock_ = new CRoundClockStatic(clockHolder);
+  auto* holderLayout = new QVBoxLayout(clockHolder);
+  holderLayout->setContentsMargins(0, 0, 0, 0);
+  holderLayout->addWidget(clock_, 0, Qt::AlignCenter);
+  preview_->addWidget(clockHolder);
+  previewMessage_ = newPreviewLabel(preview_);
+  preview_->addWidget(previewMessage_);
+  preview_->setFixedSize(kAnalogClockSize + 60, kAnalogClockSize);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(information_, 1);
+  row->addWidget(preview_);
+  pageLayout()->addLayout(row);
 }
 
 void CSetSkinsDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {
@@ -186,8 +268,10 @@ void CSetSkinsDlgBar::selectionChanged(int row) {
   const auto index = static_cast<std::size_t>(row);
   if (row < 0 || index >= skins_.size()) {
     information_->clear();
+    preview_->setCurrentIndex(0);
     return;
   }
+  showPreview(skins_[index]);
   const CSkinContext& skin = skins_[index];
   QString line = text(StringId::PluginDescription);
   for (const std::string* value : {&skin.name, &skin.author, &skin.description}) {
@@ -195,6 +279,36 @@ void CSetSkinsDlgBar::selectionChanged(int row) {
     if (at >= 0) line.replace(at, 2, toQString(*value));
   }
   information_->setText(line);
+}
+
+bool CSetSkinsDlgBar::clockPreviewShown() const { return preview_->currentWidget() == clock_->parentWidget(); }
+
+void CSetSkinsDlgBar::showPreviewMessage(const QString& message) {
+  previewMessage_->setText(message);
+  preview_->setCurrentWidget(previewMessage_);
+}
+
+// The clock as the main window would show it with this skin, its face looked for where the
+// program looks (beside the skin file, then in the data folder).
+void CSetSkinsDlgBar::showPreview(const CSkinContext& skin) {
+  const QFileInfo file(toQString(skin.path));
+  CProfile profile;
+  profile.SetSaveOnClose(false);
+  profile.SetStoreDefaults(false);
+  profile.SetAddOnWrite(false);
+  // Loading a store creates a missing file: a skin that has gone must stay gone.
+  if (!file.isFile() || !profile.Load(toStdString(file.absoluteFilePath()))) {
+    showPreviewMessage(configText(ConfigText::SkinUnreadable, language()).arg(file.fileName()));
+    return;
+  }
+  // The built-in face first, so that a skin without a face of its own does not show the face of
+  // the skin selected before it.
+  clock_->SetSkin(QString::fromLatin1(kBuiltInClockFace));
+  if (!clock_->applySkin(profile, {file.absolutePath(), toQString(dataFolder_)}) && !clock_->settings().face.empty()) {
+    showPreviewMessage(configText(ConfigText::ClockFaceMissing, language()).arg(toQString(clock_->settings().face)));
+    return;
+  }
+  preview_->setCurrentWidget(clock_->parentWidget());
 }
 
 void CSetSkinsDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) { settings.app.skin_path = skinPath_; }

@@ -8,7 +8,6 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/osd/clock_static.h"
-#include "desktop/osd/osd_configuration_dialog.h"
 #include "desktop/osd/osd_drawing.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
@@ -41,7 +40,6 @@ void OnScreenDisplay::registerCommands(ActionRegistry& actions) {
       },
       [this] { return clockShown(); });
   actions.add(ID_SPECIAL_SYMBOLS, [this] { runSpecialSymbolDialog(settings_.app.uiLanguage(), dialogParent()); });
-  actions.add(ID_CONFIGURATION, [this] { openConfiguration(); });
 }
 
 QWidget* OnScreenDisplay::dialogParent() const {
@@ -148,13 +146,6 @@ void OnScreenDisplay::storePositions() {
     settings_.text.position_x = text_->x();
     settings_.text.position_y = text_->y();
   }
-}
-
-void OnScreenDisplay::openConfiguration() {
-  OsdConfigurationDialog dialog(settings_.app.uiLanguage(), settings_, document_, dialogParent());
-  if (dialog.exec() != QDialog::Accepted) return;
-  dialog.store(settings_, document_);
-  settingsChanged();
 }
 
 }  // namespace kalvory

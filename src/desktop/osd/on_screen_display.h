@@ -22,8 +22,9 @@ class MediaPlayerInfo;
 
 // The on-screen alarm message and the on-screen clock: creates both windows on first use, hands
 // them their looks from the settings, shows the message for the alarm check and stores the
-// windows' places when the program closes. Registers "Show clock", "Special Symbols" and, until
-// the full configuration dialog exists, "Configuration" with the two pages of these windows.
+// windows' places when the program closes. Registers "Show clock" and "Special Symbols"; the
+// two pages that edit these windows belong to the configuration dialog, which calls
+// settingsChanged() after its OK.
 class OnScreenDisplay final : public QObject, public AlarmTextPort {
   Q_OBJECT
  public:
@@ -63,7 +64,6 @@ class OnScreenDisplay final : public QObject, public AlarmTextPort {
  private:
   void registerCommands(ActionRegistry& actions);
   void applyClockSettings();
-  void openConfiguration();
   QWidget* dialogParent() const;
   QSize screenSize() const;
 

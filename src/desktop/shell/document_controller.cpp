@@ -1,12 +1,14 @@
 #include "desktop/shell/document_controller.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <filesystem>
 
 #include "core/model/document_file.h"
 #include "desktop/common/menu_resources.h"
 #include "desktop/shell/calendar_files.h"
 #include "desktop/shell/document_recovery.h"
+#include "desktop/shell/program_trust.h"
 
 Q_LOGGING_CATEGORY(lcDocument, "kalvory.document", QtInfoMsg)
 
@@ -57,6 +59,59 @@ void DocumentController::changed() {
   if (onChanged) onChanged();
 }
 
+bool DocumentController::programAllowed(const std::string& commandLine) const {
+  return std::find(refusedPrograms_.begin(), refusedPrograms_.end(), commandLine) == refusedPrograms_.end();
+}
+
+void DocumentController::checkPrograms() {
+  std::vector<std::string> programs = documentPrograms(document_);
+  refusedPrograms_.clear();
+  if (programs.empty()) return;
+  const std::string fingerprint = programsFingerprint(path_, programs);
+  switch (lookupProgramTrust(settings_.app.trusted_programs, fingerprint)) {
+    case ProgramTrust::Allowed:
+      return;
+    case ProgramTrust::Refused:
+      refusedPrograms_ = std::move(programs);
+      return;
+    case ProgramTrust::Unknown:
+      break;
+  }
+  // Refused until answered: a reminder ringing while the question waits starts nothing.
+  refusedPrograms_ = programs;
+  // The question lists a few lines, each cut to a readable length; a hostile file may hold
+  // thousands of long ones.
+  constexpr std::size_t kListed = 10;
+  constexpr std::size_t kLineLength = 160;
+  std::string listed;
+  for (std::size_t i = 0; i < programs.size() && i < kListed; ++i) {
+    if (!listed.empty()) listed += '\n';
+    const std::string& program = programs[i];
+    std::size_t cut = std::min(program.size(), kLineLength);
+    while (cut < program.size() && cut > 0 && (static_cast<unsigned char>(program[cut]) & 0xC0) == 0x80) --cut;
+    listed += cut < program.size() ? program.substr(0, cut) + "..." : program;
+  }
+  if (programs.size() > kListed)
+    listed += '\n' + replaceFirst(desktopText(DesktopText::MorePrograms, language_()), "%1",
+                                   std::to_string(programs.size() - kListed));
+  const bool allowed =
+      prompts_.allowPrograms &&
+      prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
+  settings_.app.trusted_programs = rememberProgramTrust(settings_.app.trusted_programs, fingerprint, allowed);
+  if (allowed) refusedPrograms_.clear();
+}
+
+void DocumentController::rememberSavedPrograms() {
+  const std::vector<std::string> programs = documentPrograms(document_);
+  if (programs.empty()) return;
+  // A saved document is the user's own, unless it still holds a program the user refused:
+  // saving, perhaps without a look at the programs, does not take the refusal back.
+  const bool stillRefused = std::any_of(programs.begin(), programs.end(),
+                                        [this](const std::string& program) { return !programAllowed(program); });
+  settings_.app.trusted_programs =
+      rememberProgramTrust(settings_.app.trusted_programs, programsFingerprint(path_, programs), !stillRefused);
+}
+
 bool DocumentController::saveModified() {
   if (!document_.IsModified()) return true;
   // The session is over and the changes were kept: nobody is there to answer.
@@ -85,6 +140,7 @@ bool DocumentController::newDocument() {
   document_.OnNewDocument();
   document_.SetModifiedFlag(false);
   path_.clear();
+  refusedPrograms_.clear();
   changed();
   return true;
 }
@@ -124,6 +180,7 @@ bool DocumentController::loadFile(const std::string& path) {
   const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
   path_ = absolute.empty() ? path : absolute.lexically_normal().string();
   settings_.recent_files.add(path_);
+  checkPrograms();
   changed();
   return true;
 }
@@ -211,6 +268,7 @@ bool DocumentController::saveTo(const std::string& path, Failure failure) {
   const bool renamed = full != path_;
   path_ = full;
   settings_.recent_files.add(path_);
+  rememberSavedPrograms();
   if (renamed) changed();
   return true;
 }
@@ -262,6 +320,7 @@ bool DocumentController::offerRecoveryCopy() {
   }
   document_.SetModifiedFlag(true);
   path_ = original;
+  checkPrograms();
   changed();
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/common/error_reporter.h"
 #include "core/model/alarm_doc.h"
@@ -23,6 +24,9 @@ struct DocumentPrompts {
   // The calendar file to import (empty: cancelled) and the one to export to.
   std::function<std::string()> importCalendarPath;
   std::function<std::string(const std::string& suggested)> exportCalendarPath;
+  // "This document starts programs ...: Allow?" for an opened document whose programs were
+  // never answered for; true allows. Empty: nobody can answer, and the programs stay refused.
+  std::function<bool(const std::string& question)> allowPrograms;
 };
 
 // The single document's life: New, Open, Save, Save As, the recent-file list and the question
@@ -73,6 +77,10 @@ class DocumentController {
   // the copy. True when the document was restored.
   bool offerRecoveryCopy();
 
+  // Whether a reminder of the open document may start `commandLine`: false for the programs of
+  // an opened document that the user refused, or has not answered for yet.
+  bool programAllowed(const std::string& commandLine) const;
+
   std::function<void()> onChanged;  // the document was replaced or renamed
 
  private:
@@ -81,6 +89,10 @@ class DocumentController {
   bool writeRecoveryCopy();
   void discardRecoveryCopy();
   void changed();
+  // After a document came in from a file: asks about its programs unless answered before.
+  void checkPrograms();
+  // After a save: the user's own file now, and what stays refused stays so.
+  void rememberSavedPrograms();
 
   CAlarmDoc& document_;
   ApplicationSettings& settings_;
@@ -90,6 +102,7 @@ class DocumentController {
   std::string path_;
   std::string recoveryFolder_;
   bool sessionEnded_ = false;
+  std::vector<std::string> refusedPrograms_;
 };
 
 }  // namespace kalvory

@@ -111,6 +111,7 @@ std::vector<ExpectedKey> expectedDefaults() {
       {"AppSettings", "Notifications", i(0)},
       {"AppSettings", "WakeComputer", i(0)},
       {"AppSettings", "LastSeen", s("Invalid DateTime")},
+      {"AppSettings", "TrustedPrograms", s("")},
       {"SoundSettings", "StopMusicOnCancelAlarm", i(1)},
       {"SoundSettings", "WinampPath", s("audacious")},
       {"SoundSettings", "IsMusic", i(1)},

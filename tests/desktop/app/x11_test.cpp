@@ -18,10 +18,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <csignal>
 #include <functional>
 #include <memory>
 
+#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
+#include "desktop/shell/program_trust.h"
 #include "private_x_server.h"
 // Hidden from moc, which loses track of nested namespaces in included headers.
 #ifndef Q_MOC_RUN
@@ -466,6 +470,63 @@ TEST_F(X11Session, SessionEndKeepsTheSettings) {
   EXPECT_TRUE(settingsText().contains("CalendarInTray=1"));
   EXPECT_TRUE(settingsText().contains("MainPositionX"));
 }
+
+// The whole path of a ringing reminder in the real program: its sound reaches the media player
+// on the bus, its program starts (the document's programs were allowed earlier), "Turn off"
+// from the hotkey asks with the dialog, and its default answer puts the player back.
+using namespace kalvory;
+
+TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
+  if (!have("xdotool")) GTEST_SKIP() << "xdotool missing";
+  const QString log = home_.path() + "/player.log";
+  QProcess& player = *programs_.emplace_back(std::make_unique<QProcess>());
+  player.setProcessEnvironment(environment_);
+  player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  player.start(FAKE_MEDIA_PLAYER, {"--log", log, "--audacious", "--state", "playing", "--position", "2", "--time",
+                                   "61500"});
+  ASSERT_TRUE(player.waitForStarted());
+  QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "reminder-actions");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return bus.interface()->isServiceRegistered("org.mpris.MediaPlayer2.audacious").value(); }, 10000));
+
+  // A reminder a few seconds ahead with a sound and a program.
+  const QString sound = home_.path() + "/alarm.wav";
+  QFile(sound).open(QIODevice::WriteOnly);
+  const QString started = home_.path() + "/started";
+  const std::string program = "touch \"" + started.toStdString() + "\"";
+  const QDateTime due = QDateTime::currentDateTime().addSecs(3);
+  const double days = QDate(1899, 12, 30).daysTo(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0;
+  const std::string path = (home_.path() + "/backup.alr").toStdString();
+  CAlarmDoc document;
+  CAlarmLine line(COleDateTime::fromDays(days), 60);
+  line.text = "Backup";
+  line.sound_file = sound.toStdString();
+  line.program = program;
+  document.AddAlarm(line);
+  saveDocumentFile(document, path);
+  const std::string trusted = rememberProgramTrust("", programsFingerprint(path, {program}), true);
+  writeSettings(QByteArray("[AppSettings]\nTrustedPrograms=") + trusted.c_str() + "\n");
+
+  startProgram({QString::fromStdString(path)});
+  const QString alarmUrl = QUrl::fromLocalFile(sound).toString();
+  auto logged = [&] {
+    QFile file(log);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return logged().contains(alarmUrl); }, 15000)) << logged().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(started); }, 10000));
+
+  // Ctrl+Shift+- asks; Enter takes the default answer, "Turn off alarm".
+  const qsizetype before = logged().size();
+  ASSERT_EQ(xdotool({"key", "ctrl+shift+minus"}), 0);
+  ASSERT_TRUE(waitVisible("Turn off alarm", true));
+  ASSERT_EQ(xdotool({"search", "--onlyvisible", "--name", "^Turn off alarm$", "windowfocus", "--sync"}), 0);
+  ASSERT_EQ(xdotool({"key", "Return"}), 0);
+  EXPECT_TRUE(waitVisible("Turn off alarm", false));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return logged().mid(before).contains("aud.Jump 2"); }, 10000))
+      << logged().mid(before).toStdString();
+}
+
 
 }  // namespace
 

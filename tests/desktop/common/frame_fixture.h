@@ -24,9 +24,12 @@ namespace kalvory::test {
 
 // A main window over fakes: settings in memory, recorded errors, fake hotkeys and paste, a
 // recorded desktop wallpaper with an empty data folder, a fixed clock, and prompts that answer
-// as the test says. `adjust` changes the program's services before it is made (a private bus).
+// as the test says.
 struct FrameFixture {
-  explicit FrameFixture(int language = 1, const std::function<void(DesktopProgram::Services&)>& adjust = {}) {
+  // `actions`: the backends behind sounds, programs and speech; without them these are logged.
+  // `adjust` changes the program's other services before it is made (a private bus).
+  explicit FrameFixture(int language = 1, AlarmActionServices actions = {},
+                        const std::function<void(DesktopProgram::Services&)>& adjust = {}) {
     settings = defaultSettings(SettingsEnvironment{});
     settings.app.language = language;
     settings.app.main_position_x = 100;
@@ -39,6 +42,9 @@ struct FrameFixture {
     prompts.openPath = [this] { return openPath; };
     prompts.importCalendarPath = [this] { return calendarPath; };
     prompts.exportCalendarPath = [this](const std::string&) { return calendarPath; };
+    prompts.allowPrograms = [this](const std::string& question) {
+      return allowPrograms ? allowPrograms(question) : false;
+    };
     documents = std::make_unique<DocumentController>(document, settings, errors, prompts,
                                                      [this] { return settings.app.uiLanguage(); });
     DesktopProgram::Services services;
@@ -48,6 +54,7 @@ struct FrameFixture {
     services.wallpaper = &wallpaper;
     services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
+    services.actionServices = std::move(actions);
     if (adjust) adjust(services);
     program = std::make_unique<DesktopProgram>(settings, *documents, services);
     frame = &program->frame();
@@ -78,6 +85,7 @@ struct FrameFixture {
   std::string savePath;
   std::string openPath;
   std::string calendarPath;  // the iCalendar file File > Import/Export is given
+  std::function<bool(const std::string& question)> allowPrograms;  // unset: programs are refused
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;
   std::unique_ptr<DesktopProgram> program;

@@ -16,7 +16,9 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/skins/definitions.h"
+#include "desktop/clock/round_clock_static.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/config/definition_pages.h"
 #include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifier/notifier_feature.h"
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
   ApplicationSettings settings = defaultSettings({});
   settings.app.language = russian ? 0 : 1;
   settings.app.default_notifier = "Classic";
+  settings.app.default_sticker = "Note";
   settings.wallpaper.folders = "/home/user/Pictures/Wallpapers/*/home/user/Pictures/Holidays/*";
   settings.wallpaper.enabled = 1;
   CAlarmDoc document;
@@ -94,6 +97,8 @@ int main(int argc, char** argv) {
   CSettingsDlg dialog(language, settings, document, &host, dataFolder);
   dialog.selectPage(kind.mid(5).toInt());
   if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
+  // The skin preview's clock stands still at a time that shows every hand.
+  dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
   dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
   dialog.move(40, 40);
   dialog.show();

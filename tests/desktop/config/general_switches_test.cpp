@@ -60,7 +60,7 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
 
   MemorySettingsStore file;
   {
-    FrameFixture fixture(1, [&](DesktopProgram::Services& services) {
+    FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) {
       services.sessionBus = programBus;
       services.saveSettings = [&] { SaveSettings(fixture.settings, file); };
     });

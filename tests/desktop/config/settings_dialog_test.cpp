@@ -4,18 +4,25 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 
+#include "desktop/clock/round_clock_static.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/config/autostart.h"
 #include "desktop/config/configuration_feature.h"
+#include "desktop/config/definition_pages.h"
 #include "desktop/config/general_pages.h"
 #include "desktop/config/wallpaper_page.h"
 #include "desktop/osd/clock_static.h"
+#include "desktop/osd/color_button.h"
+#include "desktop/osd/osd_font_page.h"
+#include "desktop/osd/text_static.h"
 #include "desktop/osd/time_format_page.h"
 
 namespace kalvory::test {
@@ -162,6 +169,163 @@ TEST(SettingsDialog, ConfirmedChangesReachTheRunningProgramAtOnce) {
   ASSERT_TRUE(setAutostart(false, {}));
   EXPECT_FALSE(entry.exists());
   qunsetenv("XDG_CONFIG_HOME");
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(content);
+}
+
+// The skins page previews the selected skin's clock: its own face and hands, the built-in face
+// for a skin without one (never the face shown before), and for a skin that cannot be drawn a
+// message in the preview's place that leaves the list, the mark and the setting as they were.
+TEST(SettingsDialog, SkinsPagePreviewsTheSelectedClock) {
+  ConfigFixture fixture;
+  const QDir data(fixture.dataFolder.path());
+  ASSERT_TRUE(data.mkpath("Skins"));
+  QImage face(164, 164, QImage::Format_RGB32);
+  face.fill(QColor(0, 128, 0));
+  ASSERT_TRUE(face.save(data.filePath("Skins/green.bmp"), "BMP"));
+  writeFile(data.filePath("Skins/a_green.xml"),
+            "<xml><General><Name>Green</Name></General><AnalogClock><Skin>Skins/green.bmp</Skin>"
+            "<HandsColor>#102030</HandsColor></AnalogClock></xml>");
+  writeFile(data.filePath("Skins/b_plain.xml"), "<xml><General><Name>Plain</Name></General></xml>");
+  writeFile(data.filePath("Skins/c_broken.xml"), "<xml><General><Name>Broken</Name>");
+  writeFile(data.filePath("Skins/d_lost.xml"), "<xml><AnalogClock><Skin>Skins/lost.bmp</Skin></AnalogClock></xml>");
+  fixture.settings.app.skin_path = "Skins/b_plain.xml";
+  const ApplicationSettings before = fixture.settings;
+
+  fixture.answer = [](CSettingsDlg& dialog) {
+    CSetSkinsDlgBar& page = *dialog.skinsPage();
+    const COleDateTime at(2026, 5, 7, 10, 10, 30);
+    const QPoint onTheFace(82, 20);           // off the hands at 10:10:30
+    EXPECT_EQ(page.list()->currentRow(), 1);  // the current skin, with the built-in face
+    EXPECT_TRUE(page.clockPreviewShown());
+    const QRgb builtIn = page.clockPreview()->dialImage(at).pixel(onTheFace);
+
+    page.list()->setCurrentRow(0);
+    EXPECT_TRUE(page.clockPreviewShown());
+    EXPECT_EQ(page.clockPreview()->dialImage(at).pixel(onTheFace), qRgb(0, 128, 0));
+    EXPECT_EQ(page.clockPreview()->settings().hourHandColor, makeColorRef(0x10, 0x20, 0x30));
+
+    page.list()->setCurrentRow(1);
+    EXPECT_EQ(page.clockPreview()->dialImage(at).pixel(onTheFace), builtIn);
+    EXPECT_NE(builtIn, qRgb(0, 128, 0));
+
+    page.list()->setCurrentRow(2);
+    EXPECT_FALSE(page.clockPreviewShown());
+    EXPECT_EQ(page.previewMessage()->text(), "This skin file cannot be read:\nc_broken.xml");
+    EXPECT_TRUE(page.setDefaultButton()->isEnabled());
+    EXPECT_EQ(page.markedRow(), "b_plain.xml");
+
+    page.list()->setCurrentRow(3);
+    EXPECT_FALSE(page.clockPreviewShown());
+    EXPECT_EQ(page.previewMessage()->text(), "The clock face of this skin cannot be loaded:\nSkins/lost.bmp");
+    return confirm(dialog);
+  };
+  fixture.open();
+  EXPECT_EQ(fixture.settings, before);
+}
+
+// The stickers page draws the selected sticker as the wallpaper would: the test text in its text
+// rectangle, its transparent colour see-through, the rest at its opacity; a sticker whose picture
+// is gone says so.
+TEST(SettingsDialog, StickersPagePreviewsTheSelectedSticker) {
+  ConfigFixture fixture;
+  QImage picture(120, 80, QImage::Format_RGB32);
+  picture.fill(QColor(250, 250, 200));
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) picture.setPixel(x, y, qRgb(255, 0, 255));
+  const QString file = fixture.dataFolder.filePath("note.bmp");
+  ASSERT_TRUE(picture.save(file, "BMP"));
+  CWPStickerContext note;
+  note.name = "Note";
+  note.skinPath = toStdString(file);
+  note.normalTextColor = makeColorRef(0, 0, 255);
+  note.fontName = "DejaVu Sans";
+  note.fontSize = 100;
+  note.textRect = {10, 20, 110, 70};
+  note.transparency = 50;
+  CWPStickerContext lost = note;
+  lost.name = "Lost";
+  lost.skinPath = toStdString(fixture.dataFolder.filePath("lost.bmp"));
+  fixture.document.stickers = {note, lost};
+
+  fixture.answer = [](CSettingsDlg& dialog) {
+    CSetStickersDlgBar& page = *dialog.stickersPage();
+    page.list()->setCurrentRow(0);
+    const QImage image = page.preview()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(image.size(), QSize(120, 80));
+    EXPECT_EQ(qAlpha(image.pixel(5, 5)), 0);  // the transparent colour
+    const QRgb paper = image.pixel(115, 75);
+    EXPECT_EQ(qAlpha(paper), 127);  // 50 percent
+    EXPECT_NEAR(qRed(paper), 250, 1);
+    EXPECT_NEAR(qBlue(paper), 200, 1);
+    int textPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb pixel = image.pixel(x, y);
+        if (qBlue(pixel) > 200 && qRed(pixel) < 100) {
+          ++textPixels;
+          EXPECT_TRUE(QRect(10, 20, 100, 50).contains(x, y)) << x << "," << y;
+        }
+      }
+    EXPECT_GT(textPixels, 20);
+
+    page.list()->setCurrentRow(1);
+    EXPECT_TRUE(page.preview()->pixmap().isNull());
+    EXPECT_EQ(page.preview()->text(), "The picture of this sticker cannot be loaded:\nlost.bmp");
+    return static_cast<int>(QDialog::Rejected);
+  };
+  fixture.open();
+  EXPECT_EQ(fixture.openings, 1);
+}
+
+// The OSD page's looks reach both running windows on OK, before any tick of theirs: the message
+// takes its new font (and with it a new size), the clock redraws in its new colour.
+TEST(SettingsDialog, OsdLooksReachTheRunningWindowsAtOnce) {
+  ConfigFixture fixture;
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  osd.ShowClock(true);
+  osd.ShowAlarmText("Tea", true);
+  const int messageHeight = osd.textWindow()->height();
+  const auto clockShowsColour = [&](QRgb colour) {
+    const QImage& image = osd.clockWindow()->rendering().image;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if ((image.pixel(x, y) & 0xFFFFFFu) == (colour & 0xFFFFFFu)) return true;
+    return false;
+  };
+  ASSERT_FALSE(clockShowsColour(qRgb(10, 20, 250)));
+  fixture.answer = [](CSettingsDlg& dialog) {
+    CSetOSDDlgBar& page = *dialog.osdPage();
+    page.selectTab(CSetOSDDlgBar::kReminderTextTab);
+    page.fontChooser = [](const QFont&, QWidget*) {
+      QFont font(QStringLiteral("Arimo"));
+      font.setPixelSize(20);
+      return std::optional<QFont>(font);
+    };
+    page.fontButton()->click();
+    page.selectTab(CSetOSDDlgBar::kClockTab);
+    page.textColorButton()->chooser = [](const QColor&, QWidget*) {
+      return std::optional<QColor>(QColor(10, 20, 250));
+    };
+    page.textColorButton()->click();
+    page.gradientBox()->click();  // off: the lettering is the text colour alone
+    page.transparencySlider()->setValue(2);
+    return confirm(dialog);
+  };
+  fixture.open();
+  const FontDescription arimo{"Arimo", -20, 400, false};
+  EXPECT_EQ(fixture.settings.text.font, arimo);
+  EXPECT_EQ(osd.textWindow()->looks().font, arimo);
+  EXPECT_LT(osd.textWindow()->height(), messageHeight);
+  EXPECT_EQ(fixture.settings.clock.color, makeColorRef(10, 20, 250));
+  EXPECT_EQ(fixture.settings.clock.is_grad, 0);
+  EXPECT_EQ(osd.clockWindow()->looks().textColor, makeColorRef(10, 20, 250));
+  EXPECT_EQ(osd.clockWindow()->looks().opacity, 40);
+  EXPECT_TRUE(clockShowsColour(qRgb(10, 20, 250)));
 }
 
 }  // namespace

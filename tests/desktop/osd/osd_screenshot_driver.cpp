@@ -1,10 +1,10 @@
-// Shows one of the on-screen windows or their dialogs for a screenshot and prints the part of
-// the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
-//   osd_screenshot_driver clock|message|symbols|font-page|format-page en|ru
+// Shows one of the on-screen windows or the special symbol dialog for a screenshot and prints
+// the part of the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
+//   osd_screenshot_driver clock|message|symbols en|ru
+// The two configuration pages of these windows are taken with the configuration dialog's.
 #include <QApplication>
 #include <QLabel>
 #include <QLinearGradient>
-#include <QListWidget>
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
@@ -12,9 +12,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/model/alarm_doc.h"
 #include "desktop/osd/clock_static.h"
-#include "desktop/osd/osd_configuration_dialog.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
@@ -49,7 +47,7 @@ void printArea(const QRect& area) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s clock|message|symbols|font-page|format-page en|ru\n", argv[0]);
+    std::fprintf(stderr, "usage: %s clock|message|symbols en|ru\n", argv[0]);
     return 2;
   }
   const QString kind = QString::fromLatin1(argv[1]);
@@ -58,8 +56,6 @@ int main(int argc, char** argv) {
   // Dates follow the interface language, as in the program.
   QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
   ApplicationSettings settings = defaultSettings({});
-  CAlarmDoc document;
-  document.countdown_target = COleDateTime(2026, 12, 31, 23, 59, 59);
   std::unique_ptr<QWidget> shown;
   std::unique_ptr<QLabel> desk;
   QRect area;
@@ -94,11 +90,8 @@ int main(int argc, char** argv) {
     dialog->show();
     shown = std::move(dialog);
   } else {
-    auto dialog = std::make_unique<OsdConfigurationDialog>(language, settings, document);
-    dialog->titles()->setCurrentRow(kind == QLatin1String("font-page") ? 0 : 1);
-    dialog->move(20, 20);
-    dialog->show();
-    shown = std::move(dialog);
+    std::fprintf(stderr, "unknown window: %s\n", argv[1]);
+    return 2;
   }
   QTimer::singleShot(500, [&] { printArea(area.isValid() ? area : shown->frameGeometry()); });
   return app.exec();

@@ -1,5 +1,6 @@
 // The message and clock windows inside the program, offscreen: the message's display time, the
-// clock's format and timer, the places stored at closing, and the configuration taken at once.
+// clock's format and timer, and the places stored at closing. The configuration dialog's pages
+// reaching the running windows are tested with the dialog (tests/desktop/config).
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -13,8 +14,6 @@
 #include "desktop/common/frame_fixture.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/on_screen_display.h"
-#include "desktop/osd/osd_configuration_dialog.h"
-#include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
@@ -119,28 +118,6 @@ TEST(OsdWindows, PlacesAreStoredWhenTheProgramCloses) {
   EXPECT_EQ(fixture.settings.clock.position_y, 40);
   EXPECT_EQ(fixture.settings.text.position_x, 20);
   EXPECT_EQ(fixture.settings.text.position_y, 500);
-}
-
-TEST(OsdWindows, ConfirmedConfigurationReachesTheWindowsAtOnce) {
-  FrameFixture fixture;
-  fixture.program->activate();
-  OnScreenDisplay& osd = fixture.program->onScreen();
-  osd.ShowAlarmText("Tea", true);
-  const QSize before = osd.textWindow()->size();
-
-  OsdConfigurationDialog dialog(UiLanguage::English, fixture.settings, fixture.document);
-  dialog.fontPage()->selectTab(CSetOSDDlgBar::kReminderTextTab);
-  dialog.fontPage()->fontChooser = [](const QFont&, QWidget*) {
-    QFont font(QStringLiteral("Arimo"));
-    font.setPixelSize(20);
-    return std::optional<QFont>(font);
-  };
-  dialog.fontPage()->fontButton()->click();
-  dialog.store(fixture.settings, fixture.document);
-  osd.settingsChanged();
-  EXPECT_EQ(fixture.settings.text.font, (FontDescription{"Arimo", -20, 400, false}));
-  EXPECT_EQ(osd.textWindow()->looks().font, fixture.settings.text.font);
-  EXPECT_LT(osd.textWindow()->height(), before.height());
 }
 
 TEST(SpecialSymbols, OkPutsTheSymbolMarkOnTheClipboard) {

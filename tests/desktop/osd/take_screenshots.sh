@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the on-screen windows, the special symbol dialog and the two
-# configuration pages, in English and Russian, into docs/screenshots/:
+# Takes the screenshots of the on-screen windows and the special symbol dialog, in English and
+# Russian, into docs/screenshots/ (their configuration pages come with the configuration
+# dialog's, tests/desktop/config/take_screenshots.sh):
 #   tests/desktop/osd/take_screenshots.sh build/h/tests/desktop/osd/osd_screenshot_driver
 set -euo pipefail
 driver=$(realpath "$1")
@@ -31,6 +32,4 @@ for language in en ru; do
   shoot clock "$language" osd-clock
   shoot message "$language" osd-message
   shoot symbols "$language" symbol-dialog
-  shoot font-page "$language" config-osd-font
-  shoot format-page "$language" config-osd-time-format
 done

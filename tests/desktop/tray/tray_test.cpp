@@ -5,6 +5,8 @@
 
 #include "core/resources/resource_menus.h"
 #include "desktop/common/date_icon.h"
+#include "desktop/alarms/postpone_dialog.h"
+#include "desktop/alarms/turn_off_feature.h"
 #include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
@@ -38,12 +40,14 @@ TEST(Tray, MenuEnablingAndDefaultItem) {
   tray.handleActivation(QSystemTrayIcon::DoubleClick);
   EXPECT_FALSE(fixture.frame->isVisible());
 
-  // Ringing: "Turn off" enabled and the default, and a double click runs it.
+  // Ringing: "Turn off" enabled and the default, and a double click asks how to turn off.
   tray.setAlarmRinging(true);
   EXPECT_TRUE(items[0]->isEnabled());
   EXPECT_EQ(menu->defaultAction(), items[0]);
   EXPECT_EQ(tray.defaultCommand(), ID_TURN_OFF);
   tray.handleActivation(QSystemTrayIcon::DoubleClick);
+  ASSERT_NE(fixture.program->turnOff().dialog(), nullptr);
+  fixture.program->turnOff().dialog()->accept();
   EXPECT_FALSE(tray.alarmRinging());
   EXPECT_FALSE(fixture.frame->isVisible());
 

@@ -39,7 +39,7 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
   const QString programBus = QStringLiteral("wake program session");
   ASSERT_TRUE(QDBusConnection::connectToBus(bus.address(), programBus).isConnected());
   {
-    FrameFixture fixture(1, [&](DesktopProgram::Services& services) { services.sessionBus = programBus; });
+    FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) { services.sessionBus = programBus; });
     fixture.settings.app.wake_computer = 1;
     CAlarmLine bell(COleDateTime(2026, 5, 7, 10, 0, 0), 60);
     bell.text = "Bell";
