@@ -79,6 +79,12 @@ void DocumentController::checkPrograms() {
   }
   // Refused until answered: a reminder ringing while the question waits starts nothing.
   refusedPrograms_ = programs;
+  const bool allowed = askToAllowPrograms(programs);
+  settings_.app.trusted_programs = rememberProgramTrust(settings_.app.trusted_programs, fingerprint, allowed);
+  if (allowed) refusedPrograms_.clear();
+}
+
+bool DocumentController::askToAllowPrograms(const std::vector<std::string>& programs) {
   // The question lists a few lines, each cut to a readable length; a hostile file may hold
   // thousands of long ones.
   constexpr std::size_t kListed = 10;
@@ -94,11 +100,8 @@ void DocumentController::checkPrograms() {
   if (programs.size() > kListed)
     listed += '\n' + replaceFirst(desktopText(DesktopText::MorePrograms, language_()), "%1",
                                    std::to_string(programs.size() - kListed));
-  const bool allowed =
-      prompts_.allowPrograms &&
-      prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
-  settings_.app.trusted_programs = rememberProgramTrust(settings_.app.trusted_programs, fingerprint, allowed);
-  if (allowed) refusedPrograms_.clear();
+  return prompts_.allowPrograms &&
+         prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
 }
 
 void DocumentController::rememberSavedPrograms() {
@@ -193,6 +196,7 @@ bool DocumentController::importCalendar() {
 bool DocumentController::importCalendar(const std::string& path) {
   const UiLanguage language = language_();
   const std::string title = desktopText(DesktopText::ImportCalendarTitle, language);
+  const std::vector<std::string> programsBefore = documentPrograms(document_);
   Result<CalendarImport> imported = importCalendarFile(path, document_);
   if (!imported.ok()) {
     errors_.reportError(title,
@@ -200,6 +204,23 @@ bool DocumentController::importCalendar(const std::string& path) {
     return false;
   }
   const CalendarImport& result = imported.value();
+  // A calendar from elsewhere can carry program lines (its X-KALVORY fields) as a document can:
+  // the new ones are refused until the user allows them, so one that rings during the question
+  // starts nothing either.
+  std::vector<std::string> newPrograms;
+  for (std::string& program : documentPrograms(document_))
+    if (std::find(programsBefore.begin(), programsBefore.end(), program) == programsBefore.end())
+      newPrograms.push_back(std::move(program));
+  if (!newPrograms.empty()) {
+    refusedPrograms_.insert(refusedPrograms_.end(), newPrograms.begin(), newPrograms.end());
+    if (askToAllowPrograms(newPrograms))
+      refusedPrograms_.erase(std::remove_if(refusedPrograms_.begin(), refusedPrograms_.end(),
+                                            [&](const std::string& program) {
+                                              return std::find(newPrograms.begin(), newPrograms.end(), program) !=
+                                                     newPrograms.end();
+                                            }),
+                             refusedPrograms_.end());
+  }
   if (result.reminders + result.notes > 0) changed();
   if (!result.skipped.empty()) {
     // One message for all of them; a calendar with hundreds is named in part.

@@ -56,8 +56,9 @@ class DocumentController {
 
   // File > "Import from iCalendar...": adds the events of a calendar file to the open document,
   // which is then modified; the events the document cannot hold are listed in one message. A
-  // file that cannot be read or is no calendar is reported and changes nothing. False when
-  // cancelled or failed.
+  // file that cannot be read or is no calendar is reported and changes nothing. Program lines
+  // the calendar brings are refused unless the user allows them, as an opened document's are.
+  // False when cancelled or failed.
   bool importCalendar();
   bool importCalendar(const std::string& path);
   // File > "Export to iCalendar...": writes the open document as a calendar file.
@@ -91,6 +92,8 @@ class DocumentController {
   void changed();
   // After a document came in from a file: asks about its programs unless answered before.
   void checkPrograms();
+  // "This document starts programs ...: Allow?" listing `programs`; true when allowed.
+  bool askToAllowPrograms(const std::vector<std::string>& programs);
   // After a save: the user's own file now, and what stays refused stays so.
   void rememberSavedPrograms();
 

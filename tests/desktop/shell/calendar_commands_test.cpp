@@ -102,6 +102,7 @@ TEST(CalendarCommands, ExportThenImportGivesTheSameReminders) {
   fixture.document.AddAlarm(tea);
   CAlarmLine call(COleDateTime(2026, 5, 8, 9, 0, 0), 60);
   call.text = "Call";
+  call.program = "backup.sh --full";
   call.state = ReminderState::Inactive;
   fixture.document.AddAlarm(call);
   CDayInfo birthday(COleDateTime(1990, 3, 14, 0, 0, 0));
@@ -126,11 +127,24 @@ TEST(CalendarCommands, ExportThenImportGivesTheSameReminders) {
   ASSERT_TRUE(fixture.documents->newDocument());
   ASSERT_EQ(fixture.document.alarmCount(), 0u);
   fixture.calendarPath = folder.filePath(QStringLiteral("out.ics")).toStdString();
+  // A calendar's program lines start nothing unless the user allows them.
+  std::string question;
+  fixture.allowPrograms = [&question](const std::string& asked) {
+    question = asked;
+    return false;
+  };
   program.actions().runCommand(ID_FILE_IMPORT_ICS);
   EXPECT_TRUE(fixture.errors.entries.empty());
   ASSERT_EQ(fixture.document.alarmCount(), 2u);
   ASSERT_EQ(fixture.document.dayInfoCount(), 1u);
   EXPECT_EQ(documentToIcs(fixture.document, stamp), original);
+  EXPECT_NE(question.find("\nbackup.sh --full\n"), std::string::npos) << question;
+  EXPECT_FALSE(fixture.documents->programAllowed("backup.sh --full"));
+
+  ASSERT_TRUE(fixture.documents->newDocument());
+  fixture.allowPrograms = [](const std::string&) { return true; };
+  program.actions().runCommand(ID_FILE_IMPORT_ICS);
+  EXPECT_TRUE(fixture.documents->programAllowed("backup.sh --full"));
 }
 
 }  // namespace
