@@ -41,8 +41,8 @@ enum class DesktopText {
   ExportFailed,       // "%1" the path, "%2" the reason
   ImportSkipped,      // "%1" the file's name, "%2" reminders and "%3" notes added, "%4" the skipped events
   ImportSkippedMore,  // "%1" how many skipped events the list leaves out
-  AllowPrograms,   // "%1" takes the program lines, one a line; asked when a document is opened
-  MorePrograms,    // "%1" takes a count; ends a long list of programs
+  AllowPrograms,      // "%1" takes the program lines, one a line; asked when a document is opened
+  MorePrograms,       // "%1" takes a count; ends a long list of programs
 };
 std::string desktopText(DesktopText text, UiLanguage language);
 

@@ -99,7 +99,7 @@ bool DocumentController::askToAllowPrograms(const std::vector<std::string>& prog
   }
   if (programs.size() > kListed)
     listed += '\n' + replaceFirst(desktopText(DesktopText::MorePrograms, language_()), "%1",
-                                   std::to_string(programs.size() - kListed));
+                                  std::to_string(programs.size() - kListed));
   return prompts_.allowPrograms &&
          prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
 }

@@ -84,7 +84,8 @@ struct FrameFixture {
   std::string lastQuestion;
   std::string savePath;
   std::string openPath;
-  std::string calendarPath;  // the iCalendar file File > Import/Export is given
+  // The iCalendar file that File > Import/Export is given.
+  std::string calendarPath;
   std::function<bool(const std::string& question)> allowPrograms;  // unset: programs are refused
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;
