@@ -61,6 +61,20 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
                                        toQString(desktopText(DesktopText::SaveDocumentTitle, language())),
                                        toQString(suggested), documentFilter(language())));
     };
+  const auto calendarFilter = [language] { return toQString(desktopText(DesktopText::CalendarFilter, language())); };
+  if (!prompts.importCalendarPath)
+    prompts.importCalendarPath = [this, language, calendarFilter] {
+      return toStdString(QFileDialog::getOpenFileName(
+          frame() && frame()->isVisible() ? frame() : nullptr,
+          toQString(desktopText(DesktopText::ImportCalendarTitle, language())), QString(), calendarFilter()));
+    };
+  if (!prompts.exportCalendarPath)
+    prompts.exportCalendarPath = [this, language, calendarFilter](const std::string& suggested) {
+      return toStdString(
+          QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                       toQString(desktopText(DesktopText::ExportCalendarTitle, language())),
+                                       toQString(suggested), calendarFilter()));
+    };
   if (!prompts.saveChanges)
     prompts.saveChanges = [this](const std::string& question) {
       const auto answer =

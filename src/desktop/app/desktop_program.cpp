@@ -1,6 +1,7 @@
 #include "desktop/app/desktop_program.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QVBoxLayout>
 
@@ -130,6 +131,10 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   configServices.applied = [this](bool skinChanged) {
     osd_->settingsChanged();
     if (skinChanged) applySkin();
+    // "WakeComputer" may have been switched: the timer is set or taken away now, not at the next
+    // change of the reminders. Confirmed settings reach the file at once.
+    wakeTimer_->documentChanged();
+    if (services_.saveSettings) services_.saveSettings();
   };
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
@@ -160,12 +165,15 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), *alarms_);
   connect(missed_.get(), &MissedFeature::documentChanged, view_, &CAlarmView::documentChanged);
   // A firing reminder also becomes a desktop notification where no tray icon shows.
-  notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_);
+  const QDBusConnection sessionBus =
+      services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
+  notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_, sessionBus);
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
-  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock);
+  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus);
   connect(alarms_.get(), &AlarmController::ringingChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   connect(missed_.get(), &MissedFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
+  connect(lists_.get(), &ListsFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   // Postponed reminders show their new times in the lists and the view at once.
   connect(alarms_.get(), &AlarmController::alarmsSettled, this, [this] {
     lists_->documentReplaced();

@@ -55,6 +55,9 @@ class DesktopProgram final : public QObject {
     MediaPlayerInfo* songs = nullptr;       // the song codes of the clock and QuickPaste; null: none
     Clock clock;                            // local time now; the system clock when empty
     QString dataFolder;                     // skins and the composed wallpaper; empty: the process's data folder
+    // The session bus of the notifications and the wake timer: the name of a connection made with
+    // QDBusConnection::connectToBus; empty: the user's session bus.
+    QString sessionBus;
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
@@ -95,6 +98,8 @@ class DesktopProgram final : public QObject {
   CAlarmView& view() { return *view_; }
   ListsFeature& lists() { return *lists_; }
   MissedFeature& missed() { return *missed_; }
+  ReminderNotifications& notifications() { return *notifications_; }
+  WakeTimer& wakeTimer() { return *wakeTimer_; }
 
  signals:
   // The exit command: the application closes the program and ends.

@@ -33,6 +33,9 @@ enum CommandId : int {
   ID_LIST_DELETE = 160,
   ID_LIST_MODIFY = 161,
   ID_LIST_ACTIVE = 162,
+  // File > Import/Export of iCalendar files.
+  ID_FILE_IMPORT_ICS = 40020,
+  ID_FILE_EXPORT_ICS = 40021,
   // Commands reached only through global hotkeys; no menu names them.
   ID_QUICK_PASTE_1 = 40001,  // to 40003
   ID_CHANGE_WALLPAPER_NOW = 40010,

@@ -33,8 +33,16 @@ enum class DesktopText {
   OpenFailed,  // "%1" takes the path, "%2" the reason
   SaveFailed,
   RestoreChanges,  // "%1" takes the document's name; asked at start about a recovery copy
-  AllowPrograms,   // "%1" takes the program lines, one a line; asked when a document is opened
-  MorePrograms,    // "%1" takes a count; ends a long list of programs
+  // File > Import/Export of iCalendar files.
+  ImportCalendarTitle,
+  ExportCalendarTitle,
+  CalendarFilter,     // the file dialogs' filter
+  ImportFailed,       // "%1" the path, "%2" the reason
+  ExportFailed,       // "%1" the path, "%2" the reason
+  ImportSkipped,      // "%1" the file's name, "%2" reminders and "%3" notes added, "%4" the skipped events
+  ImportSkippedMore,  // "%1" how many skipped events the list leaves out
+  AllowPrograms,      // "%1" takes the program lines, one a line; asked when a document is opened
+  MorePrograms,       // "%1" takes a count; ends a long list of programs
 };
 std::string desktopText(DesktopText text, UiLanguage language);
 

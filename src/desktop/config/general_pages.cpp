@@ -48,6 +48,13 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   showTime_->setFixedWidth(showTime_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
   showFor->setBuddy(showTime_);
   auto* seconds = new QLabel(text(StringId::SecondsDefault), group);
+  missed_ = new QCheckBox(text(StringId::MissedRemindersSwitch), group);
+  auto* notificationsLabel = new QLabel(text(StringId::NotificationsLabel), group);
+  notifications_ = new QComboBox(group);
+  // One text with the three choices, in the order of the setting's values.
+  notifications_->addItems(text(StringId::NotificationsChoices).split(QLatin1Char(';')));
+  notificationsLabel->setBuddy(notifications_);
+  wake_ = new QCheckBox(text(StringId::WakeComputerSwitch), group);
 
   auto* timeRow = new QHBoxLayout;
   timeRow->addWidget(showFor);
@@ -61,6 +68,14 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   groupLayout->addWidget(saveOnExit_);
   groupLayout->addSpacing(8);
   groupLayout->addLayout(timeRow);
+  groupLayout->addSpacing(8);
+  groupLayout->addWidget(missed_);
+  auto* notificationsRow = new QHBoxLayout;
+  notificationsRow->addWidget(notificationsLabel);
+  notificationsRow->addWidget(notifications_);
+  notificationsRow->addStretch();
+  groupLayout->addLayout(notificationsRow);
+  groupLayout->addWidget(wake_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(group);
@@ -74,6 +89,9 @@ void CSetCommonDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc
   saveOnExit_->setChecked(settings.app.save_document_on_exit != 0);
   minimized_->setChecked(startMinimized_);
   showTime_->setText(QString::number(settings.text.show_time));
+  missed_->setChecked(settings.app.missed_reminders != 0);
+  notifications_->setCurrentIndex(static_cast<int>(notificationMode(settings.app)));
+  wake_->setChecked(settings.app.wake_computer != 0);
 }
 
 void CSetCommonDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
@@ -81,6 +99,11 @@ void CSetCommonDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
   settings.app.save_document_on_exit = saveOnExit_->isChecked() ? 1 : 0;
   settings.text.show_time = leadingNumber(showTime_->text(), settings.text.show_time);
   startMinimized_ = minimized_->isChecked();
+  settings.app.missed_reminders = missed_->isChecked() ? 1 : 0;
+  // A value the program does not know reads as automatic; it is only replaced by a choice.
+  const int mode = notifications_->currentIndex();
+  if (mode >= 0 && mode != static_cast<int>(notificationMode(settings.app))) settings.app.notifications = mode;
+  settings.app.wake_computer = wake_->isChecked() ? 1 : 0;
   // Only a change touches the entry, so one the user edited by hand stays as it is.
   if (launch_->isChecked() != launchAtOpen_ && autostartUpdate) autostartUpdate(launch_->isChecked());
 }

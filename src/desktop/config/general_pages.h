@@ -13,7 +13,9 @@ class QPlainTextEdit;
 namespace kalvory {
 
 // "General": loading the last document, saving on exit, the default message time, starting
-// minimized (kept by the page only) and launching with the desktop session (an autostart entry).
+// minimized (kept by the page only) and launching with the desktop session (an autostart entry);
+// then what this program does beyond the original's: listing missed reminders, desktop
+// notifications of a firing reminder, and waking the computer for one.
 class CSetCommonDlgBar final : public ConfigPage {
   Q_OBJECT
  public:
@@ -30,6 +32,10 @@ class CSetCommonDlgBar final : public ConfigPage {
   QCheckBox* minimizedBox() const { return minimized_; }
   QCheckBox* saveOnExitBox() const { return saveOnExit_; }
   QLineEdit* showTimeEdit() const { return showTime_; }
+  QCheckBox* missedBox() const { return missed_; }
+  // Items in the order of NotificationMode: automatic (only without a tray icon), always, never.
+  QComboBox* notificationsList() const { return notifications_; }
+  QCheckBox* wakeBox() const { return wake_; }
 
  private:
   QCheckBox* launch_ = nullptr;
@@ -37,6 +43,9 @@ class CSetCommonDlgBar final : public ConfigPage {
   QCheckBox* minimized_ = nullptr;
   QCheckBox* saveOnExit_ = nullptr;
   QLineEdit* showTime_ = nullptr;
+  QCheckBox* missed_ = nullptr;
+  QComboBox* notifications_ = nullptr;
+  QCheckBox* wake_ = nullptr;
   bool startMinimized_ = false;  // exchanged with the box only: no setting keeps it
   bool launchAtOpen_ = false;
 };

@@ -18,6 +18,8 @@ void registerDocumentCommands(ActionRegistry& actions, DocumentController& docum
   actions.add(ID_FILE_OPEN, [&documents] { documents.openDocument(); });
   actions.add(ID_FILE_SAVE, [&documents] { documents.save(); });
   actions.add(ID_FILE_SAVE_AS, [&documents] { documents.saveAs(); });
+  actions.add(ID_FILE_IMPORT_ICS, [&documents] { documents.importCalendar(); });
+  actions.add(ID_FILE_EXPORT_ICS, [&documents] { documents.exportCalendar(); });
   actions.addToggle(
       ID_LOAD_LAST_DOCUMENT, [&settings] { settings.app.load_last_document = settings.app.load_last_document ? 0 : 1; },
       [&settings] { return settings.app.load_last_document != 0; });

@@ -8,8 +8,8 @@ class ActionRegistry;
 class DocumentController;
 struct ApplicationSettings;
 
-// The File menu's commands (New, Open, Save, Save As, the recent documents) and "Load last
-// document". `menuFont` measures the recent paths the menu shows.
+// The File menu's commands (New, Open, Save, Save As, import from and export to iCalendar, the
+// recent documents) and "Load last document". `menuFont` measures the recent paths the menu shows.
 void registerDocumentCommands(ActionRegistry& actions, DocumentController& documents, ApplicationSettings& settings,
                               const QWidget& menuFont);
 

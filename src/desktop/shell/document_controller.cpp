@@ -6,6 +6,7 @@
 
 #include "core/model/document_file.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/shell/calendar_files.h"
 #include "desktop/shell/document_recovery.h"
 #include "desktop/shell/program_trust.h"
 
@@ -19,6 +20,24 @@ std::string replaceFirst(std::string text, std::string_view placeholder, std::st
   const auto at = text.find(placeholder);
   if (at != std::string::npos) text.replace(at, placeholder.size(), value);
   return text;
+}
+
+// Fills "%1".."%9" in one pass, so that a value holding a placeholder of its own (a file name
+// with "%2" in it) stays as it is.
+std::string fillPlaceholders(std::string_view text, const std::vector<std::string>& values) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      const auto index = static_cast<std::size_t>(text[i + 1] - '1');
+      if (index < values.size()) {
+        out += values[index];
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
 }
 
 }  // namespace
@@ -60,6 +79,12 @@ void DocumentController::checkPrograms() {
   }
   // Refused until answered: a reminder ringing while the question waits starts nothing.
   refusedPrograms_ = programs;
+  const bool allowed = askToAllowPrograms(programs);
+  settings_.app.trusted_programs = rememberProgramTrust(settings_.app.trusted_programs, fingerprint, allowed);
+  if (allowed) refusedPrograms_.clear();
+}
+
+bool DocumentController::askToAllowPrograms(const std::vector<std::string>& programs) {
   // The question lists a few lines, each cut to a readable length; a hostile file may hold
   // thousands of long ones.
   constexpr std::size_t kListed = 10;
@@ -74,12 +99,9 @@ void DocumentController::checkPrograms() {
   }
   if (programs.size() > kListed)
     listed += '\n' + replaceFirst(desktopText(DesktopText::MorePrograms, language_()), "%1",
-                                   std::to_string(programs.size() - kListed));
-  const bool allowed =
-      prompts_.allowPrograms &&
-      prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
-  settings_.app.trusted_programs = rememberProgramTrust(settings_.app.trusted_programs, fingerprint, allowed);
-  if (allowed) refusedPrograms_.clear();
+                                  std::to_string(programs.size() - kListed));
+  return prompts_.allowPrograms &&
+         prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
 }
 
 void DocumentController::rememberSavedPrograms() {
@@ -164,6 +186,74 @@ bool DocumentController::loadFile(const std::string& path) {
   checkPrograms();
   changed();
   return true;
+}
+
+bool DocumentController::importCalendar() {
+  const std::string path = prompts_.importCalendarPath ? prompts_.importCalendarPath() : std::string();
+  return !path.empty() && importCalendar(path);
+}
+
+bool DocumentController::importCalendar(const std::string& path) {
+  const UiLanguage language = language_();
+  const std::string title = desktopText(DesktopText::ImportCalendarTitle, language);
+  const std::vector<std::string> programsBefore = documentPrograms(document_);
+  Result<CalendarImport> imported = importCalendarFile(path, document_);
+  if (!imported.ok()) {
+    errors_.reportError(title,
+                        fillPlaceholders(desktopText(DesktopText::ImportFailed, language), {path, imported.error()}));
+    return false;
+  }
+  const CalendarImport& result = imported.value();
+  // A calendar from elsewhere can carry program lines (its X-KALVORY fields) as a document can:
+  // the new ones are refused until the user allows them, so one that rings during the question
+  // starts nothing either.
+  std::vector<std::string> newPrograms;
+  for (std::string& program : documentPrograms(document_))
+    if (std::find(programsBefore.begin(), programsBefore.end(), program) == programsBefore.end())
+      newPrograms.push_back(std::move(program));
+  if (!newPrograms.empty()) {
+    refusedPrograms_.insert(refusedPrograms_.end(), newPrograms.begin(), newPrograms.end());
+    if (askToAllowPrograms(newPrograms))
+      refusedPrograms_.erase(std::remove_if(refusedPrograms_.begin(), refusedPrograms_.end(),
+                                            [&](const std::string& program) {
+                                              return std::find(newPrograms.begin(), newPrograms.end(), program) !=
+                                                     newPrograms.end();
+                                            }),
+                             refusedPrograms_.end());
+  }
+  if (result.reminders + result.notes > 0) changed();
+  if (!result.skipped.empty()) {
+    // One message for all of them; a calendar with hundreds is named in part.
+    constexpr std::size_t kShown = 20;
+    std::string list;
+    for (std::size_t i = 0; i < result.skipped.size() && i < kShown; ++i) list += "\n" + result.skipped[i];
+    if (result.skipped.size() > kShown)
+      list += "\n" + fillPlaceholders(desktopText(DesktopText::ImportSkippedMore, language),
+                                      {std::to_string(result.skipped.size() - kShown)});
+    errors_.reportError(
+        title, fillPlaceholders(desktopText(DesktopText::ImportSkipped, language),
+                                {std::filesystem::path(path).filename().string(), std::to_string(result.reminders),
+                                 std::to_string(result.notes), list}));
+  }
+  return true;
+}
+
+bool DocumentController::exportCalendar() {
+  std::filesystem::path suggested = path_.empty() ? std::filesystem::path(title()) : std::filesystem::path(path_);
+  suggested.replace_extension(".ics");
+  std::string path = prompts_.exportCalendarPath ? prompts_.exportCalendarPath(suggested.string()) : std::string();
+  if (path.empty()) return false;
+  if (std::filesystem::path(path).extension().empty()) path += ".ics";
+  return exportCalendar(path);
+}
+
+bool DocumentController::exportCalendar(const std::string& path) {
+  const UiLanguage language = language_();
+  const Result<void> written = exportCalendarFile(document_, path, systemNow());
+  if (written.ok()) return true;
+  errors_.reportError(desktopText(DesktopText::ExportCalendarTitle, language),
+                      fillPlaceholders(desktopText(DesktopText::ExportFailed, language), {path, written.error()}));
+  return false;
 }
 
 bool DocumentController::save() {

@@ -21,6 +21,9 @@ struct DocumentPrompts {
   std::function<SaveChangesAnswer(const std::string& question)> saveChanges;
   // "Restore unsaved changes to %1?" at start; true restores. Empty: the copy is kept unasked.
   std::function<bool(const std::string& question)> restoreChanges;
+  // The calendar file to import (empty: cancelled) and the one to export to.
+  std::function<std::string()> importCalendarPath;
+  std::function<std::string(const std::string& suggested)> exportCalendarPath;
   // "This document starts programs ...: Allow?" for an opened document whose programs were
   // never answered for; true allows. Empty: nobody can answer, and the programs stay refused.
   std::function<bool(const std::string& question)> allowPrograms;
@@ -51,6 +54,17 @@ class DocumentController {
   // Reads a file into the document without any question (start-up's command line).
   bool loadFile(const std::string& path);
 
+  // File > "Import from iCalendar...": adds the events of a calendar file to the open document,
+  // which is then modified; the events the document cannot hold are listed in one message. A
+  // file that cannot be read or is no calendar is reported and changes nothing. Program lines
+  // the calendar brings are refused unless the user allows them, as an opened document's are.
+  // False when cancelled or failed.
+  bool importCalendar();
+  bool importCalendar(const std::string& path);
+  // File > "Export to iCalendar...": writes the open document as a calendar file.
+  bool exportCalendar();
+  bool exportCalendar(const std::string& path);
+
   // The data folder, where unsaved changes are kept when the session ends (see RecoveryCopy).
   void setRecoveryFolder(std::string folder) { recoveryFolder_ = std::move(folder); }
   // The desktop session is ending and nobody may be asked: a modified document is saved to its
@@ -78,6 +92,8 @@ class DocumentController {
   void changed();
   // After a document came in from a file: asks about its programs unless answered before.
   void checkPrograms();
+  // "This document starts programs ...: Allow?" listing `programs`; true when allowed.
+  bool askToAllowPrograms(const std::vector<std::string>& programs);
   // After a save: the user's own file now, and what stays refused stays so.
   void rememberSavedPrograms();
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "core/model/alarm_doc.h"
@@ -26,7 +27,9 @@ namespace kalvory::test {
 // as the test says.
 struct FrameFixture {
   // `actions`: the backends behind sounds, programs and speech; without them these are logged.
-  explicit FrameFixture(int language = 1, AlarmActionServices actions = {}) {
+  // `adjust` changes the program's other services before it is made (a private bus).
+  explicit FrameFixture(int language = 1, AlarmActionServices actions = {},
+                        const std::function<void(DesktopProgram::Services&)>& adjust = {}) {
     settings = defaultSettings(SettingsEnvironment{});
     settings.app.language = language;
     settings.app.main_position_x = 100;
@@ -37,6 +40,8 @@ struct FrameFixture {
     };
     prompts.savePath = [this](const std::string&) { return savePath; };
     prompts.openPath = [this] { return openPath; };
+    prompts.importCalendarPath = [this] { return calendarPath; };
+    prompts.exportCalendarPath = [this](const std::string&) { return calendarPath; };
     prompts.allowPrograms = [this](const std::string& question) {
       return allowPrograms ? allowPrograms(question) : false;
     };
@@ -50,6 +55,7 @@ struct FrameFixture {
     services.dataFolder = dataFolder.path();
     services.clock = [this] { return now; };
     services.actionServices = std::move(actions);
+    if (adjust) adjust(services);
     program = std::make_unique<DesktopProgram>(settings, *documents, services);
     frame = &program->frame();
     QObject::connect(program.get(), &DesktopProgram::exitRequested, [this] { ++exitRequests; });
@@ -78,6 +84,8 @@ struct FrameFixture {
   std::string lastQuestion;
   std::string savePath;
   std::string openPath;
+  // The iCalendar file that File > Import/Export is given.
+  std::string calendarPath;
   std::function<bool(const std::string& question)> allowPrograms;  // unset: programs are refused
   COleDateTime now{2026, 5, 7, 9, 30, 0};
   std::unique_ptr<DocumentController> documents;

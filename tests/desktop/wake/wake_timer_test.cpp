@@ -4,12 +4,10 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVirtualObject>
 #include <QDeadlineTimer>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/wake/fake_systemd_manager.h"
 #include "desktop/wake/systemd_types.h"
 #include "platform/private_system_bus.h"
 
@@ -17,55 +15,6 @@ namespace kalvory {
 namespace {
 
 COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026, 3, 10, hour, minute, second); }
-
-// A stand-in systemd user manager: answers StartTransientUnit and StopUnit and keeps what it got.
-class FakeSystemdManager final : public QDBusVirtualObject {
- public:
-  struct Unit {
-    QString name;
-    QString onCalendar;
-    bool wakeSystem = false;
-    QString serviceName;
-    QString execPath;
-  };
-  std::vector<Unit> started;
-  QStringList stopped;
-
-  QString introspect(const QString&) const override { return {}; }
-  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-    if (message.interface() != QStringLiteral("org.freedesktop.systemd1.Manager")) return false;
-    const QVariantList arguments = message.arguments();
-    if (message.member() == QStringLiteral("StartTransientUnit") && message.signature() == "ssa(sv)a(sa(sv))") {
-      Unit unit;
-      unit.name = arguments[0].toString();
-      for (const systemd::Property& property : qdbus_cast<systemd::Properties>(arguments[2])) {
-        if (property.name == QStringLiteral("TimersCalendar")) {
-          const auto calendar = qdbus_cast<systemd::Calendar>(property.value.variant());
-          if (calendar.size() == 1 && calendar[0].kind == QStringLiteral("OnCalendar"))
-            unit.onCalendar = calendar[0].expression;
-        }
-        if (property.name == QStringLiteral("WakeSystem")) unit.wakeSystem = property.value.variant().toBool();
-      }
-      const auto auxiliary = qdbus_cast<systemd::AuxiliaryUnits>(arguments[3]);
-      if (auxiliary.size() == 1) {
-        unit.serviceName = auxiliary[0].name;
-        for (const systemd::Property& property : auxiliary[0].properties) {
-          if (property.name != QStringLiteral("ExecStart")) continue;
-          const auto commands = qdbus_cast<systemd::ExecCommands>(property.value.variant());
-          if (commands.size() == 1) unit.execPath = commands[0].path;
-        }
-      }
-      started.push_back(unit);
-    } else if (message.member() == QStringLiteral("StopUnit") && message.signature() == "ss") {
-      stopped << arguments[0].toString();
-    } else {
-      connection.send(message.createErrorReply(QDBusError::UnknownMethod, message.member()));
-      return true;
-    }
-    connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath("/org/freedesktop/systemd1/job/1"))));
-    return true;
-  }
-};
 
 template <class Condition>
 bool waitFor(Condition condition) {
@@ -80,7 +29,7 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   systemd::registerTypes();
   QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd"));
-  FakeSystemdManager manager;
+  test::FakeSystemdManager manager;
   ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
   ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
   QDBusConnection programSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("wake program"));
@@ -109,7 +58,7 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
     settings.app.wake_computer = 1;
     wake.documentChanged();
     ASSERT_TRUE(waitFor([&] { return manager.started.size() == 1; }));
-    const FakeSystemdManager::Unit first = manager.started[0];  // a copy: the list grows
+    const test::FakeSystemdManager::Unit first = manager.started[0];  // a copy: the list grows
     EXPECT_EQ(first.name, wakeTimerUnitName(QCoreApplication::applicationPid(), 1));
     EXPECT_TRUE(first.name.endsWith(QStringLiteral(".timer")));
     EXPECT_EQ(first.onCalendar, QStringLiteral("2026-03-10 10:00:00"));
