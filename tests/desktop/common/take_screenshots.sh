@@ -26,7 +26,7 @@ for language in en ru; do
     coproc DRIVER { "$driver" "$kind" "$language" 2>/dev/null; }
     pid=$DRIVER_PID
     read -r -t 10 geometry <&"${DRIVER[0]}"
-    sleep 0.3
+    sleep 0.5
     import -window root -crop "$geometry" +repage "$out/$name-$language.png"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true

@@ -1,5 +1,5 @@
 // Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
-// the part of the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
+// the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
 //   config_screenshot_driver notifier|page-N en|ru
 #include <QApplication>
 #include <QDir>

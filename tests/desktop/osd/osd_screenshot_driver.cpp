@@ -1,5 +1,5 @@
 // Shows one of the on-screen windows or the special symbol dialog for a screenshot and prints
-// the part of the screen to capture ("WxH+X+Y"); take_screenshots.sh runs it under Xvfb.
+// the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
 //   osd_screenshot_driver clock|message|symbols en|ru
 // The two configuration pages of these windows are taken with the configuration dialog's.
 #include <QApplication>
