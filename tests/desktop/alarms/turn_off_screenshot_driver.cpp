@@ -3,10 +3,10 @@
 //   turn_off_screenshot_driver turn-off-dialog en|ru
 #include <QApplication>
 #include <QTimer>
-#include <cstdio>
 #include <cstring>
 
 #include "desktop/alarms/postpone_dialog.h"
+#include "desktop/common/screenshot_driver.h"
 
 int main(int argc, char** argv) {
   using namespace kalvory;
@@ -16,9 +16,7 @@ int main(int argc, char** argv) {
   dialog.move(120, 120);
   dialog.show();
   QTimer::singleShot(700, [&dialog] {
-    const QRect frame = dialog.frameGeometry();
-    std::printf("%dx%d+%d+%d\n", frame.width(), frame.height(), frame.x(), frame.y());
-    std::fflush(stdout);
+    test::printScreenshotArea(dialog.frameGeometry());
   });
   return app.exec();
 }

@@ -18,6 +18,7 @@
 #include "core/skins/definitions.h"
 #include "desktop/clock/round_clock_static.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/common/screenshot_driver.h"
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
@@ -26,31 +27,6 @@
 #include "desktop/plugins/plugin_host.h"
 
 using namespace kalvory;
-
-namespace {
-
-QLabel* backdrop() {
-  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
-  QPixmap picture(size);
-  QPainter painter(&picture);
-  QLinearGradient gradient(0, 0, size.width(), size.height());
-  gradient.setColorAt(0, QColor(38, 84, 124));
-  gradient.setColorAt(1, QColor(120, 170, 160));
-  painter.fillRect(picture.rect(), gradient);
-  painter.end();
-  auto* label = new QLabel(nullptr, Qt::FramelessWindowHint);
-  label->setPixmap(picture);
-  label->setGeometry(QRect(QPoint(0, 0), size));
-  label->show();
-  return label;
-}
-
-void printArea(const QRect& area) {
-  std::printf("%dx%d+%d+%d\n", area.width(), area.height(), area.x(), area.y());
-  std::fflush(stdout);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -72,7 +48,7 @@ int main(int argc, char** argv) {
   CAlarmDoc document;
   document.notifiers = LoadNotifiers(dataFolder, settings.app.default_notifier, nullptr);
   document.stickers = LoadStickers(dataFolder, settings.app.default_sticker, nullptr);
-  QLabel* desktop = backdrop();
+  QLabel* desktop = test::screenshotBackdrop();
 
   if (kind == QLatin1String("notifier")) {
     CTaskbarNotifier popup(desktop);
@@ -80,7 +56,7 @@ int main(int argc, char** argv) {
     popup.Show(toQString(loadString(StringId::NotifierTestMessage, language)), 500, 600000, 500);
     while (popup.state() != CTaskbarNotifier::Showing) popup.appearStep();
     const QRect area = popup.geometry();
-    printArea(area.adjusted(-40, -40, 0, 0).intersected(QGuiApplication::primaryScreen()->geometry()));
+    test::printScreenshotArea(area.adjusted(-40, -40, 0, 0).intersected(QGuiApplication::primaryScreen()->geometry()));
     return app.exec();
   }
 
@@ -103,6 +79,6 @@ int main(int argc, char** argv) {
   dialog.move(40, 40);
   dialog.show();
   const QRect frame = dialog.frameGeometry();
-  printArea(frame);
+  test::printScreenshotArea(frame);
   return app.exec();
 }

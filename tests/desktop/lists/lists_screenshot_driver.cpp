@@ -36,7 +36,7 @@ void fill(CAlarmDoc& document, bool russian) {
     line.daily = daily;
     line.timer_mode = timer;
     line.timer_minutes = minutes;
-    line.state = state;
+    line.state = static_cast<ReminderState>(state);
     line.week_days = weekDays;
     document.AddAlarm(line);
   };

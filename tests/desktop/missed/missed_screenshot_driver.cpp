@@ -4,10 +4,10 @@
 //   missed_screenshot_driver missed-reminders en|ru
 #include <QApplication>
 #include <QTimer>
-#include <cstdio>
 #include <cstring>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/screenshot_driver.h"
 #include "desktop/missed/missed_window.h"
 
 int main(int argc, char** argv) {
@@ -34,9 +34,7 @@ int main(int argc, char** argv) {
   window.move(120, 120);
   window.addMissed(missed);
   QTimer::singleShot(700, [&window] {
-    const QRect frame = window.frameGeometry();
-    std::printf("%dx%d+%d+%d\n", frame.width(), frame.height(), frame.x(), frame.y());
-    std::fflush(stdout);
+    test::printScreenshotArea(window.frameGeometry());
   });
   return app.exec();
 }

@@ -12,37 +12,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "desktop/common/screenshot_driver.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
 using namespace kalvory;
-
-namespace {
-
-// Something like a desktop behind the shaped windows, so their shape shows.
-QLabel* backdrop() {
-  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
-  QPixmap picture(size);
-  QPainter painter(&picture);
-  QLinearGradient gradient(0, 0, size.width(), size.height());
-  gradient.setColorAt(0, QColor(38, 84, 124));
-  gradient.setColorAt(1, QColor(120, 170, 160));
-  painter.fillRect(picture.rect(), gradient);
-  painter.end();
-  auto* label = new QLabel(nullptr, Qt::FramelessWindowHint);
-  label->setPixmap(picture);
-  label->setGeometry(QRect(QPoint(0, 0), size));
-  label->show();
-  return label;
-}
-
-void printArea(const QRect& area) {
-  std::printf("%dx%d+%d+%d\n", area.width(), area.height(), area.x(), area.y());
-  std::fflush(stdout);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -61,7 +36,7 @@ int main(int argc, char** argv) {
   QRect area;
 
   if (kind == QLatin1String("clock") || kind == QLatin1String("message")) {
-    desk.reset(backdrop());
+    desk.reset(test::screenshotBackdrop());
     std::unique_ptr<CTextStatic> window;
     if (kind == QLatin1String("clock")) {
       CClockStatic::Sources sources;
@@ -93,6 +68,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "unknown window: %s\n", argv[1]);
     return 2;
   }
-  QTimer::singleShot(500, [&] { printArea(area.isValid() ? area : shown->frameGeometry()); });
+  QTimer::singleShot(500, [&] { test::printScreenshotArea(area.isValid() ? area : shown->frameGeometry()); });
   return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "core/model/document_file.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/shell/program_trust.h"
+#include "platform/media/test_support.h"
 
 namespace kalvory::test {
 namespace {
@@ -41,29 +42,6 @@ class RecordingLauncher final : public ProgramLauncher {
   std::vector<std::string> started;
 };
 
-// A player that is there and does nothing: the reminders of this test have no sound.
-class SilentPlayer final : public MediaPlayer {
- public:
-  bool findPlayer() override { return true; }
-  bool startPlayerProgram(const std::string&) override { return true; }
-  int playlistPosition() override { return 0; }
-  int playState() override { return kStopped; }
-  int outputTime() override { return 0; }
-  int trackLength() override { return 0; }
-  void addFile(const std::string&) override {}
-  int playlistLength() override { return 0; }
-  void setPlaylistPosition(int) override {}
-  void stop() override {}
-  void play() override {}
-  void seek(int) override {}
-  void close() override {}
-};
-
-class QuietSpeech final : public SpeechLibrary {
- public:
-  void callOnce(std::string_view, std::string_view) override {}
-};
-
 struct TrustFixture {
   TrustFixture() : fixture(1, backends()) {
     fixture.allowPrograms = [this](const std::string& question) {
@@ -76,7 +54,7 @@ struct TrustFixture {
   }
   AlarmActionServices backends() {
     AlarmActionServices services;
-    services.createPlayer = [](const AlarmSettings&) { return std::make_unique<SilentPlayer>(); };
+    services.createPlayer = [](const AlarmSettings&) { return std::make_unique<NoPlayer>(); };
     services.launcher = &launcher;
     services.speech = &speech;
     return services;
@@ -102,7 +80,7 @@ struct TrustFixture {
 
   QTemporaryDir folder;
   RecordingLauncher launcher;
-  QuietSpeech speech;
+  InertSpeech speech;
   FrameFixture fixture;
   std::vector<std::string> questions;
   std::size_t startedWhileAsked = 0;

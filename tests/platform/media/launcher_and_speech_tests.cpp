@@ -40,22 +40,7 @@ struct LauncherFixture {
   }
 };
 
-class NoPlayer final : public MediaPlayer {
- public:
-  bool findPlayer() override { return false; }
-  bool startPlayerProgram(const std::string&) override { return false; }
-  int playlistPosition() override { return 0; }
-  int playState() override { return kStopped; }
-  int outputTime() override { return 0; }
-  int trackLength() override { return 0; }
-  void addFile(const std::string&) override {}
-  int playlistLength() override { return 0; }
-  void setPlaylistPosition(int) override {}
-  void stop() override {}
-  void play() override {}
-  void seek(int) override {}
-  void close() override {}
-};
+using test::NoPlayer;
 
 TEST(ProgramLauncher, ExeLineStartsThePathWithTheRestAsParameters) {
   LauncherFixture f;

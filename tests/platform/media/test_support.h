@@ -113,6 +113,24 @@ inline bool writeScript(const QString& path, const QByteArray& body) {
   return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// A media player that is never there: for tests whose reminders play no sound.
+class NoPlayer final : public MediaPlayer {
+ public:
+  bool findPlayer() override { return false; }
+  bool startPlayerProgram(const std::string&) override { return false; }
+  int playlistPosition() override { return 0; }
+  int playState() override { return kStopped; }
+  int outputTime() override { return 0; }
+  int trackLength() override { return 0; }
+  void addFile(const std::string&) override {}
+  int playlistLength() override { return 0; }
+  void setPlaylistPosition(int) override {}
+  void stop() override {}
+  void play() override {}
+  void seek(int) override {}
+  void close() override {}
+};
+
 class InertLauncher final : public ProgramLauncher {
  public:
   std::vector<std::string> opened;
