@@ -7,6 +7,7 @@
 
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/alarm_app.h"
+#include "desktop/app/command_line.h"
 #include "desktop/app/desktop_integration.h"
 #include "desktop/app/quick_add_handler.h"
 #include "desktop/app/render_command.h"
@@ -43,7 +44,8 @@ constexpr const char* kUsage =
     "                (\"через 10 мин\", \"завтра 9:00\") and Ukrainian (\"через 2 год\", \"п'ятниця 18:30\")\n"
     "  --daily       every day at the time of --at; --weekdays mon,fri only on those days\n"
     "  --timer MIN   a timer that rings MIN minutes from now\n"
-    "  --help        show this text\n";
+    "  --help        show this text\n"
+    "Qt's own options (-session ID, -platform NAME, -style NAME, ...) are left to Qt.\n";
 
 }  // namespace
 
@@ -58,6 +60,7 @@ static int renderWindow(int argc, char** argv, const QStringList& arguments) {
 int main(int argc, char** argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  arguments = kalvory::withoutToolkitOptions(arguments);
 
   if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
     std::fputs(kUsage, stdout);

@@ -8,6 +8,7 @@
 #include "core/wallpaper/desktop_wallpaper.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/alarm_app.h"
+#include "desktop/app/command_line.h"
 #include "desktop/app/desktop_integration.h"
 #include "desktop/app/desktop_program.h"
 #include "desktop/common/action_registry.h"
@@ -89,6 +90,15 @@ TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
     EXPECT_TRUE(app.exitCommand());
     EXPECT_EQ(fixture.store.readInt("AppSettings", "MainPositionX"), app.frame()->frameGeometry().x());
   }
+}
+
+// A session manager restarts the program with Qt's "-session ID"; Qt's options are neither
+// unknown options nor documents, and a document after them is still one.
+TEST(Application, ToolkitOptionsAreLeftToQt) {
+  EXPECT_EQ(withoutToolkitOptions({"-session", "10d2ab_1", "notes.alr"}), QStringList{"notes.alr"});
+  EXPECT_EQ(withoutToolkitOptions({"--platform", "xcb", "-style=Fusion", "-reverse", "--add", "Tea"}),
+            (QStringList{"--add", "Tea"}));
+  EXPECT_EQ(withoutToolkitOptions({"--help", "-x"}), (QStringList{"--help", "-x"}));
 }
 
 TEST(Application, RegistersTheDesktopEntryAndFileType) {
