@@ -21,7 +21,7 @@ enum class ReminderState : std::int32_t {
   TurnedOff = 2,  // turned off for the current showing; armed again once its window has passed
 };
 
-// One reminder. Field names and order are those of the stored record.
+// One reminder. Field names are those of the stored record.
 //
 // Every derived time is computed in whole seconds: `time` is taken to the nearest second, so a
 // stored value a hair off a whole second never moves a window edge. A reminder whose `time` is
@@ -62,26 +62,29 @@ class CAlarmLine {
   // `text` without symbol marks.
   std::string plainText() const;
 
-  // Stored fields.
+  // Stored fields. The numbers come first and the texts after them, unlike the stored record's
+  // order (which Serialize keeps): the alarm check reads the numbers of every reminder once a
+  // second, and together they fill one cache line instead of spreading over four.
   COleDateTime time;
   ReminderState state = ReminderState::Armed;
   std::int32_t timer_mode = 0;  // boolean, kept as stored
   std::int32_t daily = 0;       // boolean, kept as stored
   std::int32_t timer_minutes = 0;
-  std::string text;
-  std::string sound_file;
   std::int32_t show_seconds = kDefaultShowSeconds;
   std::int32_t osd = 1;  // boolean, kept as stored
-  std::string notifier;
-  std::string wallpaper;
-  std::string sticker;
   std::int32_t exit_action = 0;
-  std::string program;
   std::int32_t week_days = 127;  // bit 0 Sunday .. bit 6 Saturday
 
   // Run-time fields, never stored.
   std::int32_t show_count = 0;
   bool fired = false;
+
+  std::string sticker;  // read by every tick too: next to the numbers
+  std::string text;
+  std::string sound_file;
+  std::string notifier;
+  std::string wallpaper;
+  std::string program;
 };
 
 // The main view's next-reminder line for `line` firing at `fireTime`: "Tomorrow, 09:05: text",

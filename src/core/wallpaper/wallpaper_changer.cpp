@@ -85,7 +85,7 @@ CWallpaperChanger::CWallpaperChanger(CWallpaperContext& settings, CWallpaperComp
 
 bool CWallpaperChanger::blockedOn(const COleDateTime& day) const { return blockedDate_.sameDate(day); }
 
-bool CWallpaperChanger::ChangeDue(const CWallpaperContext& settings, const COleDateTime& now) const {
+bool CWallpaperChanger::ChangeDue(const CWallpaperContext& settings, const COleDateTime& now) {
   if (!now.isValid()) return false;
   // A last change that cannot be read counts as never changed, and one in the future (the
   // clock was set back) as long ago, so that neither stops the changer for good.

@@ -63,6 +63,9 @@ class CWallpaperChanger {
 
   // The periodic change: every tick (force off) and the Ctrl+Shift+W hotkey (force on).
   void ChangeWallpaper(bool force);
+  // Whether the interval since the last change has passed at `now` (a last change that cannot
+  // be read, or lies ahead, counts as long ago).
+  static bool ChangeDue(const CWallpaperContext& settings, const COleDateTime& now);
   // Makes the request's composed picture the desktop picture; a changer request (origin 1)
   // records the moment in its last-changed time.
   void ApplyWallpaper(CWallpaperContext& request);
@@ -89,7 +92,6 @@ class CWallpaperChanger {
   const std::string& lastDesktopError() const { return desktopError_; }
 
  private:
-  bool ChangeDue(const CWallpaperContext& settings, const COleDateTime& now) const;
   void AfterStickerUpdate(StickerUpdate update);
   void ComposeAndApplyPicture(const std::string& picture);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/model/alarm_doc.h"
+#include "core/wallpaper/wallpaper_changer.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
@@ -107,7 +108,12 @@ void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {
 }
 
 void WallpaperFeature::ChangeWallpaper(bool force) {
-  addStep(wallpaper_step::Change{force}, services_.clock ? services_.clock() : systemNow());
+  const COleDateTime now = services_.clock ? services_.clock() : systemNow();
+  // Asked on every tick: while the changer is off or its time has not come, the worker would
+  // do nothing, so nothing is sent. The worker's own last change is never older than the one
+  // here, so a change due there is due here too.
+  if (!force && (settings_.wallpaper.enabled == 0 || !CWallpaperChanger::ChangeDue(settings_.wallpaper, now))) return;
+  addStep(wallpaper_step::Change{force}, now);
 }
 
 }  // namespace kalvory
