@@ -88,13 +88,15 @@ void WallpaperFeature::SetReminderWallpaper(const std::string& path) {
 
 void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) {
   // Most reminders have no sticker: for them the update only drops stickers whose time is over,
-  // which one update per tick does for all.
+  // which one update per tick does for all, and only once a reminder has put a sticker on the
+  // wallpaper in this run (the worker starts without any).
   if (reminder.sticker.empty()) {
-    if (sweepAdded_ && job_) return;
+    if (!reminderStickerPlaced_ || (sweepAdded_ && job_)) return;
     addStep(wallpaper_step::ReminderSticker{CAlarmLine()}, now);
     sweepAdded_ = true;
     return;
   }
+  reminderStickerPlaced_ = true;
   addStep(wallpaper_step::ReminderSticker{reminder}, now);
 }
 
