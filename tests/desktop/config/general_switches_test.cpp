@@ -4,9 +4,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/settings/settings_store.h"
 #include "desktop/common/dbus_template_mock.h"
@@ -19,13 +19,6 @@
 
 namespace kalvory::test {
 namespace {
-
-template <class Condition>
-bool waitFor(Condition condition) {
-  QDeadlineTimer deadline(10000);
-  while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return condition();
-}
 
 struct Switches {
   bool missed;
@@ -114,7 +107,7 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     EXPECT_EQ(file.readInt("AppSettings", "Notifications"), 2);
     EXPECT_EQ(file.readInt("AppSettings", "WakeComputer"), 1);
     // Waking: the timer stands at the bell at once, though no reminder changed.
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 1; }, 10000));
     EXPECT_EQ(manager.started[0].onCalendar, QStringLiteral("2026-05-07 10:00:00"));
     // Missed reminders: a jump over 9:40 lists nothing. Notifications: 11:00 rings without one.
     fixture.now = COleDateTime(2026, 5, 7, 11, 0, 0);
@@ -129,14 +122,14 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     EXPECT_EQ(file.readInt("AppSettings", "MissedReminders"), 1);
     EXPECT_EQ(file.readInt("AppSettings", "Notifications"), 1);
     EXPECT_EQ(file.readInt("AppSettings", "WakeComputer"), 0);
-    ASSERT_TRUE(waitFor([&] { return manager.stopped.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.stopped.size() == 1; }, 10000));
     EXPECT_EQ(manager.stopped[0], manager.started[0].name);
     fixture.now = COleDateTime(2026, 5, 7, 13, 0, 0);
     fixture.program->alarms().tick();
     EXPECT_EQ(missedReports, 1);
     EXPECT_EQ(lastMissed, "Missed while on");
     // The 13:00 notification arrives; 11:00 rang while they were off and was never sent.
-    ASSERT_TRUE(waitFor([&] { return notified().contains(QStringLiteral("\"Notified always\"")); }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notified().contains(QStringLiteral("\"Notified always\"")); }, 10000))
         << notified().toStdString();
     EXPECT_FALSE(notified().contains(QStringLiteral("Never notified")));
     EXPECT_EQ(manager.started.size(), 1u);

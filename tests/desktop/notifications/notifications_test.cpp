@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/model/alarm_doc.h"
 #include "desktop/alarms/alarm_controller.h"
@@ -17,13 +17,6 @@ namespace kalvory {
 namespace {
 
 COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026, 3, 10, hour, minute, second); }
-
-template <class Condition>
-bool waitFor(Condition condition) {
-  QDeadlineTimer deadline(10000);
-  while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return condition();
-}
 
 // A stand-in notification server (python3-dbusmock's notification_daemon) on a private bus, and
 // the alarm check over a clock the test moves.
@@ -74,7 +67,7 @@ class ReminderNotificationsTest : public ::testing::Test {
     const auto connection = QObject::connect(notifications_.get(), &ReminderNotifications::notificationShown,
                                              [&id](uint shown) { id = shown; });
     alarms_->tick();
-    EXPECT_TRUE(waitFor([&] { return id != 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return id != 0; }, 10000));
     QObject::disconnect(connection);
     return id;
   }
@@ -125,9 +118,9 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   ASSERT_NE(first, 0u);
   invokeAction(first + 1000, QStringLiteral("postpone"));  // someone else's notification
   invokeAction(first, QStringLiteral("postpone"));
-  ASSERT_TRUE(waitFor([&] { return tea.time == at(10, 5); })) << "postponed by five minutes";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tea.time == at(10, 5); }, 10000)) << "postponed by five minutes";
   EXPECT_FALSE(alarms_->engine().trayAlarmMark());
-  EXPECT_TRUE(waitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }, 10000))
       << log().toStdString();
   EXPECT_TRUE(notifications_->shown().isEmpty());
 
@@ -135,7 +128,7 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   const uint second = fireAndWait();
   ASSERT_NE(second, 0u);
   invokeAction(second, QStringLiteral("turn-off"));
-  ASSERT_TRUE(waitFor([&] { return tea.state == ReminderState::TurnedOff; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tea.state == ReminderState::TurnedOff; }, 10000));
   EXPECT_EQ(tea.time, at(10, 5));
 }
 

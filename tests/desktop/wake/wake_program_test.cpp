@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -18,13 +17,6 @@
 
 namespace kalvory::test {
 namespace {
-
-template <class Condition>
-bool waitFor(Condition condition) {
-  QDeadlineTimer deadline(10000);
-  while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return condition();
-}
 
 TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
   if (!PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon missing";
@@ -50,7 +42,7 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
     later.program = "backup.sh";
     fixture.document.AddAlarm(later);
     fixture.program->activate();
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 1; }, 10000));
     EXPECT_EQ(manager.started[0].onCalendar, QStringLiteral("2026-05-07 10:00:00"));
 
     // The bell moves to 11:15 in the editor of the lists window.
@@ -77,15 +69,15 @@ TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
     lists->OnModify();
     ASSERT_TRUE(edited) << "the reminder editor did not open";
     ASSERT_EQ(fixture.document.GetAlarmAt(0)->time.GetHour(), 11);
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 2; }, 10000));
     EXPECT_EQ(manager.started[1].onCalendar, QStringLiteral("2026-05-07 11:15:00"));
-    ASSERT_TRUE(waitFor([&] { return manager.stopped.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.stopped.size() == 1; }, 10000));
     EXPECT_EQ(manager.stopped[0], manager.started[0].name);
 
     // Switching the bell off in the list leaves the backup as the next moment to wake for.
     lists->selectRow(CListsDlg::RemindersTab, 0);
     lists->OnActive();
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 3; }, 10000));
     EXPECT_EQ(manager.started[2].onCalendar, QStringLiteral("2026-05-07 12:00:00"));
   }
   QDBusConnection::disconnectFromBus(programBus);

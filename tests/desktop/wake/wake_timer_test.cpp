@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDeadlineTimer>
+#include <QTest>
 
 #include "core/model/alarm_doc.h"
 #include "desktop/wake/fake_systemd_manager.h"
@@ -15,13 +15,6 @@ namespace kalvory {
 namespace {
 
 COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026, 3, 10, hour, minute, second); }
-
-template <class Condition>
-bool waitFor(Condition condition) {
-  QDeadlineTimer deadline(10000);
-  while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return condition();
-}
 
 TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument) {
   if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon missing";
@@ -57,7 +50,7 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
 
     settings.app.wake_computer = 1;
     wake.documentChanged();
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 1; }, 10000));
     const test::FakeSystemdManager::Unit first = manager.started[0];  // a copy: the list grows
     EXPECT_EQ(first.name, wakeTimerUnitName(QCoreApplication::applicationPid(), 1));
     EXPECT_TRUE(first.name.endsWith(QStringLiteral(".timer")));
@@ -69,20 +62,20 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
     wake.documentChanged();  // nothing moved: nothing sent
     sound->state = ReminderState::Inactive;
     wake.documentChanged();
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 2; }, 10000));
     EXPECT_EQ(manager.stopped, QStringList{first.name});
     EXPECT_EQ(manager.started[1].onCalendar, QStringLiteral("2026-03-10 11:00:00"));
     EXPECT_NE(manager.started[1].name, first.name);
 
     settings.app.wake_computer = 0;
     wake.documentChanged();
-    ASSERT_TRUE(waitFor([&] { return manager.stopped.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.stopped.size() == 2; }, 10000));
     settings.app.wake_computer = 1;
     wake.documentChanged();
-    ASSERT_TRUE(waitFor([&] { return manager.started.size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == 3; }, 10000));
   }
   // The program ends: its timer goes.
-  ASSERT_TRUE(waitFor([&] { return manager.stopped.size() == 3; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager.stopped.size() == 3; }, 10000));
   EXPECT_EQ(manager.stopped.back(), manager.started.back().name);
   EXPECT_EQ(manager.started.size(), 3u);
   EXPECT_EQ(onCalendarText(at(7, 5, 9)), QStringLiteral("2026-03-10 07:05:09"));
