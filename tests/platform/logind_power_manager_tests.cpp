@@ -7,6 +7,7 @@
 
 #include "platform/dbus/logind_power_manager.h"
 #include "private_system_bus.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -34,7 +35,7 @@ TEST(LogindPowerManager, WithoutABusEveryRequestFailsQuietly) {
 }
 
 TEST(LogindPowerManager, RequestsReachLogindOnTheSystemBus) {
-  if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  if (!test::PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
   test::PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   // The process's system bus connection is made on first use, which is below.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/wallpaper/wallpaper_setter.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -244,7 +245,7 @@ TEST_F(SetterTest, ProcessRunnerRunsTheDesktopsOwnTool) {
 }
 
 TEST_F(SetterTest, PlasmaGetsAScriptOverItsOwnBus) {
-  if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) GTEST_SKIP() << "dbus-daemon missing";
+  if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon missing");
   QProcess bus;
   bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
   ASSERT_TRUE(bus.waitForStarted());

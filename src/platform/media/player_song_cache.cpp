@@ -1,5 +1,6 @@
 #include "platform/media/player_song_cache.h"
 
+#include <QElapsedTimer>
 #include <memory>
 
 #include "platform/media/desktop_media_player.h"
@@ -44,8 +45,13 @@ class PlayerReader final : public QObject {
 
 }  // namespace
 
-PlayerSongCache::PlayerSongCache(std::function<std::string()> program, QObject* parent)
-    : QObject(parent), program_(std::move(program)) {
+PlayerSongCache::PlayerSongCache(std::function<std::string()> program, MonotonicClock clock, QObject* parent)
+    : QObject(parent), program_(std::move(program)), clock_(std::move(clock)) {
+  if (!clock_) {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    clock_ = [started] { return started->elapsed(); };
+  }
   qRegisterMetaType<kalvory::PlayerReading>("kalvory::PlayerReading");
   auto* reader = new PlayerReader;
   reader->moveToThread(&thread_);
@@ -64,9 +70,10 @@ PlayerSongCache::~PlayerSongCache() {
   thread_.wait();
 }
 
+bool PlayerSongCache::readingIsFresh() const { return readAtMs_ && clock_() - *readAtMs_ < kReadingLifetimeMs; }
+
 void PlayerSongCache::refreshIfOld() {
-  if (readAt_.isValid() && readAt_.elapsed() < kReadingLifetimeMs) return;
-  ask();
+  if (!readingIsFresh()) ask();
 }
 
 void PlayerSongCache::ask() {
@@ -76,7 +83,7 @@ void PlayerSongCache::ask() {
 }
 
 void PlayerSongCache::whenCurrent(std::function<void()> then) {
-  if (readAt_.isValid() && readAt_.elapsed() < kReadingLifetimeMs) {
+  if (readingIsFresh()) {
     then();
     return;
   }
@@ -86,7 +93,7 @@ void PlayerSongCache::whenCurrent(std::function<void()> then) {
 
 void PlayerSongCache::take(const PlayerReading& reading) {
   reading_ = reading;
-  readAt_.start();
+  readAtMs_ = clock_();
   asking_ = false;
   // Taken out first: a caller may ask again from its callback.
   std::vector<std::function<void()>> waiting;
@@ -103,8 +110,8 @@ std::optional<int> PlayerSongCache::playStatus() {
 int PlayerSongCache::songLengthSeconds() { return reading_.lengthSeconds; }
 
 int PlayerSongCache::outputPositionMs() {
-  if (reading_.status != MediaPlayerInfo::kPlaying || !readAt_.isValid()) return reading_.positionMs;
-  const qint64 position = reading_.positionMs + readAt_.elapsed();
+  if (reading_.status != MediaPlayerInfo::kPlaying || !readAtMs_) return reading_.positionMs;
+  const qint64 position = reading_.positionMs + (clock_() - *readAtMs_);
   const qint64 length = static_cast<qint64>(reading_.lengthSeconds) * 1000;
   return static_cast<int>(length > 0 && position > length ? length : position);
 }

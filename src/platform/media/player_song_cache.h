@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QThread>
 #include <functional>
@@ -30,8 +29,11 @@ struct PlayerReading {
 class PlayerSongCache final : public QObject, public MediaPlayerInfo {
   Q_OBJECT
  public:
+  // Milliseconds on a clock that only moves forward; tests pass one they move themselves.
+  using MonotonicClock = std::function<qint64()>;
+
   // `program` is the "WinampPath" program line naming the player, read on this thread.
-  explicit PlayerSongCache(std::function<std::string()> program, QObject* parent = nullptr);
+  explicit PlayerSongCache(std::function<std::string()> program, MonotonicClock clock = {}, QObject* parent = nullptr);
   ~PlayerSongCache() override;
 
   // --- MediaPlayerInfo
@@ -51,12 +53,15 @@ class PlayerSongCache final : public QObject, public MediaPlayerInfo {
   void refreshIfOld();
   void ask();
   void take(const kalvory::PlayerReading& reading);
+  // Whether a reading was taken less than a second ago.
+  bool readingIsFresh() const;
 
   std::function<std::string()> program_;
   QThread thread_;
   QObject* reader_ = nullptr;  // lives on thread_
   PlayerReading reading_;
-  QElapsedTimer readAt_;  // when reading_ was taken; invalid before the first
+  MonotonicClock clock_;
+  std::optional<qint64> readAtMs_;  // when reading_ was taken; none before the first
   bool asking_ = false;
   std::vector<std::function<void()>> waiting_;  // for the reading under way
 };

@@ -19,6 +19,7 @@
 #include "core/model/document_file.h"
 #include "platform/private_system_bus.h"
 #include "private_x_server.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -55,7 +56,7 @@ CAlarmLine reminderFromNow(const char* text, int exitAction) {
 
 TEST(ProgramPower, ExitActionsReachLogind) {
   if (!have("Xvfb") || !have("xprop") || !test::PrivateSystemBus::toolsPresent())
-    GTEST_SKIP() << "Xvfb, xprop, dbus-daemon or /usr/bin/python3 missing";
+    KALVORY_SKIP_WITHOUT_TOOL("Xvfb, xprop, dbus-daemon or /usr/bin/python3 missing");
   QTemporaryDir home;
   ASSERT_TRUE(home.isValid());
   QDir(home.path()).mkpath("run");

@@ -16,6 +16,7 @@
 #include "platform/private_system_bus.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
+#include "support/missing_tool.h"
 
 namespace kalvory::test {
 namespace {
@@ -122,7 +123,7 @@ TEST(SessionEnd, EachSignalKeepsTheSettingsAndUnsavedChangesThenEnds) {
 }
 
 TEST(SessionEnd, ShutdownAnnouncedByLogindKeepsTheDataAndGoesOn) {
-  if (!PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  if (!PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
   PrivateSystemBus system;
   ASSERT_TRUE(system.start()) << system.problem().toStdString();
   QTemporaryDir home;

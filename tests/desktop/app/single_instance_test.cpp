@@ -30,9 +30,15 @@ TEST(SingleInstance, SecondCopyAsksTheFirstToShowItself) {
   SingleInstance third(QStringLiteral("Orlendix Alarm"), folder.path());
   EXPECT_EQ(third.start(), SingleInstance::Role::Secondary);
 
-  // Anything but "show" is ignored.
-  EXPECT_TRUE(SingleInstance::sendRequest(first.socketPath(), "quit\n", 2000));
-  QTest::qWait(100);
+  // Anything but "show" and the verbs with a handler is ignored. Lines of one connection are read
+  // in order, so once the "ping" after it has been answered, "quit" has been read and dropped.
+  bool pinged = false;
+  first.setRequestHandler("ping", [&](const QByteArray&) {
+    pinged = true;
+    return QByteArrayLiteral("pong");
+  });
+  EXPECT_TRUE(SingleInstance::sendRequest(first.socketPath(), "quit\nping now\n", 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pinged; }, 3000));
   EXPECT_EQ(shown.count(), 2);
 }
 

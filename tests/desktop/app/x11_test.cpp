@@ -30,6 +30,7 @@
 // Hidden from moc, which loses track of nested namespaces in included headers.
 #ifndef Q_MOC_RUN
 #include "platform/private_system_bus.h"
+#include "support/missing_tool.h"
 #endif
 
 namespace {
@@ -70,7 +71,7 @@ class X11Session : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon"))
-      GTEST_SKIP() << "Xvfb, xdotool or dbus-daemon missing";
+      KALVORY_SKIP_WITHOUT_TOOL("Xvfb, xdotool or dbus-daemon missing");
     ASSERT_TRUE(home_.isValid());
     QDir(home_.path()).mkpath("run");
     QFile::setPermissions(home_.path() + "/run",
@@ -415,7 +416,8 @@ QStringList inhibitors(QDBusConnection& system) {
 }
 
 TEST_F(X11Session, SessionEndKeepsTheSettings) {
-  if (!kalvory::test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  if (!kalvory::test::PrivateSystemBus::toolsPresent())
+    KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
   kalvory::test::PrivateSystemBus system;
   ASSERT_TRUE(system.start()) << system.problem().toStdString();
   ASSERT_TRUE(system.startLogind(home_.path() + "/logind-calls.log")) << system.problem().toStdString();
@@ -477,13 +479,13 @@ TEST_F(X11Session, SessionEndKeepsTheSettings) {
 using namespace kalvory;
 
 TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
-  if (!have("xdotool")) GTEST_SKIP() << "xdotool missing";
+  if (!have("xdotool")) KALVORY_SKIP_WITHOUT_TOOL("xdotool missing");
   const QString log = home_.path() + "/player.log";
   QProcess& player = *programs_.emplace_back(std::make_unique<QProcess>());
   player.setProcessEnvironment(environment_);
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  player.start(FAKE_MEDIA_PLAYER, {"--log", log, "--audacious", "--state", "playing", "--position", "2", "--time",
-                                   "61500"});
+  player.start(FAKE_MEDIA_PLAYER,
+               {"--log", log, "--audacious", "--state", "playing", "--position", "2", "--time", "61500"});
   ASSERT_TRUE(player.waitForStarted());
   QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "reminder-actions");
   ASSERT_TRUE(QTest::qWaitFor(
@@ -526,7 +528,6 @@ TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return logged().mid(before).contains("aud.Jump 2"); }, 10000))
       << logged().mid(before).toStdString();
 }
-
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifications/reminder_notifications.h"
 #include "desktop/wake/fake_systemd_manager.h"
+#include "support/missing_tool.h"
 
 namespace kalvory::test {
 namespace {
@@ -27,7 +28,7 @@ struct Switches {
 };
 
 TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
-  if (!PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  if (!PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
   PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   QTemporaryDir folder;

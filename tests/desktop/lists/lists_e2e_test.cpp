@@ -31,6 +31,7 @@
 #include "desktop/lists/list_models.h"
 #include "desktop/lists/lists_dialog.h"
 #include "desktop/lists/lists_feature.h"
+#include "support/missing_tool.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ QStringList rows(QTableView* list, int column) {
 }
 
 TEST(ReminderRoad, AddSaveReopenChangeDeleteAndFire) {
-  if (!gHaveDisplay) GTEST_SKIP() << "no X server";
+  if (!gHaveDisplay) KALVORY_SKIP_WITHOUT_TOOL("no X server");
   QTemporaryDir folder;
   FrameFixture fixture;  // now: Thursday 7 May 2026, 09:30:00
   DesktopProgram& program = *fixture.program;

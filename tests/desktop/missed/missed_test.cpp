@@ -14,6 +14,7 @@
 #include "desktop/missed/missed_window.h"
 #include "desktop/missed/wake_watcher.h"
 #include "platform/private_system_bus.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -116,7 +117,7 @@ TEST(MissedReminders, StartCatchesUpFromTheLastRunAndTheSettingSwitchesItOff) {
 }
 
 TEST(MissedReminders, WakingFromSleepCatchesUpEvenAfterAShortSleep) {
-  if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+  if (!test::PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
   test::PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   QTemporaryDir folder;

@@ -12,6 +12,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/dbus_template_mock.h"
 #include "desktop/notifications/reminder_notifications.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -23,7 +24,7 @@ COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026
 class ReminderNotificationsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon or /usr/bin/python3 missing";
+    if (!test::PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon or /usr/bin/python3 missing");
     ASSERT_TRUE(bus_.start()) << bus_.problem().toStdString();
     log_ = folder_.filePath(QStringLiteral("notifications.log"));
     ASSERT_TRUE(server_.start(bus_.address(), QStringLiteral("notification_daemon"), QStringLiteral("--session"),
@@ -120,7 +121,8 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   invokeAction(first, QStringLiteral("postpone"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return tea.time == at(10, 5); }, 10000)) << "postponed by five minutes";
   EXPECT_FALSE(alarms_->engine().trayAlarmMark());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }, 10000))
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }, 10000))
       << log().toStdString();
   EXPECT_TRUE(notifications_->shown().isEmpty());
 

@@ -25,6 +25,7 @@
 
 #include "desktop/app/private_x_server.h"
 #include "desktop/notifier/taskbar_notifier.h"
+#include "support/missing_tool.h"
 
 // Under the leak checker: what the system libraries below Qt keep until exit is not ours.
 extern "C" const char* __lsan_default_suppressions() {
@@ -120,7 +121,7 @@ QImage testPicture() {
 }
 
 TEST(NotifierOnX11, ShapedPopupSlidesOutOfTheWorkAreaAndBackAndIsUnmapped) {
-  if (!gSkipReason.isEmpty()) GTEST_SKIP() << gSkipReason.toStdString();
+  if (!gSkipReason.isEmpty()) KALVORY_SKIP_WITHOUT_TOOL(gSkipReason.toStdString());
   ASSERT_NE(qtConnection(), nullptr);
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();

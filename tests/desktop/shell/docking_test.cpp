@@ -2,11 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QTest>
 #include <QWidget>
 
 namespace kalvory::test {
 namespace {
+
+// Counts the move events a window receives, so a test can wait until a move has been handled.
+class MoveCounter : public QObject {
+ public:
+  explicit MoveCounter(QWidget* window) { window->installEventFilter(this); }
+  int moves() const { return moves_; }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Move) ++moves_;
+    return false;
+  }
+
+ private:
+  int moves_ = 0;
+};
 
 TEST(Docking, BandsAroundEachSide) {
   const QRect frame(100, 100, 380, 270);  // right edge 480, bottom edge 370
@@ -57,9 +74,10 @@ TEST(Docking, WindowSnapsFollowsAndLetsGo) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return lists.frameGeometry().topLeft() == QPoint(230, 320); }, 2000));
 
   // A hidden docked window stays put, and is placed when shown again.
+  MoveCounter frameMoves(&frame);
   lists.hide();
   frame.move(210, 60);
-  QTest::qWait(20);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frameMoves.moves() == 1; }, 2000));
   lists.show();
   EXPECT_TRUE(QTest::qWaitFor([&] { return lists.frameGeometry().topLeft() == QPoint(240, 330); }, 2000));
 
@@ -68,7 +86,7 @@ TEST(Docking, WindowSnapsFollowsAndLetsGo) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !docking.isDocked(&lists); }, 2000));
   EXPECT_EQ(lists.frameGeometry().topLeft(), QPoint(800, 700));
   frame.move(100, 100);
-  QTest::qWait(20);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frameMoves.moves() == 2; }, 2000));
   EXPECT_EQ(lists.frameGeometry().topLeft(), QPoint(800, 700));
 }
 

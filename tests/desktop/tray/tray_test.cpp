@@ -76,7 +76,8 @@ TEST(Tray, AnimationWithAndWithoutAnEnd) {
   // With five seconds it runs while the rounded seconds are at most five.
   tray.Animate(5, 5);
   clock += 5'400;  // rounds to 5
-  QTest::qWait(40);
+  const int stepBefore = tray.animationStep();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tray.animationStep() != stepBefore; }, 2000));
   EXPECT_TRUE(tray.isAnimating());
   clock += 200;  // 5.6 rounds to 6
   EXPECT_TRUE(QTest::qWaitFor([&] { return !tray.isAnimating(); }, 2000));

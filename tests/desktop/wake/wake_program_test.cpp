@@ -14,12 +14,13 @@
 #include "desktop/wake/fake_systemd_manager.h"
 #include "desktop/wake/wake_timer.h"
 #include "platform/private_system_bus.h"
+#include "support/missing_tool.h"
 
 namespace kalvory::test {
 namespace {
 
 TEST(WakeTimerInTheProgram, EditingTheNextReminderInTheListsReplacesTheUnit) {
-  if (!PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon missing";
+  if (!PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon missing");
   PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   systemd::registerTypes();

@@ -10,6 +10,7 @@
 #include "desktop/wake/fake_systemd_manager.h"
 #include "desktop/wake/systemd_types.h"
 #include "platform/private_system_bus.h"
+#include "support/missing_tool.h"
 
 namespace kalvory {
 namespace {
@@ -17,7 +18,7 @@ namespace {
 COleDateTime at(int hour, int minute, int second = 0) { return COleDateTime(2026, 3, 10, hour, minute, second); }
 
 TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument) {
-  if (!test::PrivateSystemBus::toolsPresent()) GTEST_SKIP() << "dbus-daemon missing";
+  if (!test::PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon missing");
   test::PrivateSystemBus bus;
   ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
   systemd::registerTypes();

@@ -16,6 +16,7 @@
 #include "core/alarms/alarm_actions.h"
 #include "platform/media/desktop_media_player.h"
 #include "session_bus.h"
+#include "support/missing_tool.h"
 #include "test_support.h"
 #include "wave_file.h"
 
@@ -68,7 +69,7 @@ class AudaciousProcess {
 
 TEST(AudaciousIntegration, AlarmSoundPlaysAndTheEarlierTrackComesBack) {
   if (QStandardPaths::findExecutable(QStringLiteral("audacious")).isEmpty())
-    GTEST_SKIP() << "audacious is not installed";
+    KALVORY_SKIP_WITHOUT_TOOL("audacious is not installed");
   const QString music = QDir(sandbox->path()).filePath(QStringLiteral("music.wav"));
   const QString alarm = QDir(sandbox->path()).filePath(QStringLiteral("alarm.wav"));
   ASSERT_TRUE(test::writeToneWav(music, 60, 440));
