@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
+#include <string>
 
 #include "cli/command.h"
 #include "core/model/document_file.h"
@@ -10,9 +10,6 @@
 
 namespace kalvory::cli {
 namespace {
-
-// Calendar files are small; anything larger is refused before it is read.
-constexpr std::uintmax_t kMaxCalendarBytes = 64 * 1024 * 1024;
 
 int runExportIcs(CommandContext& context) {
   Arguments arguments(context.args);
@@ -31,6 +28,9 @@ int runExportIcs(CommandContext& context) {
     return context.refuse(error.what());
   }
   const std::string text = documentToIcs(doc, stamp);
+  if (text.size() > kMaxIcsBytes)
+    return context.refuse(files[1] + ": the calendar would be " + std::to_string(text.size() >> 20) +
+                          " MB, more than the " + std::to_string(kMaxIcsBytes >> 20) + " MB an import reads");
   std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
@@ -43,14 +43,18 @@ int runImportIcs(CommandContext& context) {
   std::error_code error;
   const auto size = std::filesystem::file_size(files[0], error);
   if (error) return context.refuse(files[0] + ": " + error.message());
-  if (size > kMaxCalendarBytes) return context.refuse(files[0] + ": too large for a calendar file");
+  if (size > kMaxIcsBytes)
+    return context.refuse(files[0] + ": " + std::to_string(size >> 20) + " MB is more than the " +
+                          std::to_string(kMaxIcsBytes >> 20) + " MB a calendar file may have");
+  // Read straight into one buffer: a large calendar is not copied on its way in.
+  std::string bytes(static_cast<std::size_t>(size), '\0');
   std::ifstream in(files[0], std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) return context.refuse(files[0] + ": cannot be read");
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!in || in.gcount() != static_cast<std::streamsize>(bytes.size()))
+    return context.refuse(files[0] + ": cannot be read");
 
   CAlarmDoc doc;
-  Result<IcsImport> imported = icsToDocument(bytes.str(), doc);
+  Result<IcsImport> imported = icsToDocument(bytes, doc);
   if (!imported.ok()) return context.refuse(files[0] + ": " + imported.error());
   // Events the document cannot hold are named, one line each; the rest is written.
   for (const std::string& skipped : imported.value().skipped) context.errors.report(files[0] + ": skipped " + skipped);
@@ -70,8 +74,10 @@ const Registration exportRegistration{
 
 const Registration importRegistration{
     {"import-ics", "import-ics IN.ics OUT.alr",
-     "Writes a document from an iCalendar file: timed events become reminders, all-day events day notes; an event "
-     "whose repetition the document cannot hold is named on stderr and skipped.",
+     "Writes a document from an iCalendar file: timed events become reminders (switched off when they have no alarm), "
+     "all-day events day notes; every component the document cannot hold as it stands (to-dos, journal entries, "
+     "cancelled events, mail alarms, series that start later or have exceptions...) is named on stderr with the "
+     "reason and its line, and skipped.",
      runImportIcs}};
 
 }  // namespace

@@ -30,7 +30,8 @@ TEST(CliIcs, SkippedEventsAreNamedOneLineEachAndTheRestIsWritten) {
   CliResult result = runCli({"import-ics", (folder / "in.ics").string(), (folder / "out.alr").string()});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.err, "kalvory-cli import-ics: " + (folder / "in.ics").string() +
-                            ": skipped event \"Dropped\": EXDATE is not supported\n");
+                            ": skipped event \"Dropped\" (line 10): EXDATE (line 16) is not supported: a repeating "
+                            "reminder or day note has no exceptions or extra dates\n");
   CliResult info = runCli({"info", (folder / "out.alr").string()});
   EXPECT_NE(info.out.find("\"Kept\""), std::string::npos);
   EXPECT_EQ(info.out.find("\"Dropped\""), std::string::npos);
@@ -39,6 +40,29 @@ TEST(CliIcs, SkippedEventsAreNamedOneLineEachAndTheRestIsWritten) {
   CliResult bad = runCli({"import-ics", (folder / "bad.ics").string(), (folder / "bad.alr").string()});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_FALSE(std::filesystem::exists(folder / "bad.alr"));
+
+  // To-dos and journal entries are named too, and a broken file says where it breaks.
+  writeFile(folder / "todo.ics",
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Hand//EN\r\n"
+            "BEGIN:VTODO\r\nUID:t\r\nDTSTAMP:20260501T000000Z\r\nSUMMARY:Rent\r\nDUE:20260601T090000\r\n"
+            "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Rent\r\nTRIGGER:-PT1H\r\nEND:VALARM\r\nEND:VTODO\r\n"
+            "BEGIN:VJOURNAL\r\nUID:j\r\nDTSTAMP:20260501T000000Z\r\nSUMMARY:Diary\r\nEND:VJOURNAL\r\n"
+            "END:VCALENDAR\r\n");
+  CliResult todo = runCli({"import-ics", (folder / "todo.ics").string(), (folder / "todo.alr").string()});
+  EXPECT_EQ(todo.exitCode, 0);
+  const std::string prefix = "kalvory-cli import-ics: " + (folder / "todo.ics").string() + ": skipped ";
+  EXPECT_EQ(todo.err, prefix +
+                          "to-do \"Rent\" (line 4): to-dos are not imported; the document holds reminders and "
+                          "day notes\n" +
+                          prefix +
+                          "journal entry \"Diary\" (line 15): journal entries are not imported; the "
+                          "document holds reminders and day notes\n");
+  writeFile(folder / "cut.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\n");
+  CliResult cut = runCli({"import-ics", (folder / "cut.ics").string(), (folder / "cut.alr").string()});
+  EXPECT_EQ(cut.exitCode, 2);
+  EXPECT_NE(cut.err.find("line 3: BEGIN:VEVENT has no END:VEVENT (the file ends at line 4)"), std::string::npos)
+      << cut.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "cut.alr"));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 namespace kalvory {
 
-Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document) {
+Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document, const COleDateTime& now) {
   // A pipe or a device could keep the program waiting for bytes that never come.
   const QFileInfo info(toQString(path));
   if (info.exists() && !info.isFile()) return Failure{"This is not a file."};
@@ -20,12 +20,13 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
   const QByteArray bytes = file.read(static_cast<qint64>(kMaxCalendarFileBytes) + 1);
   if (file.error() != QFileDevice::NoError) return Failure{toStdString(file.errorString())};
   if (static_cast<std::size_t>(bytes.size()) > kMaxCalendarFileBytes)
-    return Failure{"The file is too large for a calendar file."};
+    return Failure{"The file is larger than the " + std::to_string(kMaxCalendarFileBytes >> 20) +
+                   " MB a calendar file may have."};
 
   // Read into a document of its own, so that a failure leaves the open one as it was.
   CAlarmDoc read;
   Result<IcsImport> imported =
-      icsToDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), read);
+      icsToDocument(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), read, now);
   if (!imported.ok()) return Failure{imported.error()};
 
   CalendarImport result;
@@ -49,6 +50,9 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
 
 Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& path, const COleDateTime& stamp) {
   const std::string text = documentToIcs(document, stamp);
+  if (text.size() > kMaxCalendarFileBytes)
+    return Failure{"The calendar would be " + std::to_string(text.size() >> 20) + " MB, more than the " +
+                   std::to_string(kMaxCalendarFileBytes >> 20) + " MB an import reads."};
   QSaveFile file(toQString(path));
   if (!file.open(QIODevice::WriteOnly)) return Failure{toStdString(file.errorString())};
   if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())

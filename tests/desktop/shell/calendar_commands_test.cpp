@@ -86,7 +86,7 @@ TEST(CalendarCommands, ImportAddsWhatTheDocumentHoldsAndNamesTheRest) {
   ASSERT_EQ(fixture.errors.entries.size(), 1u);
   const std::string& report = fixture.errors.entries[0].message;
   EXPECT_EQ(report.rfind("Added from week.ics: reminders 1, day notes 0.\n", 0), 0u) << report;
-  EXPECT_NE(report.find("\nevent \"Standup\": "), std::string::npos) << report;
+  EXPECT_NE(report.find("\nevent \"Standup\" (line 16): "), std::string::npos) << report;
   EXPECT_EQ(report.find("Dentist"), std::string::npos) << report;
 }
 
