@@ -177,13 +177,13 @@ const std::vector<Field<CDayInfo>>& noteFields() {
   return fields;
 }
 
-template <class Record>
-std::optional<std::string> readFields(const std::multimap<std::string, std::string>& fields,
-                                      const std::vector<Field<Record>>& table, Record& record) {
+// `find` gives the value of an X-KALVORY field by its name without the prefix, or null.
+template <class Record, class Find>
+std::optional<std::string> readFields(const Find& find, const std::vector<Field<Record>>& table, Record& record) {
   for (const auto& field : table) {
-    const auto at = fields.find(field.name);
-    if (at == fields.end()) return std::string(kPrefix) + field.name + " is missing";
-    if (!field.read(record, at->second)) return std::string(kPrefix) + field.name + " is not readable";
+    const std::string* value = find(field.name);
+    if (!value) return std::string(kPrefix) + field.name + " is missing";
+    if (!field.read(record, *value)) return std::string(kPrefix) + field.name + " is not readable";
   }
   return std::nullopt;
 }
@@ -1058,10 +1058,22 @@ class Importer {
   // --- this program's own events
 
   void readOwn(const Component& component) {
-    std::multimap<std::string, std::string> own;
-    for (const Property& p : component.properties)
-      if (p.name.rfind(kPrefix, 0) == 0) own.emplace(p.name.substr(10), p.value);
-    const std::string& kind = own.find("KIND")->second;
+    // The fields come in the order they were written, so the search from the last one found
+    // usually ends at once.
+    std::size_t next = 0;
+    const auto own = [&](std::string_view field) -> const std::string* {
+      const std::size_t count = component.properties.size();
+      for (std::size_t step = 0; step < count; ++step) {
+        const Property& p = component.properties[(next + step) % count];
+        if (p.name.size() == 10 + field.size() && p.name.rfind(kPrefix, 0) == 0 &&
+            std::string_view(p.name).substr(10) == field) {
+          next = (next + step + 1) % count;
+          return &p.value;
+        }
+      }
+      return nullptr;
+    };
+    const std::string& kind = *own("KIND");
     if (kind == "reminder") {
       CAlarmLine line;
       if (const auto problem = readFields(own, reminderFields(), line)) return skip(component, *problem);
@@ -1345,14 +1357,20 @@ Result<IcsImport> icsToDocument(std::string_view ics, CAlarmDoc& doc, const COle
     return Failure{"line " + std::to_string(line) + ": a NUL byte; an iCalendar file is text"};
   }
   IcsImport result;
-  CAlarmDoc read;
-  Importer importer(ics, now, read, result);
-  if (auto error = importer.run()) return Failure{*error};
-  for (const auto& line : read.alarms()) doc.AddAlarm(*line);
-  for (const auto& note : read.dayInfos()) doc.AddDayInfo(*note);
-  doc.copy_date_format = read.copy_date_format;
-  doc.paste_formats = read.paste_formats;
-  doc.countdown_target = read.countdown_target;
+  // Records go straight into the document, which a large calendar would otherwise hold twice;
+  // a calendar that breaks half way leaves it as it was.
+  const std::string copyDateFormat = doc.copy_date_format;
+  const std::vector<std::string> pasteFormats = doc.paste_formats;
+  const COleDateTime countdownTarget = doc.countdown_target;
+  Importer importer(ics, now, doc, result);
+  if (auto error = importer.run()) {
+    doc.RemoveAllAlarms();
+    doc.RemoveAllDayInfos();
+    doc.copy_date_format = copyDateFormat;
+    doc.paste_formats = pasteFormats;
+    doc.countdown_target = countdownTarget;
+    return Failure{*error};
+  }
   return result;
 }
 
