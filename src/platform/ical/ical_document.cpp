@@ -1210,9 +1210,17 @@ std::string utcStamp(const COleDateTime& local) {
   return dateTimeValue(static_cast<std::int64_t>(moment) + kUnixEpochDay * kSecondsPerDay) + "Z";
 }
 
+// Blanks at either end (a removed symbol mark often leaves one) mean nothing in a title.
+std::string trimmed(std::string text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text.substr(first);
+}
+
 void writeSummary(Writer& writer, std::string_view text) {
-  writer.property("SUMMARY", textValue(text, false));
-  if (hasLineBreak(text)) writer.property("DESCRIPTION", textValue(text, true));
+  writer.property("SUMMARY", trimmed(textValue(text, false)));
+  if (hasLineBreak(text)) writer.property("DESCRIPTION", trimmed(textValue(text, true)));
 }
 
 void writeReminder(Writer& writer, const CAlarmLine& line, std::size_t index, const std::string& stamp,
@@ -1244,7 +1252,7 @@ void writeReminder(Writer& writer, const CAlarmLine& line, std::size_t index, co
       writer.property("BEGIN", "VALARM");
       writer.property("ACTION", "DISPLAY");
       writer.property("TRIGGER", "PT0S");
-      writer.property("DESCRIPTION", textValue(line.text, false));
+      writer.property("DESCRIPTION", trimmed(textValue(line.text, false)));
       writer.property("END", "VALARM");
     }
   }
