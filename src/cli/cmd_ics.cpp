@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "core/model/document_file.h"
+#include "core/settings/data_folder.h"
 #include "platform/ical/ical_document.h"
 
 namespace kalvory::cli {
@@ -27,7 +28,11 @@ int runExportIcs(CommandContext& context) {
   } catch (const DocumentFileError& error) {
     return context.refuse(error.what());
   }
-  const std::string text = documentToIcs(doc, stamp);
+  // Each record keeps its UID from one export to the next, in the data folder's store.
+  std::string problem;
+  const IcsUids uids = keepIcsUids(doc, icsUidStoreFile(dataFolderPath(), files[0]), problem);
+  if (!problem.empty()) context.errors.report("the records' UIDs are not kept: " + problem);
+  const std::string text = documentToIcs(doc, stamp, uids);
   if (text.size() > kMaxIcsBytes)
     return context.refuse(files[1] + ": the calendar would be " + std::to_string(text.size() >> 20) +
                           " MB, more than the " + std::to_string(kMaxIcsBytes >> 20) + " MB an import reads");
@@ -63,13 +68,18 @@ int runImportIcs(CommandContext& context) {
   } catch (const DocumentFileError& failure) {
     return context.refuse(failure.what());
   }
+  // The records keep the calendar's UIDs when the document is exported again.
+  std::string problem;
+  if (!rememberIcsUids(doc, imported.value().uids, icsUidStoreFile(dataFolderPath(), files[1]), problem))
+    context.errors.report("the records' UIDs are not kept: " + problem);
   return kExitOk;
 }
 
 const Registration exportRegistration{
     {"export-ics", "export-ics FILE.alr OUT.ics [--now \"YYYY-MM-DD HH:MM:SS\"]",
      "Writes the document as an iCalendar file: reminders as events with an alarm, day notes as all-day events "
-     "with their repetition, every field of the program kept in X-KALVORY-* properties (--now sets DTSTAMP).",
+     "with their repetition, every field of the program kept in X-KALVORY-* properties (--now sets DTSTAMP). Each "
+     "record keeps its UID from one export to the next (kept in the data folder's calendar-uids).",
      runExportIcs}};
 
 const Registration importRegistration{

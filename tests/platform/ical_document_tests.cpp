@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "core/model/document_file.h"
 #include "platform/ical/ical_document.h"
@@ -505,6 +506,82 @@ TEST_F(IcalDocument, BrokenStructureIsRefusedWithItsLine) {
   ASSERT_TRUE(result.ok()) << result.error();
   ASSERT_EQ(longDoc.alarmCount(), 1u);
   EXPECT_EQ(longDoc.GetAlarmAt(0)->text, text);
+}
+
+// A folder of its own under the system's temporary folder, removed afterwards.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kalvory-ical-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(IcalDocument, RecordsKeepTheirUidsForTheirWholeLife) {
+  TemporaryFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string store = icsUidStoreFile(folder.path(), "/home/user/week.alr");
+  CAlarmDoc doc;
+  for (const char* text : {"First", "Second", "Third"}) {
+    CAlarmLine line(COleDateTime(2026, 12, 20, 9, 0, 0));
+    line.text = text;
+    doc.AddAlarm(line);
+  }
+  CDayInfo note(COleDateTime(2026, 12, 24, 0, 0, 0));
+  note.text = "Eve";
+  doc.AddDayInfo(note);
+  std::string problem;
+  const IcsUids first = keepIcsUids(doc, store, problem);
+  ASSERT_TRUE(problem.empty()) << problem;
+  ASSERT_EQ(first.reminders.size(), 3u);
+  EXPECT_NE(first.reminders[0], first.reminders[1]);
+  EXPECT_EQ(first.reminders[0].find("reminder-"), std::string::npos);
+  EXPECT_TRUE(hasLine(componentOf(documentToIcs(doc, kNow, first), first.reminders[2]), "SUMMARY:Third"));
+
+  // Delete the first, edit the third, add one; then save and load the document.
+  doc.RemoveAlarm(0);
+  CAlarmLine edited = *doc.GetAlarmAt(1);
+  edited.text = "Third, moved to ten";
+  edited.time = COleDateTime(2026, 12, 20, 10, 0, 0);
+  doc.ReplaceAlarm(edited, 1);
+  CAlarmLine added(COleDateTime(2026, 12, 22, 9, 0, 0));
+  added.text = "Fourth";
+  doc.AddAlarm(added);
+  CAlarmDoc reloaded;
+  loadDocumentBytes(reloaded, storeDocumentBytes(doc));
+  const IcsUids second = keepIcsUids(reloaded, store, problem);
+  ASSERT_EQ(second.reminders.size(), 3u);
+  EXPECT_EQ(second.reminders[0], first.reminders[1]);
+  EXPECT_EQ(second.reminders[1], first.reminders[2]);
+  EXPECT_NE(second.reminders[2], first.reminders[0]);
+  EXPECT_EQ(second.notes, first.notes);
+  EXPECT_EQ(keepIcsUids(reloaded, store, problem).reminders, second.reminders);
+
+  // The same records in another document are other events.
+  const IcsUids other = keepIcsUids(reloaded, icsUidStoreFile(folder.path(), "/home/user/other.alr"), problem);
+  EXPECT_NE(other.reminders[0], second.reminders[0]);
+
+  // Known 1 2 3 4, now 2 5 4: 5 is 3 edited in its place.
+  const std::vector<std::string> matched = matchRecordUids({1, 2, 3, 4}, {"a", "b", "c", "d"}, {2, 5, 4});
+  EXPECT_EQ(matched, (std::vector<std::string>{"b", "c", "d"}));
+
+  // A calendar's own UIDs stay with the records made from it.
+  const std::string ics = calendar(event("SUMMARY:Meeting\r\nDTSTART:20261210T090000\r\n"));
+  CAlarmDoc imported;
+  Result<IcsImport> result = icsToDocument(ics, imported, kNow);
+  ASSERT_TRUE(result.ok());
+  ASSERT_EQ(result.value().uids.reminders, std::vector<std::string>{"x@example.org"});
+  const std::string importedStore = icsUidStoreFile(folder.path(), "/home/user/imported.alr");
+  ASSERT_TRUE(rememberIcsUids(imported, result.value().uids, importedStore, problem)) << problem;
+  EXPECT_EQ(keepIcsUids(imported, importedStore, problem).reminders, std::vector<std::string>{"x@example.org"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "core/model/alarm_doc.h"
+#include "core/settings/data_folder.h"
 #include "desktop/common/qt_text.h"
 #include "platform/ical/ical_document.h"
 
@@ -48,8 +49,18 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
   return result;
 }
 
-Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& path, const COleDateTime& stamp) {
-  const std::string text = documentToIcs(document, stamp);
+Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& path, const COleDateTime& stamp,
+                                const std::string& documentPath) {
+  IcsUids uids;
+  if (!documentPath.empty()) {
+    // A store that cannot be written costs only the UIDs of the next export, not this one.
+    std::string ignored;
+    uids = keepIcsUids(document, icsUidStoreFile(dataFolderPath(), documentPath), ignored);
+  } else {
+    uids.reminders = matchRecordUids({}, {}, std::vector<std::uint64_t>(document.alarms().size()));
+    uids.notes = matchRecordUids({}, {}, std::vector<std::uint64_t>(document.dayInfos().size()));
+  }
+  const std::string text = documentToIcs(document, stamp, uids);
   if (text.size() > kMaxCalendarFileBytes)
     return Failure{"The calendar would be " + std::to_string(text.size() >> 20) + " MB, more than the " +
                    std::to_string(kMaxCalendarFileBytes >> 20) + " MB an import reads."};

@@ -33,7 +33,10 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
                                           const COleDateTime& now = systemNow());
 
 // Writes the document as an iCalendar file, all at once: a failed write leaves an existing
-// file as it was. A calendar larger than an import reads is not written.
-Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& path, const COleDateTime& stamp);
+// file as it was. A calendar larger than an import reads is not written. The records of a
+// document saved at `documentPath` keep their UIDs from one export to the next (the store in the
+// data folder); an untitled document's records get new ones.
+Result<void> exportCalendarFile(const CAlarmDoc& document, const std::string& path, const COleDateTime& stamp,
+                                const std::string& documentPath = {});
 
 }  // namespace kalvory

@@ -249,7 +249,7 @@ bool DocumentController::exportCalendar() {
 
 bool DocumentController::exportCalendar(const std::string& path) {
   const UiLanguage language = language_();
-  const Result<void> written = exportCalendarFile(document_, path, systemNow());
+  const Result<void> written = exportCalendarFile(document_, path, systemNow(), path_);
   if (written.ok()) return true;
   errors_.reportError(desktopText(DesktopText::ExportCalendarTitle, language),
                       fillPlaceholders(desktopText(DesktopText::ExportFailed, language), {path, written.error()}));

@@ -672,6 +672,15 @@ class Importer {
            std::to_string(source_.lastLine()) + ")";
   }
 
+  // The event's UID, kept for its record when it can stand on a line of the identity store.
+  static std::string uidOf(const Component& component) {
+    const Property* uid = component.first("UID");
+    if (!uid || uid->value.empty() || uid->value.size() > 255) return {};
+    for (const char c : uid->value)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return {};
+    return uid->value;
+  }
+
   static std::optional<std::size_t> badUtf8Line(const Component& component) {
     for (const Property& p : component.properties)
       if (!validUtf8(p.value)) return p.line;
@@ -901,12 +910,14 @@ class Importer {
       CDayInfo note;
       if (auto why = noteFromEvent(event, start, end, rule, note)) return skipIt(*why);
       doc_.AddDayInfo(note);
+      result_.uids.notes.push_back(uidOf(event));
       return true;
     }
     CAlarmLine line;
     if (auto why = reminderFromEvent(event, start, end, rule, alarms.empty() ? nullptr : &alarms.front(), line))
       return skipIt(*why);
     doc_.AddAlarm(line);
+    result_.uids.reminders.push_back(uidOf(event));
     return true;
   }
 
@@ -1078,10 +1089,12 @@ class Importer {
       CAlarmLine line;
       if (const auto problem = readFields(own, reminderFields(), line)) return skip(component, *problem);
       doc_.AddAlarm(line);
+      result_.uids.reminders.push_back(uidOf(component));
     } else if (kind == "note") {
       CDayInfo note;
       if (const auto problem = readFields(own, noteFields(), note)) return skip(component, *problem);
       doc_.AddDayInfo(note);
+      result_.uids.notes.push_back(uidOf(component));
     } else {
       skip(component, "X-KALVORY-KIND \"" + shortened(kind) + "\" is not known");
     }
@@ -1223,7 +1236,7 @@ void writeSummary(Writer& writer, std::string_view text) {
   if (hasLineBreak(text)) writer.property("DESCRIPTION", trimmed(textValue(text, true)));
 }
 
-void writeReminder(Writer& writer, const CAlarmLine& line, std::size_t index, const std::string& stamp,
+void writeReminder(Writer& writer, const CAlarmLine& line, const std::string& uid, const std::string& stamp,
                    std::int64_t stampDay) {
   const auto set = moment::toSeconds(line.time);
   const int mask = line.week_days & 127;
@@ -1231,7 +1244,7 @@ void writeReminder(Writer& writer, const CAlarmLine& line, std::size_t index, co
   const bool dated = set && !(line.daily && mask == 0);
   const char* component = dated ? "VEVENT" : "VJOURNAL";
   writer.property("BEGIN", component);
-  writer.property("UID", "reminder-" + std::to_string(index + 1) + "@kalvory");
+  writer.property("UID", uid);
   writer.property("DTSTAMP", stamp);
   writeSummary(writer, line.text);
   if (dated) {
@@ -1301,7 +1314,7 @@ std::optional<std::int64_t> firstNoteDay(const CDayInfo& note, std::int64_t own,
   }
 }
 
-void writeNote(Writer& writer, const CDayInfo& note, std::size_t index, const std::string& stamp,
+void writeNote(Writer& writer, const CDayInfo& note, const std::string& uid, const std::string& stamp,
                std::int64_t stampDay) {
   const auto own = moment::toDay(note.date);
   // A repeating note falls on its days before its own date too: the calendar starts with the
@@ -1309,7 +1322,7 @@ void writeNote(Writer& writer, const CDayInfo& note, std::size_t index, const st
   const std::optional<std::int64_t> first = own ? firstNoteDay(note, *own, std::min(*own, stampDay)) : std::nullopt;
   const char* component = first ? "VEVENT" : "VJOURNAL";
   writer.property("BEGIN", component);
-  writer.property("UID", "note-" + std::to_string(index + 1) + "@kalvory");
+  writer.property("UID", uid);
   writer.property("DTSTAMP", stamp);
   writeSummary(writer, note.text);
   if (first) {
@@ -1340,7 +1353,26 @@ void writeNote(Writer& writer, const CDayInfo& note, std::size_t index, const st
 
 }  // namespace
 
-std::string documentToIcs(const CAlarmDoc& doc, const COleDateTime& stamp) {
+namespace {
+
+template <class Record>
+std::uint64_t fingerprint(const Record& record, const std::vector<Field<Record>>& table) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const auto& field : table) {
+    for (const unsigned char c : field.write(record) + '\x1F') {
+      hash ^= c;
+      hash *= 1099511628211ull;
+    }
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::uint64_t recordFingerprint(const CAlarmLine& line) { return fingerprint(line, reminderFields()); }
+std::uint64_t recordFingerprint(const CDayInfo& note) { return fingerprint(note, noteFields()); }
+
+std::string documentToIcs(const CAlarmDoc& doc, const COleDateTime& stamp, const IcsUids& uids) {
   Writer writer;
   const std::string stampText = utcStamp(stamp);
   const std::int64_t stampDay = moment::toDay(stamp).value_or(moment::toDay(systemNow()).value_or(0));
@@ -1351,8 +1383,13 @@ std::string documentToIcs(const CAlarmDoc& doc, const COleDateTime& stamp) {
   for (const std::string& format : doc.paste_formats)
     writer.property(std::string(kPrefix) + "PASTE-FORMAT", encodeValue(format));
   writer.property(std::string(kPrefix) + "COUNTDOWN-TARGET", encodeDateTime(doc.countdown_target));
-  for (std::size_t i = 0; i < doc.alarms().size(); ++i) writeReminder(writer, *doc.alarms()[i], i, stampText, stampDay);
-  for (std::size_t i = 0; i < doc.dayInfos().size(); ++i) writeNote(writer, *doc.dayInfos()[i], i, stampText, stampDay);
+  const auto uid = [&](const std::vector<std::string>& given, std::size_t i, const char* kind) {
+    return i < given.size() && !given[i].empty() ? given[i] : kind + std::to_string(i + 1) + "@kalvory";
+  };
+  for (std::size_t i = 0; i < doc.alarms().size(); ++i)
+    writeReminder(writer, *doc.alarms()[i], uid(uids.reminders, i, "reminder-"), stampText, stampDay);
+  for (std::size_t i = 0; i < doc.dayInfos().size(); ++i)
+    writeNote(writer, *doc.dayInfos()[i], uid(uids.notes, i, "note-"), stampText, stampDay);
   writer.property("END", "VCALENDAR");
   return std::move(writer.out);
 }
