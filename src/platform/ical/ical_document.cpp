@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include "core/common/text.h"
 #include "core/model/moment.h"
@@ -730,6 +731,7 @@ class Importer {
     for (const Component& event : calendar.waiting) readEvent(event, calendar);
     calendar.waiting.clear();
     readSettings(calendar.own);
+    series_.clear();  // its zones go with it
   }
 
   static void appendText(const Component& component, std::string& out) {
@@ -1015,27 +1017,20 @@ class Importer {
     if (rule->has("BYDAY")) mask = dayMask(rule->parts.at("BYDAY"));
     if (!mask || *mask == 0) return "the repetition " + rule->text + " is not supported for a reminder";
 
-    // Each date of the series is converted on its own: a zone that changes to or from
-    // daylight-saving time on other dates than this computer's moves the ring, and the ring can
-    // fall on another weekday here than in the event's zone. The document holds one time of
-    // day and a set of weekdays, so they must come out the same for every date of a year.
-    std::optional<std::int64_t> clock, shift;
     const std::int64_t from = std::max(start.day, today_ - 2);
-    for (std::int64_t day = from; day < from + 400; ++day) {
-      if (!(*mask & weekdayBit(day))) continue;
-      const auto ring = ringFor(day);
-      if (!ring || !moment::inCalendar(*ring)) return std::string("its alarm falls outside the calendar");
-      const std::int64_t ringClock = floorMod(*ring, kSecondsPerDay);
-      const std::int64_t ringShift = floorDiv(*ring, kSecondsPerDay) - day;
-      if (!clock) {
-        clock = ringClock;
-        shift = ringShift;
-      } else if (*clock != ringClock || *shift != ringShift) {
-        return "here it would ring at " + clockText(*clock) + " on some dates and at " + clockText(ringClock) +
-               " on others (its time zone changes the clock on other dates than this computer's), but a "
-               "repeating reminder rings at one time of day";
-      }
-    }
+    // Calendars repeat the same pattern many times over (a zone, a time, the same days): it is
+    // worked out once.
+    const SeriesKey key{start.kind == ZoneKind::Zoned ? start.zone : nullptr,
+                        static_cast<int>(start.kind),
+                        start.second,
+                        endDelta + (alarm ? alarm->offset : 0),
+                        *mask,
+                        from};
+    auto known = series_.find(key);
+    if (known == series_.end()) known = series_.emplace(key, seriesPattern(*mask, from, ringFor)).first;
+    const SeriesPattern& pattern = known->second;
+    if (!pattern.problem.empty()) return pattern.problem;
+    const std::optional<std::int64_t> clock = pattern.clock, shift = pattern.shift;
     if (*clock % 60 != 0) return "it rings at " + clockText(*clock) + ", but a repeating reminder rings on the minute";
     int localMask = 0;
     for (int day = 0; day < 7; ++day)
@@ -1064,6 +1059,56 @@ class Importer {
     line.daily = 1;
     line.week_days = localMask;
     return std::nullopt;
+  }
+
+  struct SeriesKey {
+    const icaltimezone* zone;
+    int kind;
+    std::int64_t second;
+    std::int64_t offset;
+    int mask;
+    std::int64_t from;
+    bool operator<(const SeriesKey& o) const {
+      return std::tie(zone, kind, second, offset, mask, from) <
+             std::tie(o.zone, o.kind, o.second, o.offset, o.mask, o.from);
+    }
+  };
+  struct SeriesPattern {
+    std::int64_t clock = 0;  // the local time of day of every ring
+    std::int64_t shift = 0;  // local date minus the event's own date
+    std::string problem;
+  };
+
+  // Each date of the series over a year is converted on its own: a zone that changes to or from
+  // daylight-saving time on other dates than this computer's moves the ring, and the ring can
+  // fall on another weekday here than in the event's zone. The document holds one time of day
+  // and a set of weekdays, so they must come out the same for every date.
+  template <class RingFor>
+  static SeriesPattern seriesPattern(int mask, std::int64_t from, const RingFor& ringFor) {
+    SeriesPattern pattern;
+    bool first = true;
+    for (std::int64_t day = from; day < from + 400; ++day) {
+      if (!(mask & weekdayBit(day))) continue;
+      const auto ring = ringFor(day);
+      if (!ring || !moment::inCalendar(*ring)) {
+        pattern.problem = "its alarm falls outside the calendar";
+        return pattern;
+      }
+      const std::int64_t clock = floorMod(*ring, kSecondsPerDay);
+      const std::int64_t shift = floorDiv(*ring, kSecondsPerDay) - day;
+      if (first) {
+        pattern.clock = clock;
+        pattern.shift = shift;
+        first = false;
+      } else if (pattern.clock != clock || pattern.shift != shift) {
+        pattern.problem = "here it would ring at " + clockText(pattern.clock) + " on some dates and at " +
+                          clockText(clock) +
+                          " on others (its time zone changes the clock on other dates than this computer's), but a "
+                          "repeating reminder rings at one time of day";
+        return pattern;
+      }
+    }
+    return pattern;
   }
 
   // --- this program's own events
@@ -1130,6 +1175,7 @@ class Importer {
   IcsImport& result_;
   std::int64_t nowSecond_ = 0;
   std::int64_t today_ = 0;
+  std::map<SeriesKey, SeriesPattern> series_;
 };
 
 // --- writing (RFC 5545): lines folded at 75 octets, never inside a UTF-8 sequence
