@@ -410,7 +410,7 @@ std::optional<EventTime> parseTimeValue(std::string_view text) {
     t.isDate = true;
     return t;
   }
-  if (text.size() < 15 || text[8] != 'T' || text.size() > 16) return std::nullopt;
+  if (text.size() < 15 || (text[8] != 'T' && text[8] != 't') || text.size() > 16) return std::nullopt;
   const auto hour = digits(text, 9, 2), minute = digits(text, 11, 2), second = digits(text, 13, 2);
   if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 60) return std::nullopt;
   if (text.size() == 16) {
@@ -673,6 +673,15 @@ class Importer {
            std::to_string(source_.lastLine()) + ")";
   }
 
+  // The title, else the description, else what its alarm shows.
+  static std::string eventText(const Component& event) {
+    for (const char* name : {"SUMMARY", "DESCRIPTION"})
+      if (const Property* p = event.first(name); p && !p->value.empty()) return unescapeText(p->value);
+    for (const Component& alarm : event.children)
+      if (const Property* p = alarm.first("DESCRIPTION"); p && !p->value.empty()) return unescapeText(p->value);
+    return {};
+  }
+
   // The event's UID, kept for its record when it can stand on a line of the identity store.
   static std::string uidOf(const Component& component) {
     const Property* uid = component.first("UID");
@@ -927,7 +936,7 @@ class Importer {
                                            const std::optional<EventTime>& end, const std::optional<Rule>& rule,
                                            CDayInfo& note) {
     note = CDayInfo(moment::fromDay(start.day));
-    if (const Property* summary = event.first("SUMMARY")) note.text = unescapeText(summary->value);
+    note.text = eventText(event);
     if (end && end->day - start.day > 1)
       return "it lasts " + std::to_string(end->day - start.day) + " days; a day note holds one day";
     if (!rule) {
@@ -1001,7 +1010,7 @@ class Importer {
     const auto first = ringFor(start.day);
     if (!first || !moment::inCalendar(*first)) return std::string("its alarm falls outside the calendar");
     line = CAlarmLine(moment::fromSeconds(*first));
-    if (const Property* summary = event.first("SUMMARY")) line.text = unescapeText(summary->value);
+    line.text = eventText(event);
     // An event without an alarm does not ring in the program that wrote it: it is kept switched off.
     if (!alarm) line.state = ReminderState::Inactive;
     if (!rule) return std::nullopt;
