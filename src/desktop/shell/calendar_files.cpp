@@ -11,7 +11,8 @@
 
 namespace kalvory {
 
-Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document, const COleDateTime& now) {
+Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document, const COleDateTime& now,
+                                          const std::string& documentPath) {
   // A pipe or a device could keep the program waiting for bytes that never come.
   const QFileInfo info(toQString(path));
   if (info.exists() && !info.isFile()) return Failure{"This is not a file."};
@@ -37,6 +38,18 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
     if (line.rfind("calendar:", 0) == 0) continue;
     result.skipped.push_back(std::move(line));
   }
+  // The records already there keep their UIDs and the added ones take the calendar's, so that
+  // exporting back into that calendar updates its events instead of copying them.
+  IcsUids uids;
+  std::string storeFile;
+  if (!documentPath.empty()) {
+    std::string ignored;
+    storeFile = icsUidStoreFile(dataFolderPath(), documentPath);
+    uids = keepIcsUids(document, storeFile, ignored);
+    const IcsUids& added = imported.value().uids;
+    uids.reminders.insert(uids.reminders.end(), added.reminders.begin(), added.reminders.end());
+    uids.notes.insert(uids.notes.end(), added.notes.begin(), added.notes.end());
+  }
   for (const auto& line : read.alarms()) {
     document.AddAlarm(*line);
     ++result.reminders;
@@ -46,6 +59,10 @@ Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& do
     ++result.notes;
   }
   if (result.reminders + result.notes > 0) document.SetModifiedFlag();
+  if (!storeFile.empty() && result.reminders + result.notes > 0) {
+    std::string ignored;
+    rememberIcsUids(document, uids, storeFile, ignored);
+  }
   return result;
 }
 

@@ -28,9 +28,10 @@ inline constexpr std::size_t kMaxCalendarFileBytes = kMaxIcsBytes;
 // modified when anything was added. The open document keeps its own formats and countdown
 // target: a calendar's events are added to it, the calendar does not replace it. A file that
 // cannot be read or is no calendar at all is a Failure, and the document is left untouched.
-// `now` decides which repeating events have begun.
+// `now` decides which repeating events have begun. When the document is saved at
+// `documentPath`, the added records keep the UIDs the calendar gave them in its later exports.
 Result<CalendarImport> importCalendarFile(const std::string& path, CAlarmDoc& document,
-                                          const COleDateTime& now = systemNow());
+                                          const COleDateTime& now = systemNow(), const std::string& documentPath = {});
 
 // Writes the document as an iCalendar file, all at once: a failed write leaves an existing
 // file as it was. A calendar larger than an import reads is not written. The records of a
