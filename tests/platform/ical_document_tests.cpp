@@ -189,6 +189,18 @@ TEST_F(IcalDocument, OwnFileReadsBackToTheSameBytesAndBrokenInputIsRefused) {
   EXPECT_TRUE(result.value().skipped.empty());
   EXPECT_EQ(storeDocumentBytes(blankBack), storeDocumentBytes(blank));
 
+  // An event of this program cancelled in another one is not taken back.
+  std::string cancelled = ics;
+  const std::size_t eventEnd = cancelled.find("END:VEVENT\r\n");
+  ASSERT_NE(eventEnd, std::string::npos);
+  cancelled.insert(eventEnd, "STATUS:CANCELLED\r\n");
+  CAlarmDoc withoutOne;
+  result = icsToDocument(cancelled, withoutOne, kNow);
+  ASSERT_TRUE(result.ok()) << result.error();
+  ASSERT_EQ(result.value().skipped.size(), 1u);
+  EXPECT_NE(result.value().skipped[0].find("it is cancelled (STATUS:CANCELLED, line "), std::string::npos);
+  EXPECT_EQ(withoutOne.alarmCount(), sample.alarmCount() - 1);
+
   // A hand-edited field that no longer reads is named; the event is not half taken.
   std::string damaged = ics;
   const std::size_t at = damaged.find("X-KALVORY-WEEK-DAYS:");

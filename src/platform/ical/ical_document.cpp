@@ -722,6 +722,10 @@ class Importer {
     if (component.name == "VTIMEZONE") return addZone(component, calendar);
     if (const auto line = badUtf8Line(component))
       return skip(component, "line " + std::to_string(*line) + " is not UTF-8 text");
+    // An event cancelled in another program stays cancelled, even one this program wrote.
+    if (const Property* status = component.first("STATUS");
+        status && component.name == "VEVENT" && equalsIgnoringAsciiCase(status->value, "CANCELLED"))
+      return skip(component, "it is cancelled (STATUS:CANCELLED, line " + std::to_string(status->line) + ")");
     const bool own = component.first(std::string(kPrefix) + "KIND") != nullptr;
     if (own && (component.name == "VEVENT" || component.name == "VJOURNAL")) return readOwn(component);
     if (component.name == "VEVENT") {
@@ -820,8 +824,6 @@ class Importer {
       skip(event, why);
       return true;
     };
-    if (const Property* status = event.first("STATUS"); status && equalsIgnoringAsciiCase(status->value, "CANCELLED"))
-      return skipIt("it is cancelled (STATUS:CANCELLED, line " + std::to_string(status->line) + ")");
     for (const char* name : {"EXDATE", "RDATE", "RECURRENCE-ID", "EXRULE"})
       if (const Property* p = event.first(name))
         return skipIt(std::string(name) + " (line " + std::to_string(p->line) +
