@@ -2,6 +2,7 @@
 // document, a calendar as other programs write it, and one line of 20 MB. The peak resident
 // memory counts the input the benchmark holds as well (the document, or the calendar text).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,7 @@ void useKyivTime() {
 // The peak resident memory since the last reset (VmHWM), in MB; the reset lets each benchmark
 // measure its own work rather than the building of its input.
 void resetPeak() {
+  malloc_trim(0);  // what earlier runs freed is not counted as this run's
   if (FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
     std::fputs("5", file);
     std::fclose(file);
