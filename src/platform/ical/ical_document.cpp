@@ -2,7 +2,9 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -33,8 +35,8 @@ constexpr std::int64_t kMaxAlarmDistance = 366 * kSecondsPerDay;
 
 // --- the program's own fields as text that no iCalendar writer or reader changes: every byte
 // outside printable ASCII and the characters with a meaning in the format are written as %XX,
-// after a leading "=" that keeps an empty text from being an empty property (which libical
-// drops).
+// after a leading "=" that keeps an empty text from being an empty property (which some
+// readers drop).
 std::string encodeValue(std::string_view bytes) {
   static const char* hex = "0123456789ABCDEF";
   std::string out = "=";
