@@ -376,6 +376,8 @@ TEST_F(IcalDocument, EverythingNotImportedAsItStandsIsNamedWithItsLine) {
       event("SUMMARY:Two alarms\r\nDTSTART:20261210T090000\r\n" + alarm + "TRIGGER:-PT5M\r\nEND:VALARM\r\n" + alarm +
             "TRIGGER:-PT1H\r\nEND:VALARM\r\n") +
       event("SUMMARY:Birthday\r\nDTSTART;VALUE=DATE:20261210\r\n" + alarm + "TRIGGER:-PT15H\r\nEND:VALARM\r\n") +
+      event("SUMMARY:Extra dates\r\nDTSTART:20261201T090000\r\nRRULE:FREQ=WEEKLY\r\n"
+            "RDATE:20261203T090000,20261205T090000\r\n") +
       // What is imported: an absolute alarm in UTC, one before the end, and a shown and sounded
       // alarm at the same moment (as some programs write one alarm).
       event("SUMMARY:Absolute\r\nDTSTART:20261210T120000Z\r\n"
@@ -416,6 +418,8 @@ TEST_F(IcalDocument, EverythingNotImportedAsItStandsIsNamedWithItsLine) {
           "); a reminder rings once",
       "event \"Birthday\" (line " + at("SUMMARY:Birthday", 3) +
           "): it is all day and has an alarm, but a day note does not ring (line " + at("TRIGGER:-PT15H", 0) + ")",
+      "event \"Extra dates\" (line " + at("SUMMARY:Extra", 3) + "): RDATE (line " + at("RDATE:", 0) +
+          ") is not supported: a repeating reminder or day note has no exceptions or extra dates",
   };
   EXPECT_EQ(result.value().skipped, expected);
 }
