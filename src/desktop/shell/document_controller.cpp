@@ -197,7 +197,7 @@ bool DocumentController::importCalendar(const std::string& path) {
   const UiLanguage language = language_();
   const std::string title = desktopText(DesktopText::ImportCalendarTitle, language);
   const std::vector<std::string> programsBefore = documentPrograms(document_);
-  Result<CalendarImport> imported = importCalendarFile(path, document_);
+  Result<CalendarImport> imported = importCalendarFile(path, document_, systemNow(), path_);
   if (!imported.ok()) {
     errors_.reportError(title,
                         fillPlaceholders(desktopText(DesktopText::ImportFailed, language), {path, imported.error()}));
@@ -249,7 +249,7 @@ bool DocumentController::exportCalendar() {
 
 bool DocumentController::exportCalendar(const std::string& path) {
   const UiLanguage language = language_();
-  const Result<void> written = exportCalendarFile(document_, path, systemNow());
+  const Result<void> written = exportCalendarFile(document_, path, systemNow(), path_);
   if (written.ok()) return true;
   errors_.reportError(desktopText(DesktopText::ExportCalendarTitle, language),
                       fillPlaceholders(desktopText(DesktopText::ExportFailed, language), {path, written.error()}));

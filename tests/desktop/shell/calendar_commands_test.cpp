@@ -9,6 +9,7 @@
 #include "desktop/common/frame_fixture.h"
 #include "desktop/lists/lists_dialog.h"
 #include "desktop/lists/lists_feature.h"
+#include "desktop/shell/calendar_files.h"
 #include "platform/ical/ical_document.h"
 
 namespace kalvory::test {
@@ -86,7 +87,7 @@ TEST(CalendarCommands, ImportAddsWhatTheDocumentHoldsAndNamesTheRest) {
   ASSERT_EQ(fixture.errors.entries.size(), 1u);
   const std::string& report = fixture.errors.entries[0].message;
   EXPECT_EQ(report.rfind("Added from week.ics: reminders 1, day notes 0.\n", 0), 0u) << report;
-  EXPECT_NE(report.find("\nevent \"Standup\": "), std::string::npos) << report;
+  EXPECT_NE(report.find("\nevent \"Standup\" (line 16): "), std::string::npos) << report;
   EXPECT_EQ(report.find("Dentist"), std::string::npos) << report;
 }
 
@@ -145,6 +146,37 @@ TEST(CalendarCommands, ExportThenImportGivesTheSameReminders) {
   fixture.allowPrograms = [](const std::string&) { return true; };
   program.actions().runCommand(ID_FILE_IMPORT_ICS);
   EXPECT_TRUE(fixture.documents->programAllowed("backup.sh --full"));
+}
+
+// The records of a saved document keep their UIDs from export to export, and the ones it took from
+// a calendar keep that calendar's.
+TEST(CalendarCommands, RecordsKeepTheirUidsFromExportToExport) {
+  QTemporaryDir folder;
+  const QString calendar = folder.filePath(QStringLiteral("week.ics"));
+  writeFile(calendar, kCalendar);
+  const std::string documentPath = folder.filePath(QStringLiteral("week.alr")).toStdString();
+  CAlarmDoc document;
+  CAlarmLine own(COleDateTime(2026, 5, 7, 10, 0, 0), 60);
+  own.text = "Own";
+  document.AddAlarm(own);
+  ASSERT_TRUE(
+      importCalendarFile(calendar.toStdString(), document, COleDateTime(2026, 5, 8, 10, 0, 0), documentPath).ok());
+  ASSERT_EQ(document.alarmCount(), 2u);
+  const auto exported = [&](const char* name) {
+    const QString out = folder.filePath(QString::fromUtf8(name));
+    EXPECT_TRUE(exportCalendarFile(document, out.toStdString(), COleDateTime(2026, 5, 8, 10, 0, 0), documentPath).ok());
+    QFile file(out);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    std::string uids;
+    for (const QByteArray& line : file.readAll().split('\n'))
+      if (line.startsWith("UID:")) uids += line.trimmed().toStdString() + " ";
+    return uids;
+  };
+  const std::string first = exported("first.ics");
+  EXPECT_NE(first.find("UID:dentist@test "), std::string::npos) << first;
+  EXPECT_EQ(first.find("reminder-"), std::string::npos) << first;
+  document.RemoveAlarm(0);  // the own one: the other keeps its UID
+  EXPECT_EQ(exported("second.ics"), "UID:dentist@test ");
 }
 
 }  // namespace
