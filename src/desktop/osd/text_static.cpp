@@ -1,6 +1,8 @@
 #include "desktop/osd/text_static.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -200,12 +202,16 @@ void CTextStatic::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, rendering_.image);
 }
 
-// A left press moves the window as a press on a caption would; the window manager does the
-// move where it can, else the window follows the pointer itself. Double and right clicks do
-// nothing.
+// A left press anywhere on the lettering moves the window; double and right clicks do nothing.
+// On X11 the window follows the pointer itself: the press holds the pointer (the server's
+// implicit grab) until the release, so every motion arrives here, whereas a move handed to the
+// window manager starts only once the manager has taken the pointer, and a quick drag, or one
+// under a manager that cannot take it, leaves the window where it was. Other window systems
+// (Wayland) let a program move its windows only through them.
 void CTextStatic::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  if (windowHandle() && windowHandle()->startSystemMove()) return;
+  const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+  if (!x11 && windowHandle() && windowHandle()->startSystemMove()) return;
   dragging_ = true;
   dragOffset_ = event->globalPosition().toPoint() - pos();
 }
@@ -216,6 +222,11 @@ void CTextStatic::mouseMoveEvent(QMouseEvent* event) {
 
 void CTextStatic::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+void CTextStatic::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  emit moved(pos());
 }
 
 }  // namespace kalvory

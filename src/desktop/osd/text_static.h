@@ -75,6 +75,10 @@ class CTextStatic : public QWidget {
   // it directly).
   void tick();
 
+ signals:
+  // The window's top-left corner changed: dragged by the user or put back on the screen.
+  void moved(const QPoint& topLeft);
+
  protected:
   // The message counts its time down; the clock reads the time instead.
   virtual void onTick();
@@ -90,6 +94,7 @@ class CTextStatic : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
   OsdDisplayTime displayTime_;
 
@@ -110,7 +115,8 @@ class CTextStatic : public QWidget {
   QTimer timer_;
   SecondTimer secondTimer_;
   bool onWholeSeconds_ = false;
-  // A drag the window does itself where the window manager cannot move it.
+  // A drag the window follows itself (on X11 always; elsewhere where the window system cannot
+  // move it).
   bool dragging_ = false;
   QPoint dragOffset_;
 };
