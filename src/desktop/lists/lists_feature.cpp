@@ -131,6 +131,7 @@ void ListsFeature::createWindow() {
   connect(window_.data(), &CListsDlg::documentChanged, this, &ListsFeature::documentChanged);
   if (hasSkin_) window_->applySkin(skin_);
   place(settings_.app.list_height);
+  keepOnScreenWhenScreensChange(window_);
   if (docking_) {
     docking_->registerWindow(window_.data(), kDockBottom);
     docking_->windowDragged(window_.data(), window_->geometry());
@@ -170,7 +171,10 @@ void ListsFeature::show() {
   createWindow();
   userShown_ = true;
   // Docked, it comes back below the frame, as wide as it, with the height the user gave it.
-  if (docking_ && docking_->isDocked(window_.data())) place(wantedHeight());
+  if (docking_ && docking_->isDocked(window_.data()))
+    place(wantedHeight());
+  else
+    moveOntoScreen(window_);  // undocked where a monitor was, it comes back
   window_->show();
   window_->raise();
   window_->currentList()->setFocus();
