@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWindow>
 
+#include "platform/x11/pointer_catcher.h"
+
 namespace kalvory {
 
 namespace {
@@ -52,6 +54,22 @@ void CTextStatic::Create(const QString& windowName, const QRect& rect) {
   move(rect.topLeft());
   resize(rect.size());
   created_ = true;
+  // A press between two strokes reaches the window below: on X11 an invisible window over the
+  // whole rectangle takes it, so that a press anywhere on the lettering drags.
+  catcher_ = PointerCatcher::create(this);
+  if (catcher_) {
+    connect(catcher_, &PointerCatcher::pressed, this, [this](const QPoint& root) {
+      dragging_ = true;
+      catcherPress_ = root;
+      pressedAt_ = pos();
+    });
+    connect(catcher_, &PointerCatcher::dragged, this, [this](const QPoint& root) {
+      if (!dragging_) return;
+      const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+      move(pressedAt_ + (root - catcherPress_) / ratio);
+    });
+    connect(catcher_, &PointerCatcher::released, this, [this] { dragging_ = false; });
+  }
   updateShape();
   dirty_ = false;
   SetOpacity(looks_.opacity);
@@ -151,6 +169,8 @@ void CTextStatic::Update() {
     dirty_ = false;
   }
   if (displayTime_.followsShowing()) setShown(showing_);
+  // The window manager may have raised another window over the catcher since.
+  coverWithCatcher();
   syncTimer();
 }
 
@@ -193,6 +213,7 @@ void CTextStatic::updateShape() {
   else
     setMask(shape_);
   if (shape_.isEmpty() && isVisible()) hide();
+  coverWithCatcher();
 }
 
 QImage CTextStatic::picture() const { return osdWindowPicture(rendering_, looks_.opacity); }
@@ -226,7 +247,28 @@ void CTextStatic::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTextStatic::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  coverWithCatcher();
   emit moved(pos());
+}
+
+void CTextStatic::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  coverWithCatcher();
+}
+
+void CTextStatic::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (catcher_) catcher_->hide();
+}
+
+void CTextStatic::coverWithCatcher() {
+  if (!catcher_) return;
+  if (isVisible() && !shape_.isEmpty()) {
+    // In the X server's pixels (a scale set with QT_SCALE_FACTOR applies to the whole desktop).
+    const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+    catcher_->cover(QRect((QPointF(pos()) * ratio).toPoint(), (QSizeF(size()) * ratio).toSize()), winId());
+  } else
+    catcher_->hide();
 }
 
 }  // namespace kalvory

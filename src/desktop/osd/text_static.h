@@ -15,6 +15,8 @@
 
 namespace kalvory {
 
+class PointerCatcher;
+
 // The on-screen alarm message: a frameless, top-most tool window that never takes the focus,
 // shaped exactly to its lettering and shadow, translucent with a constant opacity, and dragged
 // with the left mouse button. It counts its display time down every 500 ms while it is visible
@@ -95,6 +97,8 @@ class CTextStatic : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
   OsdDisplayTime displayTime_;
 
@@ -119,6 +123,11 @@ class CTextStatic : public QWidget {
   // move it).
   bool dragging_ = false;
   QPoint dragOffset_;
+  // On X11: takes presses over the whole rectangle, between the strokes too (null elsewhere).
+  PointerCatcher* catcher_ = nullptr;
+  QPoint catcherPress_;  // where a press on it began, in the X server's pixels
+  QPoint pressedAt_;     // the window's corner then
+  void coverWithCatcher();
 };
 
 }  // namespace kalvory

@@ -231,7 +231,7 @@ std::vector<QRect> windowShape(const QString& display, unsigned window) {
   return rectangles;
 }
 
-TEST_F(ScreenSession, ClockFollowsAQuickDragOfItsLetteringUnderOpenbox) {
+TEST_F(ScreenSession, ClockFollowsAQuickDragAnywhereOnItsLetteringUnderOpenbox) {
   if (!have("openbox")) GTEST_SKIP() << "openbox missing";
   writeSettings("[ClockSettings]\nisClockVisible=1\nClockPositionX=300\nClockPositionY=200\n");
   start("openbox", {"--sm-disable"});
@@ -260,6 +260,20 @@ TEST_F(ScreenSession, ClockFollowsAQuickDragOfItsLetteringUnderOpenbox) {
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return (moved = windowGeometry("AlarmClock")).topLeft() == clock.topLeft() + QPoint(50, 40); }, 5000))
       << "from " << clock.x() << "," << clock.y() << " to " << moved.x() << "," << moved.y();
+
+  // A press between the strokes (here in the margin around them) drags it too, rather than
+  // reaching the desktop below.
+  const QPoint gap(2, 2);
+  for (const QRect& part : windowShape(x_.display(), id)) ASSERT_FALSE(part.contains(gap));
+  const QPoint from = moved.topLeft() + gap;
+  ASSERT_FALSE(
+      xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+               "mousemove_relative", "--", "-10", "-10", "mousemove_relative", "--", "-20", "-10", "mouseup", "1"})
+          .isEmpty());
+  QRect again;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return (again = windowGeometry("AlarmClock")).topLeft() == moved.topLeft() - QPoint(30, 20); }, 5000))
+      << "from " << moved.x() << "," << moved.y() << " to " << again.x() << "," << again.y();
 }
 
 }  // namespace
