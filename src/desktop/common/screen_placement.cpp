@@ -1,5 +1,6 @@
 #include "desktop/common/screen_placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -81,8 +82,28 @@ void moveOntoScreen(QWidget* window, ScreenBounds bounds) {
   if (kept.topLeft() != frame.topLeft()) window->move(kept.topLeft());
 }
 
+namespace {
+
+// Brings a window that was hidden while the screens changed back onto them when it shows.
+class OnScreenWhenShown final : public QObject {
+ public:
+  OnScreenWhenShown(QWidget* window, ScreenBounds bounds) : QObject(window), bounds_(bounds) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) moveOntoScreen(static_cast<QWidget*>(watched), bounds_);
+    return false;
+  }
+
+ private:
+  ScreenBounds bounds_;
+};
+
+}  // namespace
+
 void keepOnScreenWhenScreensChange(QWidget* window, ScreenBounds bounds) {
   if (window == nullptr) return;
+  new OnScreenWhenShown(window, bounds);
   const QPointer<QWidget> guarded(window);
   const auto refit = [guarded, bounds] {
     if (guarded && guarded->isVisible()) moveOntoScreen(guarded, bounds);

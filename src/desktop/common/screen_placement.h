@@ -35,7 +35,8 @@ QRect keptOnScreen(const QRect& window, ScreenBounds bounds = ScreenBounds::Work
 void moveOntoScreen(QWidget* window, ScreenBounds bounds = ScreenBounds::WorkArea);
 
 // Moves the top-level `window` back onto the screens whenever they change while it lives (a
-// monitor unplugged, a resolution or scale changed, a panel added).
+// monitor unplugged, a resolution or scale changed, a panel added), and whenever it is shown
+// (the screens may have changed while it was hidden).
 void keepOnScreenWhenScreensChange(QWidget* window, ScreenBounds bounds = ScreenBounds::WorkArea);
 
 }  // namespace kalvory

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QRect>
+#include <QScreen>
+#include <QWidget>
 
 namespace kalvory {
 namespace {
@@ -40,6 +43,18 @@ TEST(ScreenPlacement, SeveralMonitorsAndOneUnplugged) {
   EXPECT_EQ(keptInArea(QRect(2500, 300, 400, 300), {left}), QRect(1520, 300, 400, 300));
   // ...and a window on a monitor that stood above the others comes down to the closest one.
   EXPECT_EQ(keptInArea(QRect(100, -900, 400, 300), {left, right}), QRect(100, 0, 400, 300));
+}
+
+TEST(ScreenPlacement, AWindowLeftOffTheScreensComesBackWhenShown) {
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  QWidget window(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+  window.resize(200, 100);
+  keepOnScreenWhenScreensChange(&window);
+  // Hidden in the tray while a monitor at the right went away.
+  window.move(work.right() + 500, work.top() + 10);
+  window.show();
+  EXPECT_TRUE(work.contains(window.frameGeometry()));
+  EXPECT_EQ(window.y(), work.top() + 10);
 }
 
 }  // namespace
