@@ -1,10 +1,9 @@
 #include "desktop/hotkeys/global_hotkeys.h"
 
-#include <QPointer>
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <optional>
 #include <stdexcept>
 
@@ -111,6 +110,12 @@ void GlobalHotkeys::pasteNow(int index) {
   }
   if (!result->ok()) {
     if (services_.errors) services_.errors->reportError({}, result->error());
+    return;
+  }
+  // Nothing to paste (a song code with no player running): what the user had on the clipboard
+  // stays there.
+  if (result->value().empty()) {
+    qCInfo(lcHotkeys) << "QuickPaste" << index + 1 << "gave no text; the clipboard is left alone";
     return;
   }
   setClipboardText(toQString(result->value()));

@@ -5,12 +5,14 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTableView>
+#include <algorithm>
 
 #include "core/model/alarm_doc.h"
 #include "core/settings/profile.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/common/screen_placement.h"
 #include "desktop/lists/lists_layout.h"
 #include "desktop/shell/docking.h"
 
@@ -129,6 +131,7 @@ void ListsFeature::createWindow() {
   connect(window_.data(), &CListsDlg::documentChanged, this, &ListsFeature::documentChanged);
   if (hasSkin_) window_->applySkin(skin_);
   place(settings_.app.list_height);
+  keepOnScreenWhenScreensChange(window_);
   if (docking_) {
     docking_->registerWindow(window_.data(), kDockBottom);
     docking_->windowDragged(window_.data(), window_->geometry());
@@ -140,10 +143,19 @@ void ListsFeature::place(int height) {
   QScreen* screen = frame_->screen() ? frame_->screen() : QGuiApplication::primaryScreen();
   const QRect usable = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const QRect frame = frame_->frameGeometry();
-  const QRect placed = listsPlacement(frame, height, usable);
+  wantedHeight_ = std::max(height, kMinimumListHeight);
+  // Below a frame that leaves too little room, the window rises onto the screen over the
+  // frame's lower edge rather than leaving its buttons off it.
+  const QRect placed = keptInArea(listsPlacement(frame, wantedHeight_, usable), screenWorkAreas());
+  placedHeight_ = placed.height();
   // The user may make it wider and taller, never narrower than the main window.
   window_->setMinimumSize(frame.width(), std::min(kMinimumListHeight, placed.height()));
   window_->setGeometry(placed);
+}
+
+int ListsFeature::wantedHeight() const {
+  if (window_ && window_->height() != placedHeight_) return std::max(window_->height(), kMinimumListHeight);
+  return wantedHeight_;
 }
 
 bool ListsFeature::shown() const { return window_ && window_->isVisible(); }
@@ -159,7 +171,10 @@ void ListsFeature::show() {
   createWindow();
   userShown_ = true;
   // Docked, it comes back below the frame, as wide as it, with the height the user gave it.
-  if (docking_ && docking_->isDocked(window_.data())) place(window_->height());
+  if (docking_ && docking_->isDocked(window_.data()))
+    place(wantedHeight());
+  else
+    moveOntoScreen(window_);  // undocked where a monitor was, it comes back
   window_->show();
   window_->raise();
   window_->currentList()->setFocus();
@@ -209,7 +224,7 @@ void ListsFeature::addDayNote(const COleDateTime& date) {
 }
 
 void ListsFeature::storeHeight() {
-  if (window_) settings_.app.list_height = window_->height();
+  if (window_) settings_.app.list_height = wantedHeight();
 }
 
 void ListsFeature::ReminderStateChanged(std::size_t index, int) {

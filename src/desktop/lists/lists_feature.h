@@ -51,7 +51,8 @@ class ListsFeature final : public QObject, public ReminderStatePort {
   void ApplySkin(const std::string& skinPath, const std::string& dataFolder);
   // The calendar asked for a note on `date`.
   void addDayNote(const COleDateTime& date);
-  // The program closes: the window's height is kept as "ListHeight".
+  // The program closes: the height the user gave the window is kept as "ListHeight" (never a
+  // height the screen squeezed it to, never less than a usable one).
   void storeHeight();
 
   // --- ReminderStatePort
@@ -64,6 +65,9 @@ class ListsFeature final : public QObject, public ReminderStatePort {
  private:
   void registerCommands();
   void place(int height);
+  // The height the user wants: the one the window was placed with, unless the user has
+  // resized it since.
+  int wantedHeight() const;
 
   ApplicationSettings& settings_;
   CAlarmDoc& document_;
@@ -75,6 +79,8 @@ class ListsFeature final : public QObject, public ReminderStatePort {
   bool userShown_ = false;      // the user has the window shown (it hides with the frame)
   bool hasSkin_ = false;
   ListsSkin skin_;
+  int wantedHeight_ = 0;  // asked of the last placement
+  int placedHeight_ = 0;  // given by it, perhaps less for a short screen
 };
 
 }  // namespace kalvory

@@ -8,8 +8,8 @@ namespace kalvory {
 // Where the lists window goes and how its parts sit, in device-independent pixels.
 
 // The window's height is never placed below this, whatever the screen leaves (the tab bar,
-// a few rows and the buttons must still show).
-inline constexpr int kMinimumPlacedListHeight = 90;
+// several rows and the buttons must still show).
+inline constexpr int kMinimumPlacedListHeight = 150;
 // The smallest height the user may drag the window to.
 inline constexpr int kMinimumListHeight = 180;
 

@@ -7,6 +7,7 @@
 #include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/screen_placement.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/osd_drawing.h"
 #include "desktop/osd/symbol_dialog.h"
@@ -71,12 +72,15 @@ void OnScreenDisplay::ShowClock(bool show) {
     clock_->setShowing(show);
     applyClockSettings();
     clock_->Create(QStringLiteral("AlarmClock"), QRect(x, y, kClockCreateWidth, kClockCreateHeight));
+    follow(*clock_, settings_.clock.position_x, settings_.clock.position_y);
   }
   clock_->setShowing(show);
-  if (show)
+  if (show) {
     clock_->refresh();  // the time went on while the clock was hidden
-  else
+    keepOnScreen(*clock_);
+  } else {
     clock_->Update();
+  }
 }
 
 bool OnScreenDisplay::clockShown() const { return clock_ && clock_->showing(); }
@@ -106,10 +110,12 @@ void OnScreenDisplay::ShowAlarmText(const std::string& text, bool show) {
     text_->Show(0);
     text_->Create(QStringLiteral("AlarmText"),
                   QRect(QPoint(x, y), QPoint(screen.width() - 1, y + kTextCreateHeight - 1)));
+    follow(*text_, settings_.text.position_x, settings_.text.position_y);
   }
   if (show) {
     emit alarmTextShown();
     text_->Show(0);
+    keepOnScreen(*text_);  // a longer text may reach past the screen's edge
   } else {
     text_->Update();
   }
@@ -129,12 +135,55 @@ void OnScreenDisplay::settingsChanged() {
   if (clock_) {
     applyClockSettings();
     clock_->Update();
+    placeAsSettingsSay(*clock_, QPoint(settings_.clock.position_x, settings_.clock.position_y));
   }
   if (text_) {
     text_->SetLooks(looksOf(settings_.text));
     text_->SetDefaultTime(showTimeTenths(settings_.text.show_time));
     text_->Update();
+    placeAsSettingsSay(*text_, QPoint(settings_.text.position_x, settings_.text.position_y));
   }
+}
+
+// --- places
+
+void OnScreenDisplay::follow(CTextStatic& window, std::int32_t& x, std::int32_t& y) {
+  // The window stands over the screen, whatever was stored: a place from another screen
+  // layout (another scale, a monitor since unplugged) could leave only a word of it in view.
+  keepOnScreen(window);
+  keepOnScreenWhenScreensChange(&window, ScreenBounds::WholeScreen);
+  // The settings follow every move, so that they always say where the window is: the
+  // configuration dialog's copy of them then tells a new place ("Reset position") from the old.
+  x = window.x();
+  y = window.y();
+  connect(&window, &CTextStatic::moved, this, [&x, &y](const QPoint& topLeft) {
+    x = topLeft.x();
+    y = topLeft.y();
+  });
+}
+
+void OnScreenDisplay::keepOnScreen(CTextStatic& window) {
+  // An overlay that floats above everything may stand over a panel, but never off the screens.
+  moveOntoScreen(&window, ScreenBounds::WholeScreen);
+}
+
+void OnScreenDisplay::placeAsSettingsSay(CTextStatic& window, const QPoint& wanted) {
+  if (window.pos() != wanted)
+    window.move(keptOnScreen(QRect(wanted, window.size()), ScreenBounds::WholeScreen).topLeft());
+  keepOnScreen(window);  // a larger font may reach past the screen's edge
+}
+
+QPoint defaultClockPosition() {
+  // Where a new installation shows it: centred at the top, as the settings' default computes it.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect whole = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  const QRect work = screen ? screen->availableGeometry() : whole;
+  return QPoint(whole.x() + (whole.width() - 100) / 2, work.y());
+}
+
+QPoint defaultMessagePosition() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry().topLeft() : QPoint(0, 0);
 }
 
 void OnScreenDisplay::storePositions() {

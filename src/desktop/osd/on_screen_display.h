@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QRect>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +21,11 @@ class CAlarmDoc;
 class CClockStatic;
 class CTextStatic;
 class MediaPlayerInfo;
+
+// Where "Reset position" puts the clock: centred at the top of the primary screen, as for a new
+// installation; and the message: the top-left corner of the primary screen's work area.
+QPoint defaultClockPosition();
+QPoint defaultMessagePosition();
 
 // The on-screen alarm message and the on-screen clock: creates both windows on first use, hands
 // them their looks from the settings, shows the message for the alarm check and stores the
@@ -43,9 +50,11 @@ class OnScreenDisplay final : public QObject, public AlarmTextPort {
   bool clockShown() const;
 
   // The settings changed (the configuration was confirmed): both windows take their looks and
-  // the clock its format at once.
+  // the clock its format at once, and a window whose place the settings changed ("Reset
+  // position") moves there.
   void settingsChanged();
-  // The windows' top-left corners go to the settings, for those windows that exist.
+  // The windows' top-left corners go to the settings, for those windows that exist. (The
+  // settings follow the windows' moves anyway.)
   void storePositions();
 
   CClockStatic* clockWindow() const { return clock_.get(); }
@@ -66,6 +75,10 @@ class OnScreenDisplay final : public QObject, public AlarmTextPort {
   void applyClockSettings();
   QWidget* dialogParent() const;
   QSize screenSize() const;
+  // The window is kept on screen and (x, y) in the settings follow its moves.
+  void follow(CTextStatic& window, std::int32_t& x, std::int32_t& y);
+  void keepOnScreen(CTextStatic& window);
+  void placeAsSettingsSay(CTextStatic& window, const QPoint& wanted);
 
   ApplicationSettings& settings_;
   CAlarmDoc& document_;

@@ -18,6 +18,7 @@
 #include "core/clock/osd_layout.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/osd/color_button.h"
+#include "desktop/osd/on_screen_display.h"
 
 namespace kalvory {
 
@@ -129,6 +130,11 @@ CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(par
   shifts->addWidget(shiftY_);
   shifts->addStretch();
   grid->addLayout(shifts, 3, 2);
+  // A window dragged where it is no use any more (behind a panel, under another window) can
+  // be put back without editing the settings file.
+  resetPlace_ = new QPushButton(toQString(loadString(StringId::ResetOsdPosition, language)), panel);
+  resetPlace_->setObjectName(QStringLiteral("resetPositionButton"));
+  grid->addWidget(resetPlace_, 4, 0, Qt::AlignLeft);
   grid->setColumnStretch(2, 1);
 
   auto* layout = new QVBoxLayout(this);
@@ -154,6 +160,11 @@ CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(par
     shown().shadow = on;
     updateEnabling();
   });
+  // Like every other choice of the page, the new place is taken on OK.
+  connect(resetPlace_, &QPushButton::clicked, this, [this] {
+    placeReset_.at(static_cast<std::size_t>(shownTab_)) = true;
+    resetPlace_->setEnabled(false);
+  });
   connect(vertical_, &QRadioButton::clicked, this, [this] { shown().verticalGradient = true; });
   connect(horizontal_, &QRadioButton::clicked, this, [this] { shown().verticalGradient = false; });
   showTab();
@@ -166,6 +177,7 @@ void CSetOSDDlgBar::selectTab(int tab) { tabs_->setCurrentIndex(tab); }
 void CSetOSDDlgBar::load(const ApplicationSettings& settings) {
   looks_[kReminderTextTab] = looksOf(settings.text);
   looks_[kClockTab] = looksOf(settings.clock);
+  placeReset_ = {};
   // The page opens on the clock; the values on screen belong to no tab yet, so nothing is written.
   const QSignalBlocker quiet(tabs_);
   tabs_->setCurrentIndex(kClockTab);
@@ -177,6 +189,16 @@ void CSetOSDDlgBar::store(ApplicationSettings& settings) {
   writeEdits();
   storeLooks(looks_[kReminderTextTab], settings.text);
   storeLooks(looks_[kClockTab], settings.clock);
+  if (placeReset_[kClockTab]) {
+    const QPoint place = defaultClockPosition();
+    settings.clock.position_x = place.x();
+    settings.clock.position_y = place.y();
+  }
+  if (placeReset_[kReminderTextTab]) {
+    const QPoint place = defaultMessagePosition();
+    settings.text.position_x = place.x();
+    settings.text.position_y = place.y();
+  }
 }
 
 void CSetOSDDlgBar::tabChanged(int tab) {
@@ -210,6 +232,7 @@ void CSetOSDDlgBar::showTab() {
   shiftY_->setText(QString::number(looks.shadowY));
   updateFontButton();
   updateEnabling();
+  resetPlace_->setEnabled(!placeReset_.at(static_cast<std::size_t>(shownTab_)));
 }
 
 void CSetOSDDlgBar::updateEnabling() {

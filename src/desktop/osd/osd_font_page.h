@@ -58,6 +58,8 @@ class CSetOSDDlgBar : public QWidget {
   ColorButton* shadowColorButton() const { return shadowColor_; }
   QLineEdit* shiftXEdit() const { return shiftX_; }
   QLineEdit* shiftYEdit() const { return shiftY_; }
+  // "Reset position": on OK the window of the tab shown goes back to its first place.
+  QPushButton* resetPositionButton() const { return resetPlace_; }
 
  private:
   OsdLooks& shown() { return looks_.at(static_cast<std::size_t>(shownTab_)); }
@@ -71,6 +73,7 @@ class CSetOSDDlgBar : public QWidget {
   UiLanguage language_;
   std::array<OsdLooks, 2> looks_;
   int shownTab_ = kClockTab;
+  std::array<bool, 2> placeReset_{};  // by tab: "Reset position" was pressed
 
   QTabBar* tabs_ = nullptr;
   QPushButton* font_ = nullptr;
@@ -84,6 +87,7 @@ class CSetOSDDlgBar : public QWidget {
   ColorButton* shadowColor_ = nullptr;
   QLineEdit* shiftX_ = nullptr;
   QLineEdit* shiftY_ = nullptr;
+  QPushButton* resetPlace_ = nullptr;
 };
 
 }  // namespace kalvory

@@ -1,8 +1,12 @@
 #include "desktop/osd/text_static.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QWindow>
+
+#include "platform/x11/pointer_catcher.h"
 
 namespace kalvory {
 
@@ -50,6 +54,22 @@ void CTextStatic::Create(const QString& windowName, const QRect& rect) {
   move(rect.topLeft());
   resize(rect.size());
   created_ = true;
+  // A press between two strokes reaches the window below: on X11 an invisible window over the
+  // whole rectangle takes it, so that a press anywhere on the lettering drags.
+  catcher_ = PointerCatcher::create(this);
+  if (catcher_) {
+    connect(catcher_, &PointerCatcher::pressed, this, [this](const QPoint& root) {
+      dragging_ = true;
+      catcherPress_ = root;
+      pressedAt_ = pos();
+    });
+    connect(catcher_, &PointerCatcher::dragged, this, [this](const QPoint& root) {
+      if (!dragging_) return;
+      const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+      move(pressedAt_ + (root - catcherPress_) / ratio);
+    });
+    connect(catcher_, &PointerCatcher::released, this, [this] { dragging_ = false; });
+  }
   updateShape();
   dirty_ = false;
   SetOpacity(looks_.opacity);
@@ -149,6 +169,8 @@ void CTextStatic::Update() {
     dirty_ = false;
   }
   if (displayTime_.followsShowing()) setShown(showing_);
+  // The window manager may have raised another window over the catcher since.
+  coverWithCatcher();
   syncTimer();
 }
 
@@ -191,6 +213,7 @@ void CTextStatic::updateShape() {
   else
     setMask(shape_);
   if (shape_.isEmpty() && isVisible()) hide();
+  coverWithCatcher();
 }
 
 QImage CTextStatic::picture() const { return osdWindowPicture(rendering_, looks_.opacity); }
@@ -200,12 +223,16 @@ void CTextStatic::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, rendering_.image);
 }
 
-// A left press moves the window as a press on a caption would; the window manager does the
-// move where it can, else the window follows the pointer itself. Double and right clicks do
-// nothing.
+// A left press anywhere on the lettering moves the window; double and right clicks do nothing.
+// On X11 the window follows the pointer itself: the press holds the pointer (the server's
+// implicit grab) until the release, so every motion arrives here, whereas a move handed to the
+// window manager starts only once the manager has taken the pointer, and a quick drag, or one
+// under a manager that cannot take it, leaves the window where it was. Other window systems
+// (Wayland) let a program move its windows only through them.
 void CTextStatic::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  if (windowHandle() && windowHandle()->startSystemMove()) return;
+  const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+  if (!x11 && windowHandle() && windowHandle()->startSystemMove()) return;
   dragging_ = true;
   dragOffset_ = event->globalPosition().toPoint() - pos();
 }
@@ -216,6 +243,32 @@ void CTextStatic::mouseMoveEvent(QMouseEvent* event) {
 
 void CTextStatic::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+void CTextStatic::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  coverWithCatcher();
+  emit moved(pos());
+}
+
+void CTextStatic::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  coverWithCatcher();
+}
+
+void CTextStatic::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (catcher_) catcher_->hide();
+}
+
+void CTextStatic::coverWithCatcher() {
+  if (!catcher_) return;
+  if (isVisible() && !shape_.isEmpty()) {
+    // In the X server's pixels (a scale set with QT_SCALE_FACTOR applies to the whole desktop).
+    const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+    catcher_->cover(QRect((QPointF(pos()) * ratio).toPoint(), (QSizeF(size()) * ratio).toSize()), winId());
+  } else
+    catcher_->hide();
 }
 
 }  // namespace kalvory

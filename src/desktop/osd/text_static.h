@@ -15,6 +15,8 @@
 
 namespace kalvory {
 
+class PointerCatcher;
+
 // The on-screen alarm message: a frameless, top-most tool window that never takes the focus,
 // shaped exactly to its lettering and shadow, translucent with a constant opacity, and dragged
 // with the left mouse button. It counts its display time down every 500 ms while it is visible
@@ -75,6 +77,10 @@ class CTextStatic : public QWidget {
   // it directly).
   void tick();
 
+ signals:
+  // The window's top-left corner changed: dragged by the user or put back on the screen.
+  void moved(const QPoint& topLeft);
+
  protected:
   // The message counts its time down; the clock reads the time instead.
   virtual void onTick();
@@ -90,6 +96,9 @@ class CTextStatic : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
   OsdDisplayTime displayTime_;
 
@@ -110,9 +119,15 @@ class CTextStatic : public QWidget {
   QTimer timer_;
   SecondTimer secondTimer_;
   bool onWholeSeconds_ = false;
-  // A drag the window does itself where the window manager cannot move it.
+  // A drag the window follows itself (on X11 always; elsewhere where the window system cannot
+  // move it).
   bool dragging_ = false;
   QPoint dragOffset_;
+  // On X11: takes presses over the whole rectangle, between the strokes too (null elsewhere).
+  PointerCatcher* catcher_ = nullptr;
+  QPoint catcherPress_;  // where a press on it began, in the X server's pixels
+  QPoint pressedAt_;     // the window's corner then
+  void coverWithCatcher();
 };
 
 }  // namespace kalvory

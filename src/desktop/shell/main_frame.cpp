@@ -25,6 +25,7 @@
 #include "desktop/common/date_icon.h"
 #include "desktop/common/menu_resources.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/common/screen_placement.h"
 #include "desktop/shell/caption_bar.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/frame_geometry.h"
@@ -140,7 +141,11 @@ void CMainFrame::placeOnScreen() {
   const QSize size = fixedSizeFor(screen);
   setFixedSize(size);
   const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
-  move(initialFramePosition(settings_.app.main_position_x, settings_.app.main_position_y, screenSize));
+  const QPoint stored = initialFramePosition(settings_.app.main_position_x, settings_.app.main_position_y, screenSize);
+  // A place kept from another screen layout (another scale, a monitor since unplugged) may be
+  // on the screen's area by the numbers and still leave half the window off it.
+  move(keptOnScreen(QRect(stored, size)).topLeft());
+  keepOnScreenWhenScreensChange(this);
 }
 
 // --- menus

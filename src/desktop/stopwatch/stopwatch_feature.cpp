@@ -7,6 +7,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/common/screen_placement.h"
 
 namespace kalvory {
 
@@ -43,6 +44,8 @@ void StopwatchFeature::open() {
       place.moveCenter(screen->availableGeometry().center());
       window_->move(place.topLeft());
     }
+    // Dragged where a monitor was, it comes back when that monitor is unplugged.
+    keepOnScreenWhenScreensChange(window_);
   }
   window_->show();
   window_->raise();

@@ -1,6 +1,6 @@
 // Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
 // the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
-//   config_screenshot_driver notifier|page-N en|ru
+//   config_screenshot_driver notifier|page-N en|ru|uk
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -31,16 +31,19 @@ using namespace kalvory;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s notifier|page-N en|ru\n", argv[0]);
+    std::fprintf(stderr, "usage: %s notifier|page-N en|ru|uk\n", argv[0]);
     return 2;
   }
   const QString kind = QString::fromLatin1(argv[1]);
   const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
-  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
-  QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
+  const bool ukrainian = QString::fromLatin1(argv[2]) == QLatin1String("uk");
+  const UiLanguage language = russian ? UiLanguage::Russian : (ukrainian ? UiLanguage::Ukrainian : UiLanguage::English);
+  QLocale::setDefault(QLocale(russian     ? QStringLiteral("ru_RU")
+                              : ukrainian ? QStringLiteral("uk_UA")
+                                          : QStringLiteral("en_US")));
   const std::string dataFolder = KALVORY_RES_DIR;
   ApplicationSettings settings = defaultSettings({});
-  settings.app.language = russian ? 0 : 1;
+  settings.app.language = russian ? 0 : (ukrainian ? 2 : 1);
   settings.app.default_notifier = "Classic";
   settings.app.default_sticker = "Note";
   settings.wallpaper.folders = "/home/user/Pictures/Wallpapers/*/home/user/Pictures/Holidays/*";

@@ -492,5 +492,38 @@ TEST(ListsFeature, ShortScreenLanguageSwitchAndStateChanges) {
   EXPECT_EQ(redrawn.last().at(0).toModelIndex().row(), 0);
 }
 
+TEST(ListsFeature, KeepsTheUsersHeightAndStaysOnAShortScreen) {
+  const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+  const auto open = [](FrameFixture& fixture) {
+    fixture.program->activate();
+    fixture.frame->showFromTray();
+    fixture.program->actions().runCommand(ID_REMINDERS);
+    return fixture.program->lists().window();
+  };
+  {
+    // Squeezed to end at the bottom of the screen, it keeps the height the user gave it.
+    FrameFixture fixture;
+    fixture.settings.app.list_height = usable.height();
+    CListsDlg* window = open(fixture);
+    EXPECT_LT(window->height(), usable.height());
+    fixture.answer = SaveChangesAnswer::No;
+    ASSERT_TRUE(fixture.program->close());
+    EXPECT_EQ(fixture.settings.app.list_height, usable.height());
+  }
+  {
+    // A stored height of two rows comes back usable, and is not kept either; a main window at
+    // the bottom of the screen does not push the lists off it.
+    FrameFixture fixture;
+    fixture.settings.app.list_height = 40;
+    fixture.frame->move(100, usable.bottom() - fixture.frame->height() - 20);
+    CListsDlg* window = open(fixture);
+    EXPECT_GE(window->height(), kMinimumPlacedListHeight);
+    EXPECT_TRUE(usable.contains(window->geometry()));
+    fixture.answer = SaveChangesAnswer::No;
+    ASSERT_TRUE(fixture.program->close());
+    EXPECT_EQ(fixture.settings.app.list_height, kMinimumListHeight);
+  }
+}
+
 }  // namespace
 }  // namespace kalvory::test

@@ -12,8 +12,11 @@
 
 #include "core/clock/time_format.h"
 #include "desktop/common/frame_fixture.h"
+#include "desktop/config/configuration_feature.h"
+#include "desktop/config/settings_dialog.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/on_screen_display.h"
+#include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
 
@@ -118,6 +121,58 @@ TEST(OsdWindows, PlacesAreStoredWhenTheProgramCloses) {
   EXPECT_EQ(fixture.settings.clock.position_y, 40);
   EXPECT_EQ(fixture.settings.text.position_x, 20);
   EXPECT_EQ(fixture.settings.text.position_y, 500);
+}
+
+TEST(OsdWindows, StayOnScreenAndGoBackToTheirFirstPlaceOnReset) {
+  FrameFixture fixture;
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  // Stored where only the first word would show (another scale, a monitor since unplugged).
+  fixture.settings.clock.position_x = screen.right() - 20;
+  fixture.settings.clock.position_y = screen.bottom() - 5;
+  fixture.settings.text.position_x = -300;
+  fixture.settings.text.position_y = 40;
+  fixture.program->activate();
+  OnScreenDisplay& osd = fixture.program->onScreen();
+  CClockStatic* clock = osd.clockWindow();
+  ASSERT_NE(clock, nullptr);
+  EXPECT_TRUE(screen.contains(clock->geometry())) << clock->geometry().x() << "," << clock->geometry().y();
+  osd.ShowAlarmText("Tea at five", true);
+  EXPECT_TRUE(screen.contains(osd.textWindow()->geometry()));
+  EXPECT_EQ(osd.textWindow()->y(), 40);  // moved only as far as needed
+
+  // The settings follow a drag, so the configuration dialog's copy knows where the clock is:
+  // confirming the dialog leaves it there.
+  clock->move(300, 40);
+  EXPECT_EQ(fixture.settings.clock.position_x, 300);
+  EXPECT_EQ(fixture.settings.clock.position_y, 40);
+  const auto configure = [&](bool reset) {
+    fixture.program->configuration().runDialog = [reset](CSettingsDlg& dialog) {
+      CSetOSDDlgBar& page = *dialog.osdPage();
+      EXPECT_TRUE(page.resetPositionButton()->isEnabled());
+      EXPECT_EQ(page.resetPositionButton()->text(), "&Reset position");
+      if (reset) {
+        page.selectTab(CSetOSDDlgBar::kReminderTextTab);
+        page.resetPositionButton()->click();
+        EXPECT_FALSE(page.resetPositionButton()->isEnabled());
+        page.selectTab(CSetOSDDlgBar::kClockTab);
+        page.resetPositionButton()->click();
+      }
+      dialog.accept();
+      return static_cast<int>(QDialog::Accepted);
+    };
+    fixture.program->actions().runCommand(ID_CONFIGURATION);
+  };
+  configure(false);
+  EXPECT_EQ(clock->pos(), QPoint(300, 40));
+
+  // "Reset position" puts the clock back at the top, centred as for a new installation, and the
+  // message at the top-left corner, once the dialog is confirmed.
+  configure(true);
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(clock->pos(), QPoint(screen.x() + (screen.width() - 100) / 2, work.y()));
+  EXPECT_EQ(osd.textWindow()->pos(), work.topLeft());
+  ASSERT_TRUE(fixture.program->close());
+  EXPECT_EQ(fixture.settings.clock.position_x, clock->x());
 }
 
 TEST(SpecialSymbols, OkPutsTheSymbolMarkOnTheClipboard) {

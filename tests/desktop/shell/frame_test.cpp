@@ -202,6 +202,12 @@ TEST(MainFrame, HotkeysRegisterInOrderAndATakenOneIsReported) {
   EXPECT_TRUE(fixture.hotkeys.press(HOTKEY_PASTE_1));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "07.05.2026");
   EXPECT_EQ(fixture.paste.count, 1);
+  // A text that comes out empty (the song, with no player running) leaves the user's clipboard
+  // as it was and pastes nothing.
+  fixture.document.paste_formats[2] = "%V";
+  EXPECT_TRUE(fixture.hotkeys.press(HOTKEY_PASTE_3));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "07.05.2026");
+  EXPECT_EQ(fixture.paste.count, 1);
 
   // Closing gives every key back.
   ASSERT_TRUE(fixture.program->close());
