@@ -363,7 +363,9 @@ void CListsDlg::hideUndoOffer() {
 }
 
 void CListsDlg::elideUndoText() {
-  const int room = undoText_->width() > 0 ? undoText_->width() : undoOffer_->width() / 2;
+  // The room the button leaves, worked out from the offer's own width: the label's width lags
+  // behind until the layout has run.
+  const int room = std::max(0, undoOffer_->width() - undoButton_->sizeHint().width() - 6);
   undoText_->setText(undoText_->fontMetrics().elidedText(undoFullText_, Qt::ElideRight, room));
   undoText_->setToolTip(undoFullText_);
 }
