@@ -168,9 +168,18 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   connect(missed_.get(), &MissedFeature::documentChanged, &documents_, &DocumentController::notifyChanged);
   connect(alarms_.get(), &AlarmController::alarmsSettled, &documents_, &DocumentController::notifyChanged);
   // The alarm check changes states in the middle of its walk over the reminders: the windows
-  // follow once the tick is over.
-  connect(lists_.get(), &ListsFeature::reminderStateChanged, &documents_, &DocumentController::notifyChanged,
-          Qt::QueuedConnection);
+  // follow once the tick is over, once for all the changes of that tick.
+  connect(lists_.get(), &ListsFeature::reminderStateChanged, this, [this] {
+    if (stateChangesPending_) return;
+    stateChangesPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          stateChangesPending_ = false;
+          documents_.notifyChanged();
+        },
+        Qt::QueuedConnection);
+  });
   // A reminder starting or ending its showing changes what comes next.
   connect(alarms_.get(), &AlarmController::ringingChanged, this, [this](bool ringing) {
     if (ringing == sawRinging_) return;

@@ -139,6 +139,7 @@ class DesktopProgram final : public QObject {
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
   bool sawRinging_ = false;
+  bool stateChangesPending_ = false;
   DockingHelper* docking_ = nullptr;  // a child of the frame
   std::unique_ptr<ListsFeature> lists_;
 };

@@ -34,6 +34,10 @@
 
 namespace {
 
+// The main window's title ends with the program's name ("Untitled — Kalvory"); a pattern for
+// xdotool's search.
+const QString kMainWindow = QStringLiteral(".*Kalvory");
+
 using kalvory::test::PrivateXServer;
 
 bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
@@ -229,39 +233,39 @@ TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   QProcess& first = startProgram();
   ASSERT_TRUE(waitRunningCopy(first));
   ASSERT_TRUE(waitStarted(first));
-  EXPECT_FALSE(windowVisible("Kalvory"));
+  EXPECT_FALSE(windowVisible(kMainWindow));
 
   // A document named on the second one's command line is not opened anywhere.
   QProcess& second = startProgram({home_.path() + "/missing.alr"});
   ASSERT_TRUE(second.waitForFinished(10000));
   EXPECT_EQ(second.exitCode(), 0);
-  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_TRUE(waitVisible(kMainWindow, true));
   EXPECT_FALSE(windowVisible("Error"));
   EXPECT_EQ(first.state(), QProcess::Running);
 
   // A stale socket and lock left by a killed copy do not stop the next start.
   first.kill();
   first.waitForFinished(5000);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
   QProcess& third = startProgram();
   ASSERT_TRUE(waitRunningCopy(third));
   QProcess& fourth = startProgram();
   ASSERT_TRUE(fourth.waitForFinished(10000));
-  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_TRUE(waitVisible(kMainWindow, true));
   EXPECT_EQ(third.state(), QProcess::Running);
 }
 
 TEST_F(X11Session, HotkeyReachesTheProgramAlsoWithNumLock) {
   startProgram();
-  ASSERT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
   ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
   ASSERT_EQ(xdotool({"key", "Num_Lock"}), 0);
   ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
-  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_TRUE(waitVisible(kMainWindow, true));
   ASSERT_EQ(xdotool({"key", "Caps_Lock"}), 0);
   ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
 }
 
 TEST_F(X11Session, TakenHotkeyIsReportedAndTheOthersWork) {
@@ -273,9 +277,9 @@ TEST_F(X11Session, TakenHotkeyIsReportedAndTheOthersWork) {
 
   startProgram();
   EXPECT_TRUE(waitVisible("Error", true));
-  ASSERT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
   ASSERT_EQ(xdotool({"key", "ctrl+shift+a"}), 0);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
 }
 
 // The dbusmenu layout as (id, properties, children).
@@ -314,7 +318,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   QProcess& program = startProgram();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 15000));
   const QString item = watcher.lastSender;
-  ASSERT_TRUE(waitVisible("Kalvory", true));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
 
   // A left click on the icon ("Activate") shows and hides the window.
   auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
@@ -324,7 +328,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
   };
   EXPECT_NE(call("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0}).type(),
             QDBusMessage::ErrorMessage);
-  EXPECT_TRUE(waitVisible("Kalvory", false));
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
 
   auto layout = [&] {
     const QDBusMessage reply = call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
@@ -342,7 +346,7 @@ TEST_F(X11Session, StatusNotifierItemActivatesAndItsMenuRunsCommands) {
                 {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
   };
   click(show->id);
-  EXPECT_TRUE(waitVisible("Kalvory", true));
+  EXPECT_TRUE(waitVisible(kMainWindow, true));
   root = layout();
   EXPECT_NE(findLabel(root, "Hide"), nullptr);
 
@@ -482,8 +486,8 @@ TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
   QProcess& player = *programs_.emplace_back(std::make_unique<QProcess>());
   player.setProcessEnvironment(environment_);
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  player.start(FAKE_MEDIA_PLAYER, {"--log", log, "--audacious", "--state", "playing", "--position", "2", "--time",
-                                   "61500"});
+  player.start(FAKE_MEDIA_PLAYER,
+               {"--log", log, "--audacious", "--state", "playing", "--position", "2", "--time", "61500"});
   ASSERT_TRUE(player.waitForStarted());
   QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "reminder-actions");
   ASSERT_TRUE(QTest::qWaitFor(
@@ -526,7 +530,6 @@ TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return logged().mid(before).contains("aud.Jump 2"); }, 10000))
       << logged().mid(before).toStdString();
 }
-
 
 }  // namespace
 
