@@ -40,7 +40,7 @@ shoot() {  # language name x-of-the-View-menu
   DBUS_SESSION_BUS_ADDRESS="$bus" "$program" >/dev/null 2>&1 &
   local program_pid=$!
   pids+=("$trayer_pid" "$program_pid")
-  xdotool search --sync --onlyvisible --name '^Kalvory$' >/dev/null
+  xdotool search --sync --onlyvisible --name 'Kalvory$' >/dev/null
   # Nothing tells when the window and the tray icon have finished painting; the pauses here
   # and below give them time for the pictures.
   sleep 1
@@ -70,7 +70,7 @@ shoot_clock_windows() {  # language name
   sleep 3
   import -window root -crop 400x290+290+140 +repage "$out/analog-clock-$name.png"
   # No window manager gives the main window the keyboard: it is given by hand.
-  xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Kalvory' | head -1)"
+  xdotool windowfocus --sync "$(xdotool search --onlyvisible --name 'Kalvory$' | head -1)"
   xdotool mousemove 600 300 key ctrl+F2
   sleep 2.3
   import -window root -crop 230x150+397+245 +repage "$out/stopwatch-$name.png"

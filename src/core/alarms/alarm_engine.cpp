@@ -84,6 +84,7 @@ void AlarmEngine::setState(CAlarmLine& reminder, std::size_t index, ReminderStat
 
 void AlarmEngine::tick(const COleDateTime& now) {
   if (exitInProgress_) return;
+  lastTick_ = now;
 
   if (now.GetDay() != lastRefreshDay_) refreshDay(now);
   tray_->RecreateTrayIconIfGone();
@@ -98,11 +99,11 @@ void AlarmEngine::tick(const COleDateTime& now) {
     // Due: eligible today and start <= now <= end, both ends included. The start is worked out
     // once for both the due test and the end of the window; a reminder without a valid time
     // has no window at all.
-    const std::optional<std::int64_t> start = record_times::startSecond(reminder, clock);
+    const record_times::Window window = record_times::checkedWindow(reminder, clock);
+    const std::optional<std::int64_t>& start = window.start;
     const std::int64_t end = start ? *start + reminder.show_seconds : 0;
     const bool windowPassed = !start || end < clock.seconds;
-    const bool due =
-        start && *start <= clock.seconds && clock.seconds <= end && record_times::eligibleToday(reminder, clock);
+    const bool due = start && *start <= clock.seconds && clock.seconds <= end && window.eligible;
     // The OSD text matters only to the first reminder that shows in this tick, so it is read
     // (before this reminder may change it) only while no earlier reminder shows.
     std::string osdText;
@@ -149,6 +150,10 @@ void AlarmEngine::tick(const COleDateTime& now) {
       reminder.show_count = 0;
       reminder.fired = false;
     }
+    // A postponement is done once its showing and the occurrence it replaced are both over.
+    if (reminder.postponed && !reminder.fired && record_times::postponementOver(reminder, clock)) {
+      reminder.postponed.reset();
+    }
 
     if (reminder.state == ReminderState::Armed) showingTotal += reminder.show_count;
     if (reminder.state == ReminderState::Armed && reminder.osd && showingTotal > 0 &&
@@ -182,7 +187,10 @@ void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) 
       // Every settled reminder loses its mark, so that it fires again at its postponed time,
       // and once armed again after a turn-off, at its next occurrence.
       reminder.fired = false;
-      if (postponeSeconds != 0) {
+      if (postponeSeconds != 0 && reminder.daily != 0) {
+        postponeShowing(reminder, postponeSeconds);
+      } else if (postponeSeconds != 0) {
+        // A one-time reminder or a timer has one showing: its time is that showing's.
         reminder.time = addWholeSeconds(reminder.time, postponeSeconds);
       } else {
         setState(reminder, index, ReminderState::TurnedOff);
@@ -193,6 +201,17 @@ void AlarmEngine::StopAlarms(bool keepExitAction, std::int64_t postponeSeconds) 
     }
   }
   trayAlarmMark_ = false;
+}
+
+void AlarmEngine::postponeShowing(CAlarmLine& reminder, std::int64_t seconds) const {
+  // The showing under way began at the start of the window the last tick looked at: the
+  // reminder's own occurrence, or an earlier postponement's moment when that is what rings.
+  const record_times::Now clock(lastTick_);
+  const std::optional<std::int64_t> showingStart = record_times::checkedWindow(reminder, clock).start;
+  if (!showingStart) return;
+  const bool postponedAgain = reminder.postponed && clock.seconds >= reminder.postponed->ringsAt;
+  const std::int64_t replaces = postponedAgain ? reminder.postponed->replaces : *showingStart;
+  reminder.postponed = CAlarmLine::Postponement{*showingStart + seconds, replaces};
 }
 
 int AlarmEngine::DoExitAction(int action) {

@@ -37,7 +37,9 @@ class AlarmEngine {
   void tick(const COleDateTime& now);
 
   // Settles every showing reminder: postponed by `postponeSeconds`, or with 0 turned off until
-  // its window has passed. With `keepExitAction` the showing reminders' exit action stays
+  // its window has passed. A postponed one-time reminder or timer moves its time; a postponed
+  // daily reminder keeps its time and days and rings once more at the start of the showing plus
+  // `postponeSeconds` (CAlarmLine::postponed). With `keepExitAction` the showing reminders' exit action stays
   // pending and runs on the next tick on which nothing shows; without it, it is dropped.
   void StopAlarms(bool keepExitAction, std::int64_t postponeSeconds);
 
@@ -60,6 +62,7 @@ class AlarmEngine {
 
  private:
   void setState(CAlarmLine& reminder, std::size_t index, ReminderState state);
+  void postponeShowing(CAlarmLine& reminder, std::int64_t seconds) const;
 
   CAlarmDoc& document_;
   AlarmTextPort* text_ = nullptr;
@@ -70,7 +73,8 @@ class AlarmEngine {
   ReminderStatePort* states_ = nullptr;
   const AlarmSettings& settings_;
 
-  int lastRefreshDay_ = 0;  // no day of the month is 0, so the first tick refreshes
+  COleDateTime lastTick_ = COleDateTime::makeInvalid();  // what the showing reminders were checked at
+  int lastRefreshDay_ = 0;                               // no day of the month is 0, so the first tick refreshes
   int pendingExitAction_ = 0;
   bool exitPending_ = false;
   bool trayAlarmMark_ = false;

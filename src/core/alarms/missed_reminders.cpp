@@ -26,16 +26,20 @@ std::optional<std::int64_t> latestMissedStart(const CAlarmLine& line, const reco
     if (!start || !missed(*start)) return std::nullopt;
     return start;
   }
-  // A daily reminder: walk back from today, day by day, to the day of `from`.
+  // A daily reminder's postponed showing is a window of its own.
+  std::optional<std::int64_t> latest;
+  if (line.postponed && missed(line.postponed->ringsAt)) latest = line.postponed->ringsAt;
+  // Walk back from today, day by day, to the day of `from`.
   const std::int64_t firstDay = std::max(from.today, to.today - kDaysLookedBack);
   for (std::int64_t day = to.today; day >= firstDay; --day) {
     const record_times::Now onDay(moment::fromDay(day));
     if (!record_times::eligibleToday(line, onDay)) continue;
     const auto start = record_times::startSecond(line, onDay);
-    if (start && missed(*start)) return start;
+    if (line.postponed && start == line.postponed->replaces) continue;
+    if (start && missed(*start)) return latest && *latest > *start ? latest : start;
     if (start && *start <= from.seconds) break;
   }
-  return std::nullopt;
+  return latest;
 }
 
 }  // namespace

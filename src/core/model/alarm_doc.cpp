@@ -35,6 +35,23 @@ bool removeAt(List& list, std::ptrdiff_t index, std::size_t& cursor) {
   return true;
 }
 
+template <class List>
+typename List::value_type takeAt(List& list, std::ptrdiff_t index, std::size_t& cursor) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return nullptr;
+  typename List::value_type record = std::move(list[static_cast<std::size_t>(index)]);
+  removeAt(list, index, cursor);
+  return record;
+}
+
+// A record put in before the cursor moves the cursor on with the record it stood at.
+template <class List>
+auto* insertAt(List& list, typename List::value_type record, std::ptrdiff_t index, std::size_t& cursor) {
+  const std::size_t position =
+      index < 0 || static_cast<std::size_t>(index) > list.size() ? list.size() : static_cast<std::size_t>(index);
+  if (position < cursor) ++cursor;
+  return list.insert(list.begin() + static_cast<std::ptrdiff_t>(position), std::move(record))->get();
+}
+
 }  // namespace
 
 CAlarmDoc::CAlarmDoc() = default;
@@ -72,6 +89,18 @@ void CAlarmDoc::RemoveAlarm(std::ptrdiff_t index) {
   if (removeAt(alarms_, index, alarmCursor_)) SetModifiedFlag();
 }
 
+std::unique_ptr<CAlarmLine> CAlarmDoc::TakeAlarm(std::ptrdiff_t index) {
+  std::unique_ptr<CAlarmLine> line = takeAt(alarms_, index, alarmCursor_);
+  if (line) SetModifiedFlag();
+  return line;
+}
+
+CAlarmLine* CAlarmDoc::InsertAlarm(std::unique_ptr<CAlarmLine> line, std::ptrdiff_t index) {
+  if (!line) return nullptr;
+  SetModifiedFlag();
+  return insertAt(alarms_, std::move(line), index, alarmCursor_);
+}
+
 void CAlarmDoc::RemoveAllAlarms() {
   alarms_.clear();
   alarmCursor_ = 0;
@@ -106,6 +135,18 @@ CDayInfo* CAlarmDoc::ReplaceDayInfo(const CDayInfo& info, std::ptrdiff_t index) 
 
 void CAlarmDoc::RemoveDayInfo(std::ptrdiff_t index) {
   if (removeAt(dayInfos_, index, dayInfoCursor_)) SetModifiedFlag();
+}
+
+std::unique_ptr<CDayInfo> CAlarmDoc::TakeDayInfo(std::ptrdiff_t index) {
+  std::unique_ptr<CDayInfo> info = takeAt(dayInfos_, index, dayInfoCursor_);
+  if (info) SetModifiedFlag();
+  return info;
+}
+
+CDayInfo* CAlarmDoc::InsertDayInfo(std::unique_ptr<CDayInfo> info, std::ptrdiff_t index) {
+  if (!info) return nullptr;
+  SetModifiedFlag();
+  return insertAt(dayInfos_, std::move(info), index, dayInfoCursor_);
 }
 
 void CAlarmDoc::RemoveAllDayInfos() {

@@ -45,7 +45,12 @@ class CAlarmDoc {
   // longer there is appended as a copy instead, so the editor's work is never dropped.
   CAlarmLine* ReplaceAlarm(const CAlarmLine& line, std::ptrdiff_t index);
   void RemoveAlarm(std::ptrdiff_t index);  // out of range: nothing happens
-  void RemoveAllAlarms();                  // leaves the modified flag alone
+  // Takes the record at `index` out of the list, run-time state and all, so that an undo can
+  // put it back; nullptr out of range. Sets the modified flag.
+  std::unique_ptr<CAlarmLine> TakeAlarm(std::ptrdiff_t index);
+  // Puts a record in at `index` (at the end when past it) and sets the modified flag.
+  CAlarmLine* InsertAlarm(std::unique_ptr<CAlarmLine> line, std::ptrdiff_t index);
+  void RemoveAllAlarms();  // leaves the modified flag alone
   const AlarmList& alarms() const { return alarms_; }
 
   // --- day notes
@@ -57,6 +62,8 @@ class CAlarmDoc {
   CDayInfo* AddDayInfo(const CDayInfo& info);
   CDayInfo* ReplaceDayInfo(const CDayInfo& info, std::ptrdiff_t index);  // appends when index is out of range
   void RemoveDayInfo(std::ptrdiff_t index);
+  std::unique_ptr<CDayInfo> TakeDayInfo(std::ptrdiff_t index);
+  CDayInfo* InsertDayInfo(std::unique_ptr<CDayInfo> info, std::ptrdiff_t index);
   void RemoveAllDayInfos();
   const DayInfoList& dayInfos() const { return dayInfos_; }
 

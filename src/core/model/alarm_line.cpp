@@ -19,9 +19,16 @@ CAlarmLine::CAlarmLine(COleDateTime now, int showSeconds) : time(now), show_seco
 void CAlarmLine::copyFrom(const CAlarmLine& other) {
   const std::int32_t keptShowCount = show_count;
   const bool keptFired = fired;
+  std::optional<Postponement> keptPostponement = postponed;
   *this = other;
   show_count = keptShowCount;
   fired = keptFired;
+  postponed = keptPostponement;
+}
+
+std::optional<COleDateTime> CAlarmLine::postponedTime() const {
+  if (!postponed) return std::nullopt;
+  return moment::fromSeconds(postponed->ringsAt);
 }
 
 void CAlarmLine::Serialize(ArchiveReader& archive, int schema) {
@@ -30,6 +37,7 @@ void CAlarmLine::Serialize(ArchiveReader& archive, int schema) {
   sound_file.clear();
   program.clear();
   show_count = 0;
+  postponed.reset();
   osd = 1;
   notifier.clear();
   wallpaper.clear();
@@ -105,17 +113,41 @@ bool eligibleToday(const CAlarmLine& line, const Now& now) {
   return floorDiv(*set, kSecondsPerDay) == now.today;
 }
 
-bool isDue(const CAlarmLine& line, const Now& now) {
-  if (!eligibleToday(line, now)) return false;
-  const auto start = startSecond(line, now);
-  return start && *start <= now.seconds && now.seconds <= *start + line.show_seconds;
+Window checkedWindow(const CAlarmLine& line, const Now& now) {
+  if (line.postponed && now.valid && now.seconds >= line.postponed->ringsAt) {
+    // The postponed showing has come: it is the reminder's window, whatever the weekday.
+    return {line.postponed->ringsAt, true};
+  }
+  Window window{startSecond(line, now), eligibleToday(line, now)};
+  if (line.postponed && window.start && *window.start == line.postponed->replaces) window.eligible = false;
+  return window;
 }
 
-// A daily reminder's occurrence past the end of the calendar counts as none.
+bool postponementOver(const CAlarmLine& line, const Now& now) {
+  if (!line.postponed || !now.valid) return false;
+  return now.seconds > line.postponed->ringsAt + line.show_seconds &&
+         now.seconds > line.postponed->replaces + line.show_seconds;
+}
+
+bool isDue(const CAlarmLine& line, const Now& now) {
+  const Window window = checkedWindow(line, now);
+  return window.eligible && window.start && *window.start <= now.seconds &&
+         now.seconds <= *window.start + line.show_seconds;
+}
+
+// A daily reminder's occurrence past the end of the calendar counts as none. A reminder whose
+// showing was turned off or has ended (a state above Armed) has nothing more to show in the
+// window under way, so an occurrence that has already begun is not its next one; neither is the
+// occurrence a postponement replaced, while the postponed showing to come is.
 std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& now) {
   if (line.state == ReminderState::Inactive || !now.valid) return std::nullopt;
   const auto set = moment::toSeconds(line.time);
   if (!set) return std::nullopt;
+  const bool settled = line.state > ReminderState::Armed;
+  const auto coming = [&](std::int64_t start) {
+    return start + line.show_seconds > now.seconds && !(settled && start <= now.seconds);
+  };
+  std::optional<std::int64_t> next;
   if (line.daily != 0) {
     const std::int64_t secondOfDay = *set - floorDiv(*set, kSecondsPerDay) * kSecondsPerDay;
     const std::int64_t clock = secondOfDay - secondOfDay % 60;
@@ -123,15 +155,19 @@ std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& no
     for (int i = 0; i < 7; ++i) {
       if (((line.week_days >> ((todayWeekday + i) % 7)) & 1) == 0) continue;
       const std::int64_t candidate = (now.today + i) * kSecondsPerDay + clock;
-      if (candidate + line.show_seconds > now.seconds) {
-        if (!moment::inCalendar(candidate)) return std::nullopt;
-        return candidate;
+      if (line.postponed && candidate == line.postponed->replaces) continue;
+      if (coming(candidate)) {
+        if (moment::inCalendar(candidate)) next = candidate;
+        break;
       }
     }
-    return std::nullopt;
+  } else if (coming(*set)) {
+    next = *set;
   }
-  if (*set + line.show_seconds > now.seconds) return *set;
-  return std::nullopt;
+  if (line.postponed && coming(line.postponed->ringsAt) && (!next || line.postponed->ringsAt < *next)) {
+    next = line.postponed->ringsAt;
+  }
+  return next;
 }
 
 }  // namespace record_times
@@ -183,6 +219,18 @@ std::string nextReminderLine(const CAlarmLine& line, const COleDateTime& fireTim
     label = formatResource(StringId::DayAndTimeFormat, language, fireTime);
   }
   return label + ": " + lineBreaksToBlanks(line.plainText());
+}
+
+std::string postponementText(const CAlarmLine& line, const COleDateTime& now, UiLanguage language) {
+  const std::optional<COleDateTime> ringsAt = line.postponedTime();
+  if (!ringsAt) return {};
+  const auto day = moment::toDay(*ringsAt);
+  const bool today = day && day == moment::toDay(now);
+  const std::string moment =
+      formatResource(today ? StringId::TimeFormat : StringId::DayAndTimeFormat, language, *ringsAt);
+  std::string text = loadString(StringId::PostponedTo, language);
+  if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, moment);
+  return text;
 }
 
 }  // namespace kalvory

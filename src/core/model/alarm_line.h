@@ -41,7 +41,8 @@ class CAlarmLine {
   // A new reminder at `now`; show_seconds comes from the "ShowTime" setting.
   explicit CAlarmLine(COleDateTime now = systemNow(), int showSeconds = kDefaultShowSeconds);
 
-  // Copies every stored field; the run-time fields (show_count, fired) keep their values.
+  // Copies every stored field; the run-time fields (show_count, fired, postponed) keep their
+  // values.
   void copyFrom(const CAlarmLine& other);
 
   // Reads the fields that `schema` has, after resetting the ones a load starts from.
@@ -79,6 +80,19 @@ class CAlarmLine {
   std::int32_t show_count = 0;
   bool fired = false;
 
+  // A postponed showing of a daily reminder. Postponing it leaves its time and days alone: it
+  // rings once more at `ringsAt`, and the occurrence that was postponed (the one that began at
+  // `replaces`) does not ring again. Both are whole local seconds from 30 December 1899 00:00.
+  // Kept only while the program runs, like the two fields above.
+  struct Postponement {
+    std::int64_t ringsAt = 0;
+    std::int64_t replaces = 0;
+    friend bool operator==(const Postponement&, const Postponement&) = default;
+  };
+  std::optional<Postponement> postponed;
+  // The moment a pending postponement rings, or nullopt.
+  std::optional<COleDateTime> postponedTime() const;
+
   std::string sticker;  // read by every tick too: next to the numbers
   std::string text;
   std::string sound_file;
@@ -91,5 +105,9 @@ class CAlarmLine {
 // "09:05: text" today, "05/12 - 09:05: text" otherwise, in `language`.
 std::string nextReminderLine(const CAlarmLine& line, const COleDateTime& fireTime, const COleDateTime& now,
                              UiLanguage language);
+
+// The lists window's note of a pending postponement, "postponed to 10:59" (the date too when it
+// is not today), in `language`; empty when the reminder has none.
+std::string postponementText(const CAlarmLine& line, const COleDateTime& now, UiLanguage language);
 
 }  // namespace kalvory

@@ -21,6 +21,18 @@ struct Now {
 
 std::optional<std::int64_t> startSecond(const CAlarmLine& line, const Now& now);
 bool eligibleToday(const CAlarmLine& line, const Now& now);
+
+// The window the alarm check looks at now: a pending postponement's once its moment has come
+// (eligible on any day), else the reminder's own, where the occurrence the postponement
+// replaced is not eligible.
+struct Window {
+  std::optional<std::int64_t> start;
+  bool eligible = false;
+};
+Window checkedWindow(const CAlarmLine& line, const Now& now);
+// Both the postponed showing's window and the one of the occurrence it replaced have passed.
+bool postponementOver(const CAlarmLine& line, const Now& now);
+
 bool isDue(const CAlarmLine& line, const Now& now);
 std::optional<std::int64_t> nextFireSecond(const CAlarmLine& line, const Now& now);
 

@@ -52,7 +52,8 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
     prompts.openPath = [this, language] {
       return toStdString(QFileDialog::getOpenFileName(
           frame() && frame()->isVisible() ? frame() : nullptr,
-          toQString(desktopText(DesktopText::OpenDocumentTitle, language())), QString(), documentFilter(language())));
+          toQString(desktopText(DesktopText::OpenDocumentTitle, language())),
+          toQString(documents_ ? documents_->openFolder() : std::string()), documentFilter(language())));
     };
   if (!prompts.savePath)
     prompts.savePath = [this, language](const std::string& suggested) {
@@ -189,7 +190,6 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
 
   // A reminder typed on the command line, now or later from a second copy.
   quickAdd_ = std::make_unique<QuickAddHandler>(*documents_, settings_, environment_.clock);
-  quickAdd_->onAdded = [this] { program_->view().documentChanged(); };
   if (instance_)
     instance_->setRequestHandler("add", [this](const QByteArray& argument) { return quickAdd_->answer(argument); });
   if (environment_.quickAdd) {

@@ -109,15 +109,6 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   lists_ =
       std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_, listServices);
   connect(frame_.get(), &CMainFrame::visibilityChanged, lists_.get(), &ListsFeature::frameVisibilityChanged);
-  // A change made in the lists reaches the tray's notes of today and the main view.
-  connect(lists_.get(), &ListsFeature::documentChanged, this, [this] {
-    if (activated_) alarms_->refreshDay();
-    view_->documentChanged();
-  });
-  documents_.onChanged = [this, previous = documents_.onChanged] {
-    if (previous) previous();
-    lists_->documentReplaced();
-  };
 
   // The plug-ins of the data folder and of the installation (started by the application), and
   // the configuration dialog, whose OK hands the on-screen windows their new looks at once.
@@ -163,7 +154,6 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   // Missed reminders: the "While you were away" window lists what the alarm check missed (at
   // start, after a clock jump, after the computer woke); a postponement there changes the view.
   missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), *alarms_);
-  connect(missed_.get(), &MissedFeature::documentChanged, view_, &CAlarmView::documentChanged);
   // A firing reminder also becomes a desktop notification where no tray icon shows.
   const QDBusConnection sessionBus =
       services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
@@ -171,24 +161,48 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
   wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus);
-  connect(alarms_.get(), &AlarmController::ringingChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
-  connect(missed_.get(), &MissedFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
-  connect(lists_.get(), &ListsFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
-  // Postponed reminders show their new times in the lists and the view at once.
-  connect(alarms_.get(), &AlarmController::alarmsSettled, this, [this] {
-    lists_->documentReplaced();
-    view_->documentChanged();
+
+  // One path for every change of the document: each source tells the document controller, and
+  // its one signal reaches every window that shows the document and the wake timer.
+  connect(lists_.get(), &ListsFeature::documentChanged, &documents_, &DocumentController::notifyChanged);
+  connect(missed_.get(), &MissedFeature::documentChanged, &documents_, &DocumentController::notifyChanged);
+  connect(alarms_.get(), &AlarmController::alarmsSettled, &documents_, &DocumentController::notifyChanged);
+  // The alarm check changes states in the middle of its walk over the reminders: the windows
+  // follow once the tick is over, once for all the changes of that tick.
+  connect(lists_.get(), &ListsFeature::reminderStateChanged, this, [this] {
+    if (stateChangesPending_) return;
+    stateChangesPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          stateChangesPending_ = false;
+          documents_.notifyChanged();
+        },
+        Qt::QueuedConnection);
   });
-  auto viewDocumentChanged = std::move(documents_.onChanged);
-  documents_.onChanged = [this, viewDocumentChanged = std::move(viewDocumentChanged)] {
-    if (viewDocumentChanged) viewDocumentChanged();
-    wakeTimer_->documentChanged();
-  };
+  // A reminder starting or ending its showing changes what comes next.
+  connect(alarms_.get(), &AlarmController::ringingChanged, this, [this](bool ringing) {
+    if (ringing == sawRinging_) return;
+    sawRinging_ = ringing;
+    documents_.notifyChanged();
+  });
+  connect(&documents_, &DocumentController::documentReplaced, lists_.get(), &ListsFeature::forgetDeletes);
+  connect(&documents_, &DocumentController::documentChanged, this, &DesktopProgram::followDocument);
+  connect(&documents_, &DocumentController::titleChanged, frame_.get(), &CMainFrame::refreshTitle);
+}
+
+void DesktopProgram::followDocument() {
+  lists_->documentReplaced();
+  view_->documentChanged();
+  // The tray's tooltip lists today's notes.
+  if (activated_) alarms_->refreshDay();
+  wakeTimer_->documentChanged();
 }
 
 DesktopProgram::~DesktopProgram() {
-  // The document outlives the features its handler reaches.
-  documents_.onChanged = nullptr;
+  // The document controller outlives the features its signal reaches.
+  disconnect(&documents_, nullptr, this, nullptr);
+  disconnect(&documents_, nullptr, frame_.get(), nullptr);
   alarms_->stop();
   stopwatch_.reset();
   wakeTimer_.reset();  // takes its timer unit away
@@ -238,26 +252,11 @@ void DesktopProgram::buildView() {
   analogClock_->setClock(services_.clock);
   view_->setClockWidget(analogClock_);
   connect(view_, &CAlarmView::addDayNoteRequested, this, &DesktopProgram::addDayNote);
-  // A new or opened document: the lines and the calendar's notes follow it.
-  earlierDocumentChanged_ = std::move(documents_.onChanged);
-  documents_.onChanged = [this] {
-    if (earlierDocumentChanged_) earlierDocumentChanged_();
-    view_->documentChanged();
-  };
-  // A reminder starting or ending its showing changes what comes next.
-  connect(alarms_.get(), &AlarmController::ringingChanged, view_, [this](bool ringing) {
-    if (ringing == viewSawRinging_) return;
-    viewSawRinging_ = ringing;
-    view_->refresh();
-  });
 }
 
 // The calendar's "Add day note": the lists window adds it through the day note editor, and the
-// view and calendar show it at once.
-void DesktopProgram::addDayNote(const COleDateTime& date) {
-  lists_->addDayNote(date);
-  view_->documentChanged();
-}
+// change reaches the view and the calendar as every change does.
+void DesktopProgram::addDayNote(const COleDateTime& date) { lists_->addDayNote(date); }
 
 void DesktopProgram::applySkin() {
   const std::string dataFolder = toStdString(services_.dataFolder);

@@ -109,6 +109,8 @@ class DesktopProgram final : public QObject {
   void registerProgramCommands();
   void buildView();
   void addDayNote(const COleDateTime& date);
+  // The document changed: every window that shows it and the wake timer follow.
+  void followDocument();
 
   ApplicationSettings& settings_;
   DocumentController& documents_;
@@ -136,8 +138,8 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<WakeTimer> wakeTimer_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
-  std::function<void()> earlierDocumentChanged_;
-  bool viewSawRinging_ = false;
+  bool sawRinging_ = false;
+  bool stateChangesPending_ = false;
   DockingHelper* docking_ = nullptr;  // a child of the frame
   std::unique_ptr<ListsFeature> lists_;
 };

@@ -111,7 +111,7 @@ Result<std::string> QuickAddHandler::add(const QuickAddRequest& request) {
   // The user asked for changes to be kept without a question; a quick add is kept at once,
   // so that it survives even if the program is ended without its exit.
   if (settings_.app.save_document_on_exit && !documents_.path().empty()) documents_.save();
-  if (onAdded) onAdded();
+  documents_.notifyChanged();
   return added->scheduleText();
 }
 

@@ -37,13 +37,11 @@ class QuickAddHandler {
   QuickAddHandler(DocumentController& documents, const ApplicationSettings& settings, Clock clock);
 
   // Adds the reminder to the open document (marked modified, and saved at once when
-  // "SaveDocumentOnExit" is on and the document has a file). Gives the reminder's schedule
-  // text, or why it was refused.
+  // "SaveDocumentOnExit" is on and the document has a file) and announces the change to every
+  // window. Gives the reminder's schedule text, or why it was refused.
   Result<std::string> add(const QuickAddRequest& request);
   // The socket's "add" verb: the argument in, the answer line out.
   QByteArray answer(const QByteArray& argument);
-
-  std::function<void()> onAdded;  // the view refreshes its lines
 
  private:
   DocumentController& documents_;

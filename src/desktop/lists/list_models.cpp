@@ -84,7 +84,10 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
       if (role == Qt::ToolTipRole) return tooltipText(line->text);
       break;
     case 2:
-      if (role == Qt::DisplayRole) return toQString(line->scheduleText());
+      if (role == Qt::DisplayRole) {
+        const std::string postponed = line->postponed ? postponementText(*line, clock_(), language_()) : std::string();
+        return toQString(postponed.empty() ? line->scheduleText() : line->scheduleText() + ", " + postponed);
+      }
       break;
     default:
       break;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/common/date_time.h"
 #include "core/resources/resource_strings.h"
 
 namespace kalvory {
@@ -25,8 +26,9 @@ QString headerPictureTitle(const QString& pictureName);
 inline constexpr int kListColumnCount = 3;
 
 // The document's reminders as a table, in document order: column 0 the state, column 1 the
-// message, column 2 the schedule text. Rows are read from the document when shown, so a
-// list of any length opens at once.
+// message, column 2 the schedule text, followed by a pending postponement ("Daily: 10:54,
+// postponed to 10:59"). Rows are read from the document when shown, so a list of any length
+// opens at once.
 class ReminderListModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
@@ -43,10 +45,13 @@ class ReminderListModel final : public QAbstractTableModel {
   void refreshRow(int row);
   // The language changed: the header pictures follow.
   void refreshHeaders();
+  // Where "today" is for a postponement's moment; the system clock until set.
+  void setClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
   const CAlarmDoc& document_;
   std::function<UiLanguage()> language_;
+  Clock clock_ = systemNow;
 };
 
 // The document's day notes: column 1 the note, column 2 its date text.

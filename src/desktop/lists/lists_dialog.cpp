@@ -1,15 +1,19 @@
 #include "desktop/lists/lists_dialog.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QWindow>
 #include <algorithm>
 
+#include "core/common/text.h"
 #include "core/model/alarm_doc.h"
 #include "core/resources/resource_menus.h"
 #include "desktop/common/action_registry.h"
@@ -56,6 +60,7 @@ CListsDlg::CListsDlg(CAlarmDoc& document, ApplicationSettings& settings, ActionR
   // after this object has stopped being a CListsDlg: they read the settings directly.
   const auto language = [&settings = settings_] { return settings.app.uiLanguage(); };
   reminders_ = new ReminderListModel(document_, language, this);
+  if (services_.clock) reminders_->setClock(services_.clock);
   notes_ = new DayNoteListModel(document_, language, this);
 
   tabs_ = new QTabWidget(this);
@@ -84,6 +89,27 @@ CListsDlg::CListsDlg(CAlarmDoc& document, ApplicationSettings& settings, ActionR
   connect(delete_, &QAbstractButton::clicked, this, &CListsDlg::OnDelete);
   connect(close_, &QAbstractButton::clicked, this, [this] { actions_.runCommand(ID_REMINDERS); });
 
+  // After a delete, beside the buttons: what went, and the way to bring it back.
+  undoOffer_ = new QWidget(this);
+  undoOffer_->setObjectName(QStringLiteral("undoOffer"));
+  auto* undoLayout = new QHBoxLayout(undoOffer_);
+  undoLayout->setContentsMargins(0, 0, 0, 0);
+  undoLayout->setSpacing(6);
+  undoText_ = new QLabel(undoOffer_);
+  undoText_->setObjectName(QStringLiteral("undoText"));
+  undoText_->setTextFormat(Qt::PlainText);
+  undoButton_ = new QPushButton(undoOffer_);
+  undoButton_->setObjectName(QStringLiteral("undo"));
+  undoButton_->setFlat(true);
+  undoButton_->setCursor(Qt::PointingHandCursor);
+  undoLayout->addWidget(undoText_, 1);
+  undoLayout->addWidget(undoButton_);
+  undoOffer_->hide();
+  connect(undoButton_, &QAbstractButton::clicked, this, &CListsDlg::undoDelete);
+  undoTimer_.setSingleShot(true);
+  undoTimer_.setInterval(kUndoOfferMilliseconds);
+  connect(&undoTimer_, &QTimer::timeout, this, &CListsDlg::hideUndoOffer);
+
   // The window's own keys, working wherever the focus is inside it.
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), [this] { actions_.runCommand(ID_FILE_NEW); });
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { actions_.runCommand(ID_FILE_OPEN); });
@@ -94,6 +120,7 @@ CListsDlg::CListsDlg(CAlarmDoc& document, ApplicationSettings& settings, ActionR
   addShortcut(QKeySequence(Qt::Key_Enter), [this] { OnModify(); });
   addShortcut(QKeySequence(Qt::Key_Insert), [this] { OnAdd(); });
   addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { OnNextTab(); });
+  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undoDelete(); });
 
   SetLanguage();
   resize(410, settings_.app.list_height);
@@ -143,12 +170,17 @@ QTableView* CListsDlg::createList(QAbstractItemModel* model, int timeColumnWidth
   const QString widest =
       timeColumnWidth == kReminderTimeColumnWidth ? QStringLiteral("00/00/0000-00:00") : QStringLiteral("00.00.0000");
   columns->resizeSection(2, std::max(timeColumnWidth, metrics.horizontalAdvance(widest) + 12));
+  if (model == reminders_) reminderTimeWidth_ = columns->sectionSize(2);
 
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list, &QWidget::customContextMenuRequested, this,
           [this, list](const QPoint& position) { showContextMenu(list->viewport()->mapToGlobal(position)); });
   list->viewport()->installEventFilter(this);
   connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CListsDlg::updateButtons);
+  const int tab = model == notes_ ? NotesTab : RemindersTab;
+  connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this, tab] { rememberSelection(tab); });
+  connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this, tab] { rememberSelection(tab); });
   return list;
 }
 
@@ -240,6 +272,7 @@ void CListsDlg::OnAdd() {
     if (!editReminder(line)) return;
     document_.AddAlarm(line);
     reminders_->refill();
+    fitTimeColumn();
     selectRow(RemindersTab, static_cast<int>(document_.alarmCount()) - 1);
   }
   updateButtons();
@@ -250,20 +283,91 @@ void CListsDlg::OnDelete() {
   const int tab = currentTab();
   QList<int> rows = selectedRows(tab);
   if (rows.isEmpty()) return;
+  // Nothing is asked: the records are kept aside, so that Ctrl+Z or "Undo" brings them back.
   // From the last to the first, so that each index still names the row the user selected.
   std::sort(rows.begin(), rows.end(), std::greater<>());
+  DeletedRecords deleted;
+  deleted.tab = tab;
   for (int row : rows) {
-    if (tab == NotesTab)
-      document_.RemoveDayInfo(row);
-    else
-      document_.RemoveAlarm(row);
+    if (tab == NotesTab) {
+      if (auto note = document_.TakeDayInfo(row)) deleted.notes.emplace(deleted.notes.begin(), row, std::move(note));
+    } else if (auto line = document_.TakeAlarm(row)) {
+      deleted.reminders.emplace(deleted.reminders.begin(), row, std::move(line));
+    }
   }
+  QStringList texts;
+  for (const auto& [row, line] : deleted.reminders) texts << toQString(lineBreaksToBlanks(line->plainText()));
+  for (const auto& [row, note] : deleted.notes) texts << toQString(lineBreaksToBlanks(plainText(note->text)));
+  deleted_.push_back(std::move(deleted));
+  if (deleted_.size() > kKeptDeletes) deleted_.erase(deleted_.begin());
   if (tab == NotesTab)
     notes_->refill();
   else
     reminders_->refill();
+  fitTimeColumn();
+  updateButtons();
+  offerUndo(texts.join(QStringLiteral(", ")));
+  emit documentChanged();
+}
+
+bool CListsDlg::undoDelete() {
+  if (deleted_.empty()) return false;
+  DeletedRecords deleted = std::move(deleted_.back());
+  deleted_.pop_back();
+  hideUndoOffer();
+  // In ascending order each record goes back to the row it stood at.
+  QList<int> rows;
+  for (auto& [row, line] : deleted.reminders) {
+    document_.InsertAlarm(std::move(line), row);
+    rows << std::min(row, static_cast<int>(document_.alarmCount()) - 1);
+  }
+  for (auto& [row, note] : deleted.notes) {
+    document_.InsertDayInfo(std::move(note), row);
+    rows << std::min(row, static_cast<int>(document_.dayInfoCount()) - 1);
+  }
+  setCurrentTab(deleted.tab);
+  if (deleted.tab == NotesTab)
+    notes_->refill();
+  else
+    reminders_->refill();
+  fitTimeColumn();
+  QTableView* list = currentList();
+  list->clearSelection();
+  for (int row : rows) {
+    const QModelIndex index = list->model()->index(row, 1);
+    list->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  }
   updateButtons();
   emit documentChanged();
+  return true;
+}
+
+void CListsDlg::forgetDeletes() {
+  deleted_.clear();
+  hideUndoOffer();
+}
+
+void CListsDlg::offerUndo(const QString& deletedTexts) {
+  undoFullText_ =
+      toQString(loadString(StringId::DeletedRecords, language())).replace(QStringLiteral("%s"), deletedTexts);
+  elideUndoText();
+  undoOffer_->show();
+  undoOffer_->raise();
+  undoTimer_.start();
+}
+
+void CListsDlg::hideUndoOffer() {
+  undoTimer_.stop();
+  undoOffer_->hide();
+}
+
+void CListsDlg::elideUndoText() {
+  // The room the button leaves, worked out from the offer's own width: the label's width lags
+  // behind until the layout has run.
+  const int room = std::max(0, undoOffer_->width() - undoButton_->sizeHint().width() - 6);
+  undoText_->setText(undoText_->fontMetrics().elidedText(undoFullText_, Qt::ElideRight, room));
+  undoText_->setToolTip(undoFullText_);
 }
 
 void CListsDlg::OnModify() {
@@ -326,14 +430,60 @@ void CListsDlg::addDayNote(const COleDateTime& date) {
 }
 
 void CListsDlg::refill() {
+  // Every change of the document comes back here, this window's own ones too: the records that
+  // were selected (and the current one) stay selected wherever they now stand.
+  const auto restore = [](QTableView* list, const auto& records, const RememberedSelection& remembered) {
+    for (std::size_t row = 0; row < records.size(); ++row) {
+      const void* record = records[row].get();
+      const QModelIndex index = list->model()->index(static_cast<int>(row), 1);
+      if (record == remembered.current) list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+      if (std::find(remembered.selected.begin(), remembered.selected.end(), record) != remembered.selected.end())
+        list->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  };
+  const RememberedSelection reminders = remembered_[RemindersTab];
+  const RememberedSelection notes = remembered_[NotesTab];
   reminders_->refill();
   notes_->refill();
+  restore(reminderList_, document_.alarms(), reminders);
+  restore(noteList_, document_.dayInfos(), notes);
+  fitTimeColumn();
   updateButtons();
+}
+
+void CListsDlg::rememberSelection(int tab) {
+  // Read while the list and the document agree, that is whenever the selection changes.
+  const QTableView* list = tab == NotesTab ? noteList_ : reminderList_;
+  RememberedSelection& remembered = remembered_[tab == NotesTab ? NotesTab : RemindersTab];
+  const auto recordAt = [&](int row) -> const void* {
+    if (tab == NotesTab) return document_.GetDayInfoAt(row);
+    return document_.GetAlarmAt(row);
+  };
+  remembered.selected.clear();
+  for (const QModelIndex& index : list->selectionModel()->selectedRows())
+    if (const void* record = recordAt(index.row())) remembered.selected.push_back(record);
+  const QModelIndex current = list->selectionModel()->currentIndex();
+  remembered.current = current.isValid() ? recordAt(current.row()) : nullptr;
 }
 
 void CListsDlg::refreshReminder(int row) {
   reminders_->refreshRow(row);
+  fitTimeColumn();
   updateButtons();
+}
+
+void CListsDlg::fitTimeColumn() {
+  // Only postponed reminders have a longer time text, and they are few: the column is widened
+  // for them, so that "postponed to 10:59" is never cut, and narrows again when they are done.
+  int width = reminderTimeWidth_;
+  const QFontMetrics metrics(reminderList_->font());
+  for (int row = 0; row < static_cast<int>(document_.alarmCount()); ++row) {
+    if (!document_.alarms()[static_cast<std::size_t>(row)]->postponed) continue;
+    const QString text = reminders_->data(reminders_->index(row, 2), Qt::DisplayRole).toString();
+    width = std::max(width, metrics.horizontalAdvance(text) + 12);
+  }
+  QHeaderView* columns = reminderList_->horizontalHeader();
+  if (columns->sectionSize(2) != width) columns->resizeSection(2, width);
 }
 
 // ---------------------------------------------------------------- language and skin
@@ -341,6 +491,7 @@ void CListsDlg::refreshReminder(int row) {
 void CListsDlg::SetLanguage() {
   tabs_->setTabText(RemindersTab, toQString(loadString(kRemindersTabString, language())));
   tabs_->setTabText(NotesTab, toQString(loadString(kNotesTabString, language())));
+  undoButton_->setText(toQString(loadString(StringId::UndoDelete, language())));
   reminders_->refreshHeaders();
   notes_->refreshHeaders();
   updateButtons();
@@ -503,6 +654,12 @@ void CListsDlg::layoutChildren() {
   delete_->setGeometry(layout.remove);
   close_->setGeometry(layout.close);
   close_->raise();
+  // The undo offer takes the free part of the button row, left of the buttons.
+  const int offerHeight = std::max(layout.add.height() + 4, undoButton_->sizeHint().height());
+  undoOffer_->setGeometry(kTabsTopLeft.x(), layout.add.center().y() - offerHeight / 2,
+                          std::max(0, layout.add.left() - 8 - kTabsTopLeft.x()), offerHeight);
+  if (undoOffer_->layout()) undoOffer_->layout()->activate();
+  if (!undoFullText_.isEmpty()) elideUndoText();
 }
 
 void CListsDlg::paintEvent(QPaintEvent*) {

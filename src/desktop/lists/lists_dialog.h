@@ -1,17 +1,25 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/common/date_time.h"
+#include "core/model/alarm_line.h"
+#include "core/model/day_info.h"
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
 #include "core/skins/definitions.h"
 #include "desktop/editors/alarm_dialog.h"
 
 class QAbstractItemModel;
+class QLabel;
 class QMenu;
+class QPushButton;
 class QTabWidget;
 class QTableView;
 
@@ -19,8 +27,6 @@ namespace kalvory {
 
 class ActionRegistry;
 class CAlarmDoc;
-class CAlarmLine;
-class CDayInfo;
 class DayNoteListModel;
 class HoverButton;
 class ReminderListModel;
@@ -63,6 +69,21 @@ class CListsDlg : public QWidget {
 
   // The calendar asked for a note on `date`: the notes tab, and Add with that date.
   void addDayNote(const COleDateTime& date);
+
+  // --- undoing a delete (Ctrl+Z, or "Undo" offered for a few seconds after the delete)
+  // Puts the records of the latest delete not yet undone back where they stood and selects
+  // them; false when there is nothing to undo.
+  bool undoDelete();
+  bool canUndoDelete() const { return !deleted_.empty(); }
+  // Another document took the place of the open one: what was deleted from the old one is
+  // not put into the new one.
+  void forgetDeletes();
+  QWidget* undoOffer() const { return undoOffer_; }
+  QLabel* undoText() const { return undoText_; }
+  QPushButton* undoButton() const { return undoButton_; }
+  // How long the offer shows after a delete.
+  void setUndoOfferMilliseconds(int milliseconds) { undoTimer_.setInterval(milliseconds); }
+  static constexpr int kUndoOfferMilliseconds = 10000;
 
   // The document changed as a whole (new, opened, or changed elsewhere): both lists refill.
   void refill();
@@ -109,10 +130,16 @@ class CListsDlg : public QWidget {
   QTableView* createList(QAbstractItemModel* model, int timeColumnWidth);
   void layoutChildren();
   void updateButtons();
+  // The reminders' time column: as wide as its usual texts, or a postponed reminder's text.
+  void fitTimeColumn();
+  void rememberSelection(int tab);
   void listDoubleClicked(QTableView* list, const QPoint& position);
   void showContextMenu(const QPoint& globalPosition);
   void addShortcut(const QKeySequence& keys, std::function<void()> handler);
   bool editReminder(CAlarmLine& line);
+  void offerUndo(const QString& deletedTexts);
+  void hideUndoOffer();
+  void elideUndoText();
   Qt::Edges edgesAt(const QPoint& position) const;
 
   CAlarmDoc& document_;
@@ -130,6 +157,27 @@ class CListsDlg : public QWidget {
   HoverButton* modify_ = nullptr;
   HoverButton* delete_ = nullptr;
   HoverButton* close_ = nullptr;
+  int reminderTimeWidth_ = 0;
+  // The records selected in each list, so that a refill keeps them selected.
+  struct RememberedSelection {
+    std::vector<const void*> selected;
+    const void* current = nullptr;
+  };
+  RememberedSelection remembered_[2];
+
+  // The records of each delete, newest last, with the rows they stood at (ascending).
+  struct DeletedRecords {
+    int tab = RemindersTab;
+    std::vector<std::pair<int, std::unique_ptr<CAlarmLine>>> reminders;
+    std::vector<std::pair<int, std::unique_ptr<CDayInfo>>> notes;
+  };
+  static constexpr std::size_t kKeptDeletes = 20;
+  std::vector<DeletedRecords> deleted_;
+  QWidget* undoOffer_ = nullptr;
+  QLabel* undoText_ = nullptr;
+  QPushButton* undoButton_ = nullptr;
+  QString undoFullText_;
+  QTimer undoTimer_;
 
   // Dragging by the window's surface and resizing by its edges where the window system does
   // not do it for us.

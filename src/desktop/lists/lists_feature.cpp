@@ -201,6 +201,10 @@ void ListsFeature::documentReplaced() {
   if (window_) window_->refill();
 }
 
+void ListsFeature::forgetDeletes() {
+  if (window_) window_->forgetDeletes();
+}
+
 void ListsFeature::languageChanged() {
   if (window_) window_->SetLanguage();
 }
@@ -229,6 +233,7 @@ void ListsFeature::storeHeight() {
 
 void ListsFeature::ReminderStateChanged(std::size_t index, int) {
   if (window_) window_->refreshReminder(static_cast<int>(index));
+  emit reminderStateChanged();
 }
 
 }  // namespace kalvory

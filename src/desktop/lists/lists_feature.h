@@ -46,6 +46,8 @@ class ListsFeature final : public QObject, public ReminderStatePort {
   void frameVisibilityChanged();
   // The document was replaced or changed elsewhere: both lists refill.
   void documentReplaced();
+  // Another document took the open one's place: its deletes can no longer be undone.
+  void forgetDeletes();
   void languageChanged();
   // Reads the "Lists" colours of the skin file the setting names.
   void ApplySkin(const std::string& skinPath, const std::string& dataFolder);
@@ -61,6 +63,8 @@ class ListsFeature final : public QObject, public ReminderStatePort {
  signals:
   // The user changed the document here: the main view and the tray refresh.
   void documentChanged();
+  // The alarm check changed a reminder's state (sent while it walks the reminders).
+  void reminderStateChanged();
 
  private:
   void registerCommands();

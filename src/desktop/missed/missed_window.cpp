@@ -11,6 +11,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/model/alarm_line.h"
+#include "core/model/moment.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/missed/missed_texts.h"
 
@@ -119,21 +120,29 @@ CAlarmLine* CMissedRemindersWindow::liveLine(const CAlarmLine* line) const {
   return nullptr;
 }
 
-void CMissedRemindersWindow::postponeLine(const CAlarmLine* line) {
-  CAlarmLine* live = liveLine(line);
+void CMissedRemindersWindow::postponeLine(const Row& row) {
+  CAlarmLine* live = liveLine(row.line);
   if (live == nullptr) return;
-  // As a ringing reminder's postponement does, this moves the reminder's own time: five minutes
-  // from now, armed, so that it rings then with all its actions.
-  live->time = plusWholeSeconds(clock_ ? clock_() : systemNow(), kPostponeSeconds);
+  // As a ringing reminder's postponement does: five minutes from now, armed, so that it rings
+  // then with all its actions. A daily reminder keeps its time and rings once more beside it;
+  // a one-time reminder's time is that one showing's.
+  const COleDateTime ringsAt = plusWholeSeconds(clock_ ? clock_() : systemNow(), kPostponeSeconds);
+  const auto ringsAtSecond = moment::toSeconds(ringsAt);
+  const auto missedSecond = moment::toSeconds(row.start);
+  if (live->daily != 0 && ringsAtSecond && missedSecond) {
+    live->postponed = CAlarmLine::Postponement{*ringsAtSecond, *missedSecond};
+  } else {
+    live->time = ringsAt;
+    document_.SetModifiedFlag();
+  }
   live->state = ReminderState::Armed;
   live->fired = false;
   live->show_count = 0;
-  document_.SetModifiedFlag();
 }
 
 void CMissedRemindersWindow::postponeRow(int row) {
   if (row < 0 || row >= rowCount()) return;
-  postponeLine(rows_[static_cast<std::size_t>(row)].line);
+  postponeLine(rows_[static_cast<std::size_t>(row)]);
   rows_.erase(rows_.begin() + row);
   rebuild();
   emit documentChanged();
@@ -146,7 +155,7 @@ void CMissedRemindersWindow::turnOffRow(int row) {
 }
 
 void CMissedRemindersWindow::postponeAll() {
-  for (const Row& row : rows_) postponeLine(row.line);
+  for (const Row& row : rows_) postponeLine(row);
   const bool any = !rows_.empty();
   rows_.clear();
   rebuild();

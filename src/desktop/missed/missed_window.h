@@ -51,7 +51,7 @@ class CMissedRemindersWindow final : public QDialog {
   void rebuild();
   int rowOf(const CAlarmLine* line) const;
   CAlarmLine* liveLine(const CAlarmLine* line) const;
-  void postponeLine(const CAlarmLine* line);
+  void postponeLine(const Row& row);
 
   CAlarmDoc& document_;
   std::function<UiLanguage()> language_;

@@ -1,5 +1,6 @@
 #include "desktop/shell/document_controller.h"
 
+#include <QDir>
 #include <QLoggingCategory>
 #include <algorithm>
 #include <filesystem>
@@ -55,8 +56,18 @@ std::string DocumentController::title() const {
   return std::filesystem::path(path_).filename().string();
 }
 
-void DocumentController::changed() {
-  if (onChanged) onChanged();
+std::string DocumentController::openFolder() const {
+  if (!path_.empty()) {
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+    if (!folder.empty() && std::filesystem::is_directory(folder, ignored)) return folder.string();
+  }
+  return QDir::homePath().toStdString();
+}
+
+void DocumentController::notifyChanged() {
+  emit documentChanged();
+  emit titleChanged();
 }
 
 bool DocumentController::programAllowed(const std::string& commandLine) const {
@@ -144,7 +155,8 @@ bool DocumentController::newDocument() {
   document_.SetModifiedFlag(false);
   path_.clear();
   refusedPrograms_.clear();
-  changed();
+  emit documentReplaced();
+  notifyChanged();
   return true;
 }
 
@@ -184,7 +196,8 @@ bool DocumentController::loadFile(const std::string& path) {
   path_ = absolute.empty() ? path : absolute.lexically_normal().string();
   settings_.recent_files.add(path_);
   checkPrograms();
-  changed();
+  emit documentReplaced();
+  notifyChanged();
   return true;
 }
 
@@ -221,7 +234,7 @@ bool DocumentController::importCalendar(const std::string& path) {
                                             }),
                              refusedPrograms_.end());
   }
-  if (result.reminders + result.notes > 0) changed();
+  if (result.reminders + result.notes > 0) notifyChanged();
   if (!result.skipped.empty()) {
     // One message for all of them; a calendar with hundreds is named in part.
     constexpr std::size_t kShown = 20;
@@ -290,7 +303,10 @@ bool DocumentController::saveTo(const std::string& path, Failure failure) {
   path_ = full;
   settings_.recent_files.add(path_);
   rememberSavedPrograms();
-  if (renamed) changed();
+  if (renamed)
+    notifyChanged();
+  else
+    emit titleChanged();  // no longer modified
   return true;
 }
 
@@ -342,7 +358,8 @@ bool DocumentController::offerRecoveryCopy() {
   document_.SetModifiedFlag(true);
   path_ = original;
   checkPrograms();
-  changed();
+  emit documentReplaced();
+  notifyChanged();
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,7 +32,14 @@ struct DocumentPrompts {
 
 // The single document's life: New, Open, Save, Save As, the recent-file list and the question
 // before unsaved changes are dropped.
-class DocumentController {
+//
+// It is also where every change of the document is announced: whoever changes the records (the
+// lists and their editors, a quick add, an import, the missed-reminders window, the alarm check
+// postponing, turning off or ringing a reminder) calls notifyChanged(), and a new or opened
+// document does it here; every window that shows the document and the wake timer follow the one
+// signal documentChanged(), so none of them is left showing an older state.
+class DocumentController final : public QObject {
+  Q_OBJECT
  public:
   DocumentController(CAlarmDoc& document, ApplicationSettings& settings, ErrorReporter& errors, DocumentPrompts prompts,
                      std::function<UiLanguage()> language);
@@ -40,6 +48,9 @@ class DocumentController {
   const std::string& path() const { return path_; }
   // The file's name without folder, or the untitled name.
   std::string title() const;
+  // Where File > Open starts: the open document's folder while it still exists, else the
+  // user's home folder.
+  std::string openFolder() const;
 
   // Each returns false when the user cancelled or the step failed (the failure was reported).
   bool newDocument();
@@ -82,14 +93,22 @@ class DocumentController {
   // an opened document that the user refused, or has not answered for yet.
   bool programAllowed(const std::string& commandLine) const;
 
-  std::function<void()> onChanged;  // the document was replaced or renamed
+  // The records changed (or the document was replaced): documentChanged() goes out.
+  void notifyChanged();
+
+ signals:
+  // The document was replaced, renamed or its records changed.
+  void documentChanged();
+  // A new or another document took the place of the open one (documentChanged() follows).
+  void documentReplaced();
+  // The document's name or its modified mark may read differently: after a change and a save.
+  void titleChanged();
 
  private:
   enum class Failure { Report, Log };
   bool saveTo(const std::string& path, Failure failure = Failure::Report);
   bool writeRecoveryCopy();
   void discardRecoveryCopy();
-  void changed();
   // After a document came in from a file: asks about its programs unless answered before.
   void checkPrograms();
   // "This document starts programs ...: Allow?" listing `programs`; true when allowed.

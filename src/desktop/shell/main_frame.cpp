@@ -246,12 +246,19 @@ QAction* CMainFrame::menuAction(int id) const {
 
 void CMainFrame::refreshTitle() {
   // String 143 filled with empty texts is the program's name.
-  QString title = toQString(loadString(StringId::ProgramTitle, uiLanguage()));
-  title.replace(QStringLiteral("%s"), QString());
-  title = title.trimmed();
-  if (title.isEmpty()) title = QStringLiteral("Kalvory");
+  QString program = toQString(loadString(StringId::ProgramTitle, uiLanguage()));
+  program.replace(QStringLiteral("%s"), QString());
+  program = program.trimmed();
+  if (program.isEmpty()) program = QStringLiteral("Kalvory");
+  const QString title = documentWindowTitle(toQString(documents_.title()), documents_.document().IsModified(), program);
   setWindowTitle(title);
   caption_->setTitle(title);
+}
+
+QString documentWindowTitle(const QString& documentName, bool modified, const QString& programName) {
+  // As the desktop's own programs name their windows: the document first, marked while it has
+  // unsaved changes, then the program.
+  return documentName + (modified ? QStringLiteral("*") : QString()) + QStringLiteral(" \u2014 ") + programName;
 }
 
 void CMainFrame::hideToTray() {

@@ -48,6 +48,8 @@ class CMainFrame : public QWidget {
   QSize fixedSizeFor(const QScreen* screen) const;
   // Applies the size and position rules (creation).
   void placeOnScreen();
+  // The window's title: the document's name, "*" while it is modified, and the program's name.
+  void refreshTitle();
 
  signals:
   // Shown or hidden: the tray's "Show"/"Hide" follows.
@@ -68,7 +70,6 @@ class CMainFrame : public QWidget {
   QAction* addCommandAction(QMenu* menu, int id, const QString& text);
   void updateMenu(QMenu* menu);
   void showWindowMenu(const QPoint& globalPosition);
-  void refreshTitle();
   UiLanguage uiLanguage() const;
 
   ApplicationSettings& settings_;
@@ -82,5 +83,8 @@ class CMainFrame : public QWidget {
   std::map<int, QAction*> menuActions_;
   bool closed_ = false;
 };
+
+// "sample.alr* — Kalvory": the title of the main window for a document.
+QString documentWindowTitle(const QString& documentName, bool modified, const QString& programName);
 
 }  // namespace kalvory

@@ -125,6 +125,26 @@ TEST(MissedReminders, ADailyReminderIsListedOnceWithItsLatestEnabledDay) {
   EXPECT_TRUE(findMissedReminders(doc, at(11, 8, 0), at(12, 7, 0)).empty());
 }
 
+TEST(MissedReminders, APostponedShowingThatFellInTheGapIsMissed) {
+  // A daily reminder rang at 9:00 and was postponed by an hour; the computer slept from 9:30 to
+  // 10:30: the postponed showing is listed, and its own time stays 9:00.
+  JumpingClock c;
+  CAlarmLine daily = reminder(at(1, 9, 0), "Stretch");
+  daily.daily = 1;
+  c.doc.AddAlarm(daily);
+  c.now = at(10, 8, 59, 59);
+  c.tick();
+  c.runSeconds(10);
+  EXPECT_TRUE(c.played("Stretch"));
+  c.engine.StopAlarms(false, 3600);
+  c.now = at(10, 9, 30);
+  c.tick();
+  c.now = at(10, 10, 30);
+  c.tick();
+  EXPECT_EQ(c.missed, (std::vector<std::string>{"Stretch 10@10:0"}));
+  EXPECT_EQ(c.doc.alarms()[0]->time, at(1, 9, 0));
+}
+
 TEST(MissedReminders, ClockJumpIsMoreThanAMinuteEitherWay) {
   EXPECT_FALSE(clockJumped(at(10, 9, 0), at(10, 9, 1)));
   EXPECT_FALSE(clockJumped(at(10, 9, 0), at(10, 9, 0, 59)));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -11,9 +12,15 @@
 #include "core/model/document_file.h"
 #include "core/settings/settings_store.h"
 #include "core/wallpaper/desktop_wallpaper.h"
+#include "desktop/alarms/alarm_controller.h"
 #include "desktop/app/alarm_app.h"
+#include "desktop/app/desktop_program.h"
 #include "desktop/app/quick_add_handler.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/lists/lists_dialog.h"
+#include "desktop/lists/lists_feature.h"
+#include "desktop/shell/main_frame.h"
+#include "desktop/view/alarm_view.h"
 #include "platform/instance/single_instance.h"
 #include "platform/x11/hotkey_service.h"
 
@@ -125,6 +132,89 @@ TEST(QuickAdd, StartingCopyAndRunningCopyBothAddToTheOpenDocument) {
   EXPECT_EQ(app.document().alarmCount(), 3u);
   EXPECT_TRUE(app.document().IsModified());
   EXPECT_EQ(remindersInFile(path), 2u);
+  EXPECT_TRUE(app.exitCommand());
+}
+
+QStringList listedReminders(DesktopProgram& program) {
+  QStringList texts;
+  QAbstractItemModel* model = program.lists().window()->reminderList()->model();
+  for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, 1).data().toString();
+  return texts;
+}
+
+// Every change of the document reaches every window at once: the lists window that is open, the
+// view's next-reminder line and the main window's title, whoever made the change.
+TEST(QuickAdd, EveryWindowFollowsTheDocumentWhoeverChangesIt) {
+  QTemporaryDir folder;
+  const QString path = folder.path() + "/sample.alr";
+  const QString other = folder.path() + "/other.alr";
+  {
+    CAlarmDoc first;
+    CAlarmLine walk(COleDateTime(2026, 5, 13, 18, 0, 0));
+    walk.text = "Walk";
+    first.AddAlarm(walk);
+    saveDocumentFile(first, toStdString(path));
+    CAlarmDoc second;
+    CAlarmLine timer(COleDateTime(2026, 5, 13, 14, 20, 0), 600);
+    timer.text = "Tea timer";
+    timer.timer_mode = 1;
+    timer.state = ReminderState::TurnedOff;  // it rang, and was turned off, before it was saved
+    second.AddAlarm(timer);
+    saveDocumentFile(second, toStdString(other));
+  }
+
+  MemorySettingsStore store;
+  FakeHotkeyService hotkeys;
+  RecordingErrorReporter errors;
+  RecordingDesktopWallpaper wallpaper;
+  COleDateTime now = kNow;
+  CAlarmApp::Environment environment;
+  environment.store = &store;
+  environment.hotkeys = &hotkeys;
+  environment.errors = &errors;
+  environment.wallpaper = &wallpaper;
+  environment.instanceName = QStringLiteral("quick-add-windows");
+  environment.instanceDirectory = folder.path();
+  environment.dataFolder = folder.path() + "/data";
+  environment.clock = [&now] { return now; };
+  environment.prompts.saveChanges = [](const std::string&) { return SaveChangesAnswer::No; };
+
+  CAlarmApp app(environment);
+  ASSERT_TRUE(app.InitInstance({path}));
+  app.settings().app.save_document_on_exit = 0;
+  DesktopProgram& program = *app.program();
+  program.lists().show();
+  ASSERT_EQ(listedReminders(program), QStringList{"Walk"});
+  EXPECT_EQ(app.frame()->windowTitle(), QString::fromUtf8("sample.alr \u2014 Kalvory"));
+
+  // A quick add from another copy: listed in the open window, announced, and the title marked.
+  const QString socket = QDir(folder.path()).filePath(environment.instanceName);
+  const auto answer =
+      askRunningCopy(socket, QuickAddHandler::requestLine({"Tea", "in 5 min", false, "", std::nullopt}));
+  ASSERT_TRUE(answer.has_value());
+  ASSERT_TRUE(QuickAddHandler::parseAnswer(*answer).ok());
+  EXPECT_EQ(listedReminders(program), (QStringList{"Walk", "Tea"}));
+  EXPECT_EQ(program.view().nextReminderText(), QStringLiteral("14:25: Tea"));
+  EXPECT_EQ(app.frame()->windowTitle(), QString::fromUtf8("sample.alr* \u2014 Kalvory"));
+  // Closed and opened again, the window still lists it.
+  program.lists().hide();
+  program.lists().show();
+  EXPECT_EQ(listedReminders(program), (QStringList{"Walk", "Tea"}));
+
+  // It rings and is turned off: the line names the next reminder at once, not a minute later.
+  now = COleDateTime(2026, 5, 13, 14, 25, 30);
+  program.alarms().tick();
+  EXPECT_TRUE(program.alarms().isRinging());
+  program.alarms().turnOff();
+  EXPECT_EQ(program.view().nextReminderText(), QStringLiteral("18:00: Walk"));
+
+  // Another document: the lists, the line and the title follow it, and its timer that was
+  // turned off is not announced.
+  ASSERT_TRUE(app.documents().openDocument(toStdString(other)));
+  EXPECT_EQ(listedReminders(program), QStringList{"Tea timer"});
+  EXPECT_EQ(program.view().nextReminderText(), QString());
+  EXPECT_EQ(app.frame()->windowTitle(), QString::fromUtf8("other.alr \u2014 Kalvory"));
+  EXPECT_EQ(app.documents().openFolder(), toStdString(folder.path()));
   EXPECT_TRUE(app.exitCommand());
 }
 

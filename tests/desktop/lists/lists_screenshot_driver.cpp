@@ -1,6 +1,7 @@
 // Shows the lists window docked below the main window, or the reminder editor, over a sample
 // document on the current X display, for take_screenshots.sh:
-//   lists_screenshot_driver en|ru lists|editor
+//   lists_screenshot_driver en|ru|uk lists|editor|undo
+// "undo" shows the lists window with a postponed daily reminder and the offer to undo a delete.
 // Prints "ready X Y W H WINDOW" (the area to capture and the window id) once everything is drawn,
 // then runs until it is terminated.
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/model/moment.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/editors/alarm_dialog.h"
 #include "desktop/lists/lists_dialog.h"
@@ -28,7 +30,9 @@ void copySkins(const QString& dataFolder) {
 
 std::string symbol(char code) { return std::string("\xC2\x80") + code; }
 
-void fill(CAlarmDoc& document, bool russian) {
+enum class Language { English, Russian, Ukrainian };
+
+void fill(CAlarmDoc& document, Language language) {
   const auto add = [&](const std::string& text, COleDateTime time, int daily, int timer, int minutes, int state,
                        int weekDays = 127) {
     CAlarmLine line(time);
@@ -40,7 +44,14 @@ void fill(CAlarmDoc& document, bool russian) {
     line.week_days = weekDays;
     document.AddAlarm(line);
   };
-  if (russian) {
+  if (language == Language::Ukrainian) {
+    add("Полити квіти", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
+    add("Нарада", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
+    add("Чай готовий", COleDateTime(2026, 5, 7, 9, 40, 0), 0, 1, 10, 1);
+    add("Зателефонувати мамі " + symbol('Y'), COleDateTime(2026, 5, 9, 18, 30, 0), 0, 0, 0, 1);
+    add("Сплатити інтернет", COleDateTime(2026, 5, 15, 12, 0, 0), 0, 0, 0, 0);
+    add("Зарядка", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
+  } else if (language == Language::Russian) {
     add("Полить цветы", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
     add("Планёрка", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
     add("Чай готов", COleDateTime(2026, 5, 7, 9, 40, 0), 0, 1, 10, 1);
@@ -56,7 +67,9 @@ void fill(CAlarmDoc& document, bool russian) {
     add("Morning exercises", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
   }
   CDayInfo birthday(COleDateTime(2026, 5, 9, 0, 0, 0));
-  birthday.text = russian ? "День рождения мамы" : "Mum's birthday";
+  birthday.text = language == Language::Ukrainian ? "День народження мами"
+                  : language == Language::Russian ? "День рождения мамы"
+                                                  : "Mum's birthday";
   birthday.event_type = CDayInfo::Anniversary;
   document.AddDayInfo(birthday);
   document.SetModifiedFlag(false);
@@ -69,12 +82,21 @@ int main(int argc, char** argv) {
   Q_INIT_RESOURCE(kalvory_icons);
   QApplication::setQuitOnLastWindowClosed(false);
   const QStringList arguments = app.arguments();
-  const bool russian = arguments.value(1) == QLatin1String("ru");
+  const Language language = arguments.value(1) == QLatin1String("ru")   ? Language::Russian
+                            : arguments.value(1) == QLatin1String("uk") ? Language::Ukrainian
+                                                                        : Language::English;
+  const bool russian = language == Language::Russian;
   const bool editor = arguments.value(2) == QLatin1String("editor");
+  const bool undo = arguments.value(2) == QLatin1String("undo");
 
-  test::FrameFixture fixture(russian ? 0 : 1);
+  test::FrameFixture fixture(language == Language::Russian ? 0 : language == Language::Ukrainian ? 2 : 1);
   copySkins(fixture.dataFolder.path());
-  fill(fixture.document, russian);
+  fill(fixture.document, language);
+  if (undo) {
+    // The daily meeting rang at 9:45 and was put off by five minutes.
+    fixture.document.GetAlarmAt(1)->postponed = CAlarmLine::Postponement{
+        *moment::toSeconds(COleDateTime(2026, 5, 7, 9, 50, 0)), *moment::toSeconds(COleDateTime(2026, 5, 7, 9, 45, 0))};
+  }
   DesktopProgram& program = *fixture.program;
   program.activate();
   fixture.frame->move(300, 60);
@@ -82,6 +104,13 @@ int main(int argc, char** argv) {
   program.actions().runCommand(ID_REMINDERS);
   CListsDlg* lists = program.lists().window();
   lists->selectRow(CListsDlg::RemindersTab, 1);
+  if (undo) {
+    // "Pay the internet bill" was just deleted: the offer to bring it back stays for the picture.
+    lists->setUndoOfferMilliseconds(600000);
+    lists->selectRow(CListsDlg::RemindersTab, 4);
+    lists->OnDelete();
+    lists->selectRow(CListsDlg::RemindersTab, 1);
+  }
 
   std::unique_ptr<CAlarmDlg> dialog;
   CAlarmLine record(fixture.now);

@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -13,6 +15,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
+#include "core/model/moment.h"
 #include "core/settings/profile.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/lists/hover_button.h"
@@ -110,6 +113,85 @@ TEST(ListsWindow, DeleteRemovesExactlyTheSelectedRows) {
   EXPECT_TRUE(lists.document.IsModified());
   EXPECT_EQ(lists.changes->count(), 1);
   EXPECT_FALSE(lists.window->deleteButton()->isEnabled());
+}
+
+TEST(ListsWindow, DeleteIsUndoneByTheOfferOrCtrlZ) {
+  ListsFixture lists;
+  for (const char* text : {"one", "two", "three", "four"}) lists.document.AddAlarm(reminder(text));
+  CDayInfo note(kNow);
+  note.text = "Birthday";
+  lists.document.AddDayInfo(note);
+  lists.window->refill();
+  lists.window->show();
+  lists.window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(lists.window.get()));
+  QTableView* list = lists.window->reminderList();
+  EXPECT_FALSE(lists.window->undoOffer()->isVisible());
+
+  // Rows 2 and 4 go at once; the offer says which and brings them back where they stood.
+  lists.window->selectRow(CListsDlg::RemindersTab, 1);
+  list->selectionModel()->select(list->model()->index(3, 1), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(lists.texts(CListsDlg::RemindersTab), (QStringList{"one", "three"}));
+  ASSERT_TRUE(lists.window->undoOffer()->isVisible());
+  EXPECT_EQ(lists.window->undoText()->toolTip(), QStringLiteral("Deleted: two, four"));
+  EXPECT_EQ(lists.window->undoButton()->text(), QStringLiteral("&Undo"));
+  QTest::mouseClick(lists.window->undoButton(), Qt::LeftButton);
+  EXPECT_EQ(lists.texts(CListsDlg::RemindersTab), (QStringList{"one", "two", "three", "four"}));
+  EXPECT_EQ(lists.window->selectedRows(CListsDlg::RemindersTab), (QList<int>{1, 3}));
+  EXPECT_FALSE(lists.window->undoOffer()->isVisible());
+  EXPECT_EQ(lists.changes->count(), 2);
+
+  // A day note; the offer goes after its time, Ctrl+Z still brings the note back.
+  lists.window->setUndoOfferMilliseconds(20);
+  lists.window->setCurrentTab(CListsDlg::NotesTab);
+  lists.window->selectRow(CListsDlg::NotesTab, 0);
+  QTest::keyClick(lists.window->noteList(), Qt::Key_Delete);
+  EXPECT_EQ(lists.document.dayInfoCount(), 0u);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !lists.window->undoOffer()->isVisible(); }, 5000));
+  lists.window->setCurrentTab(CListsDlg::RemindersTab);
+  QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(lists.window->currentTab(), CListsDlg::NotesTab);
+  ASSERT_EQ(lists.document.dayInfoCount(), 1u);
+  EXPECT_EQ(lists.document.GetDayInfoAt(0)->text, "Birthday");
+  EXPECT_FALSE(lists.window->canUndoDelete());
+
+  // Nothing of an earlier document comes into another one.
+  lists.window->setCurrentTab(CListsDlg::RemindersTab);
+  lists.window->selectRow(CListsDlg::RemindersTab, 0);
+  QTest::keyClick(list, Qt::Key_Delete);
+  lists.window->forgetDeletes();
+  EXPECT_FALSE(lists.window->undoOffer()->isVisible());
+  QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(lists.texts(CListsDlg::RemindersTab), (QStringList{"two", "three", "four"}));
+}
+
+TEST(ListsWindow, APostponedDailyReminderShowsItsNewMomentBesideItsTime) {
+  ListsFixture lists;
+  CAlarmLine daily = reminder("Stretch");
+  daily.time = COleDateTime(2026, 1, 1, 10, 54, 0);
+  daily.daily = 1;
+  CAlarmLine* line = lists.document.AddAlarm(daily);
+  lists.window->refill();
+  QTableView* list = lists.window->reminderList();
+  const int usualWidth = list->columnWidth(2);
+  // Postponed to 10:59 today, then to tomorrow.
+  line->postponed = CAlarmLine::Postponement{*moment::toSeconds(COleDateTime(2026, 5, 7, 10, 59, 0)), 0};
+  lists.window->refreshReminder(0);
+  const QString text = list->model()->index(0, 2).data().toString();
+  EXPECT_EQ(text, QStringLiteral("Daily: 10:54, postponed to 10:59"));
+  EXPECT_GE(list->columnWidth(2), list->fontMetrics().horizontalAdvance(text)) << "the text is not cut";
+  line->postponed->ringsAt += 86400;
+  lists.window->refill();
+  EXPECT_EQ(list->model()->index(0, 2).data().toString(), QStringLiteral("Daily: 10:54, postponed to 05/08 - 10:59"));
+  lists.settings.app.language = 0;
+  lists.window->refill();
+  EXPECT_TRUE(list->model()->index(0, 2).data().toString().contains(QStringLiteral("отложено до")));
+  // Done: the column is as it was.
+  line->postponed.reset();
+  lists.window->refill();
+  EXPECT_EQ(list->model()->index(0, 2).data().toString(), QStringLiteral("Daily: 10:54"));
+  EXPECT_EQ(list->columnWidth(2), usualWidth);
 }
 
 TEST(ListsWindow, KeysOfTheWindow) {

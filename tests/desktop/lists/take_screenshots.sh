@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/lists-window-{en,ru}.png (the lists window docked below the main window)
+# Takes docs/screenshots/lists-window-{en,ru}.png (the lists window docked below the main window),
+# lists-window-postponed-undo-{en,ru,uk}.png (a postponed reminder and the offer to undo a delete)
 # and reminder-editor-{en,ru}.png under a private Xvfb, with the screenshot driver of this folder:
-#   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER
+#   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER [lists] [undo] [editor]
+# (all three kinds when none is named).
 set -euo pipefail
 build=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,8 +40,14 @@ shoot() {  # language kind file
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
-shoot en lists lists-window-en.png
-shoot ru lists lists-window-ru.png
-shoot en editor reminder-editor-en.png
-shoot ru editor reminder-editor-ru.png
+kinds=("${@:2}")
+[ ${#kinds[@]} -gt 0 ] || kinds=(lists undo editor)
+for kind in "${kinds[@]}"; do
+  case $kind in
+    lists) for language in en ru; do shoot "$language" lists "lists-window-$language.png"; done ;;
+    undo) for language in en ru uk; do shoot "$language" undo "lists-window-postponed-undo-$language.png"; done ;;
+    editor) for language in en ru; do shoot "$language" editor "reminder-editor-$language.png"; done ;;
+    *) echo "unknown kind: $kind" >&2; exit 2 ;;
+  esac
+done
 echo "screenshots in $out"

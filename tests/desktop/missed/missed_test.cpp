@@ -101,6 +101,27 @@ TEST(MissedReminders, AClockJumpOpensTheWindowAndItsButtonsSettleTheRows) {
   EXPECT_TRUE(f.document.alarms()[1]->fired);
 }
 
+TEST(MissedReminders, PostponingAMissedDailyReminderKeepsItsTime) {
+  MissedFixture f;
+  CAlarmLine daily = reminder(COleDateTime(2026, 1, 1, 10, 0, 0), "Stretch");
+  daily.daily = 1;
+  f.document.AddAlarm(daily);
+  f.document.SetModifiedFlag(false);
+  f.alarms->tick();
+  f.now = at(12, 0);
+  f.alarms->tick();
+  ASSERT_EQ(f.window().rowCount(), 1);
+  f.clickInWindow(QStringLiteral("Postpone 5 min"));
+  const CAlarmLine& line = *f.document.alarms()[0];
+  EXPECT_EQ(line.time, COleDateTime(2026, 1, 1, 10, 0, 0)) << "its schedule stays as it was";
+  EXPECT_FALSE(f.document.IsModified());
+  ASSERT_TRUE(line.postponedTime());
+  EXPECT_EQ(*line.postponedTime(), at(12, 5));
+  f.now = at(12, 5);
+  f.alarms->tick();
+  EXPECT_TRUE(line.fired) << "it rings once at the postponed moment";
+}
+
 TEST(MissedReminders, StartCatchesUpFromTheLastRunAndTheSettingSwitchesItOff) {
   for (const bool on : {true, false}) {
     MissedFixture f;

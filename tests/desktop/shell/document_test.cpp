@@ -101,6 +101,30 @@ TEST(Documents, OpenFailuresAndTheRecentList) {
   EXPECT_EQ(documents.path(), (folder.path() + "/d1.alr").toStdString());
 }
 
+TEST(Documents, OpenStartsInTheDocumentsFolderAndTheTitleMarksChanges) {
+  QTemporaryDir folder;
+  FrameFixture fixture;
+  DocumentController& documents = *fixture.documents;
+  EXPECT_EQ(documents.openFolder(), QDir::homePath().toStdString()) << "an untitled document";
+  EXPECT_EQ(fixture.frame->windowTitle(), QString::fromUtf8("Untitled \u2014 Kalvory"));
+
+  const std::string path = (folder.path() + "/sample.alr").toStdString();
+  CAlarmDoc empty;
+  saveDocumentFile(empty, path);
+  ASSERT_TRUE(documents.openDocument(path));
+  EXPECT_EQ(documents.openFolder(), folder.path().toStdString());
+  EXPECT_EQ(fixture.frame->windowTitle(), QString::fromUtf8("sample.alr \u2014 Kalvory"));
+  addReminder(fixture.document, "one");
+  documents.notifyChanged();
+  EXPECT_EQ(fixture.frame->windowTitle(), QString::fromUtf8("sample.alr* \u2014 Kalvory"));
+  ASSERT_TRUE(documents.save());
+  EXPECT_EQ(fixture.frame->windowTitle(), QString::fromUtf8("sample.alr \u2014 Kalvory"));
+
+  // A folder that is gone since: the home folder.
+  ASSERT_TRUE(folder.remove());
+  EXPECT_EQ(documents.openFolder(), QDir::homePath().toStdString());
+}
+
 // One start of the program as far as its document goes: answers "Restore unsaved changes?" with
 // `restore`, fails the test on any "Save changes?".
 struct Session {

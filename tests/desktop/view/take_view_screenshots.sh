@@ -46,7 +46,7 @@ shoot() {  # setting-language name editor-caption
   "$program" "$work/notes-$name.alr" >/dev/null 2>&1 &
   program_pid=$!
   local frame
-  frame=$(window_named Kalvory)
+  frame=$(window_named ".*Kalvory")
   sleep 1.5
   import -window "$frame" "$out/main-view-$name.png"
   # The calendar's context menu on its fourth row, sixth column, then "Add day note".
