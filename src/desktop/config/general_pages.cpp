@@ -15,6 +15,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/config/autostart.h"
+#include "desktop/osd/format_preview.h"
 
 namespace kalvory {
 
@@ -179,10 +180,21 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
     edit->setTabChangesFocus(true);
     edit->setFixedHeight(edit->fontMetrics().height() * 3 + 12);
     formats_[static_cast<std::size_t>(i)] = edit;
+    // QuickPaste pastes the C run-time's English names, and so its preview shows them.
+    auto* preview = new FormatPreview(language, FormatPreview::Use::QuickPaste, [this] {
+      const COleDateTime now = clock ? clock() : systemNow();
+      TimeFormatSources sources;
+      if (document_) sources = timeFormatSources(*document_, now, nullptr);
+      sources.now = now;
+      return sources;
+    }, group);
+    previews_[static_cast<std::size_t>(i)] = preview;
+    connect(edit, &QPlainTextEdit::textChanged, preview, [edit, preview] { preview->showFormat(edit->toPlainText()); });
     const StringId keys[] = {StringId::AccessKey1, StringId::AccessKey2, StringId::AccessKey3};
     auto* key = new QLabel(text(keys[i]) + QStringLiteral(" Ctrl+Shift+%1").arg(i + 1), group);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(edit);
+    groupLayout->addWidget(preview);
     groupLayout->addWidget(key);
     layout->addWidget(group);
   }
@@ -197,6 +209,7 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
 }
 
 void CQStringDialog::load(const ApplicationSettings&, const CAlarmDoc& document) {
+  document_ = &document;
   for (std::size_t i = 0; i < formats_.size(); ++i)
     formats_[i]->setPlainText(i < document.paste_formats.size() ? toQString(document.paste_formats[i]) : QString());
   copyDate_->setText(toQString(document.copy_date_format));

@@ -5,6 +5,7 @@
 
 #include "core/common/text.h"
 #include "core/model/alarm_doc.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -84,7 +85,7 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
       if (role == Qt::ToolTipRole) return tooltipText(line->text);
       break;
     case 2:
-      if (role == Qt::DisplayRole) return toQString(line->scheduleText());
+      if (role == Qt::DisplayRole) return reminderScheduleText(*line, language_());
       break;
     default:
       break;
@@ -126,7 +127,10 @@ QVariant DayNoteListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) return toQString(note->text);
     if (role == Qt::ToolTipRole) return tooltipText(note->text);
   } else if (index.column() == 2 && role == Qt::DisplayRole) {
-    return toQString(note->dateLabel(language_()));
+    // A weekday or a day of the month stays as the note's own label; a full date takes the
+    // language's one date form.
+    if (note->repeat == CDayInfo::Weekly || note->repeat == CDayInfo::Monthly) return toQString(note->dateLabel(language_()));
+    return shortDate(note->date, language_());
   }
   return {};
 }
