@@ -127,6 +127,7 @@ void CEditDay::buildControls() {
   daysEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), daysEdit_));
   daysEdit_->setFixedWidth(daysEdit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
   daysLabel_ = new QLabel(dialogText("days", language_), this);
+  daysLabel_->setObjectName(QStringLiteral("daysWord"));
   // "1 day", "2 дні", "5 днів": the word follows the number typed.
   connect(daysEdit_, &QLineEdit::textChanged, daysLabel_, [this](const QString& typed) {
     daysLabel_->setText(pluralWord(StringId::DaysPlural, typed.toLongLong(), language_));

@@ -1,6 +1,6 @@
 // Shows the lists window docked below the main window, or the reminder editor, over a sample
 // document on the current X display, for take_screenshots.sh:
-//   lists_screenshot_driver en|ru lists|editor
+//   lists_screenshot_driver en|ru|uk lists|editor|daynote
 // Prints "ready X Y W H WINDOW" (the area to capture and the window id) once everything is drawn,
 // then runs until it is terminated.
 #include <QApplication>
@@ -11,6 +11,7 @@
 
 #include "desktop/common/frame_fixture.h"
 #include "desktop/editors/alarm_dialog.h"
+#include "desktop/editors/edit_day.h"
 #include "desktop/lists/lists_dialog.h"
 #include "desktop/lists/lists_feature.h"
 
@@ -28,7 +29,8 @@ void copySkins(const QString& dataFolder) {
 
 std::string symbol(char code) { return std::string("\xC2\x80") + code; }
 
-void fill(CAlarmDoc& document, bool russian) {
+void fill(CAlarmDoc& document, UiLanguage language) {
+  const bool russian = language == UiLanguage::Russian;
   const auto add = [&](const std::string& text, COleDateTime time, int daily, int timer, int minutes, int state,
                        int weekDays = 127) {
     CAlarmLine line(time);
@@ -47,6 +49,13 @@ void fill(CAlarmDoc& document, bool russian) {
     add("Позвонить маме " + symbol('Y'), COleDateTime(2026, 5, 9, 18, 30, 0), 0, 0, 0, 1);
     add("Оплатить интернет", COleDateTime(2026, 5, 15, 12, 0, 0), 0, 0, 0, 0);
     add("Зарядка", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
+  } else if (language == UiLanguage::Ukrainian) {
+    add("Полити квіти", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
+    add("Планерка", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
+    add("Чай готовий", COleDateTime(2026, 5, 7, 9, 40, 0), 0, 1, 10, 1);
+    add("Зателефонувати мамі " + symbol('Y'), COleDateTime(2026, 5, 9, 18, 30, 0), 0, 0, 0, 1);
+    add("Сплатити за інтернет", COleDateTime(2026, 5, 15, 12, 0, 0), 0, 0, 0, 0);
+    add("Зарядка", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
   } else {
     add("Water the plants", COleDateTime(2026, 5, 7, 10, 0, 0), 0, 0, 0, 1);
     add("Stand-up meeting", COleDateTime(2026, 5, 7, 9, 45, 0), 1, 0, 0, 1, 0b0111110);
@@ -56,7 +65,9 @@ void fill(CAlarmDoc& document, bool russian) {
     add("Morning exercises", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
   }
   CDayInfo birthday(COleDateTime(2026, 5, 9, 0, 0, 0));
-  birthday.text = russian ? "День рождения мамы" : "Mum's birthday";
+  birthday.text = russian                            ? "День рождения мамы"
+                  : language == UiLanguage::Ukrainian ? "День народження мами"
+                                                      : "Mum's birthday";
   birthday.event_type = CDayInfo::Anniversary;
   document.AddDayInfo(birthday);
   document.SetModifiedFlag(false);
@@ -69,12 +80,15 @@ int main(int argc, char** argv) {
   Q_INIT_RESOURCE(kalvory_icons);
   QApplication::setQuitOnLastWindowClosed(false);
   const QStringList arguments = app.arguments();
-  const bool russian = arguments.value(1) == QLatin1String("ru");
+  const UiLanguage language = arguments.value(1) == QLatin1String("ru")   ? UiLanguage::Russian
+                              : arguments.value(1) == QLatin1String("uk") ? UiLanguage::Ukrainian
+                                                                          : UiLanguage::English;
   const bool editor = arguments.value(2) == QLatin1String("editor");
+  const bool dayNote = arguments.value(2) == QLatin1String("daynote");
 
-  test::FrameFixture fixture(russian ? 0 : 1);
+  test::FrameFixture fixture(static_cast<int>(language));
   copySkins(fixture.dataFolder.path());
-  fill(fixture.document, russian);
+  fill(fixture.document, language);
   DesktopProgram& program = *fixture.program;
   program.activate();
   fixture.frame->move(300, 60);
@@ -93,11 +107,20 @@ int main(int argc, char** argv) {
     CAlarmDlg::Services services;
     services.clock = [&] { return fixture.now; };
     services.chooseSymbol = [] { return std::optional<QString>(); };
-    dialog =
-        std::make_unique<CAlarmDlg>(&fixture.document, russian ? UiLanguage::Russian : UiLanguage::English, services);
+    dialog = std::make_unique<CAlarmDlg>(&fixture.document, language, services);
     dialog->setRecord(&record);
     dialog->move(120, 80);
     dialog->show();
+  }
+  std::unique_ptr<CEditDay> noteEditor;
+  if (dayNote) {
+    CDayInfo note = *fixture.document.GetDayInfoAt(0);
+    note.repeat = CDayInfo::Interval;
+    note.interval_days = 2;
+    noteEditor = std::make_unique<CEditDay>(fixture.document, language);
+    noteEditor->setDayInfo(note);
+    noteEditor->move(120, 80);
+    noteEditor->show();
   }
 
   QTimer::singleShot(1500, [&] {
@@ -106,6 +129,10 @@ int main(int argc, char** argv) {
     if (dialog) {
       area = dialog->frameGeometry();
       window = dialog.get();
+    }
+    if (noteEditor) {
+      area = noteEditor->frameGeometry();
+      window = noteEditor.get();
     }
     std::printf("ready %d %d %d %d %llu\n", area.x(), area.y(), area.width(), area.height(),
                 static_cast<unsigned long long>(window->winId()));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/lists-window-{en,ru}.png (the lists window docked below the main window)
-# and reminder-editor-{en,ru}.png under a private Xvfb, with the screenshot driver of this folder:
+# Takes docs/screenshots/lists-window-{en,ru,uk}.png (the lists window docked below the main
+# window), reminder-editor-{en,ru,uk}.png and day-note-editor-{en,ru,uk}.png under a private
+# Xvfb, with the screenshot driver of this folder:
 #   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER
 set -euo pipefail
 build=$(realpath "$1")
@@ -29,7 +30,7 @@ shoot() {  # language kind file
   pids+=("$pid")
   for _ in $(seq 100); do grep -q '^ready' "$work/ready" && break; sleep 0.1; done
   read -r _ x y w h window <"$work/ready"
-  if [ "$kind" = editor ]; then
+  if [ "$kind" != lists ]; then
     import -window "$window" "$out/$file"
   else
     # The main window and the lists below it, with a margin of the desktop round them.
@@ -38,8 +39,9 @@ shoot() {  # language kind file
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
-shoot en lists lists-window-en.png
-shoot ru lists lists-window-ru.png
-shoot en editor reminder-editor-en.png
-shoot ru editor reminder-editor-ru.png
+for language in en ru uk; do
+  shoot "$language" lists "lists-window-$language.png"
+  shoot "$language" editor "reminder-editor-$language.png"
+  shoot "$language" daynote "day-note-editor-$language.png"
+done
 echo "screenshots in $out"
