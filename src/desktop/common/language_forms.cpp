@@ -36,7 +36,9 @@ QString shortDate(const COleDateTime& date, UiLanguage language) {
   return shortDate(QDate(date.GetYear(), date.GetMonth(), date.GetDay()), language);
 }
 
-QString shortTime(const QTime& time) { return time.isValid() ? QLocale::c().toString(time, shortTimeFormat()) : QString(); }
+QString shortTime(const QTime& time) {
+  return time.isValid() ? QLocale::c().toString(time, shortTimeFormat()) : QString();
+}
 
 QString shortDateTime(const COleDateTime& moment, UiLanguage language) {
   if (!moment.isValid()) return {};

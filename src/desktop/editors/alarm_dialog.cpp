@@ -487,11 +487,11 @@ void CAlarmDlg::chooseDefinition(QLineEdit* field, bool stickers) {
       for (const CTBNotifierContext& notifier : document_->notifiers) names.push_back(notifier.name);
   }
   const std::string current = toStdString(field->text());
-  const std::optional<std::string> chosen = services_.chooseDefinition
-                                                ? services_.chooseDefinition(names, current)
-                                                : CSelectSkinDlg::choose(names, current, language_, this,
-                                                                         stickers ? CSelectSkinDlg::Kind::Sticker
-                                                                                  : CSelectSkinDlg::Kind::Notifier);
+  const std::optional<std::string> chosen =
+      services_.chooseDefinition
+          ? services_.chooseDefinition(names, current)
+          : CSelectSkinDlg::choose(names, current, language_, this,
+                                   stickers ? CSelectSkinDlg::Kind::Sticker : CSelectSkinDlg::Kind::Notifier);
   if (chosen) field->setText(toQString(*chosen));
 }
 

@@ -100,7 +100,6 @@ CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* pare
 }
 
 void CEditDay::buildControls() {
-
   pageIconLabel_ = new QLabel(this);
   pageIconLabel_->setFixedSize(32, 32);
   datePicker_ = new QDateEdit(this);

@@ -129,7 +129,8 @@ QVariant DayNoteListModel::data(const QModelIndex& index, int role) const {
   } else if (index.column() == 2 && role == Qt::DisplayRole) {
     // A weekday or a day of the month stays as the note's own label; a full date takes the
     // language's one date form.
-    if (note->repeat == CDayInfo::Weekly || note->repeat == CDayInfo::Monthly) return toQString(note->dateLabel(language_()));
+    if (note->repeat == CDayInfo::Weekly || note->repeat == CDayInfo::Monthly)
+      return toQString(note->dateLabel(language_()));
     return shortDate(note->date, language_());
   }
   return {};

@@ -43,18 +43,22 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   symbol_->setObjectName(QStringLiteral("symbolButton"));
 
   // The clock names days and months in the interface language, and so does its preview.
-  preview_ = new FormatPreview(language, FormatPreview::Use::Clock, [this] {
-    const COleDateTime now = clock ? clock() : systemNow();
-    TimeFormatSources sources;
-    if (document_) sources = timeFormatSources(*document_, now, nullptr);
-    sources.now = now;
-    // The countdown as the pickers set it, before OK stores it.
-    const QDate date = date_->date();
-    const QTime time = time_->time();
-    sources.countdown_target = COleDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
-    sources.names_language = language_;
-    return sources;
-  }, this);
+  preview_ = new FormatPreview(
+      language, FormatPreview::Use::Clock,
+      [this] {
+        const COleDateTime now = clock ? clock() : systemNow();
+        TimeFormatSources sources;
+        if (document_) sources = timeFormatSources(*document_, now, nullptr);
+        sources.now = now;
+        // The countdown as the pickers set it, before OK stores it.
+        const QDate date = date_->date();
+        const QTime time = time_->time();
+        sources.countdown_target =
+            COleDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+        sources.names_language = language_;
+        return sources;
+      },
+      this);
 
   help_ = new QPlainTextEdit(this);
   help_->setObjectName(QStringLiteral("formatHelp"));

@@ -56,7 +56,8 @@ TEST(TimeFormatNames, FirstUnknownCodeAndWhereItStarts) {
   EXPECT_EQ(firstUnknownFormatCode("%#e")->code, "%#e");
 
   // Everything the clock understands.
-  EXPECT_FALSE(firstUnknownFormatCode("%a %A %b %B %c %#c %d %#d %H %I %j %m %M %p %S %U %w %W %x %#x %X %y %Y %z %Z %%"));
+  EXPECT_FALSE(
+      firstUnknownFormatCode("%a %A %b %B %c %#c %d %#d %H %I %j %m %M %p %S %U %w %W %x %#x %X %y %Y %z %Z %%"));
   EXPECT_FALSE(firstUnknownFormatCode("%V %T %L %l %D %e %f %g %k %E %F %G %K %д %м %~%H%- \u0080J"));
   EXPECT_FALSE(firstUnknownFormatCode("%%Q"));
   EXPECT_FALSE(firstUnknownFormatCode(""));

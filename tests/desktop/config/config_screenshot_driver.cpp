@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QLocale>
@@ -24,9 +25,9 @@
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
-#include "desktop/osd/time_format_page.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
+#include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
 
 using namespace kalvory;

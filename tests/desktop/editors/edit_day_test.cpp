@@ -219,10 +219,9 @@ TEST(EditDay, DateFormIntervalWordAndStickerChooserFollowTheLanguage) {
     UiLanguage language;
     QString dateText, oneDay, twoDays, fiveDays, chooserTitle;
   };
-  const Case cases[] = {
-      {UiLanguage::English, "12/08/2026", "Day", "Days", "Days", "Select Sticker"},
-      {UiLanguage::Russian, "08.12.2026", "день", "дня", "дней", "Выбор наклейки"},
-      {UiLanguage::Ukrainian, "08.12.2026", "день", "дні", "днів", "Вибір наліпки"}};
+  const Case cases[] = {{UiLanguage::English, "12/08/2026", "Day", "Days", "Days", "Select Sticker"},
+                        {UiLanguage::Russian, "08.12.2026", "день", "дня", "дней", "Выбор наклейки"},
+                        {UiLanguage::Ukrainian, "08.12.2026", "день", "дні", "днів", "Вибір наліпки"}};
   for (const Case& expected : cases) {
     CDayInfo note = noteOn(noon(2026, 12, 8));
     note.sticker = "Tag";

@@ -65,7 +65,7 @@ void fill(CAlarmDoc& document, UiLanguage language) {
     add("Morning exercises", COleDateTime(2026, 5, 7, 7, 15, 0), 1, 0, 0, 1);
   }
   CDayInfo birthday(COleDateTime(2026, 5, 9, 0, 0, 0));
-  birthday.text = russian                            ? "День рождения мамы"
+  birthday.text = russian                             ? "День рождения мамы"
                   : language == UiLanguage::Ukrainian ? "День народження мами"
                                                       : "Mum's birthday";
   birthday.event_type = CDayInfo::Anniversary;
