@@ -1,5 +1,6 @@
 #include "desktop/common/language_forms.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <vector>
 
@@ -73,6 +74,19 @@ QString reminderScheduleText(const CAlarmLine& line, UiLanguage language) {
     return toQString(loadString(StringId::ScheduleTimer, language)).replace(QLatin1String("%s"), length);
   }
   return shortDateTime(line.time, language);
+}
+
+QStringList scheduleTextSamples() {
+  QStringList samples;
+  for (const UiLanguage language : {UiLanguage::Russian, UiLanguage::English, UiLanguage::Ukrainian}) {
+    samples << shortDateTime(COleDateTime(2000, 10, 20, 20, 0, 0), language)
+                   .replace(QRegularExpression(QStringLiteral("[0-9]")), QStringLiteral("0"));
+    samples << toQString(loadString(StringId::ScheduleDaily, language))
+                   .replace(QLatin1String("%s"), QStringLiteral("00:00"));
+    samples << toQString(loadString(StringId::ScheduleTimer, language))
+                   .replace(QLatin1String("%s"), QStringLiteral("00:00"));
+  }
+  return samples;
 }
 
 }  // namespace kalvory

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 #include "core/common/date_time.h"
@@ -45,5 +46,8 @@ QString pluralWord(StringId forms, long long count, UiLanguage language);
 // The time column of the reminder list: "Daily: 07:30", "Timer: 1:05" (hours and two-digit
 // minutes), else the date and time of a one-time reminder, with the words in `language`.
 QString reminderScheduleText(const CAlarmLine& line, UiLanguage language);
+// The longest forms that text takes in any language ("Ежедневно: 00:00", "00.00.0000 00:00"),
+// so that a column can be made wide enough for each once and for all.
+QStringList scheduleTextSamples();
 
 }  // namespace kalvory

@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
   // The skin preview's clock stands still at a time that shows every hand.
   dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
   dialog.clockFormatPage()->clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
+  // Typed again, so that the preview formats the fixed time rather than the time of loading.
+  dialog.clockFormatPage()->formatEdit()->clear();
   dialog.clockFormatPage()->formatEdit()->setText(toQString(settings.clock.format));
   dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
   dialog.move(40, 40);
