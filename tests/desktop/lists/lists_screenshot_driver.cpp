@@ -1,6 +1,6 @@
 // Shows the lists window docked below the main window, or the reminder editor, over a sample
 // document on the current X display, for take_screenshots.sh:
-//   lists_screenshot_driver en|ru|uk lists|editor|daynote
+//   lists_screenshot_driver en|ru|uk lists|editor|daynote|chooser
 // Prints "ready X Y W H WINDOW" (the area to capture and the window id) once everything is drawn,
 // then runs until it is terminated.
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include "desktop/common/frame_fixture.h"
 #include "desktop/editors/alarm_dialog.h"
 #include "desktop/editors/edit_day.h"
+#include "desktop/editors/select_skin_dialog.h"
 #include "desktop/lists/lists_dialog.h"
 #include "desktop/lists/lists_feature.h"
 
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
                                                                           : UiLanguage::English;
   const bool editor = arguments.value(2) == QLatin1String("editor");
   const bool dayNote = arguments.value(2) == QLatin1String("daynote");
+  const bool chooser = arguments.value(2) == QLatin1String("chooser");
 
   test::FrameFixture fixture(static_cast<int>(language));
   copySkins(fixture.dataFolder.path());
@@ -92,10 +94,13 @@ int main(int argc, char** argv) {
   DesktopProgram& program = *fixture.program;
   program.activate();
   fixture.frame->move(300, 60);
-  fixture.frame->showFromTray();
-  program.actions().runCommand(ID_REMINDERS);
-  CListsDlg* lists = program.lists().window();
-  lists->selectRow(CListsDlg::RemindersTab, 1);
+  CListsDlg* lists = nullptr;
+  if (!chooser) {  // the chooser is shown alone, so that no window covers its title
+    fixture.frame->showFromTray();
+    program.actions().runCommand(ID_REMINDERS);
+    lists = program.lists().window();
+    lists->selectRow(CListsDlg::RemindersTab, 1);
+  }
 
   std::unique_ptr<CAlarmDlg> dialog;
   CAlarmLine record(fixture.now);
@@ -112,6 +117,15 @@ int main(int argc, char** argv) {
     dialog->move(120, 80);
     dialog->show();
   }
+  // The sticker chooser of the editors, titled for what it chooses.
+  std::unique_ptr<CSelectSkinDlg> stickerChooser;
+  if (chooser) {
+    stickerChooser = std::make_unique<CSelectSkinDlg>(std::vector<std::string>{"Note", "Heart", "Star"}, language,
+                                                      nullptr, CSelectSkinDlg::Kind::Sticker);
+    stickerChooser->selectName("Note");
+    stickerChooser->move(120, 80);
+    stickerChooser->show();
+  }
   std::unique_ptr<CEditDay> noteEditor;
   if (dayNote) {
     CDayInfo note = *fixture.document.GetDayInfoAt(0);
@@ -124,7 +138,7 @@ int main(int argc, char** argv) {
   }
 
   QTimer::singleShot(1500, [&] {
-    QRect area = fixture.frame->frameGeometry().united(lists->frameGeometry());
+    QRect area = lists ? fixture.frame->frameGeometry().united(lists->frameGeometry()) : QRect();
     QWidget* window = lists;
     if (dialog) {
       area = dialog->frameGeometry();
@@ -133,6 +147,10 @@ int main(int argc, char** argv) {
     if (noteEditor) {
       area = noteEditor->frameGeometry();
       window = noteEditor.get();
+    }
+    if (stickerChooser) {
+      area = stickerChooser->frameGeometry();
+      window = stickerChooser.get();
     }
     std::printf("ready %d %d %d %d %llu\n", area.x(), area.y(), area.width(), area.height(),
                 static_cast<unsigned long long>(window->winId()));

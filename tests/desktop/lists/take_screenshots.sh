@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/lists-window-{en,ru,uk}.png (the lists window docked below the main
-# window), reminder-editor-{en,ru,uk}.png and day-note-editor-{en,ru,uk}.png under a private
+# window), reminder-editor-, day-note-editor- and sticker-chooser-{en,ru,uk}.png under a private
 # Xvfb, with the screenshot driver of this folder:
 #   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER
 set -euo pipefail
@@ -30,7 +30,10 @@ shoot() {  # language kind file
   pids+=("$pid")
   for _ in $(seq 100); do grep -q '^ready' "$work/ready" && break; sleep 0.1; done
   read -r _ x y w h window <"$work/ready"
-  if [ "$kind" != lists ]; then
+  if [ "$kind" = chooser ]; then
+    # With its window manager's title bar, which names what is chosen.
+    import -window root -crop "$((w + 8))x$((h + 8))+$((x - 4))+$((y - 4))" +repage "$out/$file"
+  elif [ "$kind" != lists ]; then
     import -window "$window" "$out/$file"
   else
     # The main window and the lists below it, with a margin of the desktop round them.
@@ -44,4 +47,10 @@ for language in en ru uk; do
   shoot "$language" editor "reminder-editor-$language.png"
   shoot "$language" daynote "day-note-editor-$language.png"
 done
+# The chooser's title is drawn by a window manager (openbox), started for these shots only.
+if command -v openbox >/dev/null; then
+  openbox >/dev/null 2>&1 &
+  pids+=($!)
+  for language in en ru uk; do shoot "$language" chooser "sticker-chooser-$language.png"; done
+fi
 echo "screenshots in $out"
