@@ -124,7 +124,9 @@ std::string replaceRussianNames(std::string_view text, const COleDateTime& today
 }
 
 Result<std::string> formatTimeText(std::string_view format, const TimeFormatSources& sources) {
-  return formatDateTime(expandTimeFormat(format, sources), sources.now);
+  const std::string expanded = expandTimeFormat(format, sources);
+  if (sources.names_language == UiLanguage::English) return formatDateTime(expanded, sources.now);
+  return formatDateTime(localizeNameCodes(expanded, sources.now, sources.names_language), sources.now);
 }
 
 std::string insertRaisedTextMarks(std::string_view text) {

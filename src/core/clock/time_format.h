@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/common/date_time.h"
 #include "core/common/strftime.h"
+#include "core/resources/resource_strings.h"
 
 namespace kalvory {
 
@@ -20,6 +23,9 @@ struct TimeFormatSources {
   // The joined texts of the day notes that match a date; unset means no notes.
   std::function<std::string(const COleDateTime&)> dayNoteTexts;
   MediaPlayerInfo* player = nullptr;  // nullptr: no player runs
+  // The language of the weekday and month names of %a %A %b %B. English keeps the C run-time's
+  // names; the on-screen clock of a Russian or Ukrainian interface names them in its language.
+  UiLanguage names_language = UiLanguage::English;
 };
 
 // The sources of a document: its countdown target and its day notes.
@@ -36,12 +42,28 @@ std::string expandTimeFormat(std::string_view format, const TimeFormatSources& s
 // both in the nominative case, from the program's own tables.
 std::string replaceRussianNames(std::string_view text, const COleDateTime& today);
 
-// The text a clock shows: the format expanded, then `now` formatted with the result.
+// Replaces %a %A %b %B (with or without the # flag) by the names of `when` in `language`:
+// weekdays and months in Russian and Ukrainian, with a month that follows a day of the month
+// ("%d %B") in the genitive ("08 декабря"). English leaves the format as it is. "%%" stays.
+std::string localizeNameCodes(std::string_view format, const COleDateTime& when, UiLanguage language);
+
+// The text a clock shows: the format expanded, the names put in the sources' language, then
+// `now` formatted with the result.
 Result<std::string> formatTimeText(std::string_view format, const TimeFormatSources& sources);
 
 // The text QuickPaste puts on the clipboard for paste format `index` of the document.
 // Throws std::invalid_argument for an index outside the document's paste formats.
 Result<std::string> quickPasteText(const CAlarmDoc& doc, int index, const COleDateTime& now, MediaPlayerInfo* player);
+
+// The first code of a clock or QuickPaste format that the program does not know: where it
+// starts (a byte offset of the UTF-8 format) and its text ("%Q", or "%" alone at the end).
+struct UnknownFormatCode {
+  std::size_t offset = 0;
+  std::string code;
+};
+// Known are the strftime codes of formatDateTime, with or without "#", and the program's own
+// codes and marks (%T %L %l %V %e %f %g %k %E %F %G %K %D %д %м %~ %-), which take no "#".
+std::optional<UnknownFormatCode> firstUnknownFormatCode(std::string_view format);
 
 // "%~" and "%-" as the raised-text marks U+0081 and U+0082, as the on-screen windows take them.
 std::string insertRaisedTextMarks(std::string_view text);

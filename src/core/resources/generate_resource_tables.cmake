@@ -57,7 +57,7 @@ function(check_escapes text where)
 endfunction()
 
 # Reads one language file into variables of the caller's scope:
-#   ${lang}_ids, ${lang}_text_<id>, ${lang}_fewer (ids),
+#   ${lang}_ids, ${lang}_text_<id>, ${lang}_fewer (ids), ${lang}_dates (ids),
 #   ${lang}_menu_items ("menu:kind:command:depth" per item), ${lang}_menu_text_<n>,
 #   ${lang}_dialog_keys ("dialog:key" per text), ${lang}_dialog_text_<n>.
 macro(read_language lang)
@@ -75,6 +75,7 @@ macro(read_language lang)
 
   set(${lang}_ids "")
   set(${lang}_fewer "")
+  set(${lang}_dates "")
   set(${lang}_menu_items "")
   set(${lang}_dialog_keys "")
   set(section strings)
@@ -99,6 +100,10 @@ macro(read_language lang)
     endif()
     if(line MATCHES "^@fewer-arguments\t([0-9]+)$")
       list(APPEND ${lang}_fewer ${CMAKE_MATCH_1})
+      continue()
+    endif()
+    if(line MATCHES "^@date-pattern\t([0-9]+)$")
+      list(APPEND ${lang}_dates ${CMAKE_MATCH_1})
       continue()
     endif()
 
@@ -170,9 +175,15 @@ macro(read_language lang)
 endmacro()
 
 # A translated text must have the English placeholders in the same order and as many ";".
+# A date pattern (ARGV5 true) is formatted with one moment, not with arguments in order, so
+# its codes may come in the order of the language ("%d.%m" for "%m/%d").
 function(check_translation what english translated lang fewer_allowed)
   placeholders_of("${english}" english_codes)
   placeholders_of("${translated}" translated_codes)
+  if(ARGV5)
+    list(SORT english_codes)
+    list(SORT translated_codes)
+  endif()
   if(fewer_allowed)
     # The translation may stop early: printf ignores the arguments it is given beyond its codes.
     list(LENGTH english_codes english_count)
@@ -215,7 +226,13 @@ foreach(lang ru uk)
     else()
       set(fewer_allowed TRUE)
     endif()
-    check_translation("string ${id}" "${en_text_${id}}" "${${lang}_text_${id}}" ${lang} ${fewer_allowed})
+    list(FIND ${lang}_dates ${id} date)
+    if(date EQUAL -1)
+      set(date_pattern FALSE)
+    else()
+      set(date_pattern TRUE)
+    endif()
+    check_translation("string ${id}" "${en_text_${id}}" "${${lang}_text_${id}}" ${lang} ${fewer_allowed} ${date_pattern})
   endforeach()
   foreach(id IN LISTS ${lang}_ids)
     list(FIND en_ids ${id} found)

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -21,17 +22,6 @@ namespace {
 constexpr int kDialogId = 142;
 
 QString text(std::string_view key, UiLanguage language) { return toQString(loadDialogText(kDialogId, key, language)); }
-
-QLocale localeOf(UiLanguage language) {
-  switch (language) {
-    case UiLanguage::Russian:
-      return QLocale(QLocale::Russian, QLocale::Russia);
-    case UiLanguage::Ukrainian:
-      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
-    default:
-      return QLocale(QLocale::English, QLocale::UnitedStates);
-  }
-}
 
 }  // namespace
 
@@ -61,11 +51,8 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   date_ = new QDateEdit(this);
   date_->setCalendarPopup(false);
   date_->setAlignment(Qt::AlignRight);
-  date_->setLocale(localeOf(language));
-  // The locale's short date with the whole year, as a two-digit year is ambiguous here.
-  QString format = date_->locale().dateFormat(QLocale::ShortFormat);
-  if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-  date_->setDisplayFormat(format);
+  date_->setLocale(uiLocale(language));
+  date_->setDisplayFormat(shortDateFormat(language));
   date_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
   if (openedAt.isValid()) date_->setDate(QDate(openedAt.GetYear(), openedAt.GetMonth(), openedAt.GetDay()));
 

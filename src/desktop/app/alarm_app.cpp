@@ -15,6 +15,7 @@
 #include "desktop/app/desktop_program.h"
 #include "desktop/app/quick_add_handler.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/menu_resources.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/plugins/plugin_host.h"
@@ -109,7 +110,7 @@ CMainFrame* CAlarmApp::frame() const { return program_ ? &program_->frame() : nu
 void CAlarmApp::SetLanguage(int language) {
   settings_.app.language = language;
   // Dates, day and month names follow the interface language.
-  QLocale::setDefault(QLocale(toQString(std::string(settings_.app.localeName()))));
+  QLocale::setDefault(uiLocale(settings_.app.uiLanguage()));
 }
 
 bool CAlarmApp::InitInstance(const QStringList& arguments) {

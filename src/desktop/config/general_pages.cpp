@@ -14,7 +14,9 @@
 #include <cstdlib>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/config/autostart.h"
+#include "desktop/osd/format_preview.h"
 
 namespace kalvory {
 
@@ -48,6 +50,13 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   showTime_->setFixedWidth(showTime_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
   showFor->setBuddy(showTime_);
   auto* seconds = new QLabel(text(StringId::SecondsDefault), group);
+  seconds->setObjectName(QStringLiteral("secondsWord"));
+  // "60 seconds (default).", "1 секунду (по умолчанию).": the word follows the number typed.
+  connect(showTime_, &QLineEdit::textChanged, seconds, [this, seconds](const QString& typed) {
+    seconds->setText(
+        text(StringId::SecondsDefaultCounted)
+            .replace(QLatin1String("%s"), pluralWord(StringId::SecondsPlural, typed.toLongLong(), this->language())));
+  });
   missed_ = new QCheckBox(text(StringId::MissedRemindersSwitch), group);
   auto* notificationsLabel = new QLabel(text(StringId::NotificationsLabel), group);
   notifications_ = new QComboBox(group);
@@ -179,10 +188,24 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
     edit->setTabChangesFocus(true);
     edit->setFixedHeight(edit->fontMetrics().height() * 3 + 12);
     formats_[static_cast<std::size_t>(i)] = edit;
+    // QuickPaste pastes the C run-time's English names, and so its preview shows them.
+    auto* preview = new FormatPreview(
+        language, FormatPreview::Use::QuickPaste,
+        [this] {
+          const COleDateTime now = clock ? clock() : systemNow();
+          TimeFormatSources sources;
+          if (document_) sources = timeFormatSources(*document_, now, nullptr);
+          sources.now = now;
+          return sources;
+        },
+        group);
+    previews_[static_cast<std::size_t>(i)] = preview;
+    connect(edit, &QPlainTextEdit::textChanged, preview, [edit, preview] { preview->showFormat(edit->toPlainText()); });
     const StringId keys[] = {StringId::AccessKey1, StringId::AccessKey2, StringId::AccessKey3};
     auto* key = new QLabel(text(keys[i]) + QStringLiteral(" Ctrl+Shift+%1").arg(i + 1), group);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(edit);
+    groupLayout->addWidget(preview);
     groupLayout->addWidget(key);
     layout->addWidget(group);
   }
@@ -197,6 +220,7 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
 }
 
 void CQStringDialog::load(const ApplicationSettings&, const CAlarmDoc& document) {
+  document_ = &document;
   for (std::size_t i = 0; i < formats_.size(); ++i)
     formats_[i]->setPlainText(i < document.paste_formats.size() ? toQString(document.paste_formats[i]) : QString());
   copyDate_->setText(toQString(document.copy_date_format));

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 
+#include "core/common/date_time.h"
 #include "desktop/config/config_page.h"
 
 class QCheckBox;
@@ -11,6 +12,8 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace kalvory {
+
+class FormatPreview;
 
 // "General": loading the last document, saving on exit, the default message time, starting
 // minimized (kept by the page only) and launching with the desktop session (an autostart entry);
@@ -87,10 +90,16 @@ class CQStringDialog final : public ConfigPage {
 
   QPlainTextEdit* formatEdit(int index) const { return formats_.at(static_cast<std::size_t>(index)); }
   QLineEdit* copyDateEdit() const { return copyDate_; }
+  FormatPreview* preview(int index) const { return previews_.at(static_cast<std::size_t>(index)); }
+
+  // The time the previews format; the system clock unless a caller (a test) sets another.
+  std::function<COleDateTime()> clock;
 
  private:
   std::array<QPlainTextEdit*, 3> formats_{};
+  std::array<FormatPreview*, 3> previews_{};
   QLineEdit* copyDate_ = nullptr;
+  const CAlarmDoc* document_ = nullptr;  // the countdown and today's notes; set by load()
 };
 
 }  // namespace kalvory

@@ -14,10 +14,6 @@
 
 namespace kalvory {
 
-namespace {
-const QString kNotAvailable = QStringLiteral("N/A");
-}
-
 CSetPluginsDlgBar::CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, QWidget* parent)
     : ConfigPage(language, parent), host_(host) {
   showMessage = [](const QString& message, QWidget* owner) {
@@ -79,12 +75,12 @@ void CSetPluginsDlgBar::selectionChanged() {
   const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   if (selected.isEmpty()) {
     configure_->setEnabled(false);
-    description_->setText(kNotAvailable);
+    description_->setText(text(StringId::NotAvailable));
     return;
   }
   configure_->setEnabled(true);
   const auto description = host_ ? host_->description(toStdString(selected.first()->text(0))) : std::nullopt;
-  description_->setText(description ? toQString(*description) : kNotAvailable);
+  description_->setText(description ? toQString(*description) : text(StringId::NotAvailable));
 }
 
 void CSetPluginsDlgBar::configureSelected() {

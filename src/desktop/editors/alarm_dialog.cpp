@@ -24,6 +24,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/model/moment.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/editors/reminder_icons.h"
 #include "desktop/editors/select_skin_dialog.h"
@@ -42,6 +43,8 @@ constexpr int kFieldCharacters = 26;  // paths and names show this many characte
 
 // Control ids of the weekday buttons, Sunday first, as the texts are keyed.
 constexpr std::array<int, 7> kWeekdayIds = {1074, 1058, 1069, 1070, 1071, 1072, 1073};
+// The buttons' places on screen: Monday first, as the calendar shows a week.
+constexpr std::array<std::size_t, 7> kWeekdayDisplayOrder = {1, 2, 3, 4, 5, 6, 0};
 
 // The hours and minutes fields: two digits at most, shown "07" for a time of day and "7" for a
 // timer's length, with arrows so that a time can be set with the mouse alone.
@@ -78,23 +81,6 @@ const QString kWeekdayStyle = QStringLiteral(
     " border-color: palette(mid); }");
 
 QDate toQDate(const COleDateTime& value) { return QDate(value.GetYear(), value.GetMonth(), value.GetDay()); }
-
-// The date picker follows the interface language, with four-digit years.
-QString dateFormatFor(UiLanguage language) {
-  return language == UiLanguage::English ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("dd.MM.yyyy");
-}
-
-QLocale localeFor(UiLanguage language) {
-  switch (language) {
-    case UiLanguage::Russian:
-      return QLocale(QLocale::Russian, QLocale::Russia);
-    case UiLanguage::Ukrainian:
-      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
-    case UiLanguage::English:
-      break;
-  }
-  return QLocale(QLocale::English, QLocale::UnitedStates);
-}
 
 QPushButton* browseButton(QWidget* parent, const QString& name) {
   auto* button = new QPushButton(QStringLiteral("..."), parent);
@@ -183,6 +169,11 @@ void CAlarmDlg::buildControls() {
   displaySeconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   displayLabel->setBuddy(displaySeconds_);
   auto* secondsLabel = new QLabel(text("seconds"), this);
+  secondsLabel->setObjectName(QStringLiteral("secondsWord"));
+  // "1 second", "2 секунды", "5 секунд": the word follows the number.
+  connect(displaySeconds_, &QSpinBox::valueChanged, secondsLabel, [this, secondsLabel](int seconds) {
+    secondsLabel->setText(pluralWord(StringId::SecondsPlural, seconds, language_));
+  });
 
   auto* stateRow = new QHBoxLayout;
   stateRow->addWidget(stateIcon_);
@@ -196,8 +187,8 @@ void CAlarmDlg::buildControls() {
   date_ = new QDateEdit(timeGroup);
   date_->setObjectName(QStringLiteral("date"));
   date_->setCalendarPopup(true);
-  date_->setLocale(localeFor(language_));
-  date_->setDisplayFormat(dateFormatFor(language_));
+  date_->setLocale(uiLocale(language_));
+  date_->setDisplayFormat(shortDateFormat(language_));
   auto* hours = new TwoDigitSpinBox(timeGroup);
   hours->setObjectName(QStringLiteral("hours"));
   hours_ = hours;
@@ -233,8 +224,8 @@ void CAlarmDlg::buildControls() {
     button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 10);
     button->setStyleSheet(kWeekdayStyle);
     weekdays_[i] = button;
-    weekRow->addWidget(button);
   }
+  for (std::size_t day : kWeekdayDisplayOrder) weekRow->addWidget(weekdays_[day]);
   auto* timeLayout = new QVBoxLayout(timeGroup);
   timeLayout->addLayout(clockRow);
   timeLayout->addLayout(modeRow);
@@ -345,7 +336,7 @@ void CAlarmDlg::buildControls() {
 
   // Tab order: the message and its timing first, then the effects and actions, then the buttons.
   QList<QWidget*> order = {message_, active_, displaySeconds_, date_, hours_, minutes_, timer_, daily_};
-  for (QToolButton* button : weekdays_) order << button;
+  for (std::size_t day : kWeekdayDisplayOrder) order << weekdays_[day];
   order << osd_ << notifierBox_ << notifier_ << notifierChoose_ << wallpaperBox_ << wallpaper_ << wallpaperChoose_
         << stickerBox_ << sticker_ << stickerChoose_ << sound_ << soundChoose_ << program_ << programChoose_
         << exitAction_ << insertSymbol_ << ok_ << buttons->button(QDialogButtonBox::Cancel);
@@ -496,9 +487,11 @@ void CAlarmDlg::chooseDefinition(QLineEdit* field, bool stickers) {
       for (const CTBNotifierContext& notifier : document_->notifiers) names.push_back(notifier.name);
   }
   const std::string current = toStdString(field->text());
-  const std::optional<std::string> chosen = services_.chooseDefinition
-                                                ? services_.chooseDefinition(names, current)
-                                                : CSelectSkinDlg::choose(names, current, language_, this);
+  const std::optional<std::string> chosen =
+      services_.chooseDefinition
+          ? services_.chooseDefinition(names, current)
+          : CSelectSkinDlg::choose(names, current, language_, this,
+                                   stickers ? CSelectSkinDlg::Kind::Sticker : CSelectSkinDlg::Kind::Notifier);
   if (chosen) field->setText(toQString(*chosen));
 }
 

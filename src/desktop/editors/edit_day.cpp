@@ -22,7 +22,9 @@
 #include <algorithm>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/editors/select_skin_dialog.h"
 
 namespace kalvory {
 
@@ -37,24 +39,6 @@ constexpr int kProgramName = 143;
 
 QString dialogText(std::string_view key, UiLanguage language) {
   return toQString(loadDialogText(kDialogId, key, language));
-}
-
-QLocale localeOf(UiLanguage language) {
-  switch (language) {
-    case UiLanguage::Russian:
-      return QLocale(QLocale::Russian, QLocale::Russia);
-    case UiLanguage::Ukrainian:
-      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
-    default:
-      return QLocale(QLocale::English, QLocale::UnitedStates);
-  }
-}
-
-// The language's short date with the whole year, so that no century is ever guessed.
-QString dateFormatOf(const QLocale& locale) {
-  QString format = locale.dateFormat(QLocale::ShortFormat);
-  if (!format.contains(QStringLiteral("yyyy"))) format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-  return format;
 }
 
 void fillList(QComboBox* list, const std::vector<std::string>& items) {
@@ -80,28 +64,6 @@ QString qtFilterOf(const QString& filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
-// The sticker chooser: "N/A" and then the definitions' names; OK needs a chosen row.
-std::optional<QString> chooseFromList(QWidget* parent, const QStringList& names, UiLanguage language) {
-  QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("Select Skin"));
-  auto* list = new QListWidget(&dialog);
-  list->addItem(QStringLiteral("N/A"));
-  list->addItems(names);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(dialogText("1", language));
-  buttons->button(QDialogButtonBox::Cancel)->setText(dialogText("2", language));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-    if (list->currentItem() != nullptr && list->currentItem()->isSelected()) dialog.accept();
-  });
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(list);
-  layout->addWidget(buttons);
-  if (dialog.exec() != QDialog::Accepted || list->currentItem() == nullptr) return std::nullopt;
-  return list->currentItem()->text();
-}
-
 }  // namespace
 
 bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage language, QWidget* parent) {
@@ -121,7 +83,14 @@ CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* pare
     const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     return QFileDialog::getOpenFileName(this, QString(), folder, wallpaperFilter(language_));
   };
-  chooseSticker = [this](const QStringList& names) { return chooseFromList(this, names, language_); };
+  chooseSticker = [this](const QStringList& names) -> std::optional<QString> {
+    std::vector<std::string> definitions;
+    for (const QString& name : names) definitions.push_back(toStdString(name));
+    const auto chosen = CSelectSkinDlg::choose(definitions, toStdString(stickerEdit_->text()), language_, this,
+                                               CSelectSkinDlg::Kind::Sticker);
+    if (!chosen) return std::nullopt;
+    return toQString(*chosen);
+  };
   showMessage = [this](const QString& message) {
     QString title = toQString(loadString(kProgramName, language_)).replace(QStringLiteral("%s"), QString()).trimmed();
     QMessageBox::warning(this, title.isEmpty() ? QStringLiteral("Kalvory") : title, message);
@@ -131,14 +100,12 @@ CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* pare
 }
 
 void CEditDay::buildControls() {
-  const QLocale locale = localeOf(language_);
-
   pageIconLabel_ = new QLabel(this);
   pageIconLabel_->setFixedSize(32, 32);
   datePicker_ = new QDateEdit(this);
   datePicker_->setCalendarPopup(true);
-  datePicker_->setLocale(locale);
-  datePicker_->setDisplayFormat(dateFormatOf(locale));
+  datePicker_->setLocale(uiLocale(language_));
+  datePicker_->setDisplayFormat(shortDateFormat(language_));
   datePicker_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
   weekdayList_ = new QComboBox(this);
 
@@ -159,6 +126,11 @@ void CEditDay::buildControls() {
   daysEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), daysEdit_));
   daysEdit_->setFixedWidth(daysEdit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
   daysLabel_ = new QLabel(dialogText("days", language_), this);
+  daysLabel_->setObjectName(QStringLiteral("daysWord"));
+  // "1 day", "2 дні", "5 днів": the word follows the number typed.
+  connect(daysEdit_, &QLineEdit::textChanged, daysLabel_, [this](const QString& typed) {
+    daysLabel_->setText(pluralWord(StringId::DaysPlural, typed.toLongLong(), language_));
+  });
 
   wallpaperBox_ = new QCheckBox(dialogText("1139", language_), this);
   wallpaperEdit_ = new QLineEdit(this);

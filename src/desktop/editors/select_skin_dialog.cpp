@@ -13,10 +13,20 @@ namespace {
 constexpr int kDialogId = 211;
 }
 
-CSelectSkinDlg::CSelectSkinDlg(const std::vector<std::string>& names, UiLanguage language, QWidget* parent)
+CSelectSkinDlg::CSelectSkinDlg(const std::vector<std::string>& names, UiLanguage language, QWidget* parent, Kind kind)
     : QDialog(parent), names_(names) {
   const auto text = [language](const char* key) { return toQString(loadDialogText(kDialogId, key, language)); };
-  setWindowTitle(text("caption"));
+  switch (kind) {
+    case Kind::Notifier:
+      setWindowTitle(toQString(loadString(StringId::SelectNotifierTitle, language)));
+      break;
+    case Kind::Sticker:
+      setWindowTitle(toQString(loadString(StringId::SelectStickerTitle, language)));
+      break;
+    case Kind::Skin:
+      setWindowTitle(text("caption"));
+      break;
+  }
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("definitions"));
   list_->addItem(text("none"));
@@ -61,8 +71,8 @@ void CSelectSkinDlg::accept() {
 }
 
 std::optional<std::string> CSelectSkinDlg::choose(const std::vector<std::string>& names, const std::string& current,
-                                                  UiLanguage language, QWidget* parent) {
-  CSelectSkinDlg dialog(names, language, parent);
+                                                  UiLanguage language, QWidget* parent, Kind kind) {
+  CSelectSkinDlg dialog(names, language, parent, kind);
   dialog.selectName(current);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.chosenName();

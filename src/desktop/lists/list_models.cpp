@@ -5,6 +5,7 @@
 
 #include "core/common/text.h"
 #include "core/model/alarm_doc.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -85,8 +86,9 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
       break;
     case 2:
       if (role == Qt::DisplayRole) {
-        const std::string postponed = line->postponed ? postponementText(*line, clock_(), language_()) : std::string();
-        return toQString(postponed.empty() ? line->scheduleText() : line->scheduleText() + ", " + postponed);
+        const QString schedule = reminderScheduleText(*line, language_());
+        if (!line->postponed) return schedule;
+        return schedule + QStringLiteral(", ") + toQString(postponementText(*line, clock_(), language_()));
       }
       break;
     default:
@@ -129,7 +131,11 @@ QVariant DayNoteListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) return toQString(note->text);
     if (role == Qt::ToolTipRole) return tooltipText(note->text);
   } else if (index.column() == 2 && role == Qt::DisplayRole) {
-    return toQString(note->dateLabel(language_()));
+    // A weekday or a day of the month stays as the note's own label; a full date takes the
+    // language's one date form.
+    if (note->repeat == CDayInfo::Weekly || note->repeat == CDayInfo::Monthly)
+      return toQString(note->dateLabel(language_()));
+    return shortDate(note->date, language_());
   }
   return {};
 }

@@ -19,6 +19,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/lists/hover_button.h"
 #include "desktop/lists/list_models.h"
@@ -166,10 +167,13 @@ QTableView* CListsDlg::createList(QAbstractItemModel* model, int timeColumnWidth
   columns->setSectionResizeMode(2, QHeaderView::Fixed);
   columns->resizeSection(0, kStateColumnWidth);
   // The time and date columns are as wide as the sizes given for them, or as their longest
-  // usual text needs with this font, whichever is more, so that "31/12/2026-23:59" is not cut.
-  const QString widest =
-      timeColumnWidth == kReminderTimeColumnWidth ? QStringLiteral("00/00/0000-00:00") : QStringLiteral("00.00.0000");
-  columns->resizeSection(2, std::max(timeColumnWidth, metrics.horizontalAdvance(widest) + 12));
+  // usual text needs with this font in any language, whichever is more, so that neither
+  // "12/31/2026 23:59" nor "Ежедневно: 07:30" is cut.
+  const QStringList samples =
+      timeColumnWidth == kReminderTimeColumnWidth ? scheduleTextSamples() : QStringList{QStringLiteral("00.00.0000")};
+  int widest = 0;
+  for (const QString& sample : samples) widest = std::max(widest, metrics.horizontalAdvance(sample));
+  columns->resizeSection(2, std::max(timeColumnWidth, widest + 12));
   if (model == reminders_) reminderTimeWidth_ = columns->sectionSize(2);
 
   list->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,10 +1,8 @@
 #include "desktop/missed/missed_window.h"
 
-#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -12,6 +10,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/alarm_line.h"
 #include "core/model/moment.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/missed/missed_texts.h"
 
@@ -23,17 +22,6 @@ COleDateTime plusWholeSeconds(const COleDateTime& time, std::int64_t seconds) {
   const COleDateTime moved = time + COleDateTimeSpan::fromSeconds(static_cast<double>(seconds));
   return COleDateTime(moved.GetYear(), moved.GetMonth(), moved.GetDay(), moved.GetHour(), moved.GetMinute(),
                       moved.GetSecond());
-}
-
-QLocale localeOf(UiLanguage language) {
-  switch (language) {
-    case UiLanguage::Russian:
-      return QLocale(QLocale::Russian, QLocale::Russia);
-    case UiLanguage::Ukrainian:
-      return QLocale(QLocale::Ukrainian, QLocale::Ukraine);
-    default:
-      return QLocale(QLocale::English, QLocale::UnitedKingdom);
-  }
 }
 
 }  // namespace
@@ -171,14 +159,10 @@ void CMissedRemindersWindow::rebuild() {
   // Rows whose reminder was deleted meanwhile go first.
   std::erase_if(rows_, [this](const Row& row) { return liveLine(row.line) == nullptr; });
   const UiLanguage language = language_();
-  const QLocale locale = localeOf(language);
   list_->clear();
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
-    const QDateTime start(QDate(row.start.GetYear(), row.start.GetMonth(), row.start.GetDay()),
-                          QTime(row.start.GetHour(), row.start.GetMinute()));
-    auto* item =
-        new QTreeWidgetItem(list_, {locale.toString(start, QLocale::ShortFormat), toQString(row.line->plainText())});
+    auto* item = new QTreeWidgetItem(list_, {shortDateTime(row.start, language), toQString(row.line->plainText())});
     auto* cell = new QWidget;
     auto* cellLayout = new QHBoxLayout(cell);
     cellLayout->setContentsMargins(2, 1, 2, 1);

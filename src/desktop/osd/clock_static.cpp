@@ -34,11 +34,15 @@ CClockStatic::CClockStatic(Sources sources, QWidget* parent) : CTextStatic(paren
 COleDateTime CClockStatic::now() const { return sources_.clock ? sources_.clock() : systemNow(); }
 
 TimeFormatSources CClockStatic::sources(const COleDateTime& now) const {
-  if (sources_.document) return timeFormatSources(*sources_.document, now, sources_.player);
-  TimeFormatSources plain;
-  plain.now = now;
-  plain.player = sources_.player;
-  return plain;
+  TimeFormatSources result;
+  if (sources_.document) {
+    result = timeFormatSources(*sources_.document, now, sources_.player);
+  } else {
+    result.now = now;
+    result.player = sources_.player;
+  }
+  if (sources_.language) result.names_language = sources_.language();
+  return result;
 }
 
 void CClockStatic::SetFormat(const std::string& format) {

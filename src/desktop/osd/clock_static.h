@@ -21,6 +21,8 @@ class CClockStatic final : public CTextStatic {
     Clock clock;                          // the local time now; the system clock when empty
     const CAlarmDoc* document = nullptr;  // the countdown target and today's notes
     MediaPlayerInfo* player = nullptr;    // the song codes; null: no player
+    // The language of the weekday and month names; English when empty.
+    std::function<UiLanguage()> language;
     // Called before each tick, so the owner can hand over settings changed meanwhile.
     std::function<void(CClockStatic&)> beforeTick;
   };

@@ -66,6 +66,7 @@ void OnScreenDisplay::ShowClock(bool show) {
     sources.clock = services_.clock;
     sources.document = &document_;
     sources.player = services_.player;
+    sources.language = [this] { return languageFromSetting(settings_.app.language); };
     // The settings are read on every tick, so a change made anywhere shows within half a second.
     sources.beforeTick = [this](CClockStatic&) { applyClockSettings(); };
     clock_ = std::make_unique<CClockStatic>(std::move(sources));

@@ -60,7 +60,8 @@ RenderResult renderOsdClock(const RenderRequest& request) {
     }
   }
   const std::string format = request.format.isEmpty() ? settings->clock.format : toStdString(request.format);
-  const TimeFormatSources sources = timeFormatSources(document, request.time, nullptr);
+  TimeFormatSources sources = timeFormatSources(document, request.time, nullptr);
+  sources.names_language = languageFromSetting(request.language);
   const Result<std::string> text = formatTimeText(acceptClockFormat(format, sources), sources);
   if (!text.ok()) return {{}, toQString(text.error())};
   return picture(looksOf(settings->clock), text.value());

@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
+#include "desktop/osd/format_preview.h"
 #include "desktop/osd/symbol_dialog.h"
 
 namespace kalvory {
@@ -40,6 +42,24 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   symbol_ = new QPushButton(text(kSymbolButton), this);
   symbol_->setObjectName(QStringLiteral("symbolButton"));
 
+  // The clock names days and months in the interface language, and so does its preview.
+  preview_ = new FormatPreview(
+      language, FormatPreview::Use::Clock,
+      [this] {
+        const COleDateTime now = clock ? clock() : systemNow();
+        TimeFormatSources sources;
+        if (document_) sources = timeFormatSources(*document_, now, nullptr);
+        sources.now = now;
+        // The countdown as the pickers set it, before OK stores it.
+        const QDate date = date_->date();
+        const QTime time = time_->time();
+        sources.countdown_target =
+            COleDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+        sources.names_language = language_;
+        return sources;
+      },
+      this);
+
   help_ = new QPlainTextEdit(this);
   help_->setObjectName(QStringLiteral("formatHelp"));
   help_->setReadOnly(true);
@@ -50,6 +70,8 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   date_ = new QDateEdit(this);
   date_->setObjectName(QStringLiteral("countdownDate"));
   date_->setCalendarPopup(true);
+  date_->setLocale(uiLocale(language));
+  date_->setDisplayFormat(shortDateFormat(language));
   time_ = new QTimeEdit(this);
   time_->setObjectName(QStringLiteral("countdownTime"));
   time_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
@@ -69,20 +91,28 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(formatLabel);
   layout->addLayout(formatRow);
+  layout->addWidget(preview_);
   layout->addWidget(help_, 1);
   layout->addSpacing(6);
   layout->addLayout(countdownRow);
 
   connect(symbol_, &QPushButton::clicked, this, &CSetTimeFormatDlgBar::insertSymbol);
+  connect(format_, &QLineEdit::textChanged, this, &CSetTimeFormatDlgBar::updatePreview);
+  connect(date_, &QDateEdit::dateChanged, this, &CSetTimeFormatDlgBar::updatePreview);
+  connect(time_, &QTimeEdit::timeChanged, this, &CSetTimeFormatDlgBar::updatePreview);
 }
 
+void CSetTimeFormatDlgBar::updatePreview() { preview_->showFormat(format_->text()); }
+
 void CSetTimeFormatDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
+  document_ = &document;
   format_->setText(toQString(settings.clock.format));
   const COleDateTime& target = document.countdown_target;
   if (target.isValid()) {
     date_->setDate(QDate(target.GetYear(), target.GetMonth(), target.GetDay()));
     time_->setTime(QTime(target.GetHour(), target.GetMinute(), target.GetSecond()));
   }
+  updatePreview();
 }
 
 void CSetTimeFormatDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) const {

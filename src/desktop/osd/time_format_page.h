@@ -15,6 +15,7 @@ class QTimeEdit;
 namespace kalvory {
 
 class CAlarmDoc;
+class FormatPreview;
 
 // The configuration page "Clock Control Format": the on-screen clock's format with the list of
 // its codes, the countdown target of the document, and a button that inserts a symbol.
@@ -35,15 +36,19 @@ class CSetTimeFormatDlgBar : public QWidget {
   // Runs the special symbol dialog; true when the clipboard then holds a symbol to paste. The
   // real dialog unless a caller (a test) sets another.
   std::function<bool(QWidget* parent)> symbolDialog;
+  // The time the preview formats; the system clock unless a caller (a test) sets another.
+  std::function<COleDateTime()> clock;
 
   QLineEdit* formatEdit() const { return format_; }
   QPlainTextEdit* helpText() const { return help_; }
   QDateEdit* datePicker() const { return date_; }
   QTimeEdit* timePicker() const { return time_; }
   QPushButton* symbolButton() const { return symbol_; }
+  FormatPreview* preview() const { return preview_; }
 
  private:
   void insertSymbol();
+  void updatePreview();
 
   UiLanguage language_;
   QLineEdit* format_ = nullptr;
@@ -51,6 +56,8 @@ class CSetTimeFormatDlgBar : public QWidget {
   QDateEdit* date_ = nullptr;
   QTimeEdit* time_ = nullptr;
   QPushButton* symbol_ = nullptr;
+  FormatPreview* preview_ = nullptr;
+  const CAlarmDoc* document_ = nullptr;  // today's notes for %D; set by load()
 };
 
 }  // namespace kalvory

@@ -7,6 +7,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/tray/system_tray.h"
 
@@ -48,7 +49,7 @@ void TrayFeature::RecreateTrayIconIfGone() { tray_->recreateIfTrayReturned(); }
 void TrayFeature::StopTrayAnimation() { tray_->StopAnimation(); }
 
 QString TrayFeature::localeDateText(const COleDateTime& date) const {
-  const QLocale locale(toQString(settings_.app.localeName()));
+  const QLocale locale = uiLocale(settings_.app.uiLanguage());
   return locale.toString(QDate(date.GetYear(), date.GetMonth(), date.GetDay()), QLocale::LongFormat);
 }
 

@@ -57,7 +57,8 @@ endfunction()
 
 run_case()
 run_case(EXPECT "ru.txt: string 57: placeholders" FILE ru.txt REPLACE "57\tШрифт: %s" "57\tШрифт: %d")
-run_case(EXPECT "uk.txt: string 76: placeholders" FILE uk.txt REPLACE "76\t%m/%d - %H:%M" "76\t%d.%m - %H:%M")
+run_case(EXPECT "uk.txt: string 76: placeholders" FILE uk.txt REPLACE "@date-pattern\t76\n" "<nothing>")
+run_case(EXPECT "ru.txt: string 77: placeholders" FILE ru.txt REPLACE "77\t%d.%m.%Y" "77\t%d.%m.%y.%d")
 run_case(EXPECT "uk.txt: string 71 is missing" FILE uk.txt REPLACE "71\tЗберегти зміни в %s?\n" "<nothing>")
 run_case(EXPECT "ru.txt: string 140: 3 \";\" where the English text has 4" FILE ru.txt
          REPLACE "С интервалом<semi>Однократно" "Однократно")

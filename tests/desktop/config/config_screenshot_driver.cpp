@@ -1,10 +1,12 @@
 // Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
 // the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
-//   config_screenshot_driver notifier|page-N en|ru|uk
+//   config_screenshot_driver notifier|page-N|format-error en|ru|uk
+// "format-error" is the clock format page with a format it does not understand.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QLocale>
@@ -17,6 +19,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/skins/definitions.h"
 #include "desktop/clock/round_clock_static.h"
+#include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/config/definition_pages.h"
@@ -24,6 +27,7 @@
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
+#include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
 
 using namespace kalvory;
@@ -31,19 +35,22 @@ using namespace kalvory;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s notifier|page-N en|ru|uk\n", argv[0]);
+    std::fprintf(stderr, "usage: %s notifier|page-N|format-error en|ru|uk\n", argv[0]);
     return 2;
   }
-  const QString kind = QString::fromLatin1(argv[1]);
-  const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
-  const bool ukrainian = QString::fromLatin1(argv[2]) == QLatin1String("uk");
-  const UiLanguage language = russian ? UiLanguage::Russian : (ukrainian ? UiLanguage::Ukrainian : UiLanguage::English);
-  QLocale::setDefault(QLocale(russian     ? QStringLiteral("ru_RU")
-                              : ukrainian ? QStringLiteral("uk_UA")
-                                          : QStringLiteral("en_US")));
+  QString kind = QString::fromLatin1(argv[1]);
+  const QString languageName = QString::fromLatin1(argv[2]);
+  const bool russian = languageName == QLatin1String("ru");
+  const bool ukrainian = languageName == QLatin1String("uk");
+  const UiLanguage language = russian ? UiLanguage::Russian : ukrainian ? UiLanguage::Ukrainian : UiLanguage::English;
+  QLocale::setDefault(uiLocale(language));
+  const bool formatError = kind == QLatin1String("format-error");
+  if (formatError) kind = QStringLiteral("page-%1").arg(CSettingsDlg::kClockFormat);
   const std::string dataFolder = KALVORY_RES_DIR;
   ApplicationSettings settings = defaultSettings({});
-  settings.app.language = russian ? 0 : (ukrainian ? 2 : 1);
+  settings.app.language = russian ? 0 : ukrainian ? 2 : 1;
+  // The clock format page shows its preview of a format with names of days and months.
+  settings.clock.format = formatError ? "%Q %H:%M %" : "%A %d %B %H%~%M";
   settings.app.default_notifier = "Classic";
   settings.app.default_sticker = "Note";
   settings.wallpaper.folders = "/home/user/Pictures/Wallpapers/*/home/user/Pictures/Holidays/*";
@@ -78,6 +85,10 @@ int main(int argc, char** argv) {
   if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
   // The skin preview's clock stands still at a time that shows every hand.
   dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
+  dialog.clockFormatPage()->clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
+  // Typed again, so that the preview formats the fixed time rather than the time of loading.
+  dialog.clockFormatPage()->formatEdit()->clear();
+  dialog.clockFormatPage()->formatEdit()->setText(toQString(settings.clock.format));
   dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
   dialog.move(40, 40);
   dialog.show();

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include "desktop/config/wallpaper_page.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/color_button.h"
+#include "desktop/osd/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/text_static.h"
 #include "desktop/osd/time_format_page.h"
@@ -47,6 +49,32 @@ struct ConfigFixture : FrameFixture {
 int confirm(CSettingsDlg& dialog) {
   dialog.accept();
   return QDialog::Accepted;
+}
+
+// The words after a number agree with it, and the QuickPaste and plug-in pages speak the
+// interface language: a preview under each paste format, no untranslated "N/A".
+TEST(SettingsDialog, PagesCountInTheirLanguageAndPreviewPasteFormats) {
+  CSetCommonDlgBar general(UiLanguage::Ukrainian);
+  auto* word = general.findChild<QLabel*>(QStringLiteral("secondsWord"));
+  ASSERT_NE(word, nullptr);
+  general.showTimeEdit()->setText("2");
+  EXPECT_EQ(word->text(), "секунди (типово).");
+  general.showTimeEdit()->setText("11");
+  EXPECT_EQ(word->text(), "секунд (типово).");
+  CSetCommonDlgBar english(UiLanguage::English);
+  english.showTimeEdit()->setText("1");
+  EXPECT_EQ(english.findChild<QLabel*>(QStringLiteral("secondsWord"))->text(), "second (default).");
+
+  CAlarmDoc document;
+  CQStringDialog paste(UiLanguage::Russian);
+  paste.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+  paste.load(defaultSettings({}), document);
+  paste.formatEdit(0)->setPlainText("%A %d.%m.%Y");
+  EXPECT_TRUE(paste.preview(0)->understood());
+  EXPECT_EQ(paste.preview(0)->text(), "Образец: Tuesday 08.12.2026") << "QuickPaste pastes the run-time's names";
+  paste.formatEdit(1)->setPlainText("%Y %q");
+  EXPECT_FALSE(paste.preview(1)->understood());
+  EXPECT_EQ(paste.preview(1)->text(), "Непонятный код «%q» в позиции 4.");
 }
 
 TEST(SettingsDialog, ReopensOnTheLastConfirmedPageInTitleOrder) {

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "core/model/alarm_doc.h"
 #include "desktop/editors/open_file_filter.h"
@@ -329,6 +330,41 @@ TEST(ReminderEditor, TextsFollowTheLanguage) {
   editor.open(line);
   EXPECT_FALSE(editor.ok());
   EXPECT_EQ(editor.messages.value(0), "Введите текст напоминания.");
+}
+
+// The weekday buttons run from Monday, as the calendar's weeks do, and the word after the
+// display time agrees with the number in each language.
+TEST(ReminderEditor, WeekdaysFromMondayAndSecondsThatAgreeWithTheirNumber) {
+  const std::vector<std::pair<UiLanguage, std::vector<QString>>> words = {
+      {UiLanguage::English, {"second", "seconds", "seconds", "seconds", "seconds"}},
+      {UiLanguage::Russian, {"секунду", "секунды", "секунд", "секунд", "секунду"}},
+      {UiLanguage::Ukrainian, {"секунду", "секунди", "секунд", "секунд", "секунду"}}};
+  for (const auto& [language, expected] : words) {
+    EditorFixture editor(language);
+    CAlarmDlg& dialog = *editor.dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (int day = 1; day < 6; ++day) EXPECT_LT(dialog.weekdayButton(day)->x(), dialog.weekdayButton(day + 1)->x());
+    EXPECT_LT(dialog.weekdayButton(6)->x(), dialog.weekdayButton(0)->x()) << "Sunday comes last";
+    auto* word = dialog.findChild<QLabel*>(QStringLiteral("secondsWord"));
+    ASSERT_NE(word, nullptr);
+    const int counts[] = {1, 2, 5, 12, 21};
+    for (std::size_t i = 0; i < std::size(counts); ++i) {
+      dialog.displaySeconds()->setValue(counts[i]);
+      EXPECT_EQ(word->text(), expected[i]) << counts[i];
+    }
+  }
+}
+
+TEST(DefinitionChooser, TitleNamesWhatIsChosen) {
+  EXPECT_EQ(CSelectSkinDlg({}, UiLanguage::English, nullptr, CSelectSkinDlg::Kind::Sticker).windowTitle(),
+            "Select Sticker");
+  EXPECT_EQ(CSelectSkinDlg({}, UiLanguage::Russian, nullptr, CSelectSkinDlg::Kind::Sticker).windowTitle(),
+            "Выбор наклейки");
+  EXPECT_EQ(CSelectSkinDlg({}, UiLanguage::Ukrainian, nullptr, CSelectSkinDlg::Kind::Notifier).windowTitle(),
+            "Вибір спливного сповіщення");
+  EXPECT_EQ(CSelectSkinDlg({}, UiLanguage::English, nullptr, CSelectSkinDlg::Kind::Notifier).windowTitle(),
+            "Select Notifier Popup");
 }
 
 TEST(DefinitionChooser, NoneFirstAndOkNeedsASelection) {

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -209,6 +210,44 @@ TEST(EditDay, EditChangesTheNoteOnlyOnOk) {
   EXPECT_EQ(note.text, "After");
   EXPECT_EQ(note.event_type, CDayInfo::Anniversary);
   EXPECT_EQ(note.date, noon(2026, 5, 7));
+}
+
+// The date shows in the language's one form, the word after the interval agrees with its
+// number, and the sticker chooser asks for a sticker, not a skin.
+TEST(EditDay, DateFormIntervalWordAndStickerChooserFollowTheLanguage) {
+  struct Case {
+    UiLanguage language;
+    QString dateText, oneDay, twoDays, fiveDays, chooserTitle;
+  };
+  const Case cases[] = {{UiLanguage::English, "12/08/2026", "Day", "Days", "Days", "Select Sticker"},
+                        {UiLanguage::Russian, "08.12.2026", "день", "дня", "дней", "Выбор наклейки"},
+                        {UiLanguage::Ukrainian, "08.12.2026", "день", "дні", "днів", "Вибір наліпки"}};
+  for (const Case& expected : cases) {
+    CDayInfo note = noteOn(noon(2026, 12, 8));
+    note.sticker = "Tag";
+    EditorFixture fixture(note, expected.language);
+    CEditDay& editor = fixture.editor;
+    EXPECT_EQ(editor.datePicker()->text(), expected.dateText);
+    auto* word = editor.findChild<QLabel*>(QStringLiteral("daysWord"));
+    ASSERT_NE(word, nullptr);
+    editor.daysEdit()->setText("1");
+    EXPECT_EQ(word->text(), expected.oneDay);
+    editor.daysEdit()->setText("2");
+    EXPECT_EQ(word->text(), expected.twoDays);
+    editor.daysEdit()->setText("5");
+    EXPECT_EQ(word->text(), expected.fiveDays);
+
+    QString title;
+    QTimer::singleShot(0, [&title] {
+      QWidget* chooser = QApplication::activeModalWidget();
+      if (chooser == nullptr) return;
+      title = chooser->windowTitle();
+      chooser->close();
+    });
+    editor.stickerButton()->click();
+    EXPECT_EQ(title, expected.chooserTitle);
+    EXPECT_EQ(editor.stickerEdit()->text(), "Tag") << "a cancelled chooser changes nothing";
+  }
 }
 
 }  // namespace

@@ -175,7 +175,7 @@ TEST(ReminderRoad, AddSaveReopenChangeDeleteAndFire) {
   });
   clickAdd();
   EXPECT_EQ(rows(reminders, 1), (QStringList{"Water the plants", "Stand-up", "Tea is ready"}));
-  EXPECT_EQ(rows(reminders, 2), (QStringList{"07/05/2026-10:00", "Daily: 09:45", "Timer:  0:10"}));
+  EXPECT_EQ(rows(reminders, 2), (QStringList{"05/07/2026 10:00", "Daily: 09:45", "Timer: 0:10"}));
   EXPECT_EQ(fixture.document.GetAlarmAt(1)->week_days, 0b0111110);
 
   // Saved, a new document, and the file opened again.

@@ -88,6 +88,49 @@ struct ListsFixture {
   std::vector<COleDateTime> noteDates;
 };
 
+// Each language writes its words and its one date form: no "Daily:" in a Russian list, no
+// "0:5" for a five-minute timer, and the same date form on both tabs.
+TEST(ListsWindow, ScheduleAndDateColumnsInEachLanguage) {
+  ListsFixture lists;
+  lists.document.AddAlarm(reminder("once"));
+  CAlarmLine daily = reminder("daily");
+  daily.time = COleDateTime(2026, 5, 7, 7, 30, 0);
+  daily.daily = 1;
+  lists.document.AddAlarm(daily);
+  CAlarmLine timer = reminder("timer");
+  timer.timer_mode = 1;
+  timer.timer_minutes = 5;
+  lists.document.AddAlarm(timer);
+  CAlarmLine longTimer = reminder("long timer");
+  longTimer.timer_mode = 1;
+  longTimer.timer_minutes = 125;
+  lists.document.AddAlarm(longTimer);
+  CDayInfo note(COleDateTime(2026, 12, 8, 0, 0, 0));
+  note.text = "dentist";
+  note.repeat = CDayInfo::Once;
+  lists.document.AddDayInfo(note);
+  lists.window->refill();
+
+  const auto column = [&](int tab) {
+    QTableView* list = tab == CListsDlg::NotesTab ? lists.window->noteList() : lists.window->reminderList();
+    QStringList result;
+    for (int row = 0; row < list->model()->rowCount(); ++row) result << list->model()->index(row, 2).data().toString();
+    return result;
+  };
+  lists.settings.app.language = 1;
+  EXPECT_EQ(column(CListsDlg::RemindersTab),
+            (QStringList{"05/07/2026 10:00", "Daily: 07:30", "Timer: 0:05", "Timer: 2:05"}));
+  EXPECT_EQ(column(CListsDlg::NotesTab), QStringList{"12/08/2026"});
+  lists.settings.app.language = 0;
+  EXPECT_EQ(column(CListsDlg::RemindersTab),
+            (QStringList{"07.05.2026 10:00", "Ежедневно: 07:30", "Таймер: 0:05", "Таймер: 2:05"}));
+  EXPECT_EQ(column(CListsDlg::NotesTab), QStringList{"08.12.2026"});
+  lists.settings.app.language = 2;
+  EXPECT_EQ(column(CListsDlg::RemindersTab),
+            (QStringList{"07.05.2026 10:00", "Щодня: 07:30", "Таймер: 0:05", "Таймер: 2:05"}));
+  EXPECT_EQ(column(CListsDlg::NotesTab), QStringList{"08.12.2026"});
+}
+
 TEST(ListsWindow, DeleteRemovesExactlyTheSelectedRows) {
   ListsFixture lists;
   for (const char* text : {"one", "two", "three", "four", "five", "six"}) lists.document.AddAlarm(reminder(text));

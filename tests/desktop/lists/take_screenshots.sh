@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/lists-window-{en,ru}.png (the lists window docked below the main window),
-# lists-window-postponed-undo-{en,ru,uk}.png (a postponed reminder and the offer to undo a delete)
-# and reminder-editor-{en,ru}.png under a private Xvfb, with the screenshot driver of this folder:
+# Takes, under a private Xvfb with the screenshot driver of this folder:
+#   lists: docs/screenshots/lists-window-{en,ru,uk}.png (the lists window docked below the main window)
+#   undo: lists-window-postponed-undo-{en,ru,uk}.png (a postponed reminder and the offer to undo a delete)
+#   editor: reminder-editor-, day-note-editor- and sticker-chooser-{en,ru,uk}.png
 #   tests/desktop/lists/take_screenshots.sh BUILD_FOLDER [lists] [undo] [editor]
 # (all three kinds when none is named).
 set -euo pipefail
@@ -31,7 +32,10 @@ shoot() {  # language kind file
   pids+=("$pid")
   for _ in $(seq 100); do grep -q '^ready' "$work/ready" && break; sleep 0.1; done
   read -r _ x y w h window <"$work/ready"
-  if [ "$kind" = editor ]; then
+  if [ "$kind" = chooser ]; then
+    # With its window manager's title bar, which names what is chosen.
+    import -window root -crop "$((w + 8))x$((h + 8))+$((x - 4))+$((y - 4))" +repage "$out/$file"
+  elif [ "$kind" != lists ]; then
     import -window "$window" "$out/$file"
   else
     # The main window and the lists below it, with a margin of the desktop round them.
@@ -44,9 +48,20 @@ kinds=("${@:2}")
 [ ${#kinds[@]} -gt 0 ] || kinds=(lists undo editor)
 for kind in "${kinds[@]}"; do
   case $kind in
-    lists) for language in en ru; do shoot "$language" lists "lists-window-$language.png"; done ;;
+    lists) for language in en ru uk; do shoot "$language" lists "lists-window-$language.png"; done ;;
     undo) for language in en ru uk; do shoot "$language" undo "lists-window-postponed-undo-$language.png"; done ;;
-    editor) for language in en ru; do shoot "$language" editor "reminder-editor-$language.png"; done ;;
+    editor)
+      for language in en ru uk; do
+        shoot "$language" editor "reminder-editor-$language.png"
+        shoot "$language" daynote "day-note-editor-$language.png"
+      done
+      # The chooser's title is drawn by a window manager (openbox), started for these shots only.
+      if command -v openbox >/dev/null; then
+        openbox >/dev/null 2>&1 &
+        pids+=($!)
+        for language in en ru uk; do shoot "$language" chooser "sticker-chooser-$language.png"; done
+      fi
+      ;;
     *) echo "unknown kind: $kind" >&2; exit 2 ;;
   esac
 done

@@ -15,6 +15,7 @@
 #include "core/common/symbol_font.h"
 #include "core/model/alarm_doc.h"
 #include "desktop/osd/color_button.h"
+#include "desktop/osd/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/time_format_page.h"
 
@@ -110,6 +111,45 @@ TEST(TimeFormatPage, FormatCountdownAndSymbol) {
   page.symbolDialog = [](QWidget*) { return false; };
   page.symbolButton()->click();
   EXPECT_EQ(page.formatEdit()->text().size(), QStringLiteral("%H\u0080J%~%M").size());
+}
+
+// The page shows what a format gives as it is typed, and names the code it does not understand
+// and where, instead of the clock silently going back to its default look.
+TEST(TimeFormatPage, LivePreviewAndTheCodeNotUnderstood) {
+  ApplicationSettings settings = defaultSettings({});
+  CAlarmDoc document;
+  for (const UiLanguage language : {UiLanguage::English, UiLanguage::Russian, UiLanguage::Ukrainian}) {
+    CSetTimeFormatDlgBar page(language);
+    page.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+    page.load(settings, document);
+    FormatPreview* preview = page.preview();
+    EXPECT_TRUE(preview->understood());
+    EXPECT_TRUE(preview->text().endsWith(QStringLiteral(" 1048"))) << preview->text().toStdString();
+
+    page.formatEdit()->setText(QStringLiteral("%Q %H:%M %"));
+    EXPECT_FALSE(preview->understood());
+    EXPECT_TRUE(preview->text().contains(QStringLiteral("%Q"))) << preview->text().toStdString();
+    EXPECT_TRUE(preview->text().contains(QStringLiteral(" 1."))) << preview->text().toStdString();
+
+    page.formatEdit()->setText(QStringLiteral("%H:%M %"));
+    EXPECT_FALSE(preview->understood());
+    EXPECT_TRUE(preview->text().contains(QStringLiteral("\"%\"")) || preview->text().contains(QStringLiteral("«%»")))
+        << preview->text().toStdString();
+    EXPECT_TRUE(preview->text().contains(QStringLiteral(" 7."))) << preview->text().toStdString();
+
+    // The countdown follows the pickers before OK, the names the interface language.
+    page.datePicker()->setDate(QDate(2026, 12, 9));
+    page.timePicker()->setTime(QTime(10, 48, 5));
+    page.formatEdit()->setText(QStringLiteral("%A %d %B, %E"));
+    EXPECT_TRUE(preview->understood());
+    const QString expected = language == UiLanguage::English   ? QStringLiteral("Tuesday 08 December, 1")
+                             : language == UiLanguage::Russian ? QStringLiteral("вторник 08 декабря, 1")
+                                                               : QStringLiteral("вівторок 08 грудня, 1");
+    EXPECT_TRUE(preview->text().endsWith(expected)) << preview->text().toStdString();
+    // The countdown picker shows the language's one date form.
+    EXPECT_EQ(page.datePicker()->displayFormat(),
+              language == UiLanguage::English ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("dd.MM.yyyy"));
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "desktop/common/language_forms.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/symbol_dialog.h"
@@ -22,14 +23,15 @@ using namespace kalvory;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s clock|message|symbols en|ru\n", argv[0]);
+    std::fprintf(stderr, "usage: %s clock|message|symbols en|ru|uk\n", argv[0]);
     return 2;
   }
   const QString kind = QString::fromLatin1(argv[1]);
   const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
-  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
+  const bool ukrainian = QString::fromLatin1(argv[2]) == QLatin1String("uk");
+  const UiLanguage language = russian ? UiLanguage::Russian : ukrainian ? UiLanguage::Ukrainian : UiLanguage::English;
   // Dates follow the interface language, as in the program.
-  QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
+  QLocale::setDefault(uiLocale(language));
   ApplicationSettings settings = defaultSettings({});
   std::unique_ptr<QWidget> shown;
   std::unique_ptr<QLabel> desk;
@@ -41,15 +43,18 @@ int main(int argc, char** argv) {
     if (kind == QLatin1String("clock")) {
       CClockStatic::Sources sources;
       sources.clock = [] { return COleDateTime(2026, 5, 7, 9, 30, 0); };
+      // The clock names the day in the interface language, as the program's clock does.
+      sources.language = [language] { return language; };
       auto clock = std::make_unique<CClockStatic>(sources);
       clock->SetLooks(looksOf(settings.clock));
-      clock->SetFormat(russian ? "%д %H%~%M" : "%A %H%~%M");
+      clock->SetFormat("%A %d %B %H%~%M");
       window = std::move(clock);
     } else {
       window = std::make_unique<CTextStatic>();
       window->SetLooks(looksOf(settings.text));
-      window->SetText(russian ? "Пора пить чай! \xC2\x80\xD0\xA2\n%~в пять часов%-"
-                              : "Time for tea! \xC2\x80T\n%~at five o'clock%-");
+      window->SetText(russian     ? "Пора пить чай! \xC2\x80\xD0\xA2\n%~в пять часов%-"
+                      : ukrainian ? "Час пити чай! \xC2\x80\xD0\xA2\n%~о п’ятій%-"
+                                  : "Time for tea! \xC2\x80T\n%~at five o'clock%-");
       window->SetDefaultTime(600);
       window->Show(0);
     }
