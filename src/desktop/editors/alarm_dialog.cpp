@@ -421,7 +421,7 @@ void CAlarmDlg::buildControls() {
   soundWarning_->setWordWrap(true);
   soundWarning_->setStyleSheet(QStringLiteral("color: #8a5300;"));
   soundWarning_->hide();
-  right->addWidget(soundWarning_, 6, 1, 1, 2);
+  right->addWidget(soundWarning_, 6, 0, 1, 3);
   connect(sound_, &QLineEdit::textChanged, this, &CAlarmDlg::updateSoundWarning);
   actionRow(7, "1053", QStringLiteral("program"), program_, programChoose_);
 
