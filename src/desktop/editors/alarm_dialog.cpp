@@ -108,7 +108,15 @@ class CheckedDateEdit final : public QDateEdit {
     firstDayDigit_ = -1;
     const bool intoDay = digit && currentSection() == QDateTimeEdit::DaySection;
     const bool dayStarted = intoDay && daySectionFresh_;
+    const QDate before = date();
     QDateEdit::keyPressEvent(event);
+    // A month or year typed under a day it does not have (the 31st, then February): the date
+    // edit quietly makes it the month's last day. It is said, and the day is selected again.
+    if (digit && !intoDay && before.isValid() && date().isValid() && date().day() != before.day() &&
+        before.day() > date().daysInMonth()) {
+      setSelectedSection(QDateTimeEdit::DaySection);
+      if (onNoSuchDay) onNoSuchDay(before.day());
+    }
     // One digit was enough for the edit to leave the day: the user may have meant two.
     if (dayStarted && currentSection() != QDateTimeEdit::DaySection) firstDayDigit_ = typed.front().digitValue();
     daySectionFresh_ = !intoDay || currentSection() != QDateTimeEdit::DaySection;

@@ -381,6 +381,19 @@ TEST(ReminderEditor, ImpossibleTimesAndDatesAreRefusedWhereTheyAreTyped) {
   QTest::keyClicks(date, "2027");
   EXPECT_EQ(date->date(), QDate(2027, 2, 4));
 
+  // The month typed after the day: the 31st of December becomes February, and the picker's
+  // quiet change of the day to the 28th is said.
+  date->setDate(QDate(2026, 12, 31));
+  date->setSelectedSection(QDateTimeEdit::MonthSection);
+  QTest::keyClicks(date, "02");
+  EXPECT_EQ(date->date(), QDate(2026, 2, 28));
+  EXPECT_FALSE(dialog.timeHint()->isHidden());
+  EXPECT_EQ(dialog.timeHint()->text(), "This month has no day 31.");
+  date->setSelectedSection(QDateTimeEdit::DaySection);
+  QTest::keyClicks(date, "04");
+  QTest::keyClicks(date, "2027");
+  EXPECT_EQ(date->date(), QDate(2027, 2, 4));
+
   // A year left unfinished is put back by the picker when the mouse goes to OK: OK says so
   // instead of storing the date put back.
   date->setFocus();
