@@ -52,6 +52,24 @@ class MediaPlayer {
     return false;
   }
   virtual void stopBuiltInSound() {}
+
+  // Why the alarm sound `path` cannot be played ("... does not exist", "... cannot be read"),
+  // or empty when it can. Such a sound is never handed to the player, which would otherwise
+  // play whatever its playlist held before. By default the file itself is looked at.
+  virtual std::string soundFileProblem(const std::string& path);
+  // The program's own chime, played instead of a sound file that cannot be played; `reason`
+  // (from soundFileProblem) goes to the log. Returns whether it started.
+  virtual bool playFallbackSound(const std::string& reason) {
+    (void)reason;
+    return false;
+  }
+  // Takes the entry at `position` out of the playlist, provided it still holds `path`: the
+  // alarm's own entry goes when the player is put back, and an entry the user has moved or
+  // replaced meanwhile is left alone.
+  virtual void removeEntry(int position, const std::string& path) {
+    (void)position;
+    (void)path;
+  }
 };
 
 // Starts programs and opens documents the way the desktop's "open" does.

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "core/alarms/alarm_engine.h"
@@ -60,8 +63,29 @@ AlarmActions::AlarmActions(const AlarmSettings& settings, MediaPlayer& player, P
                            const std::function<void(int)>&)
     : AlarmActions(settings, player, launcher, power, speech, errors, std::move(clock)) {}
 
+std::string MediaPlayer::soundFileProblem(const std::string& path) {
+  // An address (a stream, a network share) is the player's to judge.
+  if (path.find("://") != std::string::npos) return {};
+  const std::string quoted = "the alarm sound \"" + path + "\"";
+  std::error_code code;
+  const std::filesystem::file_status status = std::filesystem::status(path, code);
+  if (!std::filesystem::exists(status)) return quoted + " does not exist";
+  if (!std::filesystem::is_regular_file(status)) return quoted + " is not a file";
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return quoted + " cannot be read";
+  if (file.peek() == std::ifstream::traits_type::eof()) return quoted + " is empty";
+  return {};
+}
+
 void AlarmActions::PlayAlarmSound(const std::string& path) {
   if (!settings_.IsMusic || path.empty()) return;
+  if (std::string problem = player_.soundFileProblem(path); !problem.empty()) {
+    // Never handed to the player: it would ring with whatever its playlist held before.
+    lastSoundProblem_ = std::move(problem);
+    if (player_.playFallbackSound(lastSoundProblem_)) builtInSoundPlaying_ = true;
+    return;
+  }
+  lastSoundProblem_.clear();
   if (waitingForPlayer_) {  // the player is on its way; this sound follows the one that started it
     pendingSteps_.push_back({path});
     return;
@@ -118,8 +142,11 @@ void AlarmActions::playThroughPlayer(const std::string& path) {
     builtInSoundPlaying_ = false;
   }
 
+  const int lengthBefore = player_.playlistLength();
   player_.addFile(path);
-  player_.setPlaylistPosition(player_.playlistLength());
+  const int lengthAfter = player_.playlistLength();
+  if (lengthAfter > lengthBefore) addedEntries_.push_back({lengthAfter - 1, path});
+  player_.setPlaylistPosition(lengthAfter);
   player_.stop();
   player_.play();
   alarmMusicPlaying_ = true;
@@ -146,10 +173,17 @@ bool AlarmActions::RestoreWinampState() {
   }
   if (!alarmMusicPlaying_) return done;
   alarmMusicPlaying_ = false;
+  // The entries stay where the alarm music goes on (it is one of them) or the player has gone.
+  std::vector<AddedEntry> added;
+  added.swap(addedEntries_);
   if (!settings_.StopMusicOnCancelAlarm) return true;  // the alarm music goes on
   if (!player_.findPlayer()) return true;
 
   player_.stop();
+  // The user's playlist is left as it was found: the alarm's entries go, the last first, so
+  // that each position still names the entry added there. They follow the saved position, so
+  // it still names the same entry afterwards.
+  for (auto entry = added.rbegin(); entry != added.rend(); ++entry) player_.removeEntry(entry->position, entry->path);
   player_.setPlaylistPosition(savedListPosition_);
   player_.seek(savedOutputTime_);
   if (!playerWasRunning_) player_.close();

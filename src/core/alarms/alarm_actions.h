@@ -66,6 +66,8 @@ class AlarmActions {
   bool playerWasRunning() const { return playerWasRunning_; }
   bool builtInSoundPlaying() const { return builtInSoundPlaying_; }
   bool waitingForPlayer() const { return waitingForPlayer_; }
+  // Why the last alarm sound could not be played and the chime rang instead; empty when it could.
+  const std::string& lastSoundProblem() const { return lastSoundProblem_; }
 
  private:
   // A request made while the player was starting: a sound to play, or (no path) a restore.
@@ -90,6 +92,13 @@ class AlarmActions {
   int savedPlayState_ = MediaPlayer::kStopped;
   int savedOutputTime_ = 0;
   bool alarmMusicPlaying_ = false;
+  // The entries the alarm sounds added to the player's playlist, taken out again on restore.
+  struct AddedEntry {
+    int position = 0;
+    std::string path;
+  };
+  std::vector<AddedEntry> addedEntries_;
+  std::string lastSoundProblem_;
   bool builtInSoundPlaying_ = false;
   bool waitingForPlayer_ = false;
   std::vector<PendingStep> pendingSteps_;

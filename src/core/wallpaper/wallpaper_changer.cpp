@@ -179,4 +179,10 @@ void CWallpaperChanger::UpdateDayNoteStickers(const CDayInfo* note, const std::v
   AfterStickerUpdate(compositor_.UpdateDayNoteStickers(note, definitions, now));
 }
 
+void CWallpaperChanger::UpdateDayNoteStickers(const std::vector<const CDayInfo*>& notes,
+                                              const std::vector<CWPStickerContext>& definitions,
+                                              const COleDateTime& now) {
+  AfterStickerUpdate(compositor_.UpdateDayNoteStickers(notes, definitions, now));
+}
+
 }  // namespace kalvory

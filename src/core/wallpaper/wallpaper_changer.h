@@ -83,6 +83,8 @@ class CWallpaperChanger {
                              const COleDateTime& now);
   void UpdateDayNoteStickers(const CDayInfo* note, const std::vector<CWPStickerContext>& definitions,
                              const COleDateTime& now);
+  void UpdateDayNoteStickers(const std::vector<const CDayInfo*>& notes,
+                             const std::vector<CWPStickerContext>& definitions, const COleDateTime& now);
 
   bool busy() const { return busy_; }
   bool blockedOn(const COleDateTime& day) const;

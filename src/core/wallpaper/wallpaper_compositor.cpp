@@ -455,4 +455,46 @@ StickerUpdate CWallpaperCompositor::UpdateDayNoteStickers(const CDayInfo* note,
   return Recompose(changed);
 }
 
+StickerUpdate CWallpaperCompositor::UpdateDayNoteStickers(const std::vector<const CDayInfo*>& notes,
+                                                          const std::vector<CWPStickerContext>& definitions,
+                                                          const COleDateTime& now) {
+  // Every note of the day shows its sticker: a second note of the same day, with a sticker or
+  // without, does not take the first one's away.
+  std::vector<std::pair<std::string, std::string>> wanted;  // text and sticker name
+  for (const CDayInfo* note : notes) {
+    if (note == nullptr || note->sticker.empty() || !note->matches(now)) continue;
+    std::pair<std::string, std::string> key{note->text, note->sticker};
+    if (std::find(wanted.begin(), wanted.end(), key) == wanted.end()) wanted.push_back(std::move(key));
+  }
+  const auto isWanted = [&wanted](const CWPStickerContext& placed) {
+    return std::find(wanted.begin(), wanted.end(), std::pair{placed.text, placed.name}) != wanted.end();
+  };
+  bool changed = false;
+  std::vector<std::pair<std::string, std::string>> present;
+  for (auto it = placed_.begin(); it != placed_.end();) {
+    const bool noteSticker = it->placedBy == kPlacedByDayNote;
+    if (it->until < now || (noteSticker && !isWanted(*it))) {
+      it = placed_.erase(it);
+      changed = true;
+      continue;
+    }
+    if (noteSticker) present.emplace_back(it->text, it->name);
+    ++it;
+  }
+  const COleDateTime until = NextMidnight(now);
+  for (const auto& [text, name] : wanted) {
+    if (std::find(present.begin(), present.end(), std::pair{text, name}) != present.end()) continue;
+    for (const CWPStickerContext& definition : definitions) {
+      if (definition.name != name) continue;
+      CWPStickerContext placed = definition;
+      placed.text = text;
+      placed.until = until;
+      placed.placedBy = kPlacedByDayNote;
+      placed_.push_back(std::move(placed));
+      changed = true;
+    }
+  }
+  return Recompose(changed);
+}
+
 }  // namespace kalvory

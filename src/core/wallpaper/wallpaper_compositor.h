@@ -103,6 +103,10 @@ class CWallpaperCompositor {
   // Today's day note's sticker (`note` may be null: only expired stickers are dropped then).
   StickerUpdate UpdateDayNoteStickers(const CDayInfo* note, const std::vector<CWPStickerContext>& definitions,
                                       const COleDateTime& now);
+  // The stickers of all of `notes` that fall on `now`'s day, each placed once until the next
+  // midnight; day-note stickers of no such note are taken off, as are expired stickers.
+  StickerUpdate UpdateDayNoteStickers(const std::vector<const CDayInfo*>& notes,
+                                      const std::vector<CWPStickerContext>& definitions, const COleDateTime& now);
 
   // The request last given to Compose, its picture as chosen.
   const CWallpaperContext& currentRequest() const { return current_; }

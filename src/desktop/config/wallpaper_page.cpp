@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
 
 #include "desktop/osd/color_button.h"
 
@@ -75,6 +78,18 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   backgroundLayout->addWidget(patternFile_, 1, 1);
   backgroundLayout->addWidget(browse_, 1, 2);
 
+  missingFolder_ = new QLabel(this);
+  missingFolder_->setObjectName(QStringLiteral("missingFolder"));
+  missingFolder_->setWordWrap(true);
+  missingFolder_->setStyleSheet(QStringLiteral("color: #8a5300;"));
+  createFolder_ = new QPushButton(text(StringId::CreateWallpaperFolder), this);
+  createFolder_->setObjectName(QStringLiteral("createFolder"));
+  auto* missingRow = new QHBoxLayout;
+  missingRow->addWidget(missingFolder_, 1);
+  missingRow->addWidget(createFolder_);
+  missingFolder_->hide();
+  createFolder_->hide();
+
   auto* hint = new QLabel(text(StringId::ChangeWallpaperHint), this);
   hint->setWordWrap(true);
 
@@ -98,11 +113,13 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   layout->addWidget(enable_);
   layout->addWidget(foldersLabel);
   layout->addLayout(folderRow, 1);
+  layout->addLayout(missingRow);
   layout->addLayout(intervalRow);
   layout->addLayout(groups);
   layout->addWidget(hint);
 
   connect(enable_, &QCheckBox::toggled, this, &CSetWallPaperDlgBar::updateEnabling);
+  connect(enable_, &QCheckBox::toggled, this, &CSetWallPaperDlgBar::updateMissingFolder);
   connect(pattern_, &QRadioButton::toggled, this, &CSetWallPaperDlgBar::updateEnabling);
   connect(stretch_, &QRadioButton::toggled, this, [this](bool on) {
     if (on) style_ = 2;
@@ -114,6 +131,7 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   });
   connect(add_, &QPushButton::clicked, this, &CSetWallPaperDlgBar::addFolder);
   connect(remove_, &QPushButton::clicked, this, &CSetWallPaperDlgBar::removeFolder);
+  connect(createFolder_, &QPushButton::clicked, this, &CSetWallPaperDlgBar::createMissingFolders);
   connect(browse_, &QPushButton::clicked, this, [this] {
     const QString file = patternChooser ? patternChooser(this) : QString();
     if (!file.isEmpty()) patternFile_->setText(file);
@@ -142,6 +160,7 @@ void CSetWallPaperDlgBar::load(const ApplicationSettings& settings, const CAlarm
   color_->setColor(wallpaper.background_color);
   updateEnabling();
   updatePositionPicture();
+  updateMissingFolder();
 }
 
 void CSetWallPaperDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
@@ -174,6 +193,7 @@ void CSetWallPaperDlgBar::addFolder() {
                     : QString();
   if (chosen.isEmpty()) return;
   folders_->addItem(chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/'));
+  updateMissingFolder();
 }
 
 void CSetWallPaperDlgBar::removeFolder() {
@@ -181,6 +201,41 @@ void CSetWallPaperDlgBar::removeFolder() {
   if (selected == nullptr) return;
   const QString question = text(StringId::ExcludeFolderQuestion).replace(QStringLiteral("%s"), selected->text());
   if (confirm && confirm(question, this)) delete selected;
+  updateMissingFolder();
+}
+
+QStringList CSetWallPaperDlgBar::missingFolders() const {
+  QStringList missing;
+  for (int row = 0; row < folders_->count(); ++row) {
+    const QString folder = folders_->item(row)->text();
+    if (!QFileInfo(folder).isDir()) missing << folder;
+  }
+  return missing;
+}
+
+void CSetWallPaperDlgBar::updateMissingFolder() {
+  // A changer over folders that are not there changes nothing, and said nothing of it.
+  const QStringList missing = enable_->isChecked() ? missingFolders() : QStringList();
+  missingFolder_->setVisible(!missing.isEmpty());
+  createFolder_->setVisible(!missing.isEmpty());
+  if (!missing.isEmpty())
+    missingFolder_->setText(text(StringId::WallpaperFolderMissing).replace(QStringLiteral("%s"), missing.front()));
+}
+
+void CSetWallPaperDlgBar::createMissingFolders() {
+  for (const QString& folder : missingFolders()) {
+    std::error_code code;
+    std::filesystem::create_directories(std::filesystem::path(toStdString(folder)), code);
+    if (code || !QFileInfo(folder).isDir()) {
+      QString message = text(StringId::WallpaperFolderNotCreated);
+      message.replace(message.indexOf(QLatin1String("%s")), 2, folder);
+      message.replace(message.indexOf(QLatin1String("%s")), 2,
+                      code ? toQString(code.message()) : QStringLiteral("not a folder"));
+      missingFolder_->setText(message);
+      return;
+    }
+  }
+  updateMissingFolder();
 }
 
 void CSetWallPaperDlgBar::updateEnabling() {

@@ -51,12 +51,19 @@ class CSetWallPaperDlgBar final : public ConfigPage {
   QRadioButton* patternButton() const { return pattern_; }
   QLineEdit* patternEdit() const { return patternFile_; }
   ColorButton* colorButton() const { return color_; }
+  // Says which listed folder does not exist (the default one is not made for the user), with a
+  // button that makes it; hidden while every folder exists.
+  QLabel* missingFolderLabel() const { return missingFolder_; }
+  QPushButton* createFolderButton() const { return createFolder_; }
 
  private:
   void addFolder();
   void removeFolder();
   void updateEnabling();
   void updatePositionPicture();
+  void updateMissingFolder();
+  void createMissingFolders();
+  QStringList missingFolders() const;
 
   QCheckBox* enable_ = nullptr;
   QListWidget* folders_ = nullptr;
@@ -72,6 +79,8 @@ class CSetWallPaperDlgBar final : public ConfigPage {
   QLineEdit* patternFile_ = nullptr;
   QPushButton* browse_ = nullptr;
   ColorButton* color_ = nullptr;
+  QLabel* missingFolder_ = nullptr;
+  QPushButton* createFolder_ = nullptr;
   QStringList loadedFolders_;
   int style_ = 0;  // kept as loaded unless a position button is chosen ("Tile" has none)
 };

@@ -7,13 +7,16 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -21,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "core/model/alarm_doc.h"
 #include "core/model/moment.h"
@@ -47,7 +51,9 @@ constexpr std::array<int, 7> kWeekdayIds = {1074, 1058, 1069, 1070, 1071, 1072, 
 constexpr std::array<std::size_t, 7> kWeekdayDisplayOrder = {1, 2, 3, 4, 5, 6, 0};
 
 // The hours and minutes fields: two digits at most, shown "07" for a time of day and "7" for a
-// timer's length, with arrows so that a time can be set with the mouse alone.
+// timer's length, with arrows so that a time can be set with the mouse alone. A keystroke that
+// would make a number out of range (hour 25, minute 99 of a time of day) is refused, and the
+// dialog is told so that it can say why.
 class TwoDigitSpinBox final : public QSpinBox {
  public:
   explicit TwoDigitSpinBox(QWidget* parent) : QSpinBox(parent) {
@@ -60,15 +66,98 @@ class TwoDigitSpinBox final : public QSpinBox {
     padded_ = padded;
     lineEdit()->setText(textFromValue(value()));
   }
+  std::function<void()> onRefused;
 
  protected:
   QString textFromValue(int value) const override {
     return padded_ ? QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')) : QString::number(value);
   }
+  QValidator::State validate(QString& input, int& position) const override {
+    const QValidator::State state = QSpinBox::validate(input, position);
+    if (state == QValidator::Invalid && onRefused) onRefused();
+    return state;
+  }
 
  private:
   bool padded_ = true;
 };
+
+// The date picker refuses a day the month does not have. Left alone, a date edit takes the
+// "3" of "31" typed into February as the 3rd, moves on and puts the "1" into the year; here the
+// second digit is refused and the dialog told, so that it can say why.
+class CheckedDateEdit final : public QDateEdit {
+ public:
+  static constexpr int kLongestMonth = 31;
+  using QDateEdit::QDateEdit;
+  std::function<void(int day)> onNoSuchDay;
+  std::function<void(const QString&)> onLeft;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QString typed = event->text();
+    const bool digit = typed.size() == 1 && typed.front().isDigit();
+    if (digit && firstDayDigit_ >= 0) {
+      const int day = firstDayDigit_ * 10 + typed.front().digitValue();
+      firstDayDigit_ = -1;
+      // A day no month has (42) means the single digit was the day and the next one starts
+      // the year.
+      if (day <= kLongestMonth && day > date().daysInMonth()) {
+        setSelectedSection(QDateTimeEdit::DaySection);
+        event->accept();
+        if (onNoSuchDay) onNoSuchDay(day);
+        return;
+      }
+    }
+    firstDayDigit_ = -1;
+    const bool intoDay = digit && currentSection() == QDateTimeEdit::DaySection;
+    const bool dayStarted = intoDay && daySectionFresh_;
+    const QDate before = date();
+    QDateEdit::keyPressEvent(event);
+    // A month or year typed under a day it does not have (the 31st, then February): the date
+    // edit quietly makes it the month's last day. It is said, and the day is selected again.
+    if (digit && !intoDay && before.isValid() && date().isValid() && date().day() != before.day() &&
+        before.day() > date().daysInMonth()) {
+      setSelectedSection(QDateTimeEdit::DaySection);
+      if (onNoSuchDay) onNoSuchDay(before.day());
+    }
+    // One digit was enough for the edit to leave the day: the user may have meant two.
+    if (dayStarted && currentSection() != QDateTimeEdit::DaySection) firstDayDigit_ = typed.front().digitValue();
+    daySectionFresh_ = !intoDay || currentSection() != QDateTimeEdit::DaySection;
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    firstDayDigit_ = -1;
+    daySectionFresh_ = true;
+    QDateEdit::focusInEvent(event);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    firstDayDigit_ = -1;
+    daySectionFresh_ = true;
+    QDateEdit::mousePressEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    // Seen before the picker puts an unfinished or impossible text back to its last date.
+    if (onLeft) onLeft(text());
+    QDateEdit::focusOutEvent(event);
+  }
+
+ private:
+  int firstDayDigit_ = -1;
+  bool daySectionFresh_ = true;
+};
+
+constexpr int kClockHourMaximum = 23;
+constexpr int kClockMinuteMaximum = 59;
+constexpr int kTimerMaximum = 99;  // two digits
+// A timer ticked on for a reminder that was none starts at a length one would set for a tea.
+constexpr std::pair<int, int> kNewTimerLength{0, 5};
+
+QString fillFirst(QString text, const QString& value) {
+  const qsizetype at = text.indexOf(QLatin1String("%s"));
+  return at < 0 ? text : text.replace(at, 2, value);
+}
+
+// A reminder's sound may also be a stream's address, which only the player can judge.
+bool isLocalSoundPath(const QString& path) { return !path.contains(QLatin1String("://")); }
 
 // The weekday buttons show plainly whether they are on: the highlight colour when ticked.
 const QString kWeekdayStyle = QStringLiteral(
@@ -184,18 +273,54 @@ void CAlarmDlg::buildControls() {
   stateRow->addWidget(secondsLabel);
 
   auto* timeGroup = new QGroupBox(text("time"), this);
-  date_ = new QDateEdit(timeGroup);
+  auto* date = new CheckedDateEdit(timeGroup);
+  date_ = date;
   date_->setObjectName(QStringLiteral("date"));
   date_->setCalendarPopup(true);
   date_->setLocale(uiLocale(language_));
   date_->setDisplayFormat(shortDateFormat(language_));
+  date->onNoSuchDay = [this](int day) {
+    showTimeHint(fillFirst(toQString(loadString(StringId::NoSuchDayHint, language_)), QString::number(day)));
+  };
+  date->onLeft = [this](const QString& typed) {
+    if (!date_->isEnabled() || dateTextIsADate(typed)) return;
+    refusedDate_ = typed;
+    showTimeHint(fillFirst(toQString(loadString(StringId::NoSuchDateHint, language_)), typed));
+  };
+  connect(date_, &QDateEdit::dateChanged, this, [this] {
+    if (!dateTextIsADate(date_->text())) return;
+    refusedDate_.clear();
+    timeHint_->hide();
+  });
+  const auto refused = [this] {
+    showTimeHint(toQString(
+        loadString(shownAsTimer_ ? StringId::TimerLengthRangeHint : StringId::ClockTimeRangeHint, language_)));
+  };
   auto* hours = new TwoDigitSpinBox(timeGroup);
   hours->setObjectName(QStringLiteral("hours"));
+  hours->onRefused = refused;
   hours_ = hours;
   auto* minutes = new TwoDigitSpinBox(timeGroup);
   minutes->setObjectName(QStringLiteral("minutes"));
+  minutes->onRefused = refused;
   minutes_ = minutes;
-  auto* colon = new QLabel(QStringLiteral(":"), timeGroup);
+  hours_->setRange(0, kClockHourMaximum);
+  minutes_->setRange(0, kClockMinuteMaximum);
+  timerLength_ = new QLabel(toQString(loadString(StringId::TimerLengthLabel, language_)), timeGroup);
+  timerLength_->setObjectName(QStringLiteral("timerLength"));
+  timerLength_->setBuddy(hours_);
+  hoursUnit_ = new QLabel(QStringLiteral(":"), timeGroup);
+  hoursUnit_->setObjectName(QStringLiteral("hoursUnit"));
+  minutesUnit_ = new QLabel(toQString(loadString(StringId::TimerMinutesUnit, language_)), timeGroup);
+  minutesUnit_->setObjectName(QStringLiteral("minutesUnit"));
+  timeHint_ = new QLabel(timeGroup);
+  timeHint_->setObjectName(QStringLiteral("timeHint"));
+  timeHint_->setWordWrap(true);
+  timeHint_->setStyleSheet(QStringLiteral("color: #b00020;"));
+  timeHint_->hide();
+  // Whatever is typed and taken puts away the hint about what was refused before.
+  connect(hours_, &QSpinBox::valueChanged, timeHint_, &QLabel::hide);
+  connect(minutes_, &QSpinBox::valueChanged, timeHint_, &QLabel::hide);
   timer_ = new QCheckBox(text("1026"), timeGroup);
   timer_->setObjectName(QStringLiteral("timerMode"));
   daily_ = new QCheckBox(text("1025"), timeGroup);
@@ -204,9 +329,11 @@ void CAlarmDlg::buildControls() {
   auto* clockRow = new QHBoxLayout;
   clockRow->addWidget(date_, 1);
   clockRow->addSpacing(12);
+  clockRow->addWidget(timerLength_);
   clockRow->addWidget(hours_);
-  clockRow->addWidget(colon);
+  clockRow->addWidget(hoursUnit_);
   clockRow->addWidget(minutes_);
+  clockRow->addWidget(minutesUnit_);
   auto* modeRow = new QHBoxLayout;
   modeRow->addWidget(timer_);
   modeRow->addSpacing(16);
@@ -228,6 +355,7 @@ void CAlarmDlg::buildControls() {
   for (std::size_t day : kWeekdayDisplayOrder) weekRow->addWidget(weekdays_[day]);
   auto* timeLayout = new QVBoxLayout(timeGroup);
   timeLayout->addLayout(clockRow);
+  timeLayout->addWidget(timeHint_);
   timeLayout->addLayout(modeRow);
   timeLayout->addLayout(weekRow);
   connect(timer_, &QCheckBox::clicked, this, [this](bool checked) {
@@ -287,7 +415,14 @@ void CAlarmDlg::buildControls() {
   };
   right->setRowMinimumHeight(4, 8);
   actionRow(5, "1004", QStringLiteral("sound"), sound_, soundChoose_);
-  actionRow(6, "1053", QStringLiteral("program"), program_, programChoose_);
+  soundWarning_ = new QLabel(toQString(loadString(StringId::SoundFileMissingWarning, language_)), this);
+  soundWarning_->setObjectName(QStringLiteral("soundWarning"));
+  soundWarning_->setWordWrap(true);
+  soundWarning_->setStyleSheet(QStringLiteral("color: #8a5300;"));
+  soundWarning_->hide();
+  right->addWidget(soundWarning_, 6, 0, 1, 3);
+  connect(sound_, &QLineEdit::textChanged, this, &CAlarmDlg::updateSoundWarning);
+  actionRow(7, "1053", QStringLiteral("program"), program_, programChoose_);
 
   auto* finishedLabel = new QLabel(text("1054"), this);
   exitAction_ = new QComboBox(this);
@@ -296,9 +431,9 @@ void CAlarmDlg::buildControls() {
     exitAction_->addItem(toQString(loadString(kFirstExitActionString + i, language_)).trimmed());
   exitAction_->setMaxVisibleItems(14);
   finishedLabel->setBuddy(exitAction_);
-  right->addWidget(finishedLabel, 7, 0);
-  right->addWidget(exitAction_, 7, 1, 1, 2);
-  right->setRowStretch(8, 1);
+  right->addWidget(finishedLabel, 8, 0);
+  right->addWidget(exitAction_, 8, 1, 1, 2);
+  right->setRowStretch(9, 1);
 
   connect(notifierChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(notifier_, false); });
   connect(stickerChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(sticker_, true); });
@@ -362,21 +497,15 @@ void CAlarmDlg::loadRecord() {
   displaySeconds_->setValue(std::clamp(line.show_seconds, 0, displaySeconds_->maximum()));
   date_->setDate(toQDate(line.time.isValid() ? line.time : now()));
 
-  auto* hours = static_cast<TwoDigitSpinBox*>(hours_);
-  auto* minutes = static_cast<TwoDigitSpinBox*>(minutes_);
   const bool timer = line.timer_mode != 0;
-  hours->setZeroPadded(!timer);
-  minutes->setZeroPadded(!timer);
-  if (timer) {
-    hours_->setValue(line.timer_minutes / 60);
-    minutes_->setValue(line.timer_minutes % 60);
-  } else if (line.time.isValid()) {
-    hours_->setValue(line.time.GetHour());
-    minutes_->setValue(line.time.GetMinute());
-  } else {
-    hours_->setValue(0);
-    minutes_->setValue(0);
-  }
+  // The numbers for each way of showing the fields; the one not shown waits for a click on
+  // "Timer Mode".
+  const COleDateTime clock = !timer && line.time.isValid() ? line.time : now();
+  clockValue_ = clock.isValid() ? std::pair{clock.GetHour(), clock.GetMinute()} : std::pair{0, 0};
+  timerValue_ = timer ? std::pair{line.timer_minutes / 60, line.timer_minutes % 60} : kNewTimerLength;
+  refusedDate_.clear();
+  applyTimeMode(timer);
+  timeHint_->hide();
 
   message_->setPlainText(toQString(line.text));
   sound_->setText(toQString(line.sound_file));
@@ -427,9 +556,45 @@ void CAlarmDlg::updateScheduleControls() {
   const bool daily = daily_->isChecked();
   date_->setEnabled(!timer && !daily);
   for (QToolButton* button : weekdays_) button->setEnabled(daily);
-  // A timer's length reads "1:5"; a time of day "01:05".
+  showTimeAs(timer);
+}
+
+void CAlarmDlg::showTimeAs(bool timer) {
+  if (timer == shownAsTimer_) return;
+  // The numbers shown so far are kept for when the fields show that way again.
+  (shownAsTimer_ ? timerValue_ : clockValue_) = {hours_->value(), minutes_->value()};
+  applyTimeMode(timer);
+}
+
+void CAlarmDlg::applyTimeMode(bool timer) {
+  shownAsTimer_ = timer;
+  const std::pair<int, int> shown = timer ? timerValue_ : clockValue_;
+  hours_->setRange(0, timer ? kTimerMaximum : kClockHourMaximum);
+  minutes_->setRange(0, timer ? kTimerMaximum : kClockMinuteMaximum);
+  hours_->setValue(shown.first);
+  minutes_->setValue(shown.second);
+  // A timer's length reads "1 h 5 min"; a time of day "01:05".
   static_cast<TwoDigitSpinBox*>(hours_)->setZeroPadded(!timer);
   static_cast<TwoDigitSpinBox*>(minutes_)->setZeroPadded(!timer);
+  hoursUnit_->setText(timer ? toQString(loadString(StringId::TimerHoursUnit, language_)) : QStringLiteral(":"));
+  timerLength_->setVisible(timer);
+  minutesUnit_->setVisible(timer);
+  timeHint_->hide();
+}
+
+void CAlarmDlg::showTimeHint(const QString& hint) {
+  timeHint_->setText(hint);
+  timeHint_->show();
+}
+
+bool CAlarmDlg::dateTextIsADate(const QString& text) const {
+  return date_->locale().toDate(text, date_->displayFormat()).isValid();
+}
+
+void CAlarmDlg::updateSoundWarning() {
+  // Only warned, not refused: the file may be on a disk that is mounted by the time it rings.
+  const QString path = toQString(cleanPathField(toStdString(sound_->text()))).trimmed();
+  soundWarning_->setVisible(!path.isEmpty() && isLocalSoundPath(path) && !QFileInfo(path).isFile());
 }
 
 void CAlarmDlg::updateStateIcon() {
@@ -521,15 +686,43 @@ void CAlarmDlg::accept() {
     message_->setFocus();
     return;
   }
+  // A date that is no date is said so, never stored as whatever the picker put back.
+  if (date_->isEnabled() && (!refusedDate_.isEmpty() || !dateTextIsADate(date_->text()))) {
+    const QString typed = refusedDate_.isEmpty() ? date_->text() : refusedDate_;
+    refusedDate_.clear();  // said once: a second OK takes the date now shown
+    const QString hint = fillFirst(toQString(loadString(StringId::NoSuchDateHint, language_)), typed);
+    showTimeHint(hint);
+    report(hint);
+    date_->setFocus();
+    return;
+  }
   // The spin boxes keep their last valid value when their text was left unfinished.
   displaySeconds_->interpretText();
   hours_->interpretText();
   minutes_->interpretText();
 
-  CAlarmLine& line = *record_;
   const int hours = hours_->value();
   const int minutes = minutes_->value();
-  line.timer_mode = timer_->isChecked() ? 1 : 0;
+  // The moment is worked out before anything is written: a record is never left with an
+  // invalid one.
+  const bool timer = timer_->isChecked();
+  TimerStart moment;
+  if (timer) {
+    moment = timerStart(now(), hours, minutes);
+  } else {
+    const QDate day = date_->date();
+    moment.time = reminderMoment(COleDateTime(day.year(), day.month(), day.day(), 0, 0, 0), hours, minutes);
+  }
+  if (!moment.time.isValid()) {
+    const QString hint = toQString(loadString(StringId::ClockTimeRangeHint, language_));
+    showTimeHint(hint);
+    report(hint);
+    hours_->setFocus();
+    return;
+  }
+
+  CAlarmLine& line = *record_;
+  line.timer_mode = timer ? 1 : 0;
   line.daily = daily_->isChecked() ? 1 : 0;
   line.state = active_->isChecked() ? ReminderState::Armed : ReminderState::Inactive;
   // The message is kept as typed; only a message of blanks alone is refused.
@@ -538,15 +731,8 @@ void CAlarmDlg::accept() {
   line.program = cleanPathField(toStdString(program_->text()));
   line.show_seconds = displaySeconds_->value();
   line.exit_action = exitAction_->currentIndex();
-
-  if (line.timer_mode != 0) {
-    const TimerStart start = timerStart(now(), hours, minutes);
-    line.time = start.time;
-    line.timer_minutes = start.timerMinutes;
-  } else {
-    const QDate day = date_->date();
-    line.time = reminderMoment(COleDateTime(day.year(), day.month(), day.day(), 0, 0, 0), hours, minutes);
-  }
+  line.time = moment.time;
+  if (timer) line.timer_minutes = moment.timerMinutes;
 
   std::int32_t weekDays = 0;
   for (std::size_t i = 0; i < weekdays_.size(); ++i)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/common/date_time.h"
@@ -69,6 +70,12 @@ class CAlarmDlg : public QDialog {
   QDateEdit* datePicker() const { return date_; }
   QSpinBox* hoursEdit() const { return hours_; }
   QSpinBox* minutesEdit() const { return minutes_; }
+  // "Timer length:" before the fields, and what follows each of them (":" or "h"; "min").
+  QLabel* timerLengthLabel() const { return timerLength_; }
+  QLabel* hoursUnitLabel() const { return hoursUnit_; }
+  QLabel* minutesUnitLabel() const { return minutesUnit_; }
+  // Says what was refused in the date or time fields; hidden while nothing was.
+  QLabel* timeHint() const { return timeHint_; }
   QCheckBox* timerBox() const { return timer_; }
   QCheckBox* dailyBox() const { return daily_; }
   QToolButton* weekdayButton(int sundayFirstIndex) const {
@@ -86,6 +93,8 @@ class CAlarmDlg : public QDialog {
   QPushButton* stickerButton() const { return stickerChoose_; }
   QLineEdit* soundEdit() const { return sound_; }
   QPushButton* soundButton() const { return soundChoose_; }
+  // Shown while the sound field names a file that is not there.
+  QLabel* soundWarning() const { return soundWarning_; }
   QLineEdit* programEdit() const { return program_; }
   QPushButton* programButton() const { return programChoose_; }
   QComboBox* exitActionBox() const { return exitAction_; }
@@ -101,6 +110,11 @@ class CAlarmDlg : public QDialog {
   void loadRecord();
   void applyEffectRules(const QCheckBox* clicked = nullptr);
   void updateScheduleControls();
+  void showTimeAs(bool timer);
+  void applyTimeMode(bool timer);
+  void showTimeHint(const QString& hint);
+  bool dateTextIsADate(const QString& text) const;
+  void updateSoundWarning();
   void updateStateIcon();
   void limitMessage();
   void chooseFile(QLineEdit* field, std::string_view filterKey, bool preferLastFilter);
@@ -121,6 +135,18 @@ class CAlarmDlg : public QDialog {
   QDateEdit* date_ = nullptr;
   QSpinBox* hours_ = nullptr;
   QSpinBox* minutes_ = nullptr;
+  QLabel* timerLength_ = nullptr;
+  QLabel* hoursUnit_ = nullptr;
+  QLabel* minutesUnit_ = nullptr;
+  QLabel* timeHint_ = nullptr;
+  // The fields show a time of day or a timer's length; each keeps its numbers while the other
+  // is shown, so that ticking "Timer Mode" and back again loses nothing.
+  bool shownAsTimer_ = false;
+  std::pair<int, int> clockValue_{0, 0};
+  std::pair<int, int> timerValue_{0, 5};
+  // A date typed into the picker that is no date, which the picker then put back; OK says so
+  // once instead of storing the date put back without a word.
+  QString refusedDate_;
   QCheckBox* timer_ = nullptr;
   QCheckBox* daily_ = nullptr;
   std::array<QToolButton*, 7> weekdays_{};
@@ -136,6 +162,7 @@ class CAlarmDlg : public QDialog {
   QPushButton* stickerChoose_ = nullptr;
   QLineEdit* sound_ = nullptr;
   QPushButton* soundChoose_ = nullptr;
+  QLabel* soundWarning_ = nullptr;
   QLineEdit* program_ = nullptr;
   QPushButton* programChoose_ = nullptr;
   QComboBox* exitAction_ = nullptr;

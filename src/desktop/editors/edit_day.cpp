@@ -241,6 +241,9 @@ void CEditDay::setDayInfo(const CDayInfo& info) {
   fillList(repeatList_, loadStringList(kRepeatNames, language_));
   repeatList_->setCurrentIndex(note_.repeat >= 0 && note_.repeat < repeatList_->count() ? note_.repeat : -1);
 
+  stickerEdit_->setText(toQString(note_.sticker));
+  stickerBox_->setChecked(!note_.sticker.empty());
+
   updateEnabling();
   noteEdit_->setFocus();
 }
@@ -253,15 +256,9 @@ void CEditDay::updateEnabling() {
   wallpaperEdit_->setEnabled(wallpaperBox_->isChecked());
   wallpaperButton_->setEnabled(wallpaperBox_->isChecked());
   stickerBox_->setEnabled(true);
-  // The copy's sticker changes only on OK, so this also brings back the sticker shown when the
-  // dialog opened.
-  if (!note_.sticker.empty()) {
-    stickerEdit_->setText(toQString(note_.sticker));
-    stickerBox_->setChecked(true);
-    stickerButton_->setEnabled(true);
-  } else {
-    stickerEdit_->clear();
-  }
+  // The sticker is left as the user set it: a change of type or repetition made after choosing
+  // a sticker must not take the choice back (the note was then stored without its sticker).
+  stickerButton_->setEnabled(stickerBox_->isChecked());
 }
 
 void CEditDay::showPageIcon(int dayOfMonth) {

@@ -100,8 +100,12 @@ void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const C
   addStep(wallpaper_step::ReminderSticker{reminder}, now);
 }
 
-void WallpaperFeature::UpdateDayNoteStickers(const CDayInfo* note, const COleDateTime& now) {
-  addStep(wallpaper_step::DayNoteStickers{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
+void WallpaperFeature::UpdateDayNoteStickers(const CDayInfo* /*lastNote*/, const COleDateTime& now) {
+  // Not only the day's last note: each note of the day keeps its own sticker on the wallpaper.
+  wallpaper_step::DayNoteStickers step;
+  for (const auto& note : document_.dayInfos())
+    if (note->matches(now)) step.notes.push_back(*note);
+  addStep(std::move(step), now);
 }
 
 void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {

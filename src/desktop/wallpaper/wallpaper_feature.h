@@ -72,7 +72,7 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   std::optional<WallpaperJob> job_;  // the steps of the tick in progress
   bool sweepAdded_ = false;
   bool reminderStickerPlaced_ = false;  // a reminder sticker went to the worker in this run
-  int jobsOutstanding_ = 0;  // handed to the worker, answer not yet taken
+  int jobsOutstanding_ = 0;             // handed to the worker, answer not yet taken
 };
 
 }  // namespace kalvory

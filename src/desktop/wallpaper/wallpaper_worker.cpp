@@ -125,7 +125,9 @@ void WallpaperWorker::runJob(WallpaperJob& job) {
           } else if constexpr (std::is_same_v<Step, wallpaper_step::ReminderSticker>) {
             changer_->UpdateReminderSticker(value.reminder, job.stickers, job.now);
           } else if constexpr (std::is_same_v<Step, wallpaper_step::DayNoteStickers>) {
-            changer_->UpdateDayNoteStickers(value.note ? &*value.note : nullptr, job.stickers, job.now);
+            std::vector<const CDayInfo*> notes;
+            for (const CDayInfo& note : value.notes) notes.push_back(&note);
+            changer_->UpdateDayNoteStickers(notes, job.stickers, job.now);
           } else {
             changer_->ApplyDayNoteWallpaper(value.note ? &*value.note : nullptr, job.now);
           }

@@ -33,7 +33,7 @@ struct ReminderSticker {
   CAlarmLine reminder;
 };
 struct DayNoteStickers {
-  std::optional<CDayInfo> note;
+  std::vector<CDayInfo> notes;  // the day notes that fall on the tick's day
 };
 struct DayNotePicture {
   std::optional<CDayInfo> note;

@@ -99,6 +99,16 @@ void AudaciousBackend::close() {
     own(QStringLiteral("Quit"));
 }
 
+void AudaciousBackend::removeEntry(int position, const std::string& path) {
+  if (position < 0 || position >= playlistLength()) return;
+  // Audacious names an entry by the address it was added with.
+  const QString expected =
+      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()).toString(QUrl::FullyEncoded);
+  const QString held = own(QStringLiteral("SongFilename"), {QVariant::fromValue(uint(position))}).toString();
+  if (QUrl(held) != QUrl(expected)) return;
+  own(QStringLiteral("Delete"), {QVariant::fromValue(uint(position))});
+}
+
 QString AudaciousBackend::songArtist() { return songTag(QStringLiteral("artist")); }
 
 QString AudaciousBackend::songTitle() { return songTag(QStringLiteral("title")); }

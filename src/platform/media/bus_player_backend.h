@@ -30,6 +30,8 @@ class BusPlayerBackend {
   virtual void play() = 0;
   virtual void seek(int milliseconds) = 0;
   virtual void close() = 0;
+  // Removes the playlist entry at `position` when it holds the file at `path`.
+  virtual void removeEntry(int position, const std::string& path) = 0;
   // The current song's "artist" and "title" tags (either may be empty).
   virtual QString songArtist() = 0;
   virtual QString songTitle() = 0;

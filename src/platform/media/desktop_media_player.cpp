@@ -130,6 +130,17 @@ bool DesktopMediaPlayer::playBuiltInSound(const std::string& path) {
   return builtInSound_->play(QString::fromStdString(path));
 }
 
+bool DesktopMediaPlayer::playFallbackSound(const std::string& reason) {
+  qCWarning(lcMediaPlayer).noquote() << QString::fromStdString(reason) +
+                                            QStringLiteral("; the built-in chime rings instead");
+  if (!builtInSound_) builtInSound_ = std::make_unique<BuiltInSound>();
+  return builtInSound_->playChime();
+}
+
+void DesktopMediaPlayer::removeEntry(int position, const std::string& path) {
+  if (bound_) backend_->removeEntry(position, path);
+}
+
 void DesktopMediaPlayer::stopBuiltInSound() {
   if (builtInSound_) builtInSound_->stop();
 }

@@ -60,6 +60,8 @@ class DesktopMediaPlayer final : public QObject, public MediaPlayer {
   void close() override;
   bool playBuiltInSound(const std::string& path) override;
   void stopBuiltInSound() override;
+  bool playFallbackSound(const std::string& reason) override;
+  void removeEntry(int position, const std::string& path) override;
 
   // The current song as "artist - title" (the title alone without an artist); empty without a
   // bound player.

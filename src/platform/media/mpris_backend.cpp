@@ -143,6 +143,24 @@ void MprisBackend::seek(int milliseconds) {
                                          QVariant::fromValue(qlonglong(std::max(0, milliseconds)) * 1000)});
 }
 
+void MprisBackend::removeEntry(int position, const std::string& path) {
+  const QString address = fileAddress(path);
+  if (!hasTrackList()) {
+    // The backend's own list: the player itself only ever held the track it was opened with.
+    if (position > 0 && position < knownAddresses_.size() && knownAddresses_[position] == address)
+      knownAddresses_.removeAt(position);
+    return;
+  }
+  const QList<QDBusObjectPath> list = tracks();
+  if (position < 0 || position >= list.size()) return;
+  const QVariant answer = bus_.call(service_, kPath, kTrackList, QStringLiteral("GetTracksMetadata"),
+                                    {QVariant::fromValue(QList<QDBusObjectPath>{list[position]})});
+  QList<QVariantMap> metadata;
+  if (answer.canConvert<QDBusArgument>()) metadata = qdbus_cast<QList<QVariantMap>>(answer.value<QDBusArgument>());
+  if (metadata.isEmpty() || metadata.front().value(QStringLiteral("xesam:url")).toString() != address) return;
+  bus_.call(service_, kPath, kTrackList, QStringLiteral("RemoveTrack"), {QVariant::fromValue(list[position])});
+}
+
 void MprisBackend::close() { bus_.call(service_, kPath, kRoot, QStringLiteral("Quit")); }
 
 QString MprisBackend::songArtist() {

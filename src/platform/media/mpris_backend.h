@@ -32,6 +32,7 @@ class MprisBackend final : public BusPlayerBackend {
   void play() override;
   void seek(int milliseconds) override;
   void close() override;
+  void removeEntry(int position, const std::string& path) override;
   QString songArtist() override;
   QString songTitle() override;
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "core/alarms/alarm_engine.h"
@@ -49,7 +52,24 @@ class RecordingPlayer : public MediaPlayer {
   int playState() override { return log("state", state); }
   int outputTime() override { return log("time", time); }
   int trackLength() override { return log("track-length", 200); }
-  void addFile(const std::string& path) override { calls.push_back("add " + path); }
+  // Like a real player's, the playlist grows by the file added and shrinks by the one removed.
+  void addFile(const std::string& path) override {
+    calls.push_back("add " + path);
+    ++length;
+  }
+  void removeEntry(int at, const std::string& path) override {
+    calls.push_back("remove " + std::to_string(at) + " " + path);
+    --length;
+  }
+  // The files are as the test says: all there but the ones named missing.
+  std::string soundFileProblem(const std::string& path) override {
+    return missing.count(path) != 0 ? path + " is missing" : std::string();
+  }
+  bool playFallbackSound(const std::string& reason) override {
+    calls.push_back("chime: " + reason);
+    return true;
+  }
+  std::set<std::string> missing;
   int playlistLength() override { return log("length", length); }
   void setPlaylistPosition(int p) override { calls.push_back("set-position " + std::to_string(p)); }
   void stop() override { calls.push_back("stop"); }
@@ -112,13 +132,16 @@ using Calls = std::vector<std::string>;
 TEST(AlarmSound, SavesThePlayingPlayerAndPutsItBack) {
   Fixture f;
   f.actions.PlayAlarmSound("/music/alarm.ogg");
-  EXPECT_EQ(f.player.calls, (Calls{"find", "position", "state", "time", "add /music/alarm.ogg", "length",
-                                   "set-position 7", "stop", "play"}));
+  EXPECT_EQ(f.player.calls, (Calls{"find", "position", "state", "time", "length", "add /music/alarm.ogg", "length",
+                                   "set-position 8", "stop", "play"}));
   EXPECT_TRUE(f.actions.alarmMusicPlaying());
   EXPECT_FALSE(f.actions.waitingForPlayer());
   f.player.calls.clear();
   EXPECT_TRUE(f.actions.RestoreWinampState());
-  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "play", "seek 61500"}));
+  // The alarm's entry leaves the playlist before the player goes back to the user's track.
+  EXPECT_EQ(f.player.calls,
+            (Calls{"find", "stop", "remove 7 /music/alarm.ogg", "set-position 3", "seek 61500", "play", "seek 61500"}));
+  EXPECT_EQ(f.player.length, 7);
   EXPECT_FALSE(f.actions.alarmMusicPlaying());
   f.player.calls.clear();
   EXPECT_FALSE(f.actions.RestoreWinampState());  // only once per alarm
@@ -136,13 +159,13 @@ TEST(AlarmSound, StartsThePlayerAndClosesItAgain) {
   EXPECT_TRUE(f.actions.waitingForPlayer());
   EXPECT_FALSE(f.actions.alarmMusicPlaying());
   f.player.answer(true);
-  EXPECT_EQ(f.player.calls, (Calls{"find", "start /usr/bin/audacious", "wait", "position", "state", "time",
-                                   "add /a.ogg", "length", "set-position 7", "stop", "play"}));
+  EXPECT_EQ(f.player.calls, (Calls{"find", "start /usr/bin/audacious", "wait", "position", "state", "time", "length",
+                                   "add /a.ogg", "length", "set-position 8", "stop", "play"}));
   EXPECT_FALSE(f.actions.playerWasRunning());
   EXPECT_TRUE(f.actions.alarmMusicPlaying());
   f.player.calls.clear();
   f.actions.RestoreWinampState();
-  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "close"}));
+  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "remove 7 /a.ogg", "set-position 3", "seek 61500", "close"}));
 }
 
 TEST(AlarmSound, SkipsTheSoundWhenNoPlayerCanBeHad) {
@@ -198,11 +221,13 @@ TEST(AlarmSound, RequestsDuringTheWaitFollowInOrder) {
   f.player.calls.clear();
   f.player.answer(true);
   EXPECT_EQ(f.player.calls,
-            (Calls{"position", "state", "time", "add /a.ogg", "length", "set-position 7", "stop", "play",
+            (Calls{"position", "state", "time", "length", "add /a.ogg", "length", "set-position 8", "stop", "play",
                    // the second sound keeps the state saved before the first one
-                   "find", "add /b.ogg", "length", "set-position 7", "stop", "play",
-                   // and the restore goes back to it and closes the player started for the alarm
-                   "find", "stop", "set-position 3", "seek 61500", "close", "play", "seek 61500"}));
+                   "find", "length", "add /b.ogg", "length", "set-position 9", "stop", "play",
+                   // and the restore takes both entries out, goes back to it and closes the
+                   // player started for the alarm
+                   "find", "stop", "remove 8 /b.ogg", "remove 7 /a.ogg", "set-position 3", "seek 61500", "close",
+                   "play", "seek 61500"}));
   EXPECT_FALSE(f.actions.alarmMusicPlaying());
   EXPECT_FALSE(f.actions.waitingForPlayer());
 }
@@ -214,10 +239,11 @@ TEST(AlarmSound, SecondSoundKeepsTheStateFromBeforeTheFirst) {
   f.player.time = 10;
   f.player.calls.clear();
   f.actions.PlayAlarmSound("/b.ogg");
-  EXPECT_EQ(f.player.calls, (Calls{"find", "add /b.ogg", "length", "set-position 7", "stop", "play"}));
+  EXPECT_EQ(f.player.calls, (Calls{"find", "length", "add /b.ogg", "length", "set-position 9", "stop", "play"}));
   f.player.calls.clear();
   f.actions.RestoreWinampState();
-  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500", "play", "seek 61500"}));
+  EXPECT_EQ(f.player.calls, (Calls{"find", "stop", "remove 8 /b.ogg", "remove 7 /a.ogg", "set-position 3", "seek 61500",
+                                   "play", "seek 61500"}));
 }
 
 TEST(AlarmSound, AnswerAfterTheActionsAreGoneIsIgnored) {
@@ -239,7 +265,7 @@ TEST(AlarmSound, RestoreRules) {
   keep.actions.PlayAlarmSound("/a.ogg");
   keep.player.calls.clear();
   EXPECT_TRUE(keep.actions.RestoreWinampState());
-  EXPECT_TRUE(keep.player.calls.empty());
+  EXPECT_TRUE(keep.player.calls.empty());  // its entry stays: it is playing
   EXPECT_FALSE(keep.actions.alarmMusicPlaying());
 
   Fixture paused;  // a paused player stays stopped
@@ -247,7 +273,7 @@ TEST(AlarmSound, RestoreRules) {
   paused.actions.PlayAlarmSound("/a.ogg");
   paused.player.calls.clear();
   paused.actions.RestoreWinampState();
-  EXPECT_EQ(paused.player.calls, (Calls{"find", "stop", "set-position 3", "seek 61500"}));
+  EXPECT_EQ(paused.player.calls, (Calls{"find", "stop", "remove 7 /a.ogg", "set-position 3", "seek 61500"}));
 
   Fixture gone;  // the player went away before the restore
   gone.actions.PlayAlarmSound("/a.ogg");
@@ -255,6 +281,52 @@ TEST(AlarmSound, RestoreRules) {
   gone.player.calls.clear();
   gone.actions.RestoreWinampState();
   EXPECT_EQ(gone.player.calls, (Calls{"find"}));
+}
+
+// A sound file that is not there never reaches the player, which would ring with whatever its
+// playlist held before: the chime rings instead, the reason is kept for the log, and the restore
+// ends the chime without touching the player.
+TEST(AlarmSound, AMissingFileRingsTheChimeAndLeavesThePlayerAlone) {
+  Fixture f;
+  f.player.missing = {"/gone.ogg"};
+  f.actions.PlayAlarmSound("/gone.ogg");
+  EXPECT_EQ(f.player.calls, (Calls{"chime: /gone.ogg is missing"}));
+  EXPECT_EQ(f.actions.lastSoundProblem(), "/gone.ogg is missing");
+  EXPECT_TRUE(f.actions.builtInSoundPlaying());
+  EXPECT_FALSE(f.actions.alarmMusicPlaying());
+  f.player.calls.clear();
+  EXPECT_TRUE(f.actions.RestoreWinampState());
+  EXPECT_EQ(f.player.calls, (Calls{"built-in stop"}));
+
+  // Also while the player is on its way: the chime does not wait for it.
+  Fixture waiting;
+  waiting.player.running = false;
+  waiting.player.missing = {"/gone.ogg"};
+  waiting.actions.PlayAlarmSound("/a.ogg");
+  waiting.actions.PlayAlarmSound("/gone.ogg");
+  EXPECT_EQ(waiting.player.calls, (Calls{"find", "start audacious", "wait", "chime: /gone.ogg is missing"}));
+  // A sound that can be played again clears the reason.
+  f.actions.PlayAlarmSound("/a.ogg");
+  EXPECT_TRUE(f.actions.lastSoundProblem().empty());
+}
+
+// What the file itself says, by the default check of every player.
+TEST(AlarmSound, SoundFileProblems) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kalvory-sound-check";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "folder.ogg");
+  std::ofstream(folder / "empty.ogg").close();
+  std::ofstream(folder / "bell.ogg") << "OggS";
+  RecordingPlayer player;
+  const auto problem = [&player](const std::filesystem::path& path) {
+    return player.MediaPlayer::soundFileProblem(path.string());
+  };
+  EXPECT_EQ(problem(folder / "bell.ogg"), "");
+  EXPECT_EQ(problem(folder / "none.ogg"), "the alarm sound \"" + (folder / "none.ogg").string() + "\" does not exist");
+  EXPECT_NE(problem(folder / "folder.ogg").find("is not a file"), std::string::npos);
+  EXPECT_NE(problem(folder / "empty.ogg").find("is empty"), std::string::npos);
+  EXPECT_EQ(player.MediaPlayer::soundFileProblem("http://radio.example/stream"), "");
+  std::filesystem::remove_all(folder);
 }
 
 TEST(ProgramLine, Split) {

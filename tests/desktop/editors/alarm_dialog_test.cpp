@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -106,6 +107,8 @@ TEST(ReminderEditor, LoadsTheRecordIntoItsControls) {
   editor.open(timer);
   EXPECT_EQ(dialog.hoursEdit()->text(), "1");
   EXPECT_EQ(dialog.minutesEdit()->text(), "5");
+  EXPECT_FALSE(dialog.timerLengthLabel()->isHidden());
+  EXPECT_EQ(dialog.hoursUnitLabel()->text(), "h");
   EXPECT_FALSE(dialog.datePicker()->isEnabled());
   EXPECT_FALSE(dialog.weekdayButton(3)->isEnabled());
 
@@ -203,15 +206,9 @@ TEST(ReminderEditor, ScheduleChoicesAndTheTimeTheyStore) {
   EXPECT_EQ(once.time, COleDateTime(2026, 5, 20, 14, 0, 0));
   EXPECT_EQ(once.scheduleText(), "20/05/2026-14:00");
   EXPECT_EQ(once.week_days, 127);  // untouched buttons keep every day
-  editor.open(once);
-  dialog.hoursEdit()->setValue(24);
-  ASSERT_TRUE(editor.ok());
-  EXPECT_FALSE(once.time.isValid());
-  editor.open(once);
-  dialog.hoursEdit()->setValue(23);
-  dialog.minutesEdit()->setValue(60);
-  ASSERT_TRUE(editor.ok());
-  EXPECT_FALSE(once.time.isValid());
+  // The rule behind the fields: impossible parts give no moment (the fields never offer them).
+  EXPECT_FALSE(reminderMoment(COleDateTime(2026, 5, 20, 0, 0, 0), 24, 0).isValid());
+  EXPECT_FALSE(reminderMoment(COleDateTime(2026, 5, 20, 0, 0, 0), 23, 60).isValid());
 
   // The active box and its picture.
   editor.open(once);
@@ -365,6 +362,176 @@ TEST(DefinitionChooser, TitleNamesWhatIsChosen) {
             "Вибір спливного сповіщення");
   EXPECT_EQ(CSelectSkinDlg({}, UiLanguage::English, nullptr, CSelectSkinDlg::Kind::Notifier).windowTitle(),
             "Select Notifier Popup");
+}
+
+// Shows the dialog as the user has it, active, so that typed keys reach its fields.
+void showActive(CAlarmDlg& dialog) {
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+void typeInto(QSpinBox* field, const QString& keys) {
+  field->setFocus();
+  field->selectAll();
+  QTest::keyClicks(field, keys);
+}
+
+// Hour 25, minute 99 and the 31st of February were taken (and stored as an invalid moment or
+// another date without a word): they are refused as they are typed, the dialog says why, and
+// OK never stores what was not a date.
+TEST(ReminderEditor, ImpossibleTimesAndDatesAreRefusedWhereTheyAreTyped) {
+  EditorFixture editor;
+  CAlarmLine line(COleDateTime(2026, 12, 8, 10, 49, 0));
+  line.text = "Dentist";
+  editor.open(line);
+  CAlarmDlg& dialog = *editor.dialog;
+  showActive(dialog);
+  EXPECT_TRUE(dialog.timeHint()->isHidden());
+
+  typeInto(dialog.hoursEdit(), "25");
+  EXPECT_EQ(dialog.hoursEdit()->text(), "2");
+  EXPECT_FALSE(dialog.timeHint()->isHidden());
+  EXPECT_EQ(dialog.timeHint()->text(), "Hours go from 0 to 23 and minutes from 0 to 59.");
+  typeInto(dialog.minutesEdit(), "99");
+  EXPECT_EQ(dialog.minutesEdit()->text(), "9");
+
+  // "0231": February is taken, the 3 becomes the 3rd as a date edit does, and the 1 that would
+  // make it the 31st is refused instead of landing in the year.
+  QDateEdit* date = dialog.datePicker();
+  date->setFocus();
+  date->setSelectedSection(QDateTimeEdit::MonthSection);
+  QTest::keyClicks(date, "0231");
+  EXPECT_EQ(date->date(), QDate(2026, 2, 3));
+  EXPECT_EQ(date->text(), "02/03/2026");
+  EXPECT_EQ(dialog.timeHint()->text(), "This month has no day 31.");
+  EXPECT_FALSE(dialog.timeHint()->isHidden());
+  // The day is selected again for the right one.
+  QTest::keyClicks(date, "28");
+  EXPECT_EQ(date->date(), QDate(2026, 2, 28));
+  EXPECT_TRUE(dialog.timeHint()->isHidden());
+  // A single-digit day followed by the year is no two-digit day.
+  date->setSelectedSection(QDateTimeEdit::DaySection);
+  QTest::keyClicks(date, "4");
+  EXPECT_EQ(date->date(), QDate(2026, 2, 4));
+  QTest::keyClicks(date, "2027");
+  EXPECT_EQ(date->date(), QDate(2027, 2, 4));
+
+  // The month typed after the day: the 31st of December becomes February, and the picker's
+  // quiet change of the day to the 28th is said.
+  date->setDate(QDate(2026, 12, 31));
+  date->setSelectedSection(QDateTimeEdit::MonthSection);
+  QTest::keyClicks(date, "02");
+  EXPECT_EQ(date->date(), QDate(2026, 2, 28));
+  EXPECT_FALSE(dialog.timeHint()->isHidden());
+  EXPECT_EQ(dialog.timeHint()->text(), "This month has no day 31.");
+  date->setSelectedSection(QDateTimeEdit::DaySection);
+  QTest::keyClicks(date, "04");
+  QTest::keyClicks(date, "2027");
+  EXPECT_EQ(date->date(), QDate(2027, 2, 4));
+
+  // A year left unfinished is put back by the picker when the mouse goes to OK: OK says so
+  // instead of storing the date put back.
+  date->setFocus();
+  date->setSelectedSection(QDateTimeEdit::YearSection);
+  QTest::keyClicks(date, "2");
+  EXPECT_EQ(date->text(), "02/04/2");
+  QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  ASSERT_EQ(editor.messages.size(), 1);
+  EXPECT_EQ(editor.messages[0], "\"02/04/2\" is not a date.");
+  EXPECT_EQ(line.time, COleDateTime(2026, 12, 8, 10, 49, 0)) << "nothing was written";
+  // Said once: the date now shown is what a second OK stores.
+  EXPECT_EQ(date->text(), "02/04/2027");
+  QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(line.time, COleDateTime(2027, 2, 4, 2, 9, 0));
+  EXPECT_TRUE(line.time.isValid());
+}
+
+// Ticking "Timer Mode" turned 10:49 into a timer of 10 h 49 min: the fields now read as a
+// length, labelled so, and start at 5 minutes; the time of day comes back when it is unticked.
+TEST(ReminderEditor, TimerModeShowsALengthThatStartsAtFiveMinutes) {
+  EditorFixture editor;
+  CAlarmLine line(COleDateTime(2026, 12, 8, 10, 49, 0));
+  line.text = "Tea";
+  editor.open(line);
+  CAlarmDlg& dialog = *editor.dialog;
+  EXPECT_TRUE(dialog.timerLengthLabel()->isHidden());
+  EXPECT_TRUE(dialog.minutesUnitLabel()->isHidden());
+  EXPECT_EQ(dialog.hoursUnitLabel()->text(), ":");
+
+  dialog.timerBox()->click();
+  EXPECT_EQ(dialog.hoursEdit()->value(), 0);
+  EXPECT_EQ(dialog.minutesEdit()->value(), 5);
+  EXPECT_FALSE(dialog.timerLengthLabel()->isHidden());
+  EXPECT_EQ(dialog.timerLengthLabel()->text(), "Timer length:");
+  EXPECT_EQ(dialog.hoursUnitLabel()->text(), "h");
+  EXPECT_FALSE(dialog.minutesUnitLabel()->isHidden());
+  EXPECT_EQ(dialog.minutesUnitLabel()->text(), "min");
+  // A length may run past an hour's minutes: they carry into the hours.
+  showActive(dialog);
+  typeInto(dialog.minutesEdit(), "90");
+  EXPECT_EQ(dialog.minutesEdit()->value(), 90);
+
+  dialog.dailyBox()->click();  // unticks the timer: the time of day is back
+  EXPECT_FALSE(dialog.timerBox()->isChecked());
+  EXPECT_EQ(dialog.hoursEdit()->text(), "10");
+  EXPECT_EQ(dialog.minutesEdit()->text(), "49");
+  EXPECT_TRUE(dialog.timerLengthLabel()->isHidden());
+  dialog.timerBox()->click();  // and the length typed before
+  EXPECT_EQ(dialog.minutesEdit()->value(), 90);
+  dialog.minutesEdit()->setValue(5);
+  ASSERT_TRUE(editor.ok());
+  EXPECT_EQ(line.timer_mode, 1);
+  EXPECT_EQ(line.timer_minutes, 5);
+  EXPECT_EQ(line.time, COleDateTime(2026, 5, 7, 9, 35, 15));
+
+  // In Russian and Ukrainian too.
+  EditorFixture russian(UiLanguage::Russian);
+  CAlarmLine other(kNow);
+  russian.open(other);
+  russian.dialog->timerBox()->click();
+  EXPECT_EQ(russian.dialog->timerLengthLabel()->text(), "Длительность таймера:");
+  EXPECT_EQ(russian.dialog->hoursUnitLabel()->text(), "ч");
+  EditorFixture ukrainian(UiLanguage::Ukrainian);
+  ukrainian.open(other);
+  ukrainian.dialog->timerBox()->click();
+  EXPECT_EQ(ukrainian.dialog->minutesUnitLabel()->text(), "хв");
+}
+
+// A sound file that is not there is accepted (the disk may be mounted by the time it rings),
+// with a warning beside the field.
+TEST(ReminderEditor, WarnsAboutAMissingSoundFileWithoutRefusingIt) {
+  QTemporaryDir folder;
+  const QString bell = folder.filePath("bell.ogg");
+  QFile file(bell);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("OggS");
+  file.close();
+  const QString missing = folder.filePath("gone.ogg");
+
+  EditorFixture editor;
+  CAlarmLine line(kNow);
+  line.text = "Wake";
+  line.sound_file = missing.toStdString();
+  editor.open(line);
+  CAlarmDlg& dialog = *editor.dialog;
+  EXPECT_FALSE(dialog.soundWarning()->isHidden());
+  EXPECT_TRUE(dialog.soundWarning()->text().startsWith("This file does not exist now."));
+  dialog.soundEdit()->setText("\"" + bell + "\" ");
+  EXPECT_TRUE(dialog.soundWarning()->isHidden());
+  dialog.soundEdit()->setText("http://radio.example/stream");
+  EXPECT_TRUE(dialog.soundWarning()->isHidden());
+  dialog.soundEdit()->clear();
+  EXPECT_TRUE(dialog.soundWarning()->isHidden());
+  dialog.soundEdit()->setText(folder.path());  // a folder is no sound either
+  EXPECT_FALSE(dialog.soundWarning()->isHidden());
+
+  dialog.soundEdit()->setText(missing);
+  EXPECT_TRUE(editor.ok());
+  EXPECT_EQ(line.sound_file, missing.toStdString());
+  EXPECT_TRUE(editor.messages.isEmpty());
 }
 
 TEST(DefinitionChooser, NoneFirstAndOkNeedsASelection) {

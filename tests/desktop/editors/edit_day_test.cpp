@@ -111,8 +111,9 @@ TEST(EditDay, RefusesABlankTextAndAZeroIntervalAndKeepsTheTextAsTyped) {
   EXPECT_EQ(stored.editor.dayInfo().text, longText);
 }
 
-// The sticker box fills in the default sticker; a sticker picked and then a change of
-// repetition bring back the one the dialog opened with; the wallpaper counts only when ticked.
+// The sticker box fills in the default sticker; a sticker picked stays picked whatever is
+// changed after it (a change of type or repetition once dropped it, and the note was stored
+// without its sticker); the wallpaper counts only when ticked.
 TEST(EditDay, StickerAndWallpaperFollowTheirBoxes) {
   CDayInfo note = noteOn(noon(2026, 5, 7));
   EditorFixture plain(note);
@@ -146,7 +147,9 @@ TEST(EditDay, StickerAndWallpaperFollowTheirBoxes) {
   EXPECT_EQ(offered, QStringList({"Tag", "Pin"}));
   EXPECT_EQ(editor.stickerEdit()->text(), "Pin");
   editor.repeatList()->setCurrentIndex(CDayInfo::Monthly);
-  EXPECT_EQ(editor.stickerEdit()->text(), "Tag");
+  editor.typeList()->setCurrentIndex(CDayInfo::Holiday);
+  EXPECT_EQ(editor.stickerEdit()->text(), "Pin");
+  EXPECT_TRUE(editor.stickerBox()->isChecked());
 
   editor.chooseSticker = [](const QStringList&) -> std::optional<QString> { return QString("N/A"); };
   editor.stickerButton()->click();
@@ -165,7 +168,7 @@ TEST(EditDay, StickerAndWallpaperFollowTheirBoxes) {
   ASSERT_EQ(editor.result(), QDialog::Accepted);
   EXPECT_EQ(editor.dayInfo().wallpaper, "") << "unticked: no wallpaper";
   EXPECT_TRUE(editor.dayInfo().block_changer);
-  EXPECT_EQ(editor.dayInfo().sticker, "Tag") << "the wallpaper box put the opening sticker back too";
+  EXPECT_EQ(editor.dayInfo().sticker, "Pin") << "the wallpaper box must not put the opening sticker back";
   EXPECT_EQ(editor.dayInfo().repeat, CDayInfo::Monthly);
 
   EXPECT_EQ(CEditDay::wallpaperFilter(UiLanguage::English), "Image Files (*.bmp *.jpg *.jpeg *.tif *.tiff *.png)");

@@ -105,6 +105,9 @@ TEST(AudaciousIntegration, AlarmSoundPlaysAndTheEarlierTrackComesBack) {
   EXPECT_EQ(position(), 1u);
 
   ASSERT_TRUE(actions.RestoreWinampState());
+  // The user's playlist is as it was: the alarm's entry is gone again.
+  EXPECT_EQ(audacious(QStringLiteral("Length")).toInt(), 1);
+  EXPECT_EQ(audacious(QStringLiteral("SongFilename"), {0u}).toString(), QUrl::fromLocalFile(music).toString());
   EXPECT_EQ(position(), 0u);
   EXPECT_EQ(status(), QStringLiteral("playing"));
   // Back where the music was; the time runs on from there, so compare at once.

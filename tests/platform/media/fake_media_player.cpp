@@ -70,6 +70,13 @@ class Player : public QObject {
     // A real player takes its time to go.
     QTimer::singleShot(300, qApp, &QCoreApplication::quit);
   }
+  // The entries after a removed one move up, the one playing with them.
+  void removeAt(int index) {
+    if (index < 0 || index >= tracks.size()) return;
+    tracks.removeAt(index);
+    if (index < position) --position;
+    if (position >= tracks.size()) position = std::max(0, int(tracks.size()) - 1);
+  }
   // Adding happens in the background, as in Audacious.
   void addLater(const QString& url, int after) {
     QTimer::singleShot(50, this, [this, url, after] {
@@ -114,6 +121,14 @@ class AudaciousAdaptor : public QDBusAbstractAdaptor {
   void AddUrl(const QString& url) {
     p_.note(QStringLiteral("aud.AddUrl ") + url);
     if (url.startsWith(QLatin1String("file:///"))) p_.addLater(url, int(p_.tracks.size()) - 1);
+  }
+  QString SongFilename(uint pos) {
+    p_.note(QStringLiteral("aud.SongFilename %1").arg(pos));
+    return int(pos) < p_.tracks.size() ? p_.tracks[int(pos)].url : QString();
+  }
+  void Delete(uint pos) {
+    p_.note(QStringLiteral("aud.Delete %1").arg(pos));
+    p_.removeAt(int(pos));
   }
   void Jump(uint pos) {
     p_.note(QStringLiteral("aud.Jump %1").arg(pos));
@@ -208,6 +223,23 @@ class TrackListAdaptor : public QDBusAbstractAdaptor {
     p_.note(QStringLiteral("mpris.AddTrack %1 %2 %3").arg(uri, after.path()).arg(setAsCurrent));
     p_.addLater(uri, p_.indexOf(after.path()));
   }
+  QList<QVariantMap> GetTracksMetadata(const QList<QDBusObjectPath>& ids) {
+    QStringList names;
+    for (const QDBusObjectPath& id : ids) names << id.path();
+    p_.note(QStringLiteral("mpris.GetTracksMetadata ") + names.join(u' '));
+    QList<QVariantMap> answer;
+    for (const QDBusObjectPath& id : ids) {
+      const int index = p_.indexOf(id.path());
+      if (index < 0) continue;
+      answer.push_back({{QStringLiteral("mpris:trackid"), QVariant::fromValue(id)},
+                        {QStringLiteral("xesam:url"), p_.tracks[index].url}});
+    }
+    return answer;
+  }
+  void RemoveTrack(const QDBusObjectPath& track) {
+    p_.note(QStringLiteral("mpris.RemoveTrack ") + track.path());
+    p_.removeAt(p_.indexOf(track.path()));
+  }
   void GoTo(const QDBusObjectPath& track) {
     p_.note(QStringLiteral("mpris.GoTo ") + track.path());
     if (const int index = p_.indexOf(track.path()); index >= 0) p_.moveTo(index);
@@ -266,6 +298,7 @@ int main(int argc, char** argv) {
   player.status = option(arguments, QStringLiteral("--state"), QStringLiteral("stopped"));
   player.timeMs = option(arguments, QStringLiteral("--time"), QStringLiteral("0")).toUInt();
 
+  qDBusRegisterMetaType<QList<QVariantMap>>();
   QDBusConnection bus = QDBusConnection::sessionBus();
   QObject mprisObject;
   QObject audaciousObject;

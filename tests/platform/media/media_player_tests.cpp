@@ -3,7 +3,10 @@
 // MPRIS2 players, and the clock's song codes read from it.
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
+#include <QFile>
 #include <QScopeGuard>
 #include <QUrl>
 #include <csignal>
@@ -37,8 +40,12 @@ struct Actions {
 QString alarmUrl(const FakePlayerProcess& fake) {
   return QUrl::fromLocalFile(QDir(fake.folder()).filePath(QStringLiteral("alarm.wav"))).toString(QUrl::FullyEncoded);
 }
+// The alarm sound, there to be played (a file that is not there never reaches the player).
 std::string alarmPath(const FakePlayerProcess& fake) {
-  return QDir(fake.folder()).filePath(QStringLiteral("alarm.wav")).toStdString();
+  const QString path = QDir(fake.folder()).filePath(QStringLiteral("alarm.wav"));
+  QFile file(path);
+  if (!file.exists() && file.open(QIODevice::WriteOnly)) file.write("RIFF");
+  return path.toStdString();
 }
 
 // A transport request to Audacious followed by the read-back of its state.
@@ -65,10 +72,10 @@ TEST(AudaciousAlarmSound, PlayingPausedAndStoppedPlayersAreSavedAndPutBack) {
     QStringList restoreTail;  // after stop, jump and the first seek
   };
   const Case cases[] = {
-      {"playing", QStringLiteral("2 playing 61500 5 file:///music/track2.ogg"),
+      {"playing", QStringLiteral("2 playing 61500 4 file:///music/track2.ogg"),
        settled(QStringLiteral("mpris.Play")) + settled(QStringLiteral("aud.Seek 61500"))},
-      {"paused", QStringLiteral("2 stopped 0 5 file:///music/track2.ogg"), {}},
-      {"stopped", QStringLiteral("2 stopped 0 5 file:///music/track2.ogg"), {}},
+      {"paused", QStringLiteral("2 stopped 0 4 file:///music/track2.ogg"), {}},
+      {"stopped", QStringLiteral("2 stopped 0 4 file:///music/track2.ogg"), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.state);
@@ -85,9 +92,12 @@ TEST(AudaciousAlarmSound, PlayingPausedAndStoppedPlayersAreSavedAndPutBack) {
     EXPECT_EQ(fakeState(kAudacious), QStringLiteral("4 playing 0 5 ") + alarmUrl(fake));
 
     EXPECT_TRUE(a.actions.RestoreWinampState());
-    const QStringList paused = settled(QStringLiteral("mpris.Stop")) +
-                               QStringList{QStringLiteral("aud.Length"), QStringLiteral("aud.Jump 2")} +
-                               settled(QStringLiteral("aud.Seek 61500"));
+    // The alarm's entry leaves the playlist (checked to be the alarm's first) before the jump back.
+    const QStringList paused =
+        settled(QStringLiteral("mpris.Stop")) +
+        QStringList{QStringLiteral("aud.Length"), QStringLiteral("aud.SongFilename 4"), QStringLiteral("aud.Delete 4"),
+                    QStringLiteral("aud.Length"), QStringLiteral("aud.Jump 2")} +
+        settled(QStringLiteral("aud.Seek 61500"));
     EXPECT_EQ(fake.takeRequests(), paused + c.restoreTail);
     EXPECT_EQ(fakeState(kAudacious), c.stateAfterRestore);
   }
@@ -124,8 +134,10 @@ TEST(AudaciousAlarmSound, AStartedPlayerIsWaitedForWithoutBlockingAndClosedAgain
   EXPECT_EQ(fakeState(kAudacious), QStringLiteral("0 playing 0 1 ") + alarmUrl(fake));
 
   a.actions.RestoreWinampState();
+  // The player started for the alarm is left with the playlist it started with (empty).
   const QStringList restore = settled(QStringLiteral("mpris.Stop")) +
-                              QStringList{QStringLiteral("aud.Length"), QStringLiteral("aud.Jump 0")} +
+                              QStringList{QStringLiteral("aud.Length"), QStringLiteral("aud.SongFilename 0"),
+                                          QStringLiteral("aud.Delete 0"), QStringLiteral("aud.Length")} +
                               settled(QStringLiteral("aud.Seek 0")) + QStringList{QStringLiteral("mpris.Quit")};
   EXPECT_EQ(fake.takeRequests(), restore);
   EXPECT_TRUE(test::spinUntil([] { return !test::nameOnBus(kAudacious); }));
@@ -159,7 +171,33 @@ TEST(AudaciousAlarmSound, PlayerWithoutMprisIsDrivenThroughItsOwnInterface) {
             (QStringList{QStringLiteral("aud.Position"), QStringLiteral("aud.Status"), QStringLiteral("aud.Time")}));
   EXPECT_EQ(requests.mid(7, 1), QStringList{QStringLiteral("aud.Stop")});
   EXPECT_EQ(requests.mid(11, 1), QStringList{QStringLiteral("aud.Play")});
-  EXPECT_EQ(fakeState(kAudacious), QStringLiteral("1 playing 5000 5 file:///music/track1.ogg"));
+  EXPECT_EQ(fakeState(kAudacious), QStringLiteral("1 playing 5000 4 file:///music/track1.ogg"));
+}
+
+// An entry the alarm added but that the user has since replaced is not the alarm's any more:
+// the restore leaves it.
+TEST(AudaciousAlarmSound, OnlyTheAlarmsOwnEntryIsRemoved) {
+  FakePlayerProcess fake;
+  ASSERT_TRUE(fake.start({QStringLiteral("--audacious"), QStringLiteral("--state"), QStringLiteral("playing"),
+                          QStringLiteral("--position"), QStringLiteral("1")},
+                         kAudacious));
+  Actions a;
+  a.actions.PlayAlarmSound(alarmPath(fake));
+  const auto call = [](const QString& method, const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createMethodCall(kAudacious, QStringLiteral("/org/atheme/audacious"),
+                                                          QStringLiteral("org.atheme.audacious"), method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message);
+  };
+  call(QStringLiteral("Delete"), {QVariant::fromValue(4u)});
+  call(QStringLiteral("AddUrl"), {QStringLiteral("file:///music/mine.ogg")});
+  ASSERT_TRUE(test::spinUntil([] { return fakeState(kAudacious).contains(QStringLiteral(" 5 ")); }));
+  fake.takeRequests();
+  a.actions.RestoreWinampState();
+  const QStringList requests = fake.takeRequests();
+  EXPECT_TRUE(requests.contains(QStringLiteral("aud.SongFilename 4")));
+  EXPECT_FALSE(requests.contains(QStringLiteral("aud.Delete 4")));
+  EXPECT_TRUE(fakeState(kAudacious).startsWith(QStringLiteral("1 playing 0 5 ")));
 }
 
 TEST(MprisAlarmSound, TrackListPlayerGoesBackToItsTrack) {
@@ -185,11 +223,13 @@ TEST(MprisAlarmSound, TrackListPlayerGoesBackToItsTrack) {
   a.actions.RestoreWinampState();
   EXPECT_EQ(fake.takeRequests(),
             (QStringList{QStringLiteral("mpris.Get HasTrackList"), QStringLiteral("mpris.Stop"),
-                         QStringLiteral("mpris.Get Tracks"), QStringLiteral("mpris.GoTo ") + track + u'1',
+                         QStringLiteral("mpris.Get Tracks"), QStringLiteral("mpris.GetTracksMetadata ") + track + u'4',
+                         QStringLiteral("mpris.RemoveTrack ") + track + u'4', QStringLiteral("mpris.Get Tracks"),
+                         QStringLiteral("mpris.GoTo ") + track + u'1',
                          QStringLiteral("mpris.Get Metadata"),  // stopped: no track to seek in
                          QStringLiteral("mpris.Play"), QStringLiteral("mpris.Get Metadata"),
                          QStringLiteral("mpris.SetPosition ") + track + QStringLiteral("1 30000000")}));
-  EXPECT_EQ(fakeState(service), QStringLiteral("1 playing 30000 5 file:///music/track1.ogg"));
+  EXPECT_EQ(fakeState(service), QStringLiteral("1 playing 30000 4 file:///music/track1.ogg"));
 }
 
 TEST(MprisAlarmSound, PlayerWithoutTrackListReopensTheEarlierTrack) {

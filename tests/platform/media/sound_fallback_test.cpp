@@ -75,10 +75,39 @@ TEST(BuiltInSound, PlaysWhenAStartedPlayerNeverAnswers) {
   EXPECT_TRUE(test::spinUntil([] { return !sinkInputs().isEmpty(); })) << "no stream reached the sound server";
   f.actions.RestoreWinampState();
   EXPECT_TRUE(test::spinUntil([] { return sinkInputs().isEmpty(); }));
-  // A file that is not there makes no sound and leaves nothing playing.
-  f.settings.WinampPath = "/nonexistent/player";
+}
+
+QStringList* logged = nullptr;
+void recordLog(QtMsgType, const QMessageLogContext& context, const QString& message) {
+  if (logged && context.category != nullptr) logged->push_back(QString::fromLatin1(context.category) + ": " + message);
+}
+
+// A sound file that is not there: the player is not asked at all (it played whatever its
+// playlist held before), the program's chime rings, and the log says why.
+TEST(BuiltInSound, AMissingSoundFileRingsTheChimeAndIsLogged) {
+  Fixture f;
+  f.settings.WinampPath = "audacious";  // none runs on this bus: it would be started
+  QStringList messages;
+  logged = &messages;
+  const QtMessageHandler previous = qInstallMessageHandler(recordLog);
   f.actions.PlayAlarmSound("/nonexistent/alarm.wav");
-  EXPECT_FALSE(f.actions.builtInSoundPlaying());
+  qInstallMessageHandler(previous);
+  logged = nullptr;
+  EXPECT_FALSE(f.actions.waitingForPlayer()) << "the player was looked for";
+  EXPECT_TRUE(f.actions.builtInSoundPlaying());
+  ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+  EXPECT_EQ(messages[0],
+            "kalvory.mediaplayer: the alarm sound \"/nonexistent/alarm.wav\" does not exist; the built-in chime "
+            "rings instead");
+  EXPECT_TRUE(test::spinUntil([] { return !sinkInputs().isEmpty(); })) << "no stream reached the sound server";
+  EXPECT_TRUE(f.actions.RestoreWinampState());
+  EXPECT_TRUE(test::spinUntil([] { return sinkInputs().isEmpty(); }));
+
+  // The chime is a proper sound: a WAVE file of a couple of seconds.
+  const QByteArray wave = chimeWave();
+  EXPECT_TRUE(wave.startsWith("RIFF"));
+  EXPECT_EQ(wave.mid(8, 4), "WAVE");
+  EXPECT_GT(wave.size(), 44 + 22050 * 2);
 }
 
 }  // namespace
