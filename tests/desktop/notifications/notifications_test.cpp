@@ -120,7 +120,8 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   invokeAction(first, QStringLiteral("postpone"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return tea.time == at(10, 5); }, 10000)) << "postponed by five minutes";
   EXPECT_FALSE(alarms_->engine().trayAlarmMark());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }, 10000))
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(first)); }, 10000))
       << log().toStdString();
   EXPECT_TRUE(notifications_->shown().isEmpty());
 
@@ -130,6 +131,54 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   invokeAction(second, QStringLiteral("turn-off"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return tea.state == ReminderState::TurnedOff; }, 10000));
   EXPECT_EQ(tea.time, at(10, 5));
+}
+
+// Reminders one after another keep something ringing all along: each notification still closes
+// when its own showing ends, by its time running out or by the next document, and one whose
+// showing ended before the server answered is closed as soon as the answer comes.
+TEST_F(ReminderNotificationsTest, EachNotificationClosesWhenItsShowingEnds) {
+  trayAvailable_ = false;
+  auto closed = [&](uint id) {
+    return QTest::qWaitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(id)); },
+                           10000);
+  };
+  add(at(10, 0, 0), "First");
+  add(at(10, 0, 30), "Second");
+  const uint first = fireAndWait();
+  ASSERT_NE(first, 0u);
+  uint second = 0;
+  for (int second_of_day = 1; second_of_day <= 65; ++second_of_day) {
+    now_ = at(10, second_of_day / 60, second_of_day % 60);
+    if (second_of_day == 30) {
+      second = fireAndWait();
+      ASSERT_NE(second, 0u);
+    } else {
+      alarms_->tick();
+    }
+  }
+  ASSERT_TRUE(alarms_->isRinging()) << "the second still shows";
+  EXPECT_TRUE(closed(first)) << log().toStdString();
+  EXPECT_EQ(notifications_->shown(), QList<uint>{second});
+
+  // Another document replaces the one whose reminder shows.
+  document_.OnNewDocument();
+  now_ = at(10, 1, 6);
+  alarms_->tick();
+  EXPECT_TRUE(closed(second)) << log().toStdString();
+  EXPECT_TRUE(notifications_->shown().isEmpty());
+
+  // Turned off before the server's answer arrived.
+  add(at(10, 5), "Quick");
+  now_ = at(10, 5);
+  uint third = 0;
+  const auto connection = QObject::connect(notifications_.get(), &ReminderNotifications::notificationShown,
+                                           [&third](uint shown) { third = shown; });
+  alarms_->tick();
+  alarms_->turnOff();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return third != 0; }, 10000));
+  QObject::disconnect(connection);
+  EXPECT_TRUE(closed(third)) << log().toStdString();
+  EXPECT_TRUE(notifications_->shown().isEmpty());
 }
 
 }  // namespace
