@@ -9,6 +9,7 @@
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/tray/close_to_tray.h"
 
 namespace kalvory {
 
@@ -18,6 +19,7 @@ class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
 class CSystemTray;
+class CloseToTray;
 class ConfigurationFeature;
 class DesktopWallpaper;
 class DocumentController;
@@ -58,6 +60,9 @@ class DesktopProgram final : public QObject {
     // The session bus of the notifications and the wake timer: the name of a connection made with
     // QDBusConnection::connectToBus; empty: the user's session bus.
     QString sessionBus;
+    // Whether a tray or a notification server is there when the window manager closes the main
+    // window; empty members: the real answers.
+    CloseToTrayServices closeToTray;
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
@@ -100,6 +105,7 @@ class DesktopProgram final : public QObject {
   MissedFeature& missed() { return *missed_; }
   ReminderNotifications& notifications() { return *notifications_; }
   WakeTimer& wakeTimer() { return *wakeTimer_; }
+  CloseToTray& closeToTray() { return *closeToTray_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -134,6 +140,7 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<MissedFeature> missed_;
   std::unique_ptr<ReminderNotifications> notifications_;
   std::unique_ptr<WakeTimer> wakeTimer_;
+  std::unique_ptr<CloseToTray> closeToTray_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
   std::function<void()> earlierDocumentChanged_;

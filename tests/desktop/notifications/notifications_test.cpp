@@ -12,6 +12,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/dbus_template_mock.h"
 #include "desktop/notifications/reminder_notifications.h"
+#include "desktop/tray/close_to_tray.h"
 
 namespace kalvory {
 namespace {
@@ -179,6 +180,32 @@ TEST_F(ReminderNotificationsTest, EachNotificationClosesWhenItsShowingEnds) {
   QObject::disconnect(connection);
   EXPECT_TRUE(closed(third)) << log().toStdString();
   EXPECT_TRUE(notifications_->shown().isEmpty());
+}
+
+// The window manager's close button, told once through the notification server; where neither
+// a tray nor a server is there the close quits.
+TEST_F(ReminderNotificationsTest, ClosingTheWindowIsExplainedOnceByANotification) {
+  CloseToTray lonely(settings_, session_, {[] { return false; }, [] { return false; }});
+  EXPECT_FALSE(lonely.keepRunning());
+  EXPECT_EQ(settings_.app.close_notice_shown, 0);
+
+  CloseToTray close(settings_, session_, {[] { return false; }, {}});
+  bool notified = false;
+  QObject::connect(&close, &CloseToTray::notified, [&] { notified = true; });
+  EXPECT_TRUE(close.keepRunning());
+  EXPECT_EQ(settings_.app.close_notice_shown, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return notified; }, 10000));
+  EXPECT_EQ(close.noticeBox(), nullptr);
+  const QString notice = QStringLiteral("Kalvory keeps running in the notification area; File > Exit quits");
+  EXPECT_TRUE(log().contains(notice)) << log().toStdString();
+
+  // Closed again: the window goes without a word. A reminder's notification, sent after it on the
+  // same connection, shows that nothing came before it.
+  EXPECT_TRUE(close.keepRunning());
+  trayAvailable_ = false;
+  add(at(10, 0), "Later");
+  ASSERT_NE(fireAndWait(), 0u);
+  EXPECT_EQ(log().count(notice), 1);
 }
 
 }  // namespace
