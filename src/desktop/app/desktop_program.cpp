@@ -137,6 +137,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     wakeTimer_->documentChanged();
     if (services_.saveSettings) services_.saveSettings();
   };
+  configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
@@ -179,7 +180,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   };
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
-  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus);
+  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus, nullptr,
+                                           services_.wakeCapability);
   connect(alarms_.get(), &AlarmController::ringingChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   connect(missed_.get(), &MissedFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);
   connect(lists_.get(), &ListsFeature::documentChanged, wakeTimer_.get(), &WakeTimer::documentChanged);

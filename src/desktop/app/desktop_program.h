@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/common/date_time.h"
 #include "core/common/error_reporter.h"
@@ -63,6 +64,8 @@ class DesktopProgram final : public QObject {
     // Whether a tray or a notification server is there when the window manager closes the main
     // window; empty members: the real answers.
     CloseToTrayServices closeToTray;
+    // Whether the user manager's process holds CAP_WAKE_ALARM; empty: read from /proc.
+    std::function<std::optional<bool>(uint pid)> wakeCapability;
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
