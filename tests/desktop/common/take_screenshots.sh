@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Shows windows on a private Xvfb and saves their pictures, in English and Russian, into
-# docs/screenshots/:
+# Shows windows on a private Xvfb and saves their pictures, in English and Russian (or the
+# languages of SCREENSHOT_LANGUAGES, such as "en ru uk"), into docs/screenshots/:
 #   tests/desktop/common/take_screenshots.sh DRIVER NAME[=KIND]...
 # `DRIVER KIND LANG` (KIND defaults to NAME; LANG is en or ru) shows one window and prints the
 # geometry of its frame ("WxH+X+Y") once it is on screen; the picture is saved as NAME-LANG.png.
@@ -19,7 +19,7 @@ display=$(head -n 1 "$work/display")
 export DISPLAY=":$display" HOME="$work" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
 chmod 700 "$work"
 
-for language in en ru; do
+for language in ${SCREENSHOT_LANGUAGES:-en ru}; do
   for item in "$@"; do
     name=${item%%=*}
     kind=${item#*=}

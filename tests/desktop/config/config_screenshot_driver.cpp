@@ -1,6 +1,8 @@
-// Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
-// the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
-//   config_screenshot_driver notifier|page-N en|ru
+// Shows the taskbar notifier, one page of the configuration dialog (page-0-no-wake: the General
+// page where waking cannot work) or the notice of the window manager's close button for a
+// screenshot and prints the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs
+// it under Xvfb.
+//   config_screenshot_driver notifier|page-N|page-0-no-wake|close-notice en|ru|uk
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -20,11 +23,13 @@
 #include "desktop/common/qt_text.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/config/definition_pages.h"
+#include "desktop/config/general_pages.h"
 #include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
 #include "desktop/plugins/plugin_host.h"
+#include "desktop/tray/close_to_tray.h"
 
 using namespace kalvory;
 
@@ -36,11 +41,14 @@ int main(int argc, char** argv) {
   }
   const QString kind = QString::fromLatin1(argv[1]);
   const bool russian = QString::fromLatin1(argv[2]) == QLatin1String("ru");
-  const UiLanguage language = russian ? UiLanguage::Russian : UiLanguage::English;
-  QLocale::setDefault(QLocale(russian ? QStringLiteral("ru_RU") : QStringLiteral("en_US")));
+  const bool ukrainian = QString::fromLatin1(argv[2]) == QLatin1String("uk");
+  const UiLanguage language = russian ? UiLanguage::Russian : ukrainian ? UiLanguage::Ukrainian : UiLanguage::English;
+  QLocale::setDefault(QLocale(russian     ? QStringLiteral("ru_RU")
+                              : ukrainian ? QStringLiteral("uk_UA")
+                                          : QStringLiteral("en_US")));
   const std::string dataFolder = KALVORY_RES_DIR;
   ApplicationSettings settings = defaultSettings({});
-  settings.app.language = russian ? 0 : 1;
+  settings.app.language = russian ? 0 : ukrainian ? 2 : 1;
   settings.app.default_notifier = "Classic";
   settings.app.default_sticker = "Note";
   settings.wallpaper.folders = "/home/user/Pictures/Wallpapers/*/home/user/Pictures/Holidays/*";
@@ -60,6 +68,17 @@ int main(int argc, char** argv) {
     return app.exec();
   }
 
+  if (kind == QLatin1String("close-notice")) {
+    // Where a tray shows the icon and no notification server runs: the small message.
+    CloseToTray close(settings, QDBusConnection(QString()), {[] { return true; }, [] { return false; }});
+    close.keepRunning();
+    QWidget* notice = close.noticeBox();
+    notice->move(60, 60);
+    QApplication::processEvents();
+    test::printScreenshotArea(notice->frameGeometry().adjusted(-20, -20, 20, 20));
+    return app.exec();
+  }
+
   // Plug-ins: the sample twice and a file that is no library.
   QTemporaryDir plugins;
   QFile::copy(SAMPLE_PLUGIN, plugins.path() + "/kalsample.so");
@@ -71,7 +90,11 @@ int main(int argc, char** argv) {
   host.StartPlugins(0);
 
   CSettingsDlg dialog(language, settings, document, &host, dataFolder);
-  dialog.selectPage(kind.mid(5).toInt());
+  dialog.selectPage(kind.mid(5, 1).toInt());
+  // Debian 12's user manager, which cannot wake the computer.
+  if (kind == QLatin1String("page-0-no-wake"))
+    dialog.generalPage()->setWakeUnavailable(
+        toQString(loadString(StringId::WakeNeedsNewerSystemd, language)).arg(QStringLiteral("252.19-1~deb12u1")));
   if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
   // The skin preview's clock stands still at a time that shows every hand.
   dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
