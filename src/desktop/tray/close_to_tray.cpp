@@ -48,7 +48,7 @@ bool CloseToTray::keepRunning() {
 
 void CloseToTray::tellOnce() {
   const QString text = toQString(loadString(StringId::CloseToTrayNotice, settings_.app.uiLanguage()));
-  if (services_.notificationServer()) {
+  if (bus_.isConnected() && services_.notificationServer()) {
     QDBusMessage call = QDBusMessage::createMethodCall(kNotifications, QStringLiteral("/org/freedesktop/Notifications"),
                                                        kNotifications, QStringLiteral("Notify"));
     QVariantMap hints;
@@ -57,12 +57,19 @@ void CloseToTray::tellOnce() {
          << QStringList() << hints << int(-1);
     // Asynchronous: the window goes at once, whatever the server takes to answer.
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, text](QDBusPendingCallWatcher* finished) {
       finished->deleteLater();
-      if (!QDBusPendingReply<uint>(*finished).isError()) emit notified();
+      if (QDBusPendingReply<uint>(*finished).isError())
+        showBox(text);  // a server the bus could not start after all
+      else
+        emit notified();
     });
     return;
   }
+  showBox(text);
+}
+
+void CloseToTray::showBox(const QString& text) {
   // Without a notification server: a message that lets the program go on and the user read it.
   auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), text, QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);

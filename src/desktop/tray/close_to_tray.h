@@ -42,6 +42,7 @@ class CloseToTray final : public QObject {
 
  private:
   void tellOnce();
+  void showBox(const QString& text);
   bool notificationServerPresent() const;
 
   ApplicationSettings& settings_;

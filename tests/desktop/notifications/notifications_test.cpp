@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -206,6 +207,19 @@ TEST_F(ReminderNotificationsTest, ClosingTheWindowIsExplainedOnceByANotification
   add(at(10, 0), "Later");
   ASSERT_NE(fireAndWait(), 0u);
   EXPECT_EQ(log().count(notice), 1);
+
+  // A server that the bus cannot start after all: the call is refused and the message says it.
+  test::PrivateSystemBus empty;
+  ASSERT_TRUE(empty.start()) << empty.problem().toStdString();
+  const QDBusConnection emptyBus = QDBusConnection::connectToBus(empty.address(), QStringLiteral("no server"));
+  settings_.app.close_notice_shown = 0;
+  CloseToTray refused(settings_, emptyBus, {[] { return true; }, [] { return true; }});
+  EXPECT_TRUE(refused.keepRunning());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return refused.noticeBox() != nullptr; }, 10000));
+  EXPECT_EQ(refused.noticeBox()->text(), notice);
+  EXPECT_TRUE(refused.noticeBox()->isVisible());
+  EXPECT_FALSE(refused.noticeBox()->isModal());
+  QDBusConnection::disconnectFromBus(QStringLiteral("no server"));
 }
 
 }  // namespace
