@@ -644,6 +644,28 @@ TEST_F(X11Session, WindowManagersCloseQuitsWhereNothingCouldBringTheWindowBack) 
   EXPECT_FALSE(settingsText().contains("CloseNoticeShown=1"));
 }
 
+// A damaged document named on the command line: the message shows and the program runs on with
+// the last document, whose reminder rings.
+TEST_F(X11Session, DamagedDocumentOnTheCommandLineLeavesTheProgramRunning) {
+  const QString last = home_.path() + "/daily.alr";
+  const QString mark = home_.path() + "/last-rang";
+  const QByteArray trusted = ringingDocument(last, mark, 6);
+  writeSettings("[AppSettings]\nTrustedPrograms=" + trusted + "\n[Recent%20File%20List]\nFile1=" + last.toUtf8() +
+                "\n");
+  const QString damaged = home_.path() + "/damaged.alr";
+  QFile file(damaged);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("\x05\x00\x00\x00not a document");
+  file.close();
+  hostTray();
+  QProcess& program = startProgram({damaged});
+  ASSERT_TRUE(waitStarted(program));
+  // The main window and the message.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return visibleWindows("Kalvory").size() == 2; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(mark); }, 20000)) << "the last document's reminder rings";
+  EXPECT_EQ(program.state(), QProcess::Running);
+}
+
 // "kalvory other.alr" while a copy runs: the running copy asks about its unsaved changes and
 // opens the other document, whose reminder then rings there.
 TEST_F(X11Session, DocumentNamedToASecondCopyOpensInTheRunningOne) {
