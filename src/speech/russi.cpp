@@ -1,8 +1,12 @@
 // libRussi.so: Speak() announces the current time in the program's language with espeak-ng.
-// It returns at once; a thread of the library does the speaking. The two other entry points
-// let tests check the words and the synthesis without a sound device.
+// It returns at once; the speaking is done by the short-lived helper russi-speak beside the
+// library, so that nothing of the sound device stays in the program after the announcement.
+// The two other entry points let tests check the words and the synthesis without a sound device.
+#include <dlfcn.h>
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <cstring>
 #include <ctime>
@@ -13,6 +17,8 @@
 #include "spoken_time.h"
 
 #define RUSSI_EXPORT extern "C" __attribute__((visibility("default")))
+
+extern char** environ;
 
 namespace {
 
@@ -26,18 +32,29 @@ int countSamples(short*, int samples, espeak_EVENT*) {
   return 0;  // go on
 }
 
-// Under synthesiserMutex.
-bool prepare(bool toSoundDevice) {
+// Under synthesiserMutex: the synthesiser of this process, speaking to memory only.
+bool prepare() {
   if (!synthesiserReady) {
     espeak_ng_InitializePath(nullptr);
     if (espeak_ng_Initialize(nullptr) != ENS_OK) return false;
     synthesiserReady = true;
   }
-  const auto mode = static_cast<espeak_ng_OUTPUT_MODE>(ENOUTPUT_MODE_SYNCHRONOUS |
-                                                       (toSoundDevice ? ENOUTPUT_MODE_SPEAK_AUDIO : 0));
-  if (espeak_ng_InitializeOutput(mode, 0, nullptr) != ENS_OK) return false;
-  espeak_SetSynthCallback(toSoundDevice ? nullptr : &countSamples);
+  if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK) return false;
+  espeak_SetSynthCallback(&countSamples);
   return true;
+}
+
+// One announcement at a time, as the synthesiser of one process spoke them.
+std::mutex speakerMutex;
+
+// russi-speak in the folder of this library.
+std::string speakerPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&speakerPath), &info) == 0 || info.dli_fname == nullptr) return {};
+  std::string path = info.dli_fname;
+  const std::size_t slash = path.rfind('/');
+  path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return path + "russi-speak";
 }
 
 // Under synthesiserMutex.
@@ -71,8 +88,15 @@ RUSSI_EXPORT void Speak(void) {
   const russi::Language language = russi::programLanguage();
   std::string text = russi::spokenTime(language, hour, minute);
   std::thread([language, text = std::move(text)] {
-    const std::lock_guard lock(synthesiserMutex);
-    if (prepare(true)) say(language, text);  // no sound device: nothing is heard, nothing fails
+    const std::lock_guard lock(speakerMutex);
+    const std::string speaker = speakerPath();
+    std::string voice = russi::voiceName(language);
+    std::string words = text;
+    char* arguments[] = {const_cast<char*>(speaker.c_str()), voice.data(), words.data(), nullptr};
+    pid_t child = 0;
+    // A helper that cannot start says nothing; the announcement is not worth a message.
+    if (!speaker.empty() && posix_spawn(&child, speaker.c_str(), nullptr, nullptr, arguments, environ) == 0)
+      waitpid(child, nullptr, 0);
   }).detach();
 }
 
@@ -93,6 +117,6 @@ RUSSI_EXPORT long RussiSynthesizeTime(int language, int hour, int minute) {
   const russi::Language chosen = russi::languageFromSetting(language);
   const std::lock_guard lock(synthesiserMutex);
   retrievedSamples = 0;
-  if (!prepare(false) || !say(chosen, russi::spokenTime(chosen, hour, minute))) return -1;
+  if (!prepare() || !say(chosen, russi::spokenTime(chosen, hour, minute))) return -1;
   return retrievedSamples;
 }

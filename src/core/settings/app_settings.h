@@ -82,7 +82,9 @@ struct TextSettings {
 // "AppSettings": the program as a whole.
 struct AppSettings {
   std::string skin_path = "skin.xml";  // a relative name is taken against the data folder
-  std::int32_t load_last_document = 0;
+  // On where the file has no such key yet: a tray program started with the session must find its
+  // reminders again, or a saved daily reminder never rings after a restart.
+  std::int32_t load_last_document = 1;
   std::int32_t save_document_on_exit = 1;
   std::int32_t main_frame_visible = 1;
   std::int32_t calendar_in_tray = 1;
@@ -107,6 +109,9 @@ struct AppSettings {
   // "TrustedPrograms": what the user answered about documents whose reminders start programs
   // (see the desktop's program trust), the newest first.
   std::string trusted_programs{};
+  // "CloseNoticeShown": the user was told once that the window manager's close button leaves the
+  // program running in the notification area.
+  std::int32_t close_notice_shown = 0;
 
   UiLanguage uiLanguage() const;
   // The resource language: 1049 Russian, 1058 Ukrainian, 1033 English (for every other value).

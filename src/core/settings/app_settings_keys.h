@@ -78,6 +78,7 @@ void visitSettingsKeys(Settings& s, Visitor& v) {
   v.integer("WakeComputer", s.app.wake_computer);
   v.dateTime("LastSeen", s.app.last_seen);
   v.text("TrustedPrograms", s.app.trusted_programs);
+  v.integer("CloseNoticeShown", s.app.close_notice_shown);
 
   v.section(kSoundSection);
   v.integer("StopMusicOnCancelAlarm", s.sound.stop_music_on_cancel_alarm);

@@ -121,6 +121,14 @@ void AlarmController::tick() {
     ringing_ = ringing;
     emit ringingChanged(ringing_);
   }
+  emit showingsChecked();
+}
+
+bool AlarmController::isShowing(quintptr reminder) const {
+  for (const auto& line : document_.alarms())
+    if (reinterpret_cast<quintptr>(line.get()) == reminder)
+      return line->state == ReminderState::Armed && line->show_count > 0;
+  return false;  // gone with its document, or deleted
 }
 
 void AlarmController::goingToSleep() { sleptAt_ = lastTick_; }
@@ -143,10 +151,10 @@ void AlarmController::reportMissed(const COleDateTime& from, const COleDateTime&
 void AlarmController::reportFired() {
   // The tick that fires a reminder leaves its count at 2 (set to 1, then counted); a reminder
   // that was turned off for this window counts on without being armed.
-  if (receivers(SIGNAL(reminderFired(QString))) == 0) return;
+  if (receivers(SIGNAL(reminderFired(quintptr, QString))) == 0) return;
   for (const auto& line : document_.alarms()) {
     if (line->state == ReminderState::Armed && line->fired && line->show_count == 2) {
-      emit reminderFired(toQString(line->plainText()));
+      emit reminderFired(reinterpret_cast<quintptr>(line.get()), toQString(line->plainText()));
     }
   }
 }
@@ -162,6 +170,7 @@ void AlarmController::stopAlarms(bool keepExitAction, std::int64_t postponeSecon
   ringing_ = engine_->trayAlarmMark();
   emit ringingChanged(ringing_);
   emit alarmsSettled();
+  emit showingsChecked();
 }
 
 void AlarmController::PlayAlarmSound(const std::string& path) {

@@ -75,6 +75,9 @@ class AlarmController final : public QObject, private ActionsPort {
   // this call do not hide a short window that passed during the sleep.
   void catchUp();
 
+  // Whether the reminder reminderFired() named is in the open document and still showing.
+  bool isShowing(quintptr reminder) const;
+
   AlarmEngine& engine() { return *engine_; }
   const AlarmEngine& engine() const { return *engine_; }
   COleDateTime now() const;
@@ -85,7 +88,10 @@ class AlarmController final : public QObject, private ActionsPort {
   // Ringing reminders were postponed or turned off: their times and states changed.
   void alarmsSettled();
   // A reminder started ringing in this tick; `text` is its plain text (symbol marks removed).
-  void reminderFired(const QString& text);
+  // `reminder` names it for isShowing().
+  void reminderFired(quintptr reminder, const QString& text);
+  // After every tick and every turn-off or postponement: a showing may have ended.
+  void showingsChecked();
   // Reminders whose whole window passed unseen: at start (since the last run), after the clock
   // jumped, and when the computer woke. Sent only while the "MissedReminders" setting is on.
   void remindersMissed(const std::vector<kalvory::MissedReminder>& missed);

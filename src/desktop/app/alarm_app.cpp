@@ -1,11 +1,14 @@
 #include "desktop/app/alarm_app.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "core/alarms/action_services.h"
 #include "core/settings/data_folder.h"
@@ -113,13 +116,29 @@ void CAlarmApp::SetLanguage(int language) {
   QLocale::setDefault(uiLocale(settings_.app.uiLanguage()));
 }
 
+QByteArray CAlarmApp::openRequestLine(const QString& path) {
+  // Absolute, since the running copy has a working folder of its own; encoded, so that no line
+  // break in a file name can end the request early.
+  return QByteArrayLiteral("open ") + QFileInfo(path).absoluteFilePath().toUtf8().toPercentEncoding() + '\n';
+}
+
 bool CAlarmApp::InitInstance(const QStringList& arguments) {
-  // 1-2. One copy per user: a later one asks the first to show itself and ends; a document
-  // named on its command line is not passed on.
+  const QStringList documents = [&] {
+    QStringList paths;
+    for (const QString& argument : arguments)
+      if (!argument.startsWith(QLatin1Char('-'))) paths << argument;
+    return paths;
+  }();
+  // Started by the desktop session: the reminders come back and the window waits in the tray.
+  const bool autostarted = arguments.contains(QStringLiteral("--autostart"));
+
+  // 1-2. One copy per user: a later one asks the first to show itself, or to open the document
+  // named on its command line as File > Open would, and ends.
   if (environment_.singleInstance) {
     instance_ = std::make_unique<SingleInstance>(environment_.instanceName, environment_.instanceDirectory);
-    const QByteArray request =
-        environment_.quickAdd ? QuickAddHandler::requestLine(*environment_.quickAdd) : QByteArrayLiteral("show\n");
+    const QByteArray request = environment_.quickAdd  ? QuickAddHandler::requestLine(*environment_.quickAdd)
+                               : !documents.isEmpty() ? openRequestLine(documents.first())
+                                                      : QByteArrayLiteral("show\n");
     if (instance_->start(request) == SingleInstance::Role::Secondary) {
       secondInstance_ = true;
       instanceAnswer_ = instance_->answer();
@@ -165,24 +184,18 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   if (instance_)
     connect(instance_.get(), &SingleInstance::showRequested, program_.get(), &DesktopProgram::showInstance);
 
-  // 9. The command line: a document path opens it; one that cannot be read ends start-up.
-  const QStringList documents = [&] {
-    QStringList paths;
-    for (const QString& argument : arguments)
-      if (!argument.startsWith(QLatin1Char('-'))) paths << argument;
-    return paths;
-  }();
-  if (!documents.isEmpty() && !documents_->loadFile(toStdString(documents.first()))) {
-    program_.reset();
-    return false;
-  }
+  // 9. The command line: a document path opens it. One that cannot be read is reported and the
+  // program runs on with the document it would have had without it: a resident program that
+  // ended here would take every reminder with it.
+  const bool openedNamed = !documents.isEmpty() && documents_->loadFile(toStdString(documents.first()));
   program_->activate();
 
   // 11. Plug-ins.
   startPlugins();
 
-  // 12. The last document, when asked for and when there is one.
-  if (settings_.app.load_last_document) {
+  // 12. The last document, when asked for and when there is one (the named one, once opened,
+  // is the last one already).
+  if ((settings_.app.load_last_document || autostarted) && !openedNamed) {
     const std::string last = settings_.recent_files.files[0];
     if (!last.empty()) documents_->openDocument(last);
   }
@@ -191,15 +204,28 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
 
   // A reminder typed on the command line, now or later from a second copy.
   quickAdd_ = std::make_unique<QuickAddHandler>(*documents_, settings_, environment_.clock);
-  if (instance_)
+  if (instance_) {
     instance_->setRequestHandler("add", [this](const QByteArray& argument) { return quickAdd_->answer(argument); });
+    // Answered at once; the opening itself (with its save question) runs after the answer, so
+    // that the second copy never waits on a question the user has not seen yet.
+    instance_->setRequestHandler("open", [this](const QByteArray& argument) {
+      const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(argument));
+      QTimer::singleShot(0, this, [this, path] {
+        if (!program_ || exited_) return;
+        program_->showInstance();
+        documents_->openDocument(toStdString(path));
+      });
+      return QByteArrayLiteral("opening");
+    });
+  }
   if (environment_.quickAdd) {
     Result<std::string> added = quickAdd_->add(*environment_.quickAdd);
     if (!added.ok()) environment_.errors->reportError({}, added.error());
   }
 
-  // 13. The main window, or only the tray icon.
-  if (settings_.app.main_frame_visible)
+  // 13. The main window, or only the tray icon (always, when the session started the program and
+  // a tray shows the icon).
+  if (settings_.app.main_frame_visible && !(autostarted && QSystemTrayIcon::isSystemTrayAvailable()))
     frame()->show();
   else
     frame()->hide();

@@ -55,9 +55,10 @@ class CAlarmApp : public QObject {
   ~CAlarmApp() override;
 
   // Start-up. `arguments` are the command-line arguments after the program name. Returns false
-  // when the process should end at once (another copy runs, or the named document could not
-  // be opened).
+  // when the process should end at once (another copy runs and took the request).
   bool InitInstance(const QStringList& arguments);
+  // The request that hands a document to the running copy.
+  static QByteArray openRequestLine(const QString& path);
   // The exit command: false when the user cancelled the save question.
   bool exitCommand();
 

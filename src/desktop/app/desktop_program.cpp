@@ -32,6 +32,7 @@
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
 #include "desktop/stopwatch/stopwatch_feature.h"
+#include "desktop/tray/close_to_tray.h"
 #include "desktop/tray/system_tray.h"
 #include "desktop/tray/tray_feature.h"
 #include "desktop/view/alarm_view.h"
@@ -127,6 +128,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     wakeTimer_->documentChanged();
     if (services_.saveSettings) services_.saveSettings();
   };
+  configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
@@ -158,9 +160,18 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   const QDBusConnection sessionBus =
       services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
   notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_, sessionBus);
+  // The window manager's close button leaves the program in the tray; the first time it says so.
+  closeToTray_ = std::make_unique<CloseToTray>(settings_, sessionBus, services_.closeToTray);
+  frame_->windowCloseKeepsRunning = [this] {
+    const bool told = settings_.app.close_notice_shown != 0;
+    if (!closeToTray_->keepRunning()) return false;
+    if (!told && services_.saveSettings) services_.saveSettings();  // told once, also after a crash
+    return true;
+  };
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
-  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus);
+  wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus, nullptr,
+                                           services_.wakeCapability);
 
   // One path for every change of the document: each source tells the document controller, and
   // its one signal reaches every window that shows the document and the wake timer.
@@ -207,6 +218,7 @@ DesktopProgram::~DesktopProgram() {
   stopwatch_.reset();
   wakeTimer_.reset();  // takes its timer unit away
   notifications_.reset();
+  closeToTray_.reset();
   missed_.reset();
   // The tray menu and the alarm check call into the others: they go first.
   tray_.reset();

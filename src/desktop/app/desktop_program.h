@@ -4,11 +4,13 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/common/date_time.h"
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/tray/close_to_tray.h"
 
 namespace kalvory {
 
@@ -18,6 +20,7 @@ class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
 class CSystemTray;
+class CloseToTray;
 class ConfigurationFeature;
 class DesktopWallpaper;
 class DocumentController;
@@ -58,6 +61,11 @@ class DesktopProgram final : public QObject {
     // The session bus of the notifications and the wake timer: the name of a connection made with
     // QDBusConnection::connectToBus; empty: the user's session bus.
     QString sessionBus;
+    // Whether a tray or a notification server is there when the window manager closes the main
+    // window; empty members: the real answers.
+    CloseToTrayServices closeToTray;
+    // Whether the user manager's process holds CAP_WAKE_ALARM; empty: read from /proc.
+    std::function<std::optional<bool>(uint pid)> wakeCapability;
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
@@ -100,6 +108,7 @@ class DesktopProgram final : public QObject {
   MissedFeature& missed() { return *missed_; }
   ReminderNotifications& notifications() { return *notifications_; }
   WakeTimer& wakeTimer() { return *wakeTimer_; }
+  CloseToTray& closeToTray() { return *closeToTray_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -136,6 +145,7 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<MissedFeature> missed_;
   std::unique_ptr<ReminderNotifications> notifications_;
   std::unique_ptr<WakeTimer> wakeTimer_;
+  std::unique_ptr<CloseToTray> closeToTray_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
   bool sawRinging_ = false;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 #include "desktop/alarms/alarm_controller.h"
@@ -15,8 +16,8 @@
 #include "desktop/common/message_box_reporter.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/media/desktop_media_player.h"
-#include "platform/media/player_song_cache.h"
 #include "platform/media/desktop_program_launcher.h"
+#include "platform/media/player_song_cache.h"
 #include "platform/media/shared_object_speech_library.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
@@ -27,6 +28,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: kalvory [DOCUMENT.alr]\n"
     "       kalvory [DOCUMENT.alr] --add TEXT (--at WHEN [--daily] [--weekdays mon,tue,...] | --timer MINUTES)\n"
+    "       kalvory --autostart\n"
     "       kalvory --register\n"
     "       kalvory --render KIND [OPTIONS] --out FILE.png\n"
     "       kalvory --help\n"
@@ -34,7 +36,9 @@ constexpr const char* kUsage =
     "Keeps reminders and day notes and lives in the notification area.\n"
     "Only one copy runs per user; starting it again shows the running copy.\n"
     "\n"
-    "  DOCUMENT.alr  open this document instead of a new one\n"
+    "  DOCUMENT.alr  open this document instead of a new one; while a copy runs, that copy opens it\n"
+    "  --autostart   as the desktop session starts it: reopen the last document and start in the\n"
+    "                notification area\n"
     "  --register    install the desktop menu entry and the \"*.alr\" file type for this user\n"
     "  --add TEXT    add a reminder to the running copy's document (or, when none runs, to the\n"
     "                document this copy opens) and mark it modified; it is saved at once when\n"
@@ -75,7 +79,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const QString& argument : arguments) {
-    if (argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("--register")) {
+    if (argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("--register") &&
+        argument != QStringLiteral("--autostart")) {
       std::fprintf(stderr, "kalvory: unknown option %s\n%s", argument.toLocal8Bit().constData(), kUsage);
       return 2;
     }
@@ -125,7 +130,8 @@ int main(int argc, char** argv) {
     return std::unique_ptr<kalvory::MediaPlayer>(kalvory::createMediaPlayer(settings));
   };
   // The song codes read the player that "WinampPath" names, as the alarm sounds do.
-  kalvory::PlayerSongCache songs([&program] { return program ? program->settings().sound.winamp_path : std::string(); });
+  kalvory::PlayerSongCache songs(
+      [&program] { return program ? program->settings().sound.winamp_path : std::string(); });
   environment.songs = &songs;
   environment.actionServices.launcher = &launcher;
   environment.actionServices.speech = &speech;
@@ -146,13 +152,15 @@ int main(int argc, char** argv) {
       std::printf("kalvory: added %s\n", added.value().c_str());
       return 0;
     }
-    // A document that could not be opened has been reported; let the message be read.
-    if (!alarmApp.secondInstance()) {
-      QApplication::setQuitOnLastWindowClosed(true);
-      if (!QApplication::topLevelWidgets().isEmpty()) app.exec();
+    // A document handed to the running copy, which opens it as File > Open would.
+    const bool namedDocument = std::any_of(arguments.begin(), arguments.end(), [](const QString& argument) {
+      return !argument.startsWith(QLatin1Char('-'));
+    });
+    if (alarmApp.secondInstance() && namedDocument && !alarmApp.instanceAnswer()) {
+      std::fprintf(stderr, "kalvory: the running copy did not answer\n");
       return 1;
     }
-    return 0;
+    return alarmApp.secondInstance() ? 0 : 1;
   }
   // Signals, logout and shutdown keep the settings and unsaved changes.
   kalvory::SessionEndWatcher sessionEnd;

@@ -42,7 +42,7 @@ bool setAutostart(bool enabled, const QString& program) {
                             "[Desktop Entry]\n"
                             "Type=Application\n"
                             "Name=Kalvory\n"
-                            "Exec=%1\n"
+                            "Exec=%1 --autostart\n"
                             "Icon=kalvory\n"
                             "X-GNOME-Autostart-enabled=true\n")
                             .arg(execQuoted(program));

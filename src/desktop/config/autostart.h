@@ -8,7 +8,8 @@ namespace kalvory {
 // $XDG_CONFIG_HOME/autostart/kalvory.desktop (~/.config when the variable is unset or relative).
 QString autostartEntryPath();
 bool autostartEnabled();
-// Writes the entry starting `program`, or removes it. False when the file could not be written
+// Writes the entry starting `program` with "--autostart" (reopen the last document, start in the
+// tray), or removes it. False when the file could not be written
 // or removed.
 bool setAutostart(bool enabled, const QString& program);
 

@@ -4,6 +4,7 @@
 
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/config/general_pages.h"
 #include "desktop/config/settings_dialog.h"
 
 namespace kalvory {
@@ -19,6 +20,8 @@ void ConfigurationFeature::openConfiguration() {
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
   CSettingsDlg dialog(settings_.app.uiLanguage(), settings_, document_, services_.plugins, services_.dataFolder,
                       parent);
+  if (const QString why = services_.wakeUnavailable ? services_.wakeUnavailable() : QString(); !why.isEmpty())
+    dialog.generalPage()->setWakeUnavailable(why);
   const int answer = runDialog ? runDialog(dialog) : dialog.exec();
   if (answer != QDialog::Accepted) return;
   const bool skinChanged = dialog.settings().app.skin_path != settings_.app.skin_path;

@@ -25,6 +25,8 @@ class ConfigurationFeature {
     std::string dataFolder;
     // After OK: the settings are the program's now; `skinChanged` when "SkinPath" changed.
     std::function<void(bool skinChanged)> applied;
+    // Why the computer cannot be woken here; empty (or no function): it can.
+    std::function<QString()> wakeUnavailable;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);

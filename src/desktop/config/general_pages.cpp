@@ -64,6 +64,12 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   notifications_->addItems(text(StringId::NotificationsChoices).split(QLatin1Char(';')));
   notificationsLabel->setBuddy(notifications_);
   wake_ = new QCheckBox(text(StringId::WakeComputerSwitch), group);
+  wakeReason_ = new QLabel(group);
+  wakeReason_->setWordWrap(true);
+  wakeReason_->setObjectName(QStringLiteral("wakeReason"));
+  // Set in from the box, under its text.
+  wakeReason_->setContentsMargins(wake_->sizeHint().height() + 4, 0, 0, 0);
+  wakeReason_->hide();
 
   auto* timeRow = new QHBoxLayout;
   timeRow->addWidget(showFor);
@@ -85,10 +91,17 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   notificationsRow->addStretch();
   groupLayout->addLayout(notificationsRow);
   groupLayout->addWidget(wake_);
+  groupLayout->addWidget(wakeReason_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(group);
   layout->addStretch();
+}
+
+void CSetCommonDlgBar::setWakeUnavailable(const QString& reason) {
+  wake_->setEnabled(false);
+  wakeReason_->setText(reason);
+  wakeReason_->setVisible(true);
 }
 
 void CSetCommonDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -39,6 +40,9 @@ class CSetCommonDlgBar final : public ConfigPage {
   // Items in the order of NotificationMode: automatic (only without a tray icon), always, never.
   QComboBox* notificationsList() const { return notifications_; }
   QCheckBox* wakeBox() const { return wake_; }
+  // Waking cannot work on this system: the switch is disabled and `reason` is shown below it.
+  void setWakeUnavailable(const QString& reason);
+  QLabel* wakeReasonLabel() const { return wakeReason_; }
 
  private:
   QCheckBox* launch_ = nullptr;
@@ -49,6 +53,7 @@ class CSetCommonDlgBar final : public ConfigPage {
   QCheckBox* missed_ = nullptr;
   QComboBox* notifications_ = nullptr;
   QCheckBox* wake_ = nullptr;
+  QLabel* wakeReason_ = nullptr;
   bool startMinimized_ = false;  // exchanged with the box only: no setting keeps it
   bool launchAtOpen_ = false;
 };

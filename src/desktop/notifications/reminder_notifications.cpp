@@ -34,6 +34,7 @@ ReminderNotifications::ReminderNotifications(ApplicationSettings& settings, Alar
   connect(&alarms_, &AlarmController::ringingChanged, this, [this](bool ringing) {
     if (!ringing) closeAll();
   });
+  connect(&alarms_, &AlarmController::showingsChecked, this, &ReminderNotifications::closeEnded);
   bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
   bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                SLOT(notificationClosed(uint, uint)));
@@ -51,7 +52,7 @@ bool ReminderNotifications::wanted() const {
   return !trayAvailable_();
 }
 
-void ReminderNotifications::reminderFired(const QString& text) {
+void ReminderNotifications::reminderFired(quintptr reminder, const QString& text) {
   if (!wanted() || !bus_.isConnected()) return;
   const UiLanguage language = settings_.app.uiLanguage();
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
@@ -65,12 +66,17 @@ void ReminderNotifications::reminderFired(const QString& text) {
        << hints << int(-1);
   // Asynchronous: a slow or missing notification server never holds up the alarm check.
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, reminder](QDBusPendingCallWatcher* finished) {
     finished->deleteLater();
     const QDBusPendingReply<uint> reply = *finished;
     if (reply.isError()) return;
-    shown_.insert(reply.value());
-    emit notificationShown(reply.value());
+    const uint id = reply.value();
+    emit notificationShown(id);
+    // The showing may have ended while the server took its time to answer.
+    if (alarms_.isShowing(reminder))
+      shown_.insert(id, reminder);
+    else
+      close(id);
   });
 }
 
@@ -85,14 +91,27 @@ void ReminderNotifications::actionInvoked(uint id, const QString& action) {
 
 void ReminderNotifications::notificationClosed(uint id, uint /*reason*/) { shown_.remove(id); }
 
+void ReminderNotifications::close(uint id) {
+  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+  call << id;
+  bus_.asyncCall(call);
+}
+
 void ReminderNotifications::closeAll() {
-  for (const uint id : std::as_const(shown_)) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
-    call << id;
-    bus_.asyncCall(call);
-  }
+  for (auto it = shown_.cbegin(); it != shown_.cend(); ++it) close(it.key());
   shown_.clear();
+}
+
+void ReminderNotifications::closeEnded() {
+  // One look per tick, and none at all while no notification stands.
+  for (auto it = shown_.begin(); it != shown_.end();) {
+    if (alarms_.isShowing(it.value())) {
+      ++it;
+    } else {
+      close(it.key());
+      it = shown_.erase(it);
+    }
+  }
 }
 
 }  // namespace kalvory

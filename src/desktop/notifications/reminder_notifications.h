@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QHash>
+#include <QList>
 #include <QObject>
-#include <QSet>
 #include <functional>
 
 #include "core/settings/app_settings.h"
@@ -13,8 +14,9 @@ class AlarmController;
 
 // A firing reminder as a freedesktop notification, for desktops that show no tray icon (no
 // StatusNotifierItem host and no XEmbed tray) or when the "Notifications" setting asks for it
-// always. Its "Postpone 5 min" and "Turn off" actions reach the alarm check; the notifications
-// close when nothing rings any more.
+// always. Its "Postpone 5 min" and "Turn off" actions reach the alarm check. Each notification
+// closes when its reminder's showing ends, however it ends (its time runs out, it is turned off
+// or postponed, another document is opened), so that none stays on screen for nothing.
 class ReminderNotifications final : public QObject {
   Q_OBJECT
  public:
@@ -28,10 +30,10 @@ class ReminderNotifications final : public QObject {
   // Whether a firing reminder becomes a notification under the current settings.
   bool wanted() const;
   // Ids of the notifications shown and not closed yet.
-  const QSet<uint>& shown() const { return shown_; }
+  QList<uint> shown() const { return shown_.keys(); }
 
  public slots:
-  void reminderFired(const QString& text);
+  void reminderFired(quintptr reminder, const QString& text);
 
  signals:
   // The notification server answered a Notify call (for tests and logs).
@@ -43,12 +45,14 @@ class ReminderNotifications final : public QObject {
 
  private:
   void closeAll();
+  void closeEnded();
+  void close(uint id);
 
   ApplicationSettings& settings_;
   AlarmController& alarms_;
   QDBusConnection bus_;
   std::function<bool()> trayAvailable_;
-  QSet<uint> shown_;
+  QHash<uint, quintptr> shown_;  // notification id -> its reminder
 };
 
 }  // namespace kalvory

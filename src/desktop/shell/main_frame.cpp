@@ -310,9 +310,14 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  // Closing the window is the exit command; the application decides when the window goes.
+  // The application decides when the window goes. The window manager's close keeps a tray
+  // program running where the window can be brought back; else it is the exit command.
   event->ignore();
-  if (!closed_) actions_.runCommand(ID_APP_EXIT);
+  if (closed_) return;
+  if (windowCloseKeepsRunning && windowCloseKeepsRunning())
+    hideToTray();
+  else
+    actions_.runCommand(ID_APP_EXIT);
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {

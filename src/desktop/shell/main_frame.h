@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ class CMainFrame : public QWidget {
   // Another copy of the program was started, or the tray asked for the window.
   void showFromTray();
   void hideToTray();
+  // Asked when the window manager closes the window: true hides it and the program runs on;
+  // empty or false runs the exit command.
+  std::function<bool()> windowCloseKeepsRunning;
 
   CCaptionBar* caption() const { return caption_; }
   QMenuBar* menuBar() const { return menuBar_; }

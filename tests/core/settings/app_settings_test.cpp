@@ -97,7 +97,7 @@ std::vector<ExpectedKey> expectedDefaults() {
       {"TextSettings", "TextShadowY", i(1)},
       {"TextSettings", "TextOpacity", i(100)},
       {"AppSettings", "SkinPath", s("skin.xml")},
-      {"AppSettings", "LoadLastDocument", i(0)},
+      {"AppSettings", "LoadLastDocument", i(1)},
       {"AppSettings", "SaveDocumentOnExit", i(1)},
       {"AppSettings", "MainFrameVisible", i(1)},
       {"AppSettings", "CalendarInTray", i(1)},
@@ -112,6 +112,7 @@ std::vector<ExpectedKey> expectedDefaults() {
       {"AppSettings", "WakeComputer", i(0)},
       {"AppSettings", "LastSeen", s("Invalid DateTime")},
       {"AppSettings", "TrustedPrograms", s("")},
+      {"AppSettings", "CloseNoticeShown", i(0)},
       {"SoundSettings", "StopMusicOnCancelAlarm", i(1)},
       {"SoundSettings", "WinampPath", s("audacious")},
       {"SoundSettings", "IsMusic", i(1)},
@@ -204,6 +205,19 @@ TEST(AppSettings, LanguageKeepsItsStoredValue) {
     SaveSettings(settings, saved);
     EXPECT_EQ(saved.readInt("AppSettings", "Language"), c.stored) << "the stored number survives a save";
   }
+}
+
+// A settings file from before the key reopens the last document; one that says 0 keeps saying it.
+TEST(AppSettings, LoadLastDocumentOnUnlessTheFileSaysOtherwise) {
+  MemorySettingsStore store;
+  store.writeInt("AppSettings", "Language", 0);
+  EXPECT_EQ(LoadSettings(store, environment()).app.load_last_document, 1);
+  store.writeInt("AppSettings", "LoadLastDocument", 0);
+  const ApplicationSettings off = LoadSettings(store, environment());
+  EXPECT_EQ(off.app.load_last_document, 0);
+  MemorySettingsStore saved;
+  SaveSettings(off, saved);
+  EXPECT_EQ(saved.readInt("AppSettings", "LoadLastDocument"), 0);
 }
 
 TEST(AppSettings, IntervalMinutesWithTheHalfSecondRule) {

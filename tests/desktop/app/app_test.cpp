@@ -38,13 +38,54 @@ struct AppFixture {
 
 TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
   {
-    // An unreadable document on the command line ends start-up with the error shown.
+    // An unreadable document on the command line is reported and the program runs on with a
+    // new document, its reminder check going.
     AppFixture fixture;
     CAlarmApp app(fixture.environment);
-    EXPECT_FALSE(app.InitInstance({fixture.folder.path() + "/missing.alr"}));
+    EXPECT_TRUE(app.InitInstance({fixture.folder.path() + "/missing.alr"}));
     EXPECT_FALSE(app.secondInstance());
     ASSERT_EQ(fixture.errors.entries.size(), 1u);
     EXPECT_NE(fixture.errors.entries[0].message.find("missing.alr"), std::string::npos);
+    EXPECT_TRUE(app.documents().path().empty());
+    EXPECT_TRUE(app.program()->alarms().isRunning());
+  }
+  {
+    // A damaged one gives way to the last document, which a settings file without the key
+    // "LoadLastDocument" reopens.
+    AppFixture fixture;
+    const QString last = fixture.folder.path() + "/daily.alr";
+    CAlarmDoc stored;
+    CAlarmLine line(COleDateTime(2026, 5, 7, 7, 30, 0));
+    line.text = "Every morning";
+    stored.AddAlarm(line);
+    saveDocumentFile(stored, last.toStdString());
+    fixture.store.writeString("Recent File List", "File1", last.toStdString());
+    const QString damaged = fixture.folder.path() + "/damaged.alr";
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x05\x00\x00\x00not a document");
+    file.close();
+    CAlarmApp app(fixture.environment);
+    EXPECT_TRUE(app.InitInstance({damaged}));
+    ASSERT_EQ(fixture.errors.entries.size(), 1u);
+    EXPECT_NE(fixture.errors.entries[0].message.find("damaged.alr"), std::string::npos);
+    ASSERT_EQ(app.document().alarmCount(), 1u);
+    EXPECT_EQ(app.document().GetAlarmAt(0)->text, "Every morning");
+    EXPECT_EQ(QString::fromStdString(app.documents().path()), last);
+  }
+  {
+    // The session's start reopens the last document even where the user turned the key off.
+    AppFixture fixture;
+    const QString last = fixture.folder.path() + "/daily.alr";
+    CAlarmDoc stored;
+    stored.AddAlarm(CAlarmLine(COleDateTime(2026, 5, 7, 7, 30, 0)));
+    saveDocumentFile(stored, last.toStdString());
+    fixture.store.writeString("Recent File List", "File1", last.toStdString());
+    fixture.store.writeInt("AppSettings", "LoadLastDocument", 0);
+    CAlarmApp app(fixture.environment);
+    EXPECT_TRUE(app.InitInstance({"--autostart"}));
+    EXPECT_EQ(app.document().alarmCount(), 1u);
+    EXPECT_TRUE(fixture.errors.entries.empty());
   }
   {
     // Hidden at start, language from the settings, "LoadLastDocument" with an empty "File1".

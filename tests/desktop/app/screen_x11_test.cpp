@@ -21,6 +21,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
 #include "private_x_server.h"
+#include "support/missing_tool.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class ScreenSession : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon"))
-      GTEST_SKIP() << "Xvfb, xdotool or dbus-daemon missing";
+      KALVORY_SKIP_WITHOUT_TOOL("Xvfb, xdotool or dbus-daemon missing");
     ASSERT_TRUE(home_.isValid());
     QDir(home_.path()).mkpath("run");
     QFile::setPermissions(home_.path() + "/run",
@@ -232,7 +233,7 @@ std::vector<QRect> windowShape(const QString& display, unsigned window) {
 }
 
 TEST_F(ScreenSession, ClockFollowsAQuickDragAnywhereOnItsLetteringUnderOpenbox) {
-  if (!have("openbox")) GTEST_SKIP() << "openbox missing";
+  if (!have("openbox")) KALVORY_SKIP_WITHOUT_TOOL("openbox missing");
   writeSettings("[ClockSettings]\nisClockVisible=1\nClockPositionX=300\nClockPositionY=200\n");
   start("openbox", {"--sm-disable"});
   ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerRunning(x_.display()); }, 10000));

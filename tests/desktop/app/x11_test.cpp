@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QUrl>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -83,7 +85,20 @@ class X11Session : public ::testing::Test {
 
     ASSERT_TRUE(x_.start()) << x_.problem().toStdString();
 
-    bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    // A session bus that starts no services of the machine's own (a notification server that
+    // the bus would start on demand, for one): each test decides what is there.
+    const QString busConfig = home_.path() + "/session-bus.conf";
+    {
+      QFile config(busConfig);
+      ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+      config.write(
+          "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+          " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+          "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+    }
+    bus_.start("dbus-daemon", {"--config-file=" + busConfig, "--nofork", "--print-address=1"});
     ASSERT_TRUE(bus_.waitForStarted());
     ASSERT_TRUE(QTest::qWaitFor([&] { return bus_.canReadLine(); }, 10000));
     busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
@@ -132,10 +147,11 @@ class X11Session : public ::testing::Test {
     file.write(text);
   }
 
-  QProcess& startProgram(const QStringList& arguments = {}) {
+  QProcess& startProgram(const QStringList& arguments = {}, const QString& workingDirectory = {}) {
     programs_.push_back(std::make_unique<QProcess>());
     QProcess& program = *programs_.back();
     program.setProcessEnvironment(environment_);
+    if (!workingDirectory.isEmpty()) program.setWorkingDirectory(workingDirectory);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(KALVORY_BINARY, arguments);
     EXPECT_TRUE(program.waitForStarted());
@@ -217,6 +233,40 @@ class X11Session : public ::testing::Test {
   bool waitVisible(const QString& name, bool visible) {
     return QTest::qWaitFor([&] { return windowVisible(name) == visible; }, 10000);
   }
+  // The ids of the visible windows with this name.
+  QStringList visibleWindows(const QString& name) {
+    QProcess tool;
+    tool.setProcessEnvironment(environment_);
+    tool.start("xdotool", {"search", "--onlyvisible", "--name", "^" + name + "$"});
+    tool.waitForFinished(10000);
+    return QString::fromLatin1(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  }
+  // What a window manager's close button does: the WM_DELETE_WINDOW message of ICCCM.
+  void closeAsWindowManager(const QString& window) {
+    xcb_connection_t* connection = xcb_connect(x_.display().toLocal8Bit().constData(), nullptr);
+    ASSERT_EQ(xcb_connection_has_error(connection), 0);
+    auto atom = [&](const char* name) {
+      xcb_intern_atom_reply_t* reply =
+          xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+      const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+      std::free(reply);
+      return value;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window.toUInt();
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+  }
+  QByteArray settingsText() const {
+    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
 
   QTemporaryDir home_;
   PrivateXServer x_;
@@ -236,12 +286,12 @@ TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   ASSERT_TRUE(waitStarted(first));
   EXPECT_FALSE(windowVisible(kMainWindow));
 
-  // A document named on the second one's command line is not opened anywhere.
+  // A document named on the second one's command line goes to the first, which reports that it
+  // cannot be read and runs on.
   QProcess& second = startProgram({home_.path() + "/missing.alr"});
   ASSERT_TRUE(second.waitForFinished(10000));
   EXPECT_EQ(second.exitCode(), 0);
   EXPECT_TRUE(waitVisible(kMainWindow, true));
-  EXPECT_FALSE(windowVisible("Error"));
   EXPECT_EQ(first.state(), QProcess::Running);
 
   // A stale socket and lock left by a killed copy do not stop the next start.
@@ -534,6 +584,141 @@ TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
   EXPECT_TRUE(waitVisible("Turn off alarm", false));
   EXPECT_TRUE(QTest::qWaitFor([&] { return logged().mid(before).contains("aud.Jump 2"); }, 10000))
       << logged().mid(before).toStdString();
+}
+
+// A document whose only reminder starts `touch MARK` `seconds` from now, its program allowed
+// in the settings text returned.
+QByteArray ringingDocument(const QString& path, const QString& mark, int seconds, const QByteArray& settings = {}) {
+  const std::string program = "touch \"" + mark.toStdString() + "\"";
+  const QDateTime due = QDateTime::currentDateTime().addSecs(seconds);
+  const double days = QDate(1899, 12, 30).daysTo(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0;
+  CAlarmDoc document;
+  CAlarmLine line(COleDateTime::fromDays(days), 60);
+  line.text = "Stretch";
+  line.osd = 0;
+  line.program = program;
+  document.AddAlarm(line);
+  saveDocumentFile(document, path.toStdString());
+  const std::string trusted =
+      rememberProgramTrust(settings.toStdString(), programsFingerprint(path.toStdString(), {program}), true);
+  return QByteArray::fromStdString(trusted);
+}
+
+// The window manager's close button hides the window to the tray and the program rings on; the
+// first time a small message says how to quit, and the settings remember that it was said.
+TEST_F(X11Session, WindowManagersCloseKeepsTheProgramInTheTray) {
+  const QString path = home_.path() + "/stretch.alr";
+  const QString mark = home_.path() + "/rang";
+  const QByteArray trusted = ringingDocument(path, mark, 8);
+  writeSettings("[AppSettings]\nTrustedPrograms=" + trusted + "\n");
+  hostTray();
+  QProcess& program = startProgram({path});
+  ASSERT_TRUE(waitStarted(program));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
+  const QStringList windows = visibleWindows(kMainWindow);
+  ASSERT_EQ(windows.size(), 1);
+  const QString frame = windows[0];
+
+  closeAsWindowManager(frame);
+  // The main window goes; the notice (also named "Kalvory") comes in its place.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const QStringList now = visibleWindows(kMainWindow);
+        return now.size() == 1 && now[0] != frame;
+      },
+      10000));
+  ASSERT_FALSE(QFile::exists(mark)) << "the reminder rang before the window was closed";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return settingsText().contains("CloseNoticeShown=1"); }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(mark); }, 20000)) << "the reminder rings on";
+  EXPECT_EQ(program.state(), QProcess::Running);
+
+  // File > Exit (here from the tray's menu, the same command) still quits.
+  TrayMenu tray([this](const QDBusMessage& message) { return callProgram(message); }, watcher_->lastSender);
+  ASSERT_TRUE(tray.click("Exit"));
+  ASSERT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
+  EXPECT_EQ(program.exitCode(), 0);
+}
+
+// With neither a tray nor a notification server nothing could bring the window back: the close
+// button quits, as the exit command does.
+TEST_F(X11Session, WindowManagersCloseQuitsWhereNothingCouldBringTheWindowBack) {
+  QProcess& program = startProgram();
+  ASSERT_TRUE(waitRunningCopy(program));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
+  const QStringList windows = visibleWindows(kMainWindow);
+  ASSERT_EQ(windows.size(), 1);
+  closeAsWindowManager(windows[0]);
+  ASSERT_TRUE(program.waitForFinished(10000));
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_FALSE(settingsText().contains("CloseNoticeShown=1"));
+}
+
+// A damaged document named on the command line: the message shows and the program runs on with
+// the last document, whose reminder rings.
+TEST_F(X11Session, DamagedDocumentOnTheCommandLineLeavesTheProgramRunning) {
+  const QString last = home_.path() + "/daily.alr";
+  const QString mark = home_.path() + "/last-rang";
+  const QByteArray trusted = ringingDocument(last, mark, 6);
+  writeSettings("[AppSettings]\nTrustedPrograms=" + trusted + "\n[Recent%20File%20List]\nFile1=" + last.toUtf8() +
+                "\n");
+  const QString damaged = home_.path() + "/damaged.alr";
+  QFile file(damaged);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("\x05\x00\x00\x00not a document");
+  file.close();
+  hostTray();
+  QProcess& program = startProgram({damaged});
+  ASSERT_TRUE(waitStarted(program));
+  // The main window and the message.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return visibleWindows(kMainWindow).size() == 2; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(mark); }, 20000)) << "the last document's reminder rings";
+  EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+// "kalvory other.alr" while a copy runs: the running copy asks about its unsaved changes and
+// opens the other document, whose reminder then rings there.
+TEST_F(X11Session, DocumentNamedToASecondCopyOpensInTheRunningOne) {
+  const QString first = home_.path() + "/first.alr";
+  CAlarmDoc empty;
+  saveDocumentFile(empty, first.toStdString());
+  const QString other = home_.path() + "/other.alr";
+  const QString mark = home_.path() + "/other-rang";
+  const QByteArray trusted = ringingDocument(other, mark, 10);
+  writeSettings("[AppSettings]\nSaveDocumentOnExit=0\nTrustedPrograms=" + trusted + "\n");
+  hostTray();
+  QProcess& program = startProgram({first});
+  ASSERT_TRUE(waitStarted(program));
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
+  // An unsaved change: a reminder added from the command line.
+  QProcess& add = startProgram({"--add", "Tea", "--at", "in 30 min"});
+  ASSERT_TRUE(add.waitForFinished(10000));
+  ASSERT_EQ(add.exitCode(), 0);
+
+  const QStringList before = visibleWindows(kMainWindow);
+  ASSERT_EQ(before.size(), 1);
+  QProcess& second = startProgram({"other.alr"}, home_.path());  // a path relative to the second copy
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 0);
+  // The save question, over the shown window; its default answer saves the first document.
+  QString question;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (const QString& window : visibleWindows(kMainWindow))
+          if (window != before[0]) question = window;
+        return !question.isEmpty();
+      },
+      10000));
+  ASSERT_EQ(xdotool({"windowfocus", "--sync", question}), 0);
+  ASSERT_EQ(xdotool({"key", "Return"}), 0);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        QFile file(first);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains("Tea");
+      },
+      10000))
+      << "the first document was not saved";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(mark); }, 20000)) << "the other document's reminder rings";
+  EXPECT_EQ(program.state(), QProcess::Running);
 }
 
 }  // namespace

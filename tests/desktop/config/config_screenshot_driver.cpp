@@ -1,7 +1,8 @@
-// Shows the taskbar notifier or one page of the configuration dialog for a screenshot and prints
-// the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
-//   config_screenshot_driver notifier|page-N|format-error en|ru|uk
-// "format-error" is the clock format page with a format it does not understand.
+// Shows the taskbar notifier, one page of the configuration dialog (page-0-no-wake: the General
+// page where waking cannot work; format-error: the clock format page with a format it does not
+// understand) or the notice of the window manager's close button for a screenshot and prints the
+// part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
+//   config_screenshot_driver notifier|page-N|page-0-no-wake|format-error|close-notice en|ru|uk
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -23,19 +25,21 @@
 #include "desktop/common/qt_text.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/config/definition_pages.h"
+#include "desktop/config/general_pages.h"
 #include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
 #include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
+#include "desktop/tray/close_to_tray.h"
 
 using namespace kalvory;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s notifier|page-N|format-error en|ru|uk\n", argv[0]);
+    std::fprintf(stderr, "usage: %s notifier|page-N|page-0-no-wake|format-error|close-notice en|ru|uk\n", argv[0]);
     return 2;
   }
   QString kind = QString::fromLatin1(argv[1]);
@@ -70,6 +74,17 @@ int main(int argc, char** argv) {
     return app.exec();
   }
 
+  if (kind == QLatin1String("close-notice")) {
+    // Where a tray shows the icon and no notification server runs: the small message.
+    CloseToTray close(settings, QDBusConnection(QString()), {[] { return true; }, [] { return false; }});
+    close.keepRunning();
+    QWidget* notice = close.noticeBox();
+    notice->move(60, 60);
+    QApplication::processEvents();
+    test::printScreenshotArea(notice->frameGeometry().adjusted(-20, -20, 20, 20));
+    return app.exec();
+  }
+
   // Plug-ins: the sample twice and a file that is no library.
   QTemporaryDir plugins;
   QFile::copy(SAMPLE_PLUGIN, plugins.path() + "/kalsample.so");
@@ -81,7 +96,11 @@ int main(int argc, char** argv) {
   host.StartPlugins(0);
 
   CSettingsDlg dialog(language, settings, document, &host, dataFolder);
-  dialog.selectPage(kind.mid(5).toInt());
+  dialog.selectPage(kind.mid(5, 1).toInt());
+  // Debian 12's user manager, which cannot wake the computer.
+  if (kind == QLatin1String("page-0-no-wake"))
+    dialog.generalPage()->setWakeUnavailable(
+        toQString(loadString(StringId::WakeNeedsNewerSystemd, language)).arg(QStringLiteral("252.19-1~deb12u1")));
   if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
   // The skin preview's clock stands still at a time that shows every hand.
   dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,7 @@
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifications/reminder_notifications.h"
 #include "desktop/wake/fake_systemd_manager.h"
+#include "desktop/wake/wake_timer.h"
 #include "support/missing_tool.h"
 
 namespace kalvory::test {
@@ -137,6 +139,51 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
   }
   QDBusConnection::disconnectFromBus(programBus);
   QDBusConnection::disconnectFromBus(QStringLiteral("fake systemd for the switches"));
+}
+
+// Where the user manager cannot wake the computer the switch is off limits and says why; where
+// it can, the switch is offered as before.
+TEST(GeneralPageSwitches, WakeSwitchSaysWhyWakingCannotWorkHere) {
+  if (!PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon missing");
+  PrivateSystemBus bus;
+  ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
+  systemd::registerTypes();
+  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd for wake"));
+  FakeSystemdManager manager;
+  ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
+  ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
+  const QString programBus = QStringLiteral("wake switch program session");
+  ASSERT_TRUE(QDBusConnection::connectToBus(bus.address(), programBus).isConnected());
+
+  for (const QString& version : {QStringLiteral("252.19-1~deb12u1"), QStringLiteral("255.4-1")}) {
+    manager.version = version;
+    FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) {
+      services.sessionBus = programBus;
+      services.wakeCapability = [](uint) { return std::optional<bool>(false); };
+    });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fixture.program->wakeTimer().support() != WakeTimer::Support::Unknown; }, 10000));
+    bool enabled = true;
+    QString reason;
+    bool reasonShown = false;
+    fixture.program->configuration().runDialog = [&](CSettingsDlg& dialog) {
+      enabled = dialog.generalPage()->wakeBox()->isEnabled();
+      reason = dialog.generalPage()->wakeReasonLabel()->text();
+      reasonShown = !dialog.generalPage()->wakeReasonLabel()->isHidden();
+      return static_cast<int>(QDialog::Rejected);
+    };
+    fixture.program->actions().runCommand(ID_CONFIGURATION);
+    if (version.startsWith(QStringLiteral("252"))) {
+      EXPECT_FALSE(enabled);
+      EXPECT_TRUE(reasonShown);
+      EXPECT_TRUE(reason.contains(QStringLiteral("systemd 254")) && reason.contains(version)) << reason.toStdString();
+    } else {
+      EXPECT_TRUE(enabled);
+      EXPECT_FALSE(reasonShown);
+    }
+  }
+  QDBusConnection::disconnectFromBus(programBus);
+  QDBusConnection::disconnectFromBus(QStringLiteral("fake systemd for wake"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +13,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/dbus_template_mock.h"
 #include "desktop/notifications/reminder_notifications.h"
+#include "desktop/tray/close_to_tray.h"
 #include "support/missing_tool.h"
 
 namespace kalvory {
@@ -132,6 +134,93 @@ TEST_F(ReminderNotificationsTest, ActionsReachTheAlarmCheckAndTheNotificationClo
   invokeAction(second, QStringLiteral("turn-off"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return tea.state == ReminderState::TurnedOff; }, 10000));
   EXPECT_EQ(tea.time, at(10, 5));
+}
+
+// Reminders one after another keep something ringing all along: each notification still closes
+// when its own showing ends, by its time running out or by the next document, and one whose
+// showing ended before the server answered is closed as soon as the answer comes.
+TEST_F(ReminderNotificationsTest, EachNotificationClosesWhenItsShowingEnds) {
+  trayAvailable_ = false;
+  auto closed = [&](uint id) {
+    return QTest::qWaitFor([&] { return log().contains(QStringLiteral("CloseNotification ") + QString::number(id)); },
+                           10000);
+  };
+  add(at(10, 0, 0), "First");
+  add(at(10, 0, 30), "Second");
+  const uint first = fireAndWait();
+  ASSERT_NE(first, 0u);
+  uint second = 0;
+  for (int second_of_day = 1; second_of_day <= 65; ++second_of_day) {
+    now_ = at(10, second_of_day / 60, second_of_day % 60);
+    if (second_of_day == 30) {
+      second = fireAndWait();
+      ASSERT_NE(second, 0u);
+    } else {
+      alarms_->tick();
+    }
+  }
+  ASSERT_TRUE(alarms_->isRinging()) << "the second still shows";
+  EXPECT_TRUE(closed(first)) << log().toStdString();
+  EXPECT_EQ(notifications_->shown(), QList<uint>{second});
+
+  // Another document replaces the one whose reminder shows.
+  document_.OnNewDocument();
+  now_ = at(10, 1, 6);
+  alarms_->tick();
+  EXPECT_TRUE(closed(second)) << log().toStdString();
+  EXPECT_TRUE(notifications_->shown().isEmpty());
+
+  // Turned off before the server's answer arrived.
+  add(at(10, 5), "Quick");
+  now_ = at(10, 5);
+  uint third = 0;
+  const auto connection = QObject::connect(notifications_.get(), &ReminderNotifications::notificationShown,
+                                           [&third](uint shown) { third = shown; });
+  alarms_->tick();
+  alarms_->turnOff();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return third != 0; }, 10000));
+  QObject::disconnect(connection);
+  EXPECT_TRUE(closed(third)) << log().toStdString();
+  EXPECT_TRUE(notifications_->shown().isEmpty());
+}
+
+// The window manager's close button, told once through the notification server; where neither
+// a tray nor a server is there the close quits.
+TEST_F(ReminderNotificationsTest, ClosingTheWindowIsExplainedOnceByANotification) {
+  CloseToTray lonely(settings_, session_, {[] { return false; }, [] { return false; }});
+  EXPECT_FALSE(lonely.keepRunning());
+  EXPECT_EQ(settings_.app.close_notice_shown, 0);
+
+  CloseToTray close(settings_, session_, {[] { return false; }, {}});
+  bool notified = false;
+  QObject::connect(&close, &CloseToTray::notified, [&] { notified = true; });
+  EXPECT_TRUE(close.keepRunning());
+  EXPECT_EQ(settings_.app.close_notice_shown, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return notified; }, 10000));
+  EXPECT_EQ(close.noticeBox(), nullptr);
+  const QString notice = QStringLiteral("Kalvory keeps running in the notification area; File > Exit quits");
+  EXPECT_TRUE(log().contains(notice)) << log().toStdString();
+
+  // Closed again: the window goes without a word. A reminder's notification, sent after it on the
+  // same connection, shows that nothing came before it.
+  EXPECT_TRUE(close.keepRunning());
+  trayAvailable_ = false;
+  add(at(10, 0), "Later");
+  ASSERT_NE(fireAndWait(), 0u);
+  EXPECT_EQ(log().count(notice), 1);
+
+  // A server that the bus cannot start after all: the call is refused and the message says it.
+  test::PrivateSystemBus empty;
+  ASSERT_TRUE(empty.start()) << empty.problem().toStdString();
+  const QDBusConnection emptyBus = QDBusConnection::connectToBus(empty.address(), QStringLiteral("no server"));
+  settings_.app.close_notice_shown = 0;
+  CloseToTray refused(settings_, emptyBus, {[] { return true; }, [] { return true; }});
+  EXPECT_TRUE(refused.keepRunning());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return refused.noticeBox() != nullptr; }, 10000));
+  EXPECT_EQ(refused.noticeBox()->text(), notice);
+  EXPECT_TRUE(refused.noticeBox()->isVisible());
+  EXPECT_FALSE(refused.noticeBox()->isModal());
+  QDBusConnection::disconnectFromBus(QStringLiteral("no server"));
 }
 
 }  // namespace

@@ -82,9 +82,10 @@ TEST(MainFrame, CommandUpdateRules) {
   EXPECT_EQ(fixture.settings.app.calendar_in_tray, 0);
   EXPECT_FALSE(program.actions().commandState(ID_CALENDAR_IN_TRAY).checked);
 
-  EXPECT_FALSE(program.actions().commandState(ID_LOAD_LAST_DOCUMENT).checked);
-  program.actions().runCommand(ID_LOAD_LAST_DOCUMENT);
   EXPECT_TRUE(program.actions().commandState(ID_LOAD_LAST_DOCUMENT).checked);
+  program.actions().runCommand(ID_LOAD_LAST_DOCUMENT);
+  EXPECT_FALSE(program.actions().commandState(ID_LOAD_LAST_DOCUMENT).checked);
+  EXPECT_EQ(fixture.settings.app.load_last_document, 0);
 
   const bool clockBefore = program.actions().commandState(ID_SHOW_CLOCK).checked;
   program.actions().runCommand(ID_SHOW_CLOCK);

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <vector>
 
@@ -22,9 +23,20 @@ class FakeSystemdManager final : public QDBusVirtualObject {
   };
   std::vector<Unit> started;
   QStringList stopped;
+  // The manager's "Version" property; empty: the property is refused.
+  QString version = QStringLiteral("255.4-1");
 
   QString introspect(const QString&) const override { return {}; }
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    if (message.interface() == QStringLiteral("org.freedesktop.DBus.Properties") &&
+        message.member() == QStringLiteral("Get")) {
+      const QVariantList arguments = message.arguments();
+      if (version.isEmpty() || arguments.size() != 2 || arguments[1].toString() != QStringLiteral("Version"))
+        connection.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such property")));
+      else
+        connection.send(message.createReply(QVariant::fromValue(QDBusVariant(version))));
+      return true;
+    }
     if (message.interface() != QStringLiteral("org.freedesktop.systemd1.Manager")) return false;
     const QVariantList arguments = message.arguments();
     if (message.member() == QStringLiteral("StartTransientUnit") && message.signature() == "ssa(sv)a(sa(sv))") {

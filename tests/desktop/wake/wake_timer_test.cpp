@@ -82,5 +82,90 @@ TEST(WakeTimer, StandsAtTheNextReminderWithASoundOrAProgramAndFollowsTheDocument
   EXPECT_EQ(onCalendarText(at(7, 5, 9)), QStringLiteral("2026-03-10 07:05:09"));
 }
 
+// Whether waking can work at all: the user manager's version, else the capability of its process.
+TEST(WakeTimer, AsksTheUserManagerWhetherItCanWakeTheComputer) {
+  if (!test::PrivateSystemBus::toolsPresent()) KALVORY_SKIP_WITHOUT_TOOL("dbus-daemon missing");
+  test::PrivateSystemBus bus;
+  ASSERT_TRUE(bus.start()) << bus.problem().toStdString();
+  systemd::registerTypes();
+  QDBusConnection programSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("wake support program"));
+  ApplicationSettings settings = defaultSettings(SettingsEnvironment{});
+  settings.app.wake_computer = 1;
+  CAlarmDoc document;
+  CAlarmLine bell(at(10, 0), 60);
+  bell.sound_file = "bell.ogg";
+  document.AddAlarm(bell);
+  const Clock clock = [] { return at(9, 0); };
+  const auto answered = [](WakeTimer& wake) {
+    return QTest::qWaitFor([&] { return wake.support() != WakeTimer::Support::Unknown; }, 10000);
+  };
+
+  {
+    // No user manager on the bus at all.
+    WakeTimer wake(settings, document, clock, programSide);
+    ASSERT_TRUE(answered(wake));
+    EXPECT_EQ(wake.support(), WakeTimer::Support::NoUserManager);
+    EXPECT_EQ(wake.unavailableReason(UiLanguage::English),
+              QStringLiteral("Not available here: no systemd user manager answers"));
+    wake.documentChanged();
+    EXPECT_FALSE(wake.scheduled());
+  }
+
+  QDBusConnection managerSide = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake systemd support"));
+  test::FakeSystemdManager manager;
+  ASSERT_TRUE(managerSide.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &manager));
+  ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.systemd1")));
+  std::optional<bool> capability = false;
+  uint askedPid = 0;
+  const WakeTimer::CapabilityReader reader = [&](uint pid) {
+    askedPid = pid;
+    return capability;
+  };
+  {
+    // Debian 12's systemd, whose manager was not given the capability: no timer, and why.
+    manager.version = QStringLiteral("252.19-1~deb12u1");
+    WakeTimer wake(settings, document, clock, programSide, nullptr, reader);
+    wake.documentChanged();  // before the answer: set as before
+    ASSERT_TRUE(answered(wake));
+    EXPECT_EQ(wake.support(), WakeTimer::Support::NeedsNewerSystemd);
+    EXPECT_EQ(askedPid, static_cast<uint>(QCoreApplication::applicationPid()));  // the manager's process
+    EXPECT_EQ(wake.unavailableReason(UiLanguage::English),
+              QStringLiteral("Not available here: waking the computer needs systemd 254 or later (this system has "
+                             "252.19-1~deb12u1)"));
+    EXPECT_TRUE(wake.unavailableReason(UiLanguage::Russian).contains(QStringLiteral("252.19-1~deb12u1")));
+    EXPECT_FALSE(wake.scheduled()) << "the timer set before the answer is taken away";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return static_cast<std::size_t>(manager.stopped.size()) == manager.started.size(); }, 10000));
+    wake.documentChanged();
+    EXPECT_FALSE(wake.scheduled());
+  }
+  {
+    // The same version whose manager holds the capability, and a newer one: waking works.
+    capability = true;
+    WakeTimer wake(settings, document, clock, programSide, nullptr, reader);
+    ASSERT_TRUE(answered(wake));
+    EXPECT_EQ(wake.support(), WakeTimer::Support::Available);
+    EXPECT_TRUE(wake.unavailableReason(UiLanguage::English).isEmpty());
+  }
+  {
+    manager.version = QStringLiteral("254");
+    capability = std::nullopt;
+    WakeTimer wake(settings, document, clock, programSide, nullptr, reader);
+    ASSERT_TRUE(answered(wake));
+    EXPECT_EQ(wake.support(), WakeTimer::Support::Available);
+    const std::size_t before = manager.started.size();
+    wake.documentChanged();
+    ASSERT_TRUE(wake.scheduled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.started.size() == before + 1; }, 10000));
+  }
+  EXPECT_EQ(systemdMajorVersion(QStringLiteral("252.19-1~deb12u1")), 252);
+  EXPECT_EQ(systemdMajorVersion(QStringLiteral("v")), 0);
+  EXPECT_EQ(wakeAlarmCapability("Name:\tsystemd\nCapEff:\t0000000800000000\n"), std::optional<bool>(true));
+  EXPECT_EQ(wakeAlarmCapability("CapEff:\t0000000000000000\n"), std::optional<bool>(false));
+  EXPECT_EQ(wakeAlarmCapability("Name:\tx\n"), std::nullopt);
+  QDBusConnection::disconnectFromBus(QStringLiteral("fake systemd support"));
+  QDBusConnection::disconnectFromBus(QStringLiteral("wake support program"));
+}
+
 }  // namespace
 }  // namespace kalvory
