@@ -87,8 +87,16 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
     case 2:
       if (role == Qt::DisplayRole) {
         const QString schedule = reminderScheduleText(*line, language_());
-        if (!line->postponed) return schedule;
-        return schedule + QStringLiteral(", ") + toQString(postponementText(*line, clock_(), language_()));
+        const std::optional<COleDateTime> ringsAt = line->postponedTime();
+        if (!ringsAt) return schedule;
+        // The moment in the windows' one form: the time alone today, else the date and time.
+        const COleDateTime now = clock_();
+        const bool today = ringsAt->GetYear() == now.GetYear() && ringsAt->GetMonth() == now.GetMonth() &&
+                           ringsAt->GetDay() == now.GetDay();
+        const QString moment =
+            today ? shortTime(QTime(ringsAt->GetHour(), ringsAt->GetMinute())) : shortDateTime(*ringsAt, language_());
+        return schedule + QStringLiteral(", ") +
+               toQString(loadString(StringId::PostponedTo, language_())).replace(QLatin1String("%s"), moment);
       }
       break;
     default:

@@ -144,7 +144,7 @@ TEST_F(ScreenSession, PasteHotkeysTypeIntoTheFocusedProgram) {
   kalvory::saveDocumentFile(document, path);
   start(KALVORY_BINARY, {QString::fromStdString(path)});
   // The keys are taken when the main window first shows.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return windowGeometry("Kalvory").isValid(); }, 15000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return windowGeometry(".+Kalvory").isValid(); }, 15000));
 
   QProcess& target = start(PASTE_TARGET_HELPER);
   Lines lines(target);
@@ -180,7 +180,7 @@ TEST_F(ScreenSession, WindowsOpenOnScreenAtScaleTwo) {
   QRect clock;
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
-        frame = windowGeometry("Kalvory");
+        frame = windowGeometry(".+Kalvory");
         clock = windowGeometry("AlarmClock");
         return frame.isValid() && clock.isValid() && screen.contains(frame) && screen.contains(clock);
       },
