@@ -52,12 +52,10 @@ void CRoundClockStatic::setFace(const QImage& picture) {
   }
   face_ = face;
   shape_ = pictureShape(face_, kClockFaceKeyColor, kShapeKeyTolerance);
-  // An empty region would lift the mask altogether; such a face shows nothing instead (see
-  // paintEvent).
-  if (shape_.isEmpty())
-    clearMask();
-  else
-    setMask(shape_);
+  // The face is cut to its shape in the picture itself rather than by a widget mask: a painter
+  // clipped to a round region draws the picture row by row, and Qt hands such fills of more than
+  // about a hundred rows to its thread pool, waking several threads every second.
+  cutAway_ = QRegion(face_.rect()).subtracted(shape_);
   shown_.reset();
   update();
 }
@@ -132,8 +130,15 @@ void CRoundClockStatic::tick() {
 void CRoundClockStatic::paintEvent(QPaintEvent*) {
   if (shape_.isEmpty()) return;
   const COleDateTime time = now();
+  QImage dial = dialImage(time);
+  // Opaque RGB32 pixels are valid premultiplied ones; outside the shape they become see-through,
+  // so the view beneath shows there as it did through the mask.
+  dial.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+  for (const QRect& rect : cutAway_)
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      std::fill_n(reinterpret_cast<QRgb*>(dial.scanLine(y)) + rect.left(), rect.width(), QRgb{0});
   QPainter painter(this);
-  painter.drawImage(0, 0, dialImage(time));
+  painter.drawImage(0, 0, dial);
   shown_ = shownTimeOf(time);
 }
 

@@ -185,11 +185,15 @@ void CTextStatic::updateShape() {
   rendering_ = renderOsd(looks_, text_);
   shape_ = osdShape(rendering_.mask);
   // The corner stays where it is; the window takes the size of its lettering.
-  resize(rendering_.image.size());
-  if (shape_.isEmpty())
-    clearMask();
-  else
-    setMask(shape_);
+  if (size() != rendering_.image.size()) resize(rendering_.image.size());
+  // Each new shape is a request to the X server; a clock whose digits keep their outline (or a
+  // text drawn again in its old shape) keeps the shape it has.
+  if (mask() != shape_) {
+    if (shape_.isEmpty())
+      clearMask();
+    else
+      setMask(shape_);
+  }
   if (shape_.isEmpty() && isVisible()) hide();
 }
 

@@ -101,11 +101,19 @@ void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const C
 }
 
 void WallpaperFeature::UpdateDayNoteStickers(const CDayInfo* note, const COleDateTime& now) {
+  // Asked on every idle tick: without a sticker to place and none placed in this run, the worker
+  // would have nothing to add or take away.
+  const bool placesOne = note != nullptr && !note->sticker.empty();
+  if (!placesOne && !reminderStickerPlaced_ && !dayNoteStickerPlaced_) return;
+  if (placesOne) dayNoteStickerPlaced_ = true;
   addStep(wallpaper_step::DayNoteStickers{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
 }
 
 void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {
   const CDayInfo* note = document_.lastMatchingDayInfo(now);
+  // A day without a note picture leaves the wallpaper to the changer; the worker would return at
+  // once, so nothing is sent (this is asked on every idle tick).
+  if (note == nullptr || note->wallpaper.empty()) return;
   addStep(wallpaper_step::DayNotePicture{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
 }
 

@@ -72,7 +72,8 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   std::optional<WallpaperJob> job_;  // the steps of the tick in progress
   bool sweepAdded_ = false;
   bool reminderStickerPlaced_ = false;  // a reminder sticker went to the worker in this run
-  int jobsOutstanding_ = 0;  // handed to the worker, answer not yet taken
+  bool dayNoteStickerPlaced_ = false;   // so did a day note's
+  int jobsOutstanding_ = 0;             // handed to the worker, answer not yet taken
 };
 
 }  // namespace kalvory
