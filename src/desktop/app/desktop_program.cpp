@@ -238,6 +238,9 @@ void DesktopProgram::buildView() {
   analogClock_->setClock(services_.clock);
   view_->setClockWidget(analogClock_);
   connect(view_, &CAlarmView::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  // Every change to the document ends in the view's documentUpdated; the alarm check then looks
+  // at every reminder again.
+  connect(view_, &CAlarmView::documentUpdated, alarms_.get(), &AlarmController::documentChanged);
   // A new or opened document: the lines and the calendar's notes follow it.
   earlierDocumentChanged_ = std::move(documents_.onChanged);
   documents_.onChanged = [this] {
