@@ -11,12 +11,13 @@ thread woke up (its context switches). With --reminders N it opens a document of
 none of them due during the measurement (built with kalvory-cli beside the program).
 
   /usr/bin/python3 tests/desktop/measure_costs.py build/release/src/desktop/kalvory --shown
-      [--reminders 0,10000] [--window 60] [--floor build/release/tests/desktop/idle_floor]
+      [--reminders 0,10000] [--window 60] [--floor build/release/tests/desktop/idle_floor] [--open 100000]
 
 Runs the program as a user does, its main window shown and the on-screen clock on, once for each
 reminder count, beside a bare Qt window with a one-second timer (tests/desktop/idle_floor) as the
 floor, all at once; prints the main thread's wake-ups (context switches) a second and the CPU
-seconds a minute of each over the second idle window.
+seconds a minute of each over the second idle window. With --open N it first times, alone, the start
+of the program with a document of N reminders until its main window is mapped (needs xdotool).
 """
 import json
 import os
@@ -154,11 +155,25 @@ def wait_for(loop, condition, seconds):
     loop.run()
 
 
+def run_seconds(pid):
+    """The time all threads of the process have run, from the scheduler's nanosecond counts (the
+    user + system times of /proc/PID/stat count whole clock ticks of 10 ms, too coarse for a
+    program that runs a few milliseconds a minute)."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
+                total += int(stat.read().split()[0])
+        except FileNotFoundError:
+            pass  # a thread that ended; its time is lost to both samples alike
+    return total / 1e9
+
+
 class Sample:
     """The CPU time and the main thread's context switches of a process at one moment."""
 
     def __init__(self, pid):
-        self.cpu = cpu_seconds(pid)
+        self.cpu = run_seconds(pid)
         self.woke, self.preempted = main_thread_switches(pid)
 
 
@@ -211,7 +226,18 @@ def hidden_window_costs(program, idle, reminders):
     return 0
 
 
-def shown_window_costs(program, floor, window, counts):
+def time_to_main_window(env, process, started, limit=20):
+    """Seconds from `started` until the program's main window is mapped, or None."""
+    while time.monotonic() - started < limit and process.poll() is None:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--all", "--pid", str(process.pid), "--name", "^Kalvory"],
+                               env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+        if found.strip():
+            return time.monotonic() - started
+        time.sleep(0.005)
+    return None
+
+
+def shown_window_costs(program, floor, window, counts, opening):
     """The program with its main window shown and the on-screen clock on, once for each reminder
     count, and the bare Qt window beside them: all at the same time on one X server and one
     session bus, each with a fresh home, measured over the same second idle window (the first
@@ -231,6 +257,19 @@ def shown_window_costs(program, floor, window, counts):
 
     runs = []  # (label, process)
     try:
+        if opening:
+            home, env = fresh_home(root, f"home-open-{opening}", display, address, main_window_shown=True)
+            document = reminder_document(home, opening, program)
+            started = time.monotonic()
+            process = subprocess.Popen([program, document], env=env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            shown = time_to_main_window(env, process, started)
+            process.terminate()
+            process.wait(30)
+            if shown is None:
+                print(f"{opening:,} reminders: the main window never showed")
+                return 1
+            print(f"start to main window with {opening:,} reminders: {shown * 1000:.0f} ms")
         for count in counts:
             home, env = fresh_home(root, f"home-{count}", display, address, main_window_shown=True)
             document = [reminder_document(home, count, program)] if count else []
@@ -282,13 +321,15 @@ def main():
 
     reminders = option("--reminders", "0")
     window = float(option("--window", "60"))
+    opening = option("--open", "0")
     shown = "--shown" in arguments
     if shown:
         arguments.remove("--shown")
     program = os.path.abspath(arguments[0])
     floor = option("--floor", os.path.join(os.path.dirname(program), "..", "..", "tests", "desktop", "idle_floor"))
     if shown:
-        return shown_window_costs(program, os.path.abspath(floor), window, [int(n) for n in reminders.split(",")])
+        return shown_window_costs(program, os.path.abspath(floor), window, [int(n) for n in reminders.split(",")],
+                                  int(opening))
     idle = float(arguments[1]) if len(arguments) > 1 else 60.0
     return hidden_window_costs(program, idle, int(reminders))
 

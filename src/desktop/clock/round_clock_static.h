@@ -64,6 +64,10 @@ class CRoundClockStatic final : public QWidget {
   static ShownTime shownTimeOf(const COleDateTime& time);
   COleDateTime now() const;
   void setFace(const QImage& picture);
+  // The dial at `time` as the screen shows it: premultiplied, see-through outside the shape.
+  QImage cutDial(const COleDateTime& time) const;
+  // The next paint draws the whole dial afresh.
+  void forgetPainted();
 
   QImage face_;  // 164 x 164, Format_RGB32, key colour where the picture does not reach
   QRegion shape_;
@@ -72,6 +76,9 @@ class CRoundClockStatic final : public QWidget {
   Clock clock_;
   SecondTimer timer_;
   std::optional<ShownTime> shown_;
+  QImage painted_;  // what the widget shows now (cutDial)
+  QImage next_;     // what the tick asked to be painted, with its time
+  ShownTime nextTime_;
 };
 
 }  // namespace kalvory

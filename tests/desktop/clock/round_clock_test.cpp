@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "core/clock/analog_clock.h"
 #include "desktop/clock/clock_render.h"
@@ -178,6 +180,34 @@ TEST(RoundClockStatic, RepaintsOnlyWhenTheSecondChangesAndTicksOnlyWhileItCanBeS
   EXPECT_EQ(counter.paints, hidden);
   parent.show();
   EXPECT_TRUE(clock->ticking());
+}
+
+// Each second only the pixels the hands moved over are drawn again; what the window shows must
+// still be the whole dial of that second, second after second.
+TEST(RoundClockStatic, TheWindowShowsEachNewSecondWhileOnlyTheChangedPixelsAreDrawn) {
+  QWidget parent;
+  parent.resize(200, 200);
+  auto* clock = new CRoundClockStatic(&parent);
+  COleDateTime now(2026, 5, 7, 10, 14, 50);
+  clock->setClock([&now] { return now; });
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  flushEvents();
+  for (int second = 51; second <= 59 + 3; ++second) {
+    now = COleDateTime(2026, 5, 7, 10, 14 + second / 60, second % 60);
+    clock->tick();
+    flushEvents();
+    const QImage screen =
+        parent.windowHandle()->screen()->grabWindow(parent.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = clock->dialImage(now);
+    const QPoint at = clock->mapTo(&parent, QPoint(0, 0));
+    int differing = 0;
+    for (const QRect& rect : clock->shape())
+      for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+          differing += screen.pixel(at + QPoint(x, y)) != expected.pixel(x, y);
+    ASSERT_EQ(differing, 0) << "at second " << second;
+  }
 }
 
 TEST(RoundClockStatic, TakesTheSkinsFaceAndKeepsTheOldFaceWhenTheNewOneCannotBeLoaded) {
