@@ -226,15 +226,23 @@ def hidden_window_costs(program, idle, reminders):
     return 0
 
 
-def time_to_main_window(env, process, started, limit=20):
-    """Seconds from `started` until the program's main window is mapped, or None."""
-    while time.monotonic() - started < limit and process.poll() is None:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--all", "--pid", str(process.pid), "--name", "^Kalvory"],
-                               env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+def time_to_main_window(loop, env, process, started, limit=20):
+    """Seconds from `started` until the program's main window is mapped, or None. The bus's
+    main loop runs meanwhile, so that the tray host stand-in answers the program."""
+    shown = []
+
+    def mapped():
+        if process.poll() is not None:
+            return True
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--all", "--pid", str(process.pid), "--name",
+                                "^Kalvory"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               text=True).stdout
         if found.strip():
-            return time.monotonic() - started
-        time.sleep(0.005)
-    return None
+            shown.append(time.monotonic() - started)
+        return bool(shown)
+
+    wait_for(loop, mapped, limit)
+    return shown[0] if shown else None
 
 
 def shown_window_costs(program, floor, window, counts, opening):
@@ -263,7 +271,7 @@ def shown_window_costs(program, floor, window, counts, opening):
             started = time.monotonic()
             process = subprocess.Popen([program, document], env=env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
-            shown = time_to_main_window(env, process, started)
+            shown = time_to_main_window(loop, env, process, started)
             process.terminate()
             process.wait(30)
             if shown is None:
