@@ -66,6 +66,7 @@ void WallpaperFeature::submitJob() {
   job_->stickers = document_.stickers;
   job_->placeIsCurrent = jobsOutstanding_ == 0;
   ++jobsOutstanding_;
+  ++jobsSubmitted_;
   worker_->submit(std::move(*job_));
   job_.reset();
 }
