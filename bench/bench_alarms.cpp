@@ -109,4 +109,55 @@ void BM_IdleTickFifty(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleTickFifty)->Unit(benchmark::kMicrosecond);
 
+// 100,000 reminders of every kind, none of which shows in the benchmark's hour (12:00 to 13:00):
+// one-time ones on other days or later today, daily ones at other hours, timers long past, and
+// switched-off ones.
+void fillIdle(CAlarmDoc& doc, int count) {
+  fillMixed(doc, count);
+  for (std::size_t i = 0; i < doc.alarmCount(); ++i) {
+    CAlarmLine& line = *doc.GetAlarmAt(static_cast<std::ptrdiff_t>(i));
+    const int minute = static_cast<int>(i * 7 % 600);
+    line.show_seconds = 60;
+    line.time = COleDateTime(2026, 3, 8 + i % 5, 14 + minute / 60, minute % 60, 0);
+  }
+}
+
+// The idle tick with the check's quiet seconds worked out: what the program pays each second.
+void BM_IdleTickHundredThousand(benchmark::State& state) {
+  CAlarmDoc doc;
+  fillIdle(doc, 100000);
+  fillNotes(doc, 20);
+  QuietFrame frame;
+  AlarmSettings settings;
+  AlarmEngine engine(doc, frame, settings);
+  COleDateTime now = kNow;
+  engine.tick(now);
+  int second = 0;
+  for (auto _ : state) {
+    // Successive seconds of the hour, as the program ticks.
+    now = kNow + COleDateTimeSpan(0, 0, 0, ++second % 3600);
+    engine.tick(
+        COleDateTime(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour(), now.GetMinute(), now.GetSecond()));
+  }
+}
+BENCHMARK(BM_IdleTickHundredThousand)->Unit(benchmark::kMicrosecond);
+
+// The first tick after a change to the document: every reminder is looked at and its quiet
+// second worked out again.
+void BM_TickAfterChangeHundredThousand(benchmark::State& state) {
+  CAlarmDoc doc;
+  fillIdle(doc, 100000);
+  fillNotes(doc, 20);
+  QuietFrame frame;
+  AlarmSettings settings;
+  AlarmEngine engine(doc, frame, settings);
+  engine.tick(kNow);
+  for (auto _ : state) {
+    engine.documentChanged();
+    engine.tick(kNow);
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_TickAfterChangeHundredThousand)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -52,6 +52,12 @@ class NullPorts final : public AlarmFrame {
 
 NullPorts nullPorts;
 
+// Stands for the reminders the tick passes over in the one sticker update they share.
+const CAlarmLine& noReminder() {
+  static const CAlarmLine blank(COleDateTime(), CAlarmLine::kDefaultShowSeconds);
+  return blank;
+}
+
 template <class Port>
 Port* orNull(Port* port) {
   return port ? port : static_cast<Port*>(&nullPorts);
@@ -93,8 +99,14 @@ void AlarmEngine::tick(const COleDateTime& now) {
   const std::int64_t longestShowing = settings_.ShowTime;
   std::int64_t showingTotal = 0;  // sum of show_count over the armed reminders
   // Walked by index, so that a list changed from a nested event loop (a message box an action
-  // opened) is never walked past its end.
-  for (std::size_t index = 0; index < document_.alarmCount(); ++index) {
+  // opened) is never walked past its end. Reminders whose next window is still to come are
+  // passed over (see QuietReminders).
+  const bool walk = quiet_.beginTick(clock.seconds, document_.alarmCount());
+  for (std::size_t index = 0; walk && index < document_.alarmCount(); ++index) {
+    if (quiet_.quiet(index, clock.seconds)) {
+      quiet_.passOver(index);
+      continue;
+    }
     CAlarmLine& reminder = *document_.alarms()[index];
     // Due: eligible today and start <= now <= end, both ends included. The start is worked out
     // once for both the due test and the end of the window; a reminder without a valid time
@@ -161,14 +173,20 @@ void AlarmEngine::tick(const COleDateTime& now) {
       text_->ShowAlarmText(reminder.text, true);  // the OSD settles on the earliest showing reminder
     }
     wallpaper_->UpdateReminderSticker(reminder, now);
+    quiet_.settle(index, quietUntilSecond(reminder, clock));
   }
+  // A reminder without a sticker only has expired stickers swept away, the same for each; one
+  // call does it for the ones passed over.
+  if (quiet_.passedOverAny()) wallpaper_->UpdateReminderSticker(noReminder(), now);
 
   if (showingTotal == 0) {
     text_->HideAlarmText();
     tray_->StopTrayAnimation();
     actions_->RestoreWinampState();
     refreshDay(now);
-    StopAlarms(true, 0);
+    // What StopAlarms(true, 0) does when no reminder shows, without walking them all again.
+    notifier_->HideAllNotifiers();
+    trayAlarmMark_ = false;
     if (DoExitAction(pendingExitAction_) != 0) return;
     pendingExitAction_ = 0;
     trayAlarmMark_ = false;

@@ -6,6 +6,7 @@
 
 #include "core/alarms/alarm_frame.h"
 #include "core/alarms/alarm_settings.h"
+#include "core/alarms/quiet_reminders.h"
 #include "core/common/date_time.h"
 #include "core/model/alarm_line.h"
 
@@ -57,6 +58,10 @@ class AlarmEngine {
   bool exitWindowsPending() const { return exitWindowsPending_; }
   unsigned exitWindowsFlags() const { return exitWindowsFlags_; }
 
+  // The document changed outside the check (edited, switched, replaced): the next tick looks at
+  // every reminder again.
+  void documentChanged() { quiet_.invalidate(); }
+
   // Runs the day refresh now (the tray's calendar command uses it after a settings change).
   void refreshDay(const COleDateTime& now);
 
@@ -72,6 +77,7 @@ class AlarmEngine {
   TrayPort* tray_ = nullptr;
   ReminderStatePort* states_ = nullptr;
   const AlarmSettings& settings_;
+  QuietReminders quiet_;
 
   COleDateTime lastTick_ = COleDateTime::makeInvalid();  // what the showing reminders were checked at
   int lastRefreshDay_ = 0;                               // no day of the month is 0, so the first tick refreshes

@@ -161,6 +161,8 @@ void AlarmController::reportFired() {
 
 void AlarmController::refreshDay() { engine_->refreshDay(now()); }
 
+void AlarmController::documentChanged() { engine_->documentChanged(); }
+
 void AlarmController::turnOff() { stopAlarms(false, 0); }
 
 void AlarmController::postpone(std::int64_t seconds) { stopAlarms(false, seconds); }

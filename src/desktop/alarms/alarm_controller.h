@@ -60,6 +60,9 @@ class AlarmController final : public QObject, private ActionsPort {
   bool isRunning() const { return timer_.isActive(); }
   void tick();
   void refreshDay();
+  // The reminders may have changed outside the check: the next tick looks at all of them again
+  // rather than passing over the ones it had found quiet.
+  void documentChanged();
   // Turns every ringing reminder off (the turn-off answer "off, no exit action").
   void turnOff();
   // Postpones every ringing reminder by `seconds` (the turn-off answer "remind in").

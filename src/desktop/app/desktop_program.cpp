@@ -208,6 +208,9 @@ void DesktopProgram::followDocument() {
   // The tray's tooltip lists today's notes.
   if (activated_) alarms_->refreshDay();
   wakeTimer_->documentChanged();
+  // The alarm check looks at every reminder again rather than passing over the ones it had found
+  // quiet.
+  alarms_->documentChanged();
 }
 
 DesktopProgram::~DesktopProgram() {

@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
@@ -30,7 +31,7 @@ CRoundClockStatic::CRoundClockStatic(QWidget* parent) : QWidget(parent) {
 
 void CRoundClockStatic::setClock(Clock clock) {
   clock_ = std::move(clock);
-  shown_.reset();
+  forgetPainted();
   update();
 }
 
@@ -52,13 +53,11 @@ void CRoundClockStatic::setFace(const QImage& picture) {
   }
   face_ = face;
   shape_ = pictureShape(face_, kClockFaceKeyColor, kShapeKeyTolerance);
-  // An empty region would lift the mask altogether; such a face shows nothing instead (see
-  // paintEvent).
-  if (shape_.isEmpty())
-    clearMask();
-  else
-    setMask(shape_);
-  shown_.reset();
+  // The face is cut to its shape in the picture itself rather than by a widget mask: a painter
+  // clipped to a round region draws the picture row by row, and Qt hands such fills of more than
+  // about a hundred rows to its thread pool, waking several threads every second.
+  cutAway_ = QRegion(face_.rect()).subtracted(shape_);
+  forgetPainted();
   update();
 }
 
@@ -72,7 +71,7 @@ bool CRoundClockStatic::SetSkin(const QString& pictureFile) {
 
 void CRoundClockStatic::setSettings(const AnalogClockSettings& settings) {
   settings_ = settings;
-  shown_.reset();
+  forgetPainted();
   update();
 }
 
@@ -123,21 +122,88 @@ QImage CRoundClockStatic::dialImage(const COleDateTime& time) const {
   return dial;
 }
 
+QImage CRoundClockStatic::cutDial(const COleDateTime& time) const {
+  QImage dial = dialImage(time);
+  // Opaque RGB32 pixels are valid premultiplied ones; outside the shape they become see-through,
+  // so the view beneath shows there as it did through the mask.
+  dial.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+  for (const QRect& rect : cutAway_)
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      std::fill_n(reinterpret_cast<QRgb*>(dial.scanLine(y)) + rect.left(), rect.width(), QRgb{0});
+  return dial;
+}
+
+void CRoundClockStatic::forgetPainted() {
+  painted_ = QImage();
+  next_ = QImage();
+  shown_.reset();
+}
+
+namespace {
+
+// The smallest rectangle holding every pixel in which two pictures of one size differ.
+QRect changedArea(const QImage& before, const QImage& after) {
+  int top = -1;
+  int bottom = -1;
+  int left = after.width();
+  int right = -1;
+  for (int y = 0; y < after.height(); ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+    int first = 0;
+    while (first < after.width() && a[first] == b[first]) ++first;
+    if (first == after.width()) continue;
+    int last = after.width() - 1;
+    while (a[last] == b[last]) --last;
+    if (top < 0) top = y;
+    bottom = y;
+    left = std::min(left, first);
+    right = std::max(right, last);
+  }
+  return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+}  // namespace
+
 void CRoundClockStatic::tick() {
   if (!isVisible()) return;
-  if (shown_ && *shown_ == shownTimeOf(now())) return;
-  update();
+  const COleDateTime time = now();
+  if (shown_ && *shown_ == shownTimeOf(time)) return;
+  if (painted_.isNull()) {
+    update();
+    return;
+  }
+  // Only the pixels the hands left or reached are drawn and sent to the screen: a few
+  // kilobytes a second instead of the whole dial.
+  next_ = cutDial(time);
+  nextTime_ = shownTimeOf(time);
+  const QRect changed = changedArea(painted_, next_);
+  if (changed.isEmpty()) {
+    painted_ = std::exchange(next_, QImage());
+    shown_ = nextTime_;
+    return;
+  }
+  update(changed);
 }
 
 void CRoundClockStatic::paintEvent(QPaintEvent*) {
   if (shape_.isEmpty()) return;
-  const COleDateTime time = now();
+  if (!next_.isNull()) {
+    painted_ = std::exchange(next_, QImage());
+    shown_ = nextTime_;
+  } else if (painted_.isNull()) {
+    const COleDateTime time = now();
+    painted_ = cutDial(time);
+    shown_ = shownTimeOf(time);
+  }
+  // A repaint the tick did not ask for (an expose) draws what the rest of the dial shows.
   QPainter painter(this);
-  painter.drawImage(0, 0, dialImage(time));
-  shown_ = shownTimeOf(time);
+  painter.drawImage(0, 0, painted_);
 }
 
 void CRoundClockStatic::showEvent(QShowEvent*) {
+  // What was painted before it was hidden is an old time.
+  forgetPainted();
   // The tick runs only while the clock can be seen, so a program hidden in the tray does not
   // wake every second for it.
   timer_.start();

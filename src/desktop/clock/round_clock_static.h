@@ -16,7 +16,8 @@ class CProfile;
 
 // The skinned analog clock of the main view: a 164 x 164 child whose face is a picture with its
 // magenta cut away, the hands, centre cap and second hand drawn over it, and the day of the
-// month if the skin asks for it. Clicks pass through to the window beneath.
+// month if the skin asks for it. Clicks pass through to the window beneath. It repaints once a
+// second while it is visible and only when the second shown has changed.
 class CRoundClockStatic final : public QWidget {
   Q_OBJECT
  public:
@@ -40,7 +41,7 @@ class CRoundClockStatic final : public QWidget {
 
   // The dial as it is drawn at `time`: the face, the date, then the hands (Format_RGB32).
   QImage dialImage(const COleDateTime& time) const;
-  // The pixels of the face that are kept, which is also the widget's mask.
+  // The pixels of the face that are kept; the widget paints nothing outside them.
   const QRegion& shape() const { return shape_; }
   // The one-second tick: repaints when the time shown has moved on by a second.
   void tick();
@@ -63,13 +64,21 @@ class CRoundClockStatic final : public QWidget {
   static ShownTime shownTimeOf(const COleDateTime& time);
   COleDateTime now() const;
   void setFace(const QImage& picture);
+  // The dial at `time` as the screen shows it: premultiplied, see-through outside the shape.
+  QImage cutDial(const COleDateTime& time) const;
+  // The next paint draws the whole dial afresh.
+  void forgetPainted();
 
   QImage face_;  // 164 x 164, Format_RGB32, key colour where the picture does not reach
   QRegion shape_;
+  QRegion cutAway_;  // the dial's square less the shape
   AnalogClockSettings settings_;
   Clock clock_;
   SecondTimer timer_;
   std::optional<ShownTime> shown_;
+  QImage painted_;  // what the widget shows now (cutDial)
+  QImage next_;     // what the tick asked to be painted, with its time
+  ShownTime nextTime_;
 };
 
 }  // namespace kalvory

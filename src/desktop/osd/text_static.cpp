@@ -207,11 +207,18 @@ void CTextStatic::updateShape() {
   rendering_ = renderOsd(looks_, text_);
   shape_ = osdShape(rendering_.mask);
   // The corner stays where it is; the window takes the size of its lettering.
-  resize(rendering_.image.size());
-  if (shape_.isEmpty())
-    clearMask();
-  else
-    setMask(shape_);
+  if (size() != rendering_.image.size()) resize(rendering_.image.size());
+  // The window is cut to its lettering on the native window rather than by a widget mask: a
+  // widget mask also clips every paint to the lettering's many rectangles, and Qt hands such
+  // fills to its thread pool (three pool wake-ups a second for a clock that shows seconds). An
+  // empty region lifts the shape. Each new shape is a request to the X server, so a clock whose
+  // digits keep their outline keeps the shape it has.
+  if (!windowHandle()) create();
+  if (QWindow* window = windowHandle(); window && (!shapeApplied_ || appliedShape_ != shape_)) {
+    window->setMask(shape_);
+    appliedShape_ = shape_;
+    shapeApplied_ = true;
+  }
   if (shape_.isEmpty() && isVisible()) hide();
   coverWithCatcher();
 }

@@ -116,6 +116,8 @@ class CTextStatic : public QWidget {
   bool created_ = false;
   OsdRendering rendering_;
   QRegion shape_;
+  QRegion appliedShape_;  // what the native window is cut to
+  bool shapeApplied_ = false;
   QTimer timer_;
   SecondTimer secondTimer_;
   bool onWholeSeconds_ = false;

@@ -66,6 +66,7 @@ void WallpaperFeature::submitJob() {
   job_->stickers = document_.stickers;
   job_->placeIsCurrent = jobsOutstanding_ == 0;
   ++jobsOutstanding_;
+  ++jobsSubmitted_;
   worker_->submit(std::move(*job_));
   job_.reset();
 }
@@ -103,13 +104,24 @@ void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const C
 void WallpaperFeature::UpdateDayNoteStickers(const CDayInfo* /*lastNote*/, const COleDateTime& now) {
   // Not only the day's last note: each note of the day keeps its own sticker on the wallpaper.
   wallpaper_step::DayNoteStickers step;
-  for (const auto& note : document_.dayInfos())
-    if (note->matches(now)) step.notes.push_back(*note);
+  bool placesOne = false;
+  for (const auto& note : document_.dayInfos()) {
+    if (!note->matches(now)) continue;
+    step.notes.push_back(*note);
+    placesOne = placesOne || !note->sticker.empty();
+  }
+  // Asked on every idle tick: without a sticker to place and none placed in this run, the worker
+  // would have nothing to add or take away.
+  if (!placesOne && !reminderStickerPlaced_ && !dayNoteStickerPlaced_) return;
+  if (placesOne) dayNoteStickerPlaced_ = true;
   addStep(std::move(step), now);
 }
 
 void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {
   const CDayInfo* note = document_.lastMatchingDayInfo(now);
+  // A day without a note picture leaves the wallpaper to the changer; the worker would return at
+  // once, so nothing is sent (this is asked on every idle tick).
+  if (note == nullptr || note->wallpaper.empty()) return;
   addStep(wallpaper_step::DayNotePicture{note ? std::optional<CDayInfo>(*note) : std::nullopt}, now);
 }
 

@@ -45,6 +45,8 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
     waitUntilIdle();
     return worker_->compositor();
   }
+  // How many jobs went to the worker in this run (tests).
+  int jobsSubmitted() const { return jobsSubmitted_; }
   // The program closes: the stickers placed on the desktop picture are let go.
   void clearStickers() {
     waitUntilIdle();
@@ -72,7 +74,9 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   std::optional<WallpaperJob> job_;  // the steps of the tick in progress
   bool sweepAdded_ = false;
   bool reminderStickerPlaced_ = false;  // a reminder sticker went to the worker in this run
+  bool dayNoteStickerPlaced_ = false;   // so did a day note's
   int jobsOutstanding_ = 0;             // handed to the worker, answer not yet taken
+  int jobsSubmitted_ = 0;
 };
 
 }  // namespace kalvory

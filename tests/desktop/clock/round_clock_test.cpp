@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "core/clock/analog_clock.h"
 #include "desktop/clock/clock_render.h"
@@ -67,7 +69,7 @@ TEST(RoundClockStatic, ShowsTheHandsDrawnOverTheFaceWithTheKeyColourCutAway) {
   drawAnalogClockHands(pixelViewOf(expected), settings, ClockTime{3, 59, 41});
   EXPECT_EQ(clock.dialImage(time), expected);
 
-  // The shape is the face less its magenta, and it is the widget's mask.
+  // The shape is the face less its magenta.
   const QImage face = builtInFace();
   int kept = 0;
   for (int y = 0; y < face.height(); ++y)
@@ -77,7 +79,6 @@ TEST(RoundClockStatic, ShowsTheHandsDrawnOverTheFaceWithTheKeyColourCutAway) {
       kept += magenta ? 0 : 1;
     }
   EXPECT_GT(kept, 160 * 160 * 3 / 4);
-  EXPECT_TRUE(sameArea(clock.mask(), clock.shape()));
 
   // What the widget paints inside its shape is that image.
   const QImage painted = clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -86,6 +87,17 @@ TEST(RoundClockStatic, ShowsTheHandsDrawnOverTheFaceWithTheKeyColourCutAway) {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
       for (int x = rect.left(); x <= rect.right(); ++x) differing += painted.pixel(x, y) != expected.pixel(x, y);
   EXPECT_EQ(differing, 0);
+  // Outside it the view beneath shows: the face's magenta never reaches the screen.
+  QWidget view;
+  view.setStyleSheet(QStringLiteral("background: #102030"));
+  view.setAutoFillBackground(true);
+  view.resize(200, 200);
+  clock.setParent(&view);
+  const QImage onView = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  for (const QPoint corner : {QPoint(0, 0), QPoint(163, 0), QPoint(0, 163), QPoint(163, 163), QPoint(20, 20)})
+    EXPECT_EQ(onView.pixel(corner) & 0xFFFFFF, 0x102030u) << corner.x() << "," << corner.y();
+  EXPECT_EQ(onView.pixel(82, 30), expected.pixel(82, 30));
+  clock.setParent(nullptr);
 
   // The rendered file: the same pixels, transparent outside the face.
   RenderRequest request;
@@ -168,6 +180,34 @@ TEST(RoundClockStatic, RepaintsOnlyWhenTheSecondChangesAndTicksOnlyWhileItCanBeS
   EXPECT_EQ(counter.paints, hidden);
   parent.show();
   EXPECT_TRUE(clock->ticking());
+}
+
+// Each second only the pixels the hands moved over are drawn again; what the window shows must
+// still be the whole dial of that second, second after second.
+TEST(RoundClockStatic, TheWindowShowsEachNewSecondWhileOnlyTheChangedPixelsAreDrawn) {
+  QWidget parent;
+  parent.resize(200, 200);
+  auto* clock = new CRoundClockStatic(&parent);
+  COleDateTime now(2026, 5, 7, 10, 14, 50);
+  clock->setClock([&now] { return now; });
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  flushEvents();
+  for (int second = 51; second <= 59 + 3; ++second) {
+    now = COleDateTime(2026, 5, 7, 10, 14 + second / 60, second % 60);
+    clock->tick();
+    flushEvents();
+    const QImage screen =
+        parent.windowHandle()->screen()->grabWindow(parent.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = clock->dialImage(now);
+    const QPoint at = clock->mapTo(&parent, QPoint(0, 0));
+    int differing = 0;
+    for (const QRect& rect : clock->shape())
+      for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+          differing += screen.pixel(at + QPoint(x, y)) != expected.pixel(x, y);
+    ASSERT_EQ(differing, 0) << "at second " << second;
+  }
 }
 
 TEST(RoundClockStatic, TakesTheSkinsFaceAndKeepsTheOldFaceWhenTheNewOneCannotBeLoaded) {
