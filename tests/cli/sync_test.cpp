@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -178,6 +179,13 @@ TEST(CliSync, TwoHomesAddEditDeleteConflictOfflineAndRecover) {
   expectQuiet(b, "add, again on b");
   expectQuiet(a, "add, again on a");
 
+  // The calendar is found from the server's root through the user's principal and home.
+  const std::string root = url.substr(0, url.find("/alice/cal/") + 1);
+  CliResult calendars = a.run({"calendars", "--url", root, "--user", "alice"});
+  EXPECT_EQ(calendars.exitCode, 0) << calendars.err;
+  EXPECT_EQ(calendars.out.rfind(url + "\t", 0), 0u) << calendars.out;
+  EXPECT_EQ(std::count(calendars.out.begin(), calendars.out.end(), '\n'), 1) << calendars.out;
+
   // Edit on the second computer; the first takes it.
   Json records = b.records();
   for (auto& line : records["reminders"])
@@ -272,7 +280,11 @@ class StandInServer {
  public:
   // `answer` is written after each request's headers and body; `flood` then keeps writing
   // until the client hangs up.
-  StandInServer(std::string answer, bool flood = false) : answer_(std::move(answer)), flood_(flood) {
+  StandInServer(std::string answer, bool flood = false)
+      : StandInServer([answer](const std::string&) { return answer; }, flood) {}
+  // `answer` makes the answer from the whole request.
+  explicit StandInServer(std::function<std::string(const std::string&)> answer, bool flood = false)
+      : answer_(std::move(answer)), flood_(flood) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -301,13 +313,19 @@ class StandInServer {
       if (client < 0) return;
       std::string request;
       char buffer[4096];
-      while (request.find("\r\n\r\n") == std::string::npos) {
+      // The headers, then as much body as Content-Length says.
+      std::size_t wanted = std::string::npos;
+      while (request.size() < wanted) {
         const ssize_t got = recv(client, buffer, sizeof buffer, 0);
         if (got <= 0) break;
         request.append(buffer, static_cast<std::size_t>(got));
+        const std::size_t end = request.find("\r\n\r\n");
+        if (end == std::string::npos) continue;
+        const std::size_t length = request.find("Content-Length: ");
+        wanted = end + 4 + (length < end ? std::stoul(request.substr(length + 16)) : 0);
       }
       ++requests_;
-      std::string answer = answer_;
+      std::string answer = answer_(request);
       for (std::size_t at; (at = answer.find("PORT")) != std::string::npos;)
         answer.replace(at, 4, std::to_string(port_));
       send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
@@ -320,7 +338,7 @@ class StandInServer {
     }
   }
 
-  std::string answer_;
+  std::function<std::string(const std::string&)> answer_;
   bool flood_;
   int listener_ = -1;
   int port_ = 0;
@@ -341,6 +359,11 @@ TEST(CliSync, AServerThatCannotBeUsedGetsOneLineAndChangesNothing) {
        "the server refused the user name or password (401)"},
       {"redirect loop", "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:PORT/cal/\r\nContent-Length: 0\r\n\r\n",
        false, "the server sends the request from one address to another without end"},
+      // The password is never sent on to another server.
+      {"redirect elsewhere",
+       "HTTP/1.1 307 Temporary Redirect\r\nLocation: http://localhost:PORT/cal/\r\n"
+       "Content-Length: 0\r\n\r\n",
+       false, "the server sends the request to another server (http://localhost:"},
       {"huge answer", "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n\r\n<?xml version=\"1.0\"?>", true,
        "the server's answer is larger than 32 MB"},
       {"garbage",
@@ -367,6 +390,63 @@ TEST(CliSync, AServerThatCannotBeUsedGetsOneLineAndChangesNothing) {
     EXPECT_EQ(readFile(a.document()), before) << c.name;
     EXPECT_FALSE(std::filesystem::exists(folder / "a/caldav-sync")) << c.name;
   }
+}
+
+std::string multistatus(const std::string& responses) {
+  const std::string body =
+      "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
+      "xmlns:cs=\"http://calendarserver.org/ns/\">" +
+      responses + "</d:multistatus>";
+  return "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// A server without sync tokens: the collection's ctag tells whether anything changed, and the
+// members' ETags what.
+TEST(CliSync, AServerWithoutSyncTokensIsReadByCtagAndEtags) {
+  const std::string event =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\nUID:walk-1\r\n"
+      "DTSTAMP:20260501T000000Z\r\nSUMMARY:Walk\r\nDTSTART:20270601T090000\r\n"
+      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Walk\r\nTRIGGER:PT0S\r\nEND:VALARM\r\n"
+      "END:VEVENT\r\nEND:VCALENDAR\r\n";
+  std::atomic<int> listings{0}, puts{0};
+  StandInServer server([&](const std::string& request) -> std::string {
+    if (request.rfind("REPORT ", 0) == 0) return "HTTP/1.1 501 Not Implemented\r\nContent-Length: 0\r\n\r\n";
+    if (request.rfind("PROPFIND ", 0) == 0 && request.find("Depth: 0") != std::string::npos)
+      return multistatus(
+          "<d:response><d:href>/cal/</d:href><d:propstat><d:prop><cs:getctag>7</cs:getctag></d:prop>"
+          "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>");
+    if (request.rfind("PROPFIND ", 0) == 0) {
+      ++listings;
+      return multistatus(
+          "<d:response><d:href>/cal/</d:href><d:propstat><d:prop><d:resourcetype><d:collection/></d:resourcetype>"
+          "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
+          "<d:response><d:href>/cal/walk.ics</d:href><d:propstat><d:prop><d:getetag>\"w1\"</d:getetag>"
+          "<d:resourcetype/></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>");
+    }
+    if (request.rfind("GET /cal/walk.ics ", 0) == 0)
+      return "HTTP/1.1 200 OK\r\nETag: \"w1\"\r\nContent-Type: text/calendar\r\nContent-Length: " +
+             std::to_string(event.size()) + "\r\n\r\n" + event;
+    if (request.rfind("PUT ", 0) == 0) {
+      ++puts;
+      return "HTTP/1.1 201 Created\r\nETag: \"p1\"\r\nContent-Length: 0\r\n\r\n";
+    }
+    return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+  });
+  TemporaryFolder folder("kalvory-sync");
+  const Home a{folder / "a"};
+  a.write(Json{{"reminders", Json::array()}}, folder);
+  CliResult first = a.sync(server.url());
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(first.out, "sent 0, received 1, deleted 0, conflicts 0\n");
+  const Json records = a.records();
+  ASSERT_EQ(records["reminders"].size(), 1u);
+  EXPECT_EQ(records["reminders"][0]["text"], "Walk");
+  EXPECT_EQ(listings, 1);
+  // The same ctag: the members are not even listed.
+  EXPECT_EQ(a.sync(server.url()).out, kSyncLineZero);
+  EXPECT_EQ(listings, 1);
+  EXPECT_EQ(puts, 0);
 }
 
 TEST(CliSync, BadCommandLinesAndDocuments) {

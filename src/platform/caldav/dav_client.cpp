@@ -6,6 +6,9 @@
 #include <memory>
 
 namespace kalvory {
+namespace {
+constexpr int kMaxRedirects = 5;
+}  // namespace
 
 DavClient::DavClient(DavAccount account) : account_(std::move(account)) {
   // A calendar server is asked directly; answers are never taken from a cache.
@@ -14,10 +17,24 @@ DavClient::DavClient(DavAccount account) : account_(std::move(account)) {
 
 void DavClient::send(const QByteArray& method, const QUrl& url, const Headers& headers, const QByteArray& body,
                      std::function<void(const DavReply&)> done) {
+  attempt(method, url, url, headers, body, kMaxRedirects, std::move(done));
+}
+
+namespace {
+
+bool sameServer(const QUrl& a, const QUrl& b) {
+  const int port = a.scheme() == QLatin1String("https") ? 443 : 80;
+  return a.scheme() == b.scheme() && a.host() == b.host() && a.port(port) == b.port(port);
+}
+
+}  // namespace
+
+void DavClient::attempt(const QByteArray& method, const QUrl& url, const QUrl& origin, const Headers& headers,
+                        const QByteArray& body, int redirectsLeft, std::function<void(const DavReply&)> done) {
   QNetworkRequest request(url);
-  // Redirects are followed only where they stay as safe (never from https to http), a few times.
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  request.setMaximumRedirectsAllowed(5);
+  // Redirects are followed here, a few times and only on the same server (scheme, host and
+  // port), with the same request, so that the password never goes anywhere else.
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   request.setTransferTimeout(timeout_);
   if (!account_.user.isEmpty())
@@ -45,40 +62,53 @@ void DavClient::send(const QByteArray& method, const QUrl& url, const Headers& h
     if (progress->body.size() + reply->bytesAvailable() > kMaxDavReplyBytes) return cut();
     progress->body += reply->readAll();
   });
-  QObject::connect(reply, &QNetworkReply::finished, reply, [reply, progress, done = std::move(done)] {
-    reply->deleteLater();
-    DavReply answer;
-    answer.url = reply->url();
-    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (progress->tooLarge) {
-      answer.failure = QStringLiteral("the server's answer is larger than %1 MB").arg(kMaxDavReplyBytes >> 20);
-      return done(answer);
-    }
-    if (!progress->tooLarge && reply->bytesAvailable() > 0) {
-      if (progress->body.size() + reply->bytesAvailable() > kMaxDavReplyBytes) {
-        answer.failure = QStringLiteral("the server's answer is larger than %1 MB").arg(kMaxDavReplyBytes >> 20);
-        return done(answer);
-      }
-      progress->body += reply->readAll();
-    }
-    answer.body = std::move(progress->body);
-    answer.etag = reply->rawHeader("ETag");
-    switch (reply->error()) {
-      case QNetworkReply::TooManyRedirectsError:
-      case QNetworkReply::InsecureRedirectError:
-        answer.failure = QStringLiteral("the server sends the request from one address to another without end");
-        break;
-      case QNetworkReply::OperationCanceledError:
-      case QNetworkReply::TimeoutError:
-        answer.failure = QStringLiteral("the server did not answer in time");
-        break;
-      default:
-        // An HTTP status is the caller's to judge; anything else is a failure of the transport.
-        if (answer.status == 0 && reply->error() != QNetworkReply::NoError) answer.failure = reply->errorString();
-        break;
-    }
-    done(answer);
-  });
+  QObject::connect(
+      reply, &QNetworkReply::finished, reply,
+      [this, reply, progress, method, origin, headers, body, redirectsLeft, done = std::move(done)] {
+        reply->deleteLater();
+        DavReply answer;
+        answer.url = reply->url();
+        answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (progress->tooLarge) {
+          answer.failure = QStringLiteral("the server's answer is larger than %1 MB").arg(kMaxDavReplyBytes >> 20);
+          return done(answer);
+        }
+        const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+        if (answer.status >= 300 && answer.status < 400 && target.isValid()) {
+          const QUrl next = reply->url().resolved(target);
+          if (!sameServer(next, origin)) {
+            answer.failure =
+                QStringLiteral("the server sends the request to another server (%1), where it is not followed")
+                    .arg(next.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
+            return done(answer);
+          }
+          if (redirectsLeft <= 0) {
+            answer.failure = QStringLiteral("the server sends the request from one address to another without end");
+            return done(answer);
+          }
+          return attempt(method, next, origin, headers, body, redirectsLeft - 1, done);
+        }
+        if (reply->bytesAvailable() > 0) {
+          if (progress->body.size() + reply->bytesAvailable() > kMaxDavReplyBytes) {
+            answer.failure = QStringLiteral("the server's answer is larger than %1 MB").arg(kMaxDavReplyBytes >> 20);
+            return done(answer);
+          }
+          progress->body += reply->readAll();
+        }
+        answer.body = std::move(progress->body);
+        answer.etag = reply->rawHeader("ETag");
+        switch (reply->error()) {
+          case QNetworkReply::OperationCanceledError:
+          case QNetworkReply::TimeoutError:
+            answer.failure = QStringLiteral("the server did not answer in time");
+            break;
+          default:
+            // An HTTP status is the caller's to judge; anything else is a failure of the transport.
+            if (answer.status == 0 && reply->error() != QNetworkReply::NoError) answer.failure = reply->errorString();
+            break;
+        }
+        done(answer);
+      });
 }
 
 QString describeDavFailure(const DavReply& reply) {

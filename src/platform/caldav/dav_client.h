@@ -44,6 +44,9 @@ class DavClient {
   void setTimeout(int milliseconds) { timeout_ = milliseconds; }
 
  private:
+  void attempt(const QByteArray& method, const QUrl& url, const QUrl& origin, const Headers& headers,
+               const QByteArray& body, int redirectsLeft, std::function<void(const DavReply&)> done);
+
   DavAccount account_;
   QNetworkAccessManager manager_;
   int timeout_ = 30000;
