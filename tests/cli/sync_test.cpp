@@ -243,6 +243,16 @@ TEST(CliSync, TwoHomesAddEditDeleteConflictOfflineAndRecover) {
   EXPECT_EQ(b.sync(url).out, "sent 0, received 1, deleted 0, conflicts 0\n");
   expectEqual("recovery");
   EXPECT_EQ(readFile(a.document()), before);
+
+  // A damaged record of the last sync costs one comparison by content, and nothing else.
+  for (const auto& entry : std::filesystem::directory_iterator(a.folder / "caldav-sync"))
+    writeFile(entry.path(), "kalvory caldav sync 1\nitem X\n");
+  CliResult damaged = a.sync(url);
+  EXPECT_EQ(damaged.exitCode, 0) << damaged.err;
+  EXPECT_EQ(damaged.out, kSyncLineZero);
+  EXPECT_NE(damaged.err.find("damaged; every event is compared by its content once"), std::string::npos) << damaged.err;
+  expectQuiet(a, "after the damaged state");
+  EXPECT_EQ(readFile(a.document()), before);
 }
 
 // Another program's event that the document cannot hold is never rewritten or deleted, even

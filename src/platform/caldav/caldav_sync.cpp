@@ -149,8 +149,10 @@ struct CalDavSync::Run {
 
   QUrl urlOf(const std::string& href) const { return collection.resolved(QUrl(QString::fromStdString(href))); }
 
+  // In the form a listing gives it back (through QUrl), so that the two compare equal.
   std::string hrefFor(const std::string& uid) const {
-    return pathOf(collection) + QUrl::toPercentEncoding(QString::fromStdString(uid)).toStdString() + ".ics";
+    return pathOf(
+        urlOf(pathOf(collection) + QUrl::toPercentEncoding(QString::fromStdString(uid)).toStdString() + ".ics"));
   }
 
   // href → UID of the resources this document put there.
