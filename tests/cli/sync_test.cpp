@@ -224,6 +224,33 @@ TEST(CliSync, TwoHomesAddEditDeleteConflictOfflineAndRecover) {
   expectQuiet(a, "conflict, again on a");
   expectQuiet(b, "conflict, again on b");
 
+  // Deleted on one side, edited on the other: the edit is never lost, whichever syncs first.
+  Json withNote = a.records();
+  withNote["day_notes"] = Json::array({note("Anniversary", 46410.0)});
+  a.write(withNote, folder);
+  EXPECT_EQ(a.sync(url).out, "sent 1, received 0, deleted 0, conflicts 0\n");
+  EXPECT_EQ(b.sync(url).out, "sent 0, received 1, deleted 0, conflicts 0\n");
+  Json edited = a.records();
+  edited["day_notes"][0]["text"] = "Anniversary, book a table";
+  a.write(edited, folder);
+  Json without = b.records();
+  without["day_notes"] = Json::array();
+  b.write(without, folder);
+  EXPECT_EQ(b.sync(url).out, "sent 0, received 0, deleted 1, conflicts 0\n");
+  EXPECT_EQ(a.sync(url).out, "sent 1, received 0, deleted 0, conflicts 0\n");
+  EXPECT_EQ(b.sync(url).out, "sent 0, received 1, deleted 0, conflicts 0\n");
+  expectEqual("deleted there, edited here");
+  edited = b.records();
+  edited["day_notes"][0]["text"] = "Anniversary, table for two";
+  b.write(edited, folder);
+  EXPECT_EQ(b.sync(url).out, "sent 1, received 0, deleted 0, conflicts 0\n");
+  without = a.records();
+  without["day_notes"] = Json::array();
+  a.write(without, folder);
+  EXPECT_EQ(a.sync(url).out, "sent 0, received 1, deleted 0, conflicts 0\n");
+  expectEqual("deleted here, edited there");
+  EXPECT_EQ(a.records()["day_notes"][0]["text"], "Anniversary, table for two");
+
   // Offline: the server is gone; the change waits, the document stays as it was.
   server.stop();
   records = a.records();
@@ -277,11 +304,31 @@ TEST(CliSync, AnotherProgramsEventIsLeftAlone) {
   EXPECT_NE(first.err.find("left alone on the server: /alice/cal/other-1.ics: "), std::string::npos) << first.err;
   EXPECT_EQ(sortedRecords(a.records()).size(), 1u);
 
+  // Our own event, changed by that program into a form the document cannot hold, is let go:
+  // the record stays here as it was and the event there as the other program left it.
+  std::filesystem::path ours;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "server/storage/collection-root/alice/cal"))
+    if (entry.path().extension() == ".ics" && entry.path().filename() != "other-1.ics") ours = entry.path();
+  ASSERT_FALSE(ours.empty());
+  std::string changed = readFile(ours);
+  const std::size_t end = changed.find("END:VEVENT");
+  ASSERT_NE(end, std::string::npos);
+  changed.insert(end, "EXDATE:20270105T094800\r\n");
+  writeFile(ours, changed);
+  const std::string before = readFile(a.document());
+  CliResult letGo = a.sync(url);
+  EXPECT_EQ(letGo.exitCode, 0) << letGo.err;
+  EXPECT_EQ(lastLine(letGo.out), std::string(kSyncLineZero));
+  EXPECT_NE(letGo.err.find("was changed by another program into a form the document cannot hold"), std::string::npos)
+      << letGo.err;
+  EXPECT_EQ(readFile(a.document()), before);
+
   a.write(Json{{"reminders", Json::array()}}, folder);
   CliResult emptied = a.sync(url);
-  EXPECT_EQ(emptied.out, "sent 0, received 0, deleted 1, conflicts 0\n");
+  EXPECT_EQ(emptied.out, kSyncLineZero);
   EXPECT_EQ(emptied.err, "");
   EXPECT_EQ(readFile(folder / "server/storage/collection-root/alice/cal/other-1.ics"), event);
+  EXPECT_EQ(readFile(ours), changed);
 }
 
 // --- servers that misbehave: a tiny stand-in that answers every request the same way

@@ -1,7 +1,10 @@
 #include "platform/caldav/caldav_sync.h"
 
+#include <strings.h>
+
 #include <QUrl>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -71,7 +74,27 @@ std::string recordToIcs(const SyncRecord& record, const std::string& uid) {
   return documentToIcs(doc, systemNow(), uids);
 }
 
+// A property that another program added to an event and that the record has no room for. The
+// import reads an event this program wrote from its X-KALVORY fields alone, so without this an
+// exception added elsewhere would be dropped silently by the next change made here.
+std::optional<std::string> addedByAnotherProgram(const std::string& ics) {
+  for (const char* name : {"EXDATE", "RDATE", "EXRULE", "RECURRENCE-ID"}) {
+    const std::size_t length = std::strlen(name);
+    for (std::size_t at = 0; at < ics.size(); at = ics.find('\n', at) + 1) {
+      if (at + length < ics.size() && strncasecmp(ics.c_str() + at, name, length) == 0 &&
+          (ics[at + length] == ':' || ics[at + length] == ';'))
+        return std::string(name) + " was added by another program, and a record has no room for it";
+      if (ics.find('\n', at) == std::string::npos) break;
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<SyncRecord> icsToRecord(const std::string& ics, std::string& uid, std::string& reason) {
+  if (const auto added = addedByAnotherProgram(ics)) {
+    reason = *added;
+    return std::nullopt;
+  }
   CAlarmDoc doc;
   Result<IcsImport> imported = icsToDocument(ics, doc);
   if (!imported.ok()) {
