@@ -167,7 +167,9 @@ struct CalDavSync::Run {
     finished = true;
     SyncOutcome failed;
     failed.failure = why.toStdString();
-    done(std::move(failed));
+    // The callback may start the next sync, which replaces this run: it is called from here.
+    const auto callback = std::move(done);
+    callback(std::move(failed));
   }
 
   QUrl urlOf(const std::string& href) const { return collection.resolved(QUrl(QString::fromStdString(href))); }
@@ -479,7 +481,8 @@ struct CalDavSync::Run {
     if (!newCtag.empty()) state.ctag = newCtag;
     outcome.ok = true;
     outcome.state = std::move(state);
-    done(std::move(outcome));
+    const auto callback = std::move(done);
+    callback(std::move(outcome));
   }
 };
 
@@ -494,7 +497,16 @@ CalDavSync::~CalDavSync() = default;
 
 void CalDavSync::setTimeout(int milliseconds) { client_.setTimeout(milliseconds); }
 
+bool CalDavSync::running() const { return run_ && !run_->finished; }
+
 void CalDavSync::start(std::vector<LocalItem> local, SyncState state, std::function<void(SyncOutcome)> done) {
+  // The requests of a run refer to it until it ends: a second one waits for the first.
+  if (running()) {
+    SyncOutcome busy;
+    busy.failure = "a sync with this calendar is already running";
+    done(std::move(busy));
+    return;
+  }
   run_ = std::make_shared<Run>();
   run_->collection = collection_;
   run_->client = &client_;

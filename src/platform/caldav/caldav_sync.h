@@ -73,8 +73,11 @@ class CalDavSync {
   CalDavSync& operator=(const CalDavSync&) = delete;
 
   // Starts the sync; `done` is called once, from the event loop, with the outcome. The object
-  // must live until then.
+  // must live until then, and is not destroyed from inside `done` (deleteLater or a queued call
+  // serves); `done` may start the next sync.
   void start(std::vector<LocalItem> local, SyncState state, std::function<void(SyncOutcome)> done);
+  // True from start until `done` was called; starting again meanwhile fails at once.
+  bool running() const;
 
   void setTimeout(int milliseconds);
 
