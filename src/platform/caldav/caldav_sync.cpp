@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -17,6 +18,9 @@ namespace kalvory {
 namespace {
 
 const QByteArray kXml = "application/xml; charset=utf-8";
+// Resources read in one calendar-multiget: large enough to read a calendar in a few requests,
+// small enough that an answer stays far below the size cap.
+constexpr std::size_t kMultigetBatch = 100;
 
 QByteArray syncReport(const std::string& token) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
@@ -147,6 +151,8 @@ struct CalDavSync::Run {
   std::map<std::string, Remote> remote;  // by UID: changes on the server to our resources
   std::vector<std::string> toFetch;
   std::size_t fetched = 0;
+  bool multiget = true;
+  std::vector<std::string> singles;  // left out of a multiget answer
 
   // The writes to the server, one after another.
   struct Write {
@@ -277,11 +283,63 @@ struct CalDavSync::Run {
 
   // --- reading what changed
 
+  // The changed resources are read many at a time (calendar-multiget); a server without that
+  // report, or a resource its answer leaves out, is read on its own (GET).
   void fetchNext() {
-    if (toFetch.empty() && fetched == 0)
+    if (toFetch.empty() && fetched == 0 && singles.empty())
       for (const auto& [href, etag] : changed) toFetch.push_back(href);
-    if (fetched >= toFetch.size()) return settle();
-    const std::string href = toFetch[fetched++];
+    if (multiget && fetched < toFetch.size()) return fetchMany();
+    if (fetched < toFetch.size()) return fetchOne(toFetch[fetched++]);
+    if (!singles.empty()) {
+      const std::string href = singles.back();
+      singles.pop_back();
+      return fetchOne(href);
+    }
+    settle();
+  }
+
+  void fetchMany() {
+    const std::size_t count = std::min<std::size_t>(kMultigetBatch, toFetch.size() - fetched);
+    QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+        "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
+    for (std::size_t i = 0; i < count; ++i)
+      body += "<d:href>" + QString::fromStdString(toFetch[fetched + i]).toHtmlEscaped().toUtf8() + "</d:href>";
+    body += "</c:calendar-multiget>";
+    client->send("REPORT", collection, {{"Content-Type", kXml}, {"Depth", "1"}}, body,
+                 [this, count](const DavReply& reply) {
+                   if (!reply.failure.isEmpty() || reply.status == 401) return fail(describeDavFailure(reply));
+                   if (reply.status != 207) {
+                     multiget = false;
+                     return fetchNext();
+                   }
+                   QString error;
+                   const auto answer = parseMultistatus(reply.body, reply.url, error);
+                   if (!answer) return fail(error);
+                   std::set<std::string> asked(toFetch.begin() + static_cast<std::ptrdiff_t>(fetched),
+                                               toFetch.begin() + static_cast<std::ptrdiff_t>(fetched + count));
+                   for (const DavResource& resource : answer->responses) {
+                     const std::string href = pathOf(resource.url);
+                     if (!asked.count(href)) continue;
+                     if (resource.status == 404) {
+                       gone.insert(href);
+                       asked.erase(href);
+                       continue;
+                     }
+                     if (!resource.has(kCalDavNamespace, "calendar-data")) continue;
+                     std::string etag = resource.property(kDavNamespace, "getetag").toStdString();
+                     if (etag.empty()) etag = changed[href];
+                     takeResource(href, etag, resource.property(kCalDavNamespace, "calendar-data").toStdString());
+                     asked.erase(href);
+                   }
+                   singles.insert(singles.end(), asked.begin(), asked.end());
+                   fetched += count;
+                   fetchNext();
+                 });
+  }
+
+  void fetchOne(const std::string& href) {
     client->send("GET", urlOf(href), {}, {}, [this, href](const DavReply& reply) {
       if (!reply.failure.isEmpty() || reply.status == 401) return fail(describeDavFailure(reply));
       if (reply.status == 404 || reply.status == 410) {
