@@ -479,6 +479,9 @@ struct CalDavSync::Run {
         // Changed on both sides: this side's version keeps the UID and goes out, the other one
         // comes in as a marked copy that goes out as well.
         ++outcome.conflicts;
+        SyncRecord named = mine->record;
+        outcome.notes.push_back("\"" + textOf(named) + "\" was changed here and on the server; both are kept, " +
+                                "the server's as a copy marked \"" + kConflictCopyMark + "\"");
         put(uid, mine->record, theirs->href, theirs->etag, false);
         const std::string copyUid = conflictCopyUid(uid, theirs->fingerprint);
         if (!here.count(copyUid) && !remote.count(copyUid) && !state.items.count(copyUid)) {
