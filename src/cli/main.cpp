@@ -15,7 +15,7 @@ void printHelp(std::ostream& out) {
   for (const auto& command : kalvory::cli::registeredCommands()) {
     out << "  " << command.synopsis << "\n      " << command.summary << "\n";
   }
-  out << "\nExit status: 0 success, 1 bad command line, 2 bad input.\n";
+  out << "\nExit status: 0 success, 1 bad command line, 2 bad input (or a server that cannot be used).\n";
 }
 
 }  // namespace
