@@ -65,8 +65,9 @@ PortalHotkeyService::PortalHotkeyService(const QDBusConnection& bus, QObject* pa
     : HotkeyService(parent), bus_(bus) {
   qDBusRegisterMetaType<PortalShortcutEntry>();
   qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
-  bus_.connect(kPortalService, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this,
-               SLOT(shortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+  const bool listening = bus_.connect(kPortalService, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"),
+                                      this, SLOT(shortcutActivated(QDBusMessage)));
+  if (!listening) qCWarning(lcShortcutsPortal) << "cannot listen to Activated:" << bus_.lastError().message();
 }
 
 PortalHotkeyService::~PortalHotkeyService() { closeSession(); }
@@ -181,9 +182,11 @@ void PortalHotkeyService::shortcutsBound(uint response, const QVariantMap& resul
   emit bound();
 }
 
-void PortalHotkeyService::shortcutActivated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong,
-                                            const QVariantMap&) {
-  if (session.path() != session_) return;
+void PortalHotkeyService::shortcutActivated(const QDBusMessage& message) {
+  // (o session_handle, s shortcut_id, t timestamp, a{sv} options); only this session's keys count.
+  const QList<QVariant> arguments = message.arguments();
+  if (arguments.size() < 2 || arguments[0].value<QDBusObjectPath>().path() != session_) return;
+  const QString shortcutId = arguments[1].toString();
   for (const auto& [id, key] : keys_)
     if (key.id == shortcutId) emit activated(id);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QStringList>
 #include <QVariantMap>
@@ -46,8 +47,7 @@ class PortalHotkeyService final : public HotkeyService {
  private slots:
   void sessionCreated(uint response, const QVariantMap& results);
   void shortcutsBound(uint response, const QVariantMap& results);
-  void shortcutActivated(const QDBusObjectPath& session, const QString& shortcutId, qulonglong timestamp,
-                         const QVariantMap& options);
+  void shortcutActivated(const QDBusMessage& message);
 
  private:
   struct Key {
