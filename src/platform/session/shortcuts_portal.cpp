@@ -3,6 +3,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QLoggingCategory>
 #include <QTimer>
 
@@ -123,37 +124,47 @@ void PortalHotkeyService::bind() {
           token, SLOT(shortcutsBound(uint, QVariantMap)));
 }
 
-bool PortalHotkeyService::request(const QString& method, const QList<QVariant>& arguments, const QString& token,
+void PortalHotkeyService::request(const QString& method, const QList<QVariant>& arguments, const QString& token,
                                   const char* slot) {
   // The answer comes as a signal on a request object whose path is known before the call
   // (sender and token); listening first means it cannot be missed.
   QString sender = bus_.baseService().mid(1);
   sender.replace(u'.', u'_');
-  const QString expected = kPortalPath + QStringLiteral("/request/") + sender + u'/' + token;
-  if (!pendingRequest_.isEmpty())
-    bus_.disconnect(kPortalService, pendingRequest_, kRequestInterface, QStringLiteral("Response"), this, nullptr);
-  pendingRequest_ = expected;
-  bus_.connect(kPortalService, expected, kRequestInterface, QStringLiteral("Response"), this, slot);
+  listenForResponse(kPortalPath + QStringLiteral("/request/") + sender + u'/' + token, slot);
   QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kShortcutsInterface, method);
   call.setArguments(arguments);
-  const QDBusMessage reply = bus_.call(call, QDBus::Block, 5000);
-  if (reply.type() != QDBusMessage::ReplyMessage) {
-    fail(QStringLiteral("%1: %2").arg(method, reply.errorMessage()));
-    return false;
-  }
-  // An older portal may choose its own path.
-  const QString handle = reply.arguments().value(0).value<QDBusObjectPath>().path();
-  if (!handle.isEmpty() && handle != expected) {
-    bus_.disconnect(kPortalService, expected, kRequestInterface, QStringLiteral("Response"), this, nullptr);
-    pendingRequest_ = handle;
-    bus_.connect(kPortalService, handle, kRequestInterface, QStringLiteral("Response"), this, slot);
-  }
-  return true;
+  // Asynchronous: a slow or hung portal must never hold up the program's clock and windows.
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, 25000), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, method, slot] {
+    watcher->deleteLater();
+    const QDBusMessage reply = watcher->reply();
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+      stopListening();
+      fail(QStringLiteral("%1: %2").arg(method, reply.errorMessage()));
+      return;
+    }
+    // An older portal may choose its own path.
+    const QString handle = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (!handle.isEmpty() && handle != pendingRequest_ && !pendingRequest_.isEmpty()) listenForResponse(handle, slot);
+  });
+}
+
+void PortalHotkeyService::listenForResponse(const QString& path, const char* slot) {
+  stopListening();
+  pendingRequest_ = path;
+  pendingSlot_ = slot;
+  bus_.connect(kPortalService, path, kRequestInterface, QStringLiteral("Response"), this, slot);
+}
+
+void PortalHotkeyService::stopListening() {
+  if (pendingRequest_.isEmpty()) return;
+  bus_.disconnect(kPortalService, pendingRequest_, kRequestInterface, QStringLiteral("Response"), this, pendingSlot_);
+  pendingRequest_.clear();
+  pendingSlot_ = nullptr;
 }
 
 void PortalHotkeyService::sessionCreated(uint response, const QVariantMap& results) {
-  bus_.disconnect(kPortalService, pendingRequest_, kRequestInterface, QStringLiteral("Response"), this, nullptr);
-  pendingRequest_.clear();
+  stopListening();
   const QVariant handle = results.value(QStringLiteral("session_handle"));
   session_ = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path() : handle.toString();
   if (response != 0 || session_.isEmpty()) {
@@ -165,8 +176,7 @@ void PortalHotkeyService::sessionCreated(uint response, const QVariantMap& resul
 }
 
 void PortalHotkeyService::shortcutsBound(uint response, const QVariantMap& results) {
-  bus_.disconnect(kPortalService, pendingRequest_, kRequestInterface, QStringLiteral("Response"), this, nullptr);
-  pendingRequest_.clear();
+  stopListening();
   if (response != 0) {
     // 1: the user said no; 2: anything else.
     fail(response == 1 ? QStringLiteral("the user declined the shortcuts")

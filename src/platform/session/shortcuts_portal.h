@@ -58,7 +58,9 @@ class PortalHotkeyService final : public HotkeyService {
   void start();
   void bind();
   // Calls a portal method that answers through a Request object; `slot` gets its Response.
-  bool request(const QString& method, const QList<QVariant>& arguments, const QString& token, const char* slot);
+  void request(const QString& method, const QList<QVariant>& arguments, const QString& token, const char* slot);
+  void listenForResponse(const QString& path, const char* slot);
+  void stopListening();
   void fail(const QString& reason);
   void closeSession();
 
@@ -66,7 +68,8 @@ class PortalHotkeyService final : public HotkeyService {
   std::map<int, Key> keys_;
   bool startQueued_ = false;
   QString session_;
-  QString pendingRequest_;
+  QString pendingRequest_;  // the request object whose Response is awaited
+  const char* pendingSlot_ = nullptr;
   QStringList boundIds_;
   int tokenCounter_ = 0;
 };
