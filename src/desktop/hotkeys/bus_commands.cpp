@@ -23,6 +23,8 @@ const BusCommand kBusCommands[] = {
     {"change-wallpaper", ID_CHANGE_WALLPAPER_NOW, HOTKEY_WALLPAPER, "Change the wallpaper now"},
     {"copy-date", ID_COPY_DATE, 0, "Copy the date to the clipboard"},
     {"stopwatch", ID_STOPWATCH, 0, "Open the stopwatch"},
+    {"stopwatch-restart", ID_STOPWATCH_RESTART, 0, "Restart the stopwatch (opens it when closed)"},
+    {"stopwatch-hold", ID_STOPWATCH_HOLD, 0, "Hold or release the stopwatch's display"},
     {"reminders", ID_REMINDERS, 0, "Open the reminder lists"},
     {"configuration", ID_CONFIGURATION, 0, "Open the configuration"},
     {"exit", ID_APP_EXIT, 0, "Exit the program"},
