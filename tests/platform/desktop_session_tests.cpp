@@ -28,7 +28,11 @@ QProcessEnvironment environmentOf(std::initializer_list<std::pair<const char*, c
 }
 
 TEST(DesktopSession, TellsTheSessionAndQtsPlatformFromTheEnvironment) {
-  EXPECT_EQ(sessionKindOf(environmentOf({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}})), SessionKind::Wayland);
+  EXPECT_EQ(sessionKindOf(
+                environmentOf({{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}})),
+            SessionKind::Wayland);
+  // Given only an X display (a nested X server), the programs are in an X11 session.
+  EXPECT_EQ(sessionKindOf(environmentOf({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":5"}})), SessionKind::X11);
   EXPECT_EQ(sessionKindOf(environmentOf({{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "w"}})), SessionKind::X11);
   // No word from the login manager (a nested compositor, a test): the display variables decide.
   EXPECT_EQ(sessionKindOf(environmentOf({{"WAYLAND_DISPLAY", "wayland-1"}, {"DISPLAY", ":1"}})), SessionKind::Wayland);

@@ -16,6 +16,7 @@
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
+#include "platform/session/desktop_session.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -74,6 +75,12 @@ void GlobalHotkeys::registerAll() {
                                 .arg(failure.reason);
     if (services_.errors) services_.errors->reportError("Error", toStdString(message));
   }
+  // Through XWayland the grabs are taken, but the compositor hands them only keys pressed in X11
+  // programs: the user is told once what to bind instead.
+  const bool onlyInX11Programs = services_.keysOnlyInX11Programs.has_value()
+                                     ? *services_.keysOnlyInX11Programs
+                                     : detectDesktopSession(false).throughXWayland();
+  if (onlyInX11Programs) reportUnavailable(toQString(loadString(StringId::HotkeysXWaylandOnly, actions_.uiLanguage())));
 }
 
 void GlobalHotkeys::unregisterAll() {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "core/common/date_time.h"
 #include "core/common/error_reporter.h"
@@ -30,6 +31,9 @@ class GlobalHotkeys final : public QObject {
     // Tells the user once that the session gives no global keys, and what to do instead; null:
     // a message box that does not block.
     std::function<void(const QString&)> notice;
+    // Whether the X11 keys are heard only while an X11 program has the focus (Qt on XWayland in
+    // a Wayland session); unset: found from the session.
+    std::optional<bool> keysOnlyInX11Programs;
   };
 
   GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);

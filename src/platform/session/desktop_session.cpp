@@ -33,10 +33,14 @@ bool DesktopSession::nativeWayland() const { return platformName.startsWith(QLat
 
 SessionKind sessionKindOf(const QProcessEnvironment& environment) {
   const QString type = environment.value(QStringLiteral("XDG_SESSION_TYPE")).toLower();
-  if (type == QLatin1String("wayland")) return SessionKind::Wayland;
+  // A Wayland login whose programs were given only an X display (a nested X server, a test's
+  // Xvfb) is an X11 session for them.
+  const bool waylandDisplay = !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+  const bool xDisplay = !environment.value(QStringLiteral("DISPLAY")).isEmpty();
+  if (type == QLatin1String("wayland") && (waylandDisplay || !xDisplay)) return SessionKind::Wayland;
   if (type == QLatin1String("x11")) return SessionKind::X11;
-  if (!environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()) return SessionKind::Wayland;
-  if (!environment.value(QStringLiteral("DISPLAY")).isEmpty()) return SessionKind::X11;
+  if (waylandDisplay) return SessionKind::Wayland;
+  if (xDisplay) return SessionKind::X11;
   return SessionKind::None;
 }
 

@@ -36,8 +36,8 @@ struct DesktopSession {
   bool nativeWayland() const;
   // A Wayland session whose Qt windows go through XWayland: X11 services work, but only among
   // X11 programs.
-  bool throughXWayland() const { return kind == SessionKind::Wayland && !nativeWayland(); }
-  bool x11KeysReachEveryProgram() const { return kind == SessionKind::X11 && !nativeWayland(); }
+  bool throughXWayland() const { return kind == SessionKind::Wayland && platformName == QLatin1String("xcb"); }
+  bool x11KeysReachEveryProgram() const { return kind != SessionKind::Wayland && platformName == QLatin1String("xcb"); }
 };
 
 // From XDG_SESSION_TYPE first (the login manager's word), else from which display the

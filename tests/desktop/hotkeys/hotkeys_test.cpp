@@ -22,12 +22,14 @@ struct HotkeysFixture {
   FakeHotkeyService keys;
   RecordingErrorReporter errors;
   QStringList notices;
+  bool onlyInX11Programs = false;
 
   std::unique_ptr<GlobalHotkeys> make() {
     GlobalHotkeys::Services services;
     services.hotkeys = &keys;
     services.errors = &errors;
     services.notice = [this](const QString& text) { notices << text; };
+    services.keysOnlyInX11Programs = onlyInX11Programs;
     auto hotkeys = std::make_unique<GlobalHotkeys>(document, actions, services);
     return hotkeys;
   }
@@ -66,6 +68,19 @@ TEST(GlobalHotkeys, ADesktopsRefusalIsToldOnceInTheUsersLanguage) {
   hotkeys->unregisterAll();
 }
 
+TEST(GlobalHotkeys, ThroughXWaylandTheKeysAreTakenAndTheirLimitToldOnce) {
+  HotkeysFixture fixture;
+  fixture.onlyInX11Programs = true;
+  auto hotkeys = fixture.make();
+  hotkeys->registerAll();
+  EXPECT_EQ(fixture.keys.registered.size(), 7U);
+  EXPECT_TRUE(fixture.errors.entries.empty());
+  ASSERT_EQ(fixture.notices.size(), 1);
+  EXPECT_TRUE(fixture.notices[0].contains(QStringLiteral("XWayland")));
+  EXPECT_TRUE(fixture.notices[0].contains(QStringLiteral("kalvory --command NAME")));
+  hotkeys->unregisterAll();
+}
+
 TEST(GlobalHotkeys, WithoutACatcherTheNoticeIsAMessageThatDoesNotBlock) {
   CAlarmDoc document;
   ActionRegistry actions([] { return UiLanguage::English; });
@@ -73,6 +88,7 @@ TEST(GlobalHotkeys, WithoutACatcherTheNoticeIsAMessageThatDoesNotBlock) {
   keys.unavailable = true;
   GlobalHotkeys::Services services;
   services.hotkeys = &keys;
+  services.keysOnlyInX11Programs = false;
   GlobalHotkeys hotkeys(document, actions, services);
   hotkeys.registerAll();
   QMessageBox* box = nullptr;
