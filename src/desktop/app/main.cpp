@@ -17,8 +17,8 @@
 #include "desktop/hotkeys/bus_commands.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/media/desktop_media_player.h"
-#include "platform/media/desktop_program_launcher.h"
 #include "platform/media/player_song_cache.h"
+#include "platform/media/desktop_program_launcher.h"
 #include "platform/media/shared_object_speech_library.h"
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
@@ -148,8 +148,7 @@ int main(int argc, char** argv) {
     return std::unique_ptr<kalvory::MediaPlayer>(kalvory::createMediaPlayer(settings));
   };
   // The song codes read the player that "WinampPath" names, as the alarm sounds do.
-  kalvory::PlayerSongCache songs(
-      [&program] { return program ? program->settings().sound.winamp_path : std::string(); });
+  kalvory::PlayerSongCache songs([&program] { return program ? program->settings().sound.winamp_path : std::string(); });
   environment.songs = &songs;
   environment.actionServices.launcher = &launcher;
   environment.actionServices.speech = &speech;

@@ -40,8 +40,9 @@ QString programCommand() {
   const QString name = QStringLiteral("kalvory");
   if (self.fileName() != name) return name;  // a host other than the program itself
   const QString onPath = QStandardPaths::findExecutable(name);
-  return !onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self.canonicalFilePath() ? name
-                                                                                                : self.filePath();
+  if (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self.canonicalFilePath()) return name;
+  // A path with blanks is quoted, as the desktop's command field splits at them.
+  return self.filePath().contains(u' ') ? u'"' + self.filePath() + u'"' : self.filePath();
 }
 
 }  // namespace
