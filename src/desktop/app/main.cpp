@@ -10,15 +10,19 @@
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/command_line.h"
 #include "desktop/app/desktop_integration.h"
+#include "desktop/app/desktop_program.h"
 #include "desktop/app/quick_add_handler.h"
 #include "desktop/app/render_command.h"
 #include "desktop/app/session_end_watcher.h"
 #include "desktop/common/message_box_reporter.h"
+#include "desktop/hotkeys/bus_commands.h"
 #include "platform/dbus/logind_power_manager.h"
 #include "platform/media/desktop_media_player.h"
 #include "platform/media/desktop_program_launcher.h"
 #include "platform/media/player_song_cache.h"
 #include "platform/media/shared_object_speech_library.h"
+#include "platform/session/command_bus.h"
+#include "platform/session/desktop_session.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
@@ -30,6 +34,7 @@ constexpr const char* kUsage =
     "       kalvory [DOCUMENT.alr] --add TEXT (--at WHEN [--daily] [--weekdays mon,tue,...] | --timer MINUTES)\n"
     "       kalvory --autostart\n"
     "       kalvory --register\n"
+    "       kalvory --command NAME|list\n"
     "       kalvory --render KIND [OPTIONS] --out FILE.png\n"
     "       kalvory --help\n"
     "\n"
@@ -48,7 +53,10 @@ constexpr const char* kUsage =
     "                (\"через 10 мин\", \"завтра 9:00\") and Ukrainian (\"через 2 год\", \"п'ятниця 18:30\")\n"
     "  --daily       every day at the time of --at; --weekdays mon,fri only on those days\n"
     "  --timer MIN   a timer that rings MIN minutes from now\n"
-    "  --help        show this text\n"
+    "  --command NAME  run a command of the running copy (what its hotkeys do), e.g. show-clock,\n"
+    "                quick-paste-1, turn-off; bind it to any key in the desktop's keyboard settings;\n"
+    "                \"--command list\" names them all\n"
+    "  --help        show this text and which way each service works in this session\n"
     "Qt's own options (-session ID, -platform NAME, -style NAME, ...) are left to Qt.\n";
 
 }  // namespace
@@ -69,7 +77,19 @@ int main(int argc, char** argv) {
   if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
     std::fputs(kUsage, stdout);
     std::fputs(kalvory::kRenderUsage, stdout);
+    // The backends are found as the running program finds them; the bus needs an application.
+    QCoreApplication app(argc, argv);
+    std::printf("\nIn this session:\n%s",
+                kalvory::describeBackends(kalvory::detectDesktopSession(true)).toLocal8Bit().constData());
     return 0;
+  }
+  if (const qsizetype at = arguments.indexOf(QStringLiteral("--command")); at >= 0) {
+    if (at + 1 >= arguments.size()) {
+      std::fprintf(stderr, "kalvory: --command needs a name; \"kalvory --command list\" names them\n");
+      return 2;
+    }
+    QCoreApplication app(argc, argv);
+    return kalvory::runCommandOption(arguments[at + 1]);
   }
   if (arguments.contains(QStringLiteral("--render"))) return renderWindow(argc, argv, arguments);
   // The quick add's options leave `arguments`, so that its text is not taken for a document.
@@ -116,7 +136,10 @@ int main(int argc, char** argv) {
   kalvory::MessageBoxReporter errors;
   kalvory::IniSettingsStore store(kalvory::defaultSettingsFilePath());
   if (!store.problem().empty()) errors.reportError({}, store.problem());
-  kalvory::XcbHotkeyService hotkeys;
+  // The hotkeys' way (X11 grabs or the desktop's shortcuts portal) follows the session.
+  kalvory::DesktopSession session = kalvory::detectDesktopSession(false);
+  if (session.nativeWayland()) session.portals = kalvory::probeDesktopPortals(QDBusConnection::sessionBus());
+  const std::unique_ptr<kalvory::HotkeyService> hotkeys = kalvory::createHotkeyService(session);
   kalvory::XTestPasteInjector paste;
   kalvory::LogindPowerManager power;
   kalvory::DesktopProgramLauncher launcher;
@@ -128,7 +151,7 @@ int main(int argc, char** argv) {
   kalvory::CAlarmApp::Environment environment;
   environment.store = &store;
   environment.saveStore = [&store] { return store.save(); };
-  environment.hotkeys = &hotkeys;
+  environment.hotkeys = hotkeys.get();
   environment.paste = &paste;
   environment.power = &power;
   environment.errors = &errors;
@@ -168,6 +191,11 @@ int main(int argc, char** argv) {
     }
     return alarmApp.secondInstance() ? 0 : 1;
   }
+  // The hotkeys' commands for any key binding of the desktop's own, "kalvory --command NAME".
+  QString busProblem;
+  const auto commandBus = kalvory::publishBusCommands(alarmApp.program()->actions(), &busProblem);
+  if (!commandBus)
+    std::fprintf(stderr, "kalvory: --command will not reach this copy: %s\n", busProblem.toLocal8Bit().constData());
   // Signals, logout and shutdown keep the settings and unsaved changes.
   kalvory::SessionEndWatcher sessionEnd;
   QObject::connect(&sessionEnd, &kalvory::SessionEndWatcher::sessionEnding, &alarmApp,

@@ -39,6 +39,9 @@ enum CommandId : int {
   // Commands reached only through global hotkeys; no menu names them.
   ID_QUICK_PASTE_1 = 40001,  // to 40003
   ID_CHANGE_WALLPAPER_NOW = 40010,
+  // The stopwatch's own keys (Ctrl+F2 restarts, Ctrl+F3 holds), for the desktop's key bindings.
+  ID_STOPWATCH_RESTART = 40011,
+  ID_STOPWATCH_HOLD = 40012,
 };
 
 inline constexpr int kRecentFileCount = 4;

@@ -3,12 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
@@ -29,6 +31,18 @@ int leadingNumber(const QString& text, int fallback) {
   const long value = std::strtol(digits.c_str(), &end, 10);
   if (end == digits.c_str()) return fallback;
   return static_cast<int>(std::clamp<long>(value, -999999, 999999));
+}
+
+// How the desktop's key settings should start the program: by name where that is the program
+// found on PATH, else by its full path (a copy run from a build or an unpacked folder).
+QString programCommand() {
+  const QFileInfo self(QCoreApplication::applicationFilePath());
+  const QString name = QStringLiteral("kalvory");
+  if (self.fileName() != name) return name;  // a host other than the program itself
+  const QString onPath = QStandardPaths::findExecutable(name);
+  if (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self.canonicalFilePath()) return name;
+  // A path with blanks is quoted, as the desktop's command field splits at them.
+  return self.filePath().contains(u' ') ? u'"' + self.filePath() + u'"' : self.filePath();
 }
 
 }  // namespace
@@ -92,9 +106,23 @@ CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : Confi
   groupLayout->addLayout(notificationsRow);
   groupLayout->addWidget(wake_);
   groupLayout->addWidget(wakeReason_);
+  // Whatever the session allows as global keys, the desktop's own keyboard settings can run any
+  // of the program's commands: the page shows the command line to give them.
+  auto* bindKeys = new QLabel(text(StringId::BindKeysYourself), this);
+  bindKeys->setWordWrap(true);
+  auto* commandLine = new QLineEdit(programCommand() + QStringLiteral(" --command show-clock"), this);
+  commandLine->setReadOnly(true);
+  commandLine->setCursorPosition(0);  // a long path shows its start, as the user reads it
+  commandLine->setObjectName(QStringLiteral("bindCommandLine"));
+  auto* listCommands = new QLabel(text(StringId::BindKeysCommandList), this);
+  listCommands->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(group);
+  layout->addSpacing(6);
+  layout->addWidget(bindKeys);
+  layout->addWidget(commandLine);
+  layout->addWidget(listCommands);
   layout->addStretch();
 }
 

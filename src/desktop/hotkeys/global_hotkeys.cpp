@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QMessageBox>
 #include <QPointer>
 #include <optional>
 #include <stdexcept>
@@ -11,9 +12,11 @@
 #include "core/clock/time_format.h"
 #include "core/common/strftime.h"
 #include "core/model/alarm_doc.h"
+#include "core/resources/resource_strings.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/qt_text.h"
+#include "platform/session/desktop_session.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -41,6 +44,10 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
       for (const CommandShortcut& shortcut : kCommandShortcuts)
         if (shortcut.hotkeyId == hotkeyId) actions_.runCommand(shortcut.command);
     });
+    connect(services_.hotkeys, &HotkeyService::failed, this, [this](const QString& reason) {
+      reportUnavailable(toQString(loadString(StringId::HotkeysPortalFailed, actions_.uiLanguage()))
+                            .replace(QLatin1String("%s"), reason));
+    });
   }
 }
 
@@ -52,6 +59,11 @@ void GlobalHotkeys::registerAll() {
   if (keysTakenByThisProcess || !services_.hotkeys) return;
   keysTakenByThisProcess = true;
   holdsKeys_ = true;
+  // A session without any global keys is told once, not once per key.
+  if (!services_.hotkeys->available()) {
+    reportUnavailable(toQString(loadString(StringId::HotkeysNeedX11, actions_.uiLanguage())));
+    return;
+  }
   for (const CommandShortcut& shortcut : kCommandShortcuts) {
     if (shortcut.hotkeyId == 0) continue;
     HotkeyFailure failure;
@@ -63,6 +75,12 @@ void GlobalHotkeys::registerAll() {
                                 .arg(failure.reason);
     if (services_.errors) services_.errors->reportError("Error", toStdString(message));
   }
+  // Through XWayland the grabs are taken, but the compositor hands them only keys pressed in X11
+  // programs: the user is told once what to bind instead.
+  const bool onlyInX11Programs = services_.keysOnlyInX11Programs.has_value()
+                                     ? *services_.keysOnlyInX11Programs
+                                     : detectDesktopSession(false).throughXWayland();
+  if (onlyInX11Programs) reportUnavailable(toQString(loadString(StringId::HotkeysXWaylandOnly, actions_.uiLanguage())));
 }
 
 void GlobalHotkeys::unregisterAll() {
@@ -70,6 +88,22 @@ void GlobalHotkeys::unregisterAll() {
   services_.hotkeys->unregisterAll();
   keysTakenByThisProcess = false;
   holdsKeys_ = false;
+}
+
+void GlobalHotkeys::reportUnavailable(const QString& reason) {
+  if (!unavailableNotice_.isEmpty()) return;
+  unavailableNotice_ =
+      toQString(loadString(StringId::HotkeysUnavailable, actions_.uiLanguage())).replace(QLatin1String("%s"), reason);
+  qCWarning(lcHotkeys).noquote() << unavailableNotice_;
+  if (services_.notice) {
+    services_.notice(unavailableNotice_);
+    return;
+  }
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), unavailableNotice_, QMessageBox::Ok);
+  box->setWindowModality(Qt::NonModal);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setObjectName(QStringLiteral("hotkeysUnavailable"));
+  box->show();
 }
 
 void GlobalHotkeys::CopyDate() {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
 
 #include "core/common/date_time.h"
 #include "core/common/error_reporter.h"
@@ -25,6 +28,12 @@ class GlobalHotkeys final : public QObject {
     ErrorReporter* errors = nullptr;
     Clock clock;
     MediaPlayerInfo* player = nullptr;  // the song codes of QuickPaste; null: no player
+    // Tells the user once that the session gives no global keys, and what to do instead; null:
+    // a message box that does not block.
+    std::function<void(const QString&)> notice;
+    // Whether the X11 keys are heard only while an X11 program has the focus (Qt on XWayland in
+    // a Wayland session); unset: found from the session.
+    std::optional<bool> keysOnlyInX11Programs;
   };
 
   GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);
@@ -35,6 +44,8 @@ class GlobalHotkeys final : public QObject {
   void registerAll();
   void unregisterAll();
   bool holdsKeys() const { return holdsKeys_; }
+  // The text the user was told when the session had no global keys; empty when none was needed.
+  const QString& unavailableNotice() const { return unavailableNotice_; }
 
   void CopyDate();
   void QuickPaste(int index);
@@ -42,11 +53,13 @@ class GlobalHotkeys final : public QObject {
  private:
   COleDateTime now() const;
   void pasteNow(int index);
+  void reportUnavailable(const QString& reason);
 
   const CAlarmDoc& document_;
   ActionRegistry& actions_;
   Services services_;
   bool holdsKeys_ = false;
+  QString unavailableNotice_;
 };
 
 }  // namespace kalvory

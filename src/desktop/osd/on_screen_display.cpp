@@ -12,6 +12,7 @@
 #include "desktop/osd/osd_drawing.h"
 #include "desktop/osd/symbol_dialog.h"
 #include "desktop/osd/text_static.h"
+#include "platform/session/desktop_session.h"
 
 namespace kalvory {
 
@@ -155,6 +156,9 @@ void OnScreenDisplay::follow(CTextStatic& window, std::int32_t& x, std::int32_t&
   keepOnScreenWhenScreensChange(&window, ScreenBounds::WholeScreen);
   // The settings follow every move, so that they always say where the window is: the
   // configuration dialog's copy of them then tells a new place ("Reset position") from the old.
+  // Where the compositor does not tell a window's place (native Wayland: always 0,0), the stored
+  // place is kept rather than overwritten with a place the window is not at.
+  if (!windowPositionsReadable(QGuiApplication::platformName())) return;
   x = window.x();
   y = window.y();
   connect(&window, &CTextStatic::moved, this, [&x, &y](const QPoint& topLeft) {
@@ -188,6 +192,7 @@ QPoint defaultMessagePosition() {
 }
 
 void OnScreenDisplay::storePositions() {
+  if (!windowPositionsReadable(QGuiApplication::platformName())) return;
   if (clock_) {
     settings_.clock.position_x = clock_->x();
     settings_.clock.position_y = clock_->y();

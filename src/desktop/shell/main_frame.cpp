@@ -29,6 +29,7 @@
 #include "desktop/shell/caption_bar.h"
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/frame_geometry.h"
+#include "platform/session/desktop_session.h"
 
 namespace kalvory {
 
@@ -366,7 +367,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 
 bool CMainFrame::closeFrame() {
   if (closed_) return true;
-  if (isVisible()) {
+  // On native Wayland the frame's place reads 0,0 wherever it is: the stored place is kept.
+  if (isVisible() && windowPositionsReadable(QGuiApplication::platformName())) {
     settings_.app.main_position_x = frameGeometry().x();
     settings_.app.main_position_y = frameGeometry().y();
   }

@@ -30,6 +30,20 @@ QString commandName(const std::vector<MenuItem>& items, int command) {
 
 StopwatchFeature::StopwatchFeature(ActionRegistry& actions, QObject* parent) : QObject(parent), actions_(actions) {
   actions_.add(ID_STOPWATCH, [this] { open(); });
+  // The window's own keys, reachable from anywhere through "kalvory --command": with no stopwatch
+  // open, each opens one (which starts counting).
+  actions_.add(ID_STOPWATCH_RESTART, [this] {
+    const bool wasOpen = !window_.isNull();
+    open();
+    if (wasOpen) window_->Restart();
+  });
+  actions_.add(ID_STOPWATCH_HOLD, [this] {
+    if (window_.isNull()) {
+      open();
+      return;
+    }
+    window_->Hold();
+  });
 }
 
 StopwatchFeature::~StopwatchFeature() { delete window_.data(); }

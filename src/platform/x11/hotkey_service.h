@@ -34,9 +34,13 @@ class HotkeyService : public QObject {
   virtual bool registerHotkey(int id, unsigned modifiers, std::uint32_t keysym, HotkeyFailure* failure) = 0;
   virtual void unregisterHotkey(int id) = 0;
   virtual void unregisterAll() = 0;
+  // False when no key can be had at all in this session (then asking for each is pointless).
+  virtual bool available() const { return true; }
 
  signals:
   void activated(int id);
+  // The keys asked for could not be had after all (a service that answers later).
+  void failed(const QString& reason);
 };
 
 // Grabs keys on the X root window through Qt's own xcb connection, once for every
@@ -53,6 +57,7 @@ class XcbHotkeyService final : public HotkeyService {
   bool registerHotkey(int id, unsigned modifiers, std::uint32_t keysym, HotkeyFailure* failure) override;
   void unregisterHotkey(int id) override;
   void unregisterAll() override;
+  bool available() const override { return hasDisplay(); }
 
  private:
   class EventFilter;
@@ -82,7 +87,9 @@ class FakeHotkeyService final : public HotkeyService {
   void unregisterAll() override { registered.clear(); }
   // Delivers a press of the registered hotkey `id`; false when it is not registered.
   bool press(int id);
+  bool available() const override { return !unavailable; }
 
+  bool unavailable = false;
   struct Key {
     unsigned modifiers;
     std::uint32_t keysym;

@@ -733,3 +733,76 @@ int main(int argc, char** argv) {
 }
 
 #include "x11_test.moc"
+
+namespace {
+
+// "kalvory --command ..." on the test's session bus and display: its exit code, and what it
+// printed on stdout and stderr.
+struct CommandRun {
+  int exitCode = -1;
+  QString output;
+  QString error;
+};
+
+CommandRun runCommandLine(const QProcessEnvironment& environment, const QStringList& arguments) {
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(KALVORY_BINARY, arguments);
+  CommandRun run;
+  if (!process.waitForFinished(15000)) {
+    process.kill();
+    process.waitForFinished(3000);
+    return run;
+  }
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.output = QString::fromUtf8(process.readAllStandardOutput());
+  run.error = QString::fromUtf8(process.readAllStandardError());
+  return run;
+}
+
+}  // namespace
+
+TEST_F(X11Session, CommandLineRunsTheRunningCopysCommandsOverTheBus) {
+  // With no copy running the caller is told so, and fails.
+  CommandRun run = runCommandLine(environment_, {"--command", "show-hide"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.error.contains("not running")) << run.error.toStdString();
+
+  QProcess& program = startProgram();
+  ASSERT_TRUE(waitVisible(kMainWindow, true));
+  QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, "commands " + busAddress_);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered("org.kalvory.Kalvory").value(); }, 15000));
+
+  // The same command a hotkey runs: the main window hides and comes back.
+  run = runCommandLine(environment_, {"--command", "show-hide"});
+  EXPECT_EQ(run.exitCode, 0) << run.error.toStdString();
+  EXPECT_TRUE(waitVisible(kMainWindow, false));
+  run = runCommandLine(environment_, {"--command", "show-hide"});
+  EXPECT_EQ(run.exitCode, 0) << run.error.toStdString();
+  EXPECT_TRUE(waitVisible(kMainWindow, true));
+
+  // An unknown name is refused with the names there are; the program goes on.
+  run = runCommandLine(environment_, {"--command", "show-everything"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_TRUE(run.error.contains("quick-paste-1")) << run.error.toStdString();
+  // The program itself also refuses a name it does not know, when called directly.
+  QDBusMessage call =
+      QDBusMessage::createMethodCall("org.kalvory.Kalvory", "/org/kalvory/Kalvory", "org.kalvory.Kalvory", "Command");
+  call << QStringLiteral("rm -rf");
+  const QDBusMessage refused = bus.call(call, QDBus::Block, 10000);
+  EXPECT_EQ(refused.errorName(), "org.kalvory.Kalvory.Error.UnknownCommand");
+  EXPECT_EQ(program.state(), QProcess::Running);
+
+  run = runCommandLine(environment_, {"--command", "list"});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const char* name : {"show-clock", "quick-paste-3", "turn-off", "change-wallpaper", "copy-date"})
+    EXPECT_TRUE(run.output.contains(QLatin1String(name))) << name;
+
+  // Exit, too: the program ends as from its menu.
+  run = runCommandLine(environment_, {"--command", "exit"});
+  EXPECT_EQ(run.exitCode, 0) << run.error.toStdString();
+  ASSERT_TRUE(program.waitForFinished(15000));
+  EXPECT_EQ(program.exitCode(), 0);
+  QDBusConnection::disconnectFromBus("commands " + busAddress_);
+}

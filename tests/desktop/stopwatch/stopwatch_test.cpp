@@ -142,6 +142,25 @@ TEST(StopwatchFeature, TheCommandAndItsKeyOpenOneStopwatchNamedInTheInterfaceLan
   EXPECT_TRUE(stopwatch.window()->displayedText().startsWith(QStringLiteral("00:00:00.")));
 }
 
+TEST(StopwatchFeature, ItsKeysAreCommandsThatReachItFromAnywhere) {
+  test::FrameFixture fixture(1);
+  StopwatchFeature& stopwatch = fixture.program->stopwatch();
+  // Holding with no stopwatch open opens one, counting and not held.
+  fixture.program->actions().runCommand(ID_STOPWATCH_HOLD);
+  QPointer<CStopWatchDlg> window = stopwatch.window();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->held());
+  fixture.program->actions().runCommand(ID_STOPWATCH_HOLD);
+  EXPECT_TRUE(window->held());
+  fixture.program->actions().runCommand(ID_STOPWATCH_HOLD);
+  EXPECT_FALSE(window->held());
+  // Restart keeps the one window.
+  fixture.program->actions().runCommand(ID_STOPWATCH_RESTART);
+  EXPECT_EQ(stopwatch.window(), window);
+  EXPECT_TRUE(window->displayedText().startsWith(QStringLiteral("00:00:00.")));
+}
+
 TEST(StopwatchRender, DrawsTheGivenElapsedSecondsInTheWindowsShape) {
   EXPECT_EQ(stopwatchRenderMilliseconds(QStringLiteral("3723.456")), 3'723'456);
   EXPECT_EQ(stopwatchRenderMilliseconds(QStringLiteral("90000.5")), 90'000'500);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcessEnvironment>
+#include <QString>
+
+namespace kalvory {
+
+// Which display protocol the user's session speaks.
+enum class SessionKind {
+  X11,
+  Wayland,
+  None,  // no display at all (a console, a test without one)
+};
+
+// The desktop portals (org.freedesktop.portal.Desktop) this session's bus offers, by the version
+// each interface reports; 0 where it is missing.
+struct DesktopPortals {
+  unsigned globalShortcuts = 0;
+  unsigned wallpaper = 0;
+  unsigned remoteDesktop = 0;
+};
+
+// Everything about the session that decides which way a desktop service is done: the hotkeys,
+// the paste, the on-screen windows' places and the wallpaper. Found once, in one place, so that
+// every service and `kalvory --help` agree.
+struct DesktopSession {
+  SessionKind kind = SessionKind::None;
+  // Qt's platform plugin: "xcb" (also through XWayland), "wayland", "offscreen".
+  QString platformName;
+  QString currentDesktop;  // $XDG_CURRENT_DESKTOP
+  DesktopPortals portals;
+
+  // The windows are the compositor's own Wayland surfaces: it neither tells their places nor
+  // lets them be placed, and X11 key grabs and XTest do not reach other programs.
+  bool nativeWayland() const;
+  // A Wayland session whose Qt windows go through XWayland: X11 services work, but only among
+  // X11 programs.
+  bool throughXWayland() const { return kind == SessionKind::Wayland && platformName == QLatin1String("xcb"); }
+  bool x11KeysReachEveryProgram() const { return kind != SessionKind::Wayland && platformName == QLatin1String("xcb"); }
+};
+
+// From XDG_SESSION_TYPE first (the login manager's word), else from which display the
+// environment names.
+SessionKind sessionKindOf(const QProcessEnvironment& environment);
+
+// The platform Qt will choose for this environment before a QGuiApplication exists: the one
+// QT_QPA_PLATFORM names, else Wayland on a Wayland session with a Wayland display, else xcb.
+QString expectedPlatformName(const QProcessEnvironment& environment);
+
+// Whether a window's place as Qt reports it is the place the user sees. On native Wayland
+// QWidget::pos() stays 0,0 whatever the compositor did.
+bool windowPositionsReadable(const QString& platformName);
+
+// Asks the session bus which portals are there; waits at most `timeoutMilliseconds` for the
+// portal service (it may be started on demand).
+DesktopPortals probeDesktopPortals(const QDBusConnection& bus, int timeoutMilliseconds = 2000);
+
+// The session of this process: the environment, Qt's platform (when a QGuiApplication runs,
+// else the expected one) and, with `probePortals`, the portals of the session bus.
+DesktopSession detectDesktopSession(bool probePortals);
+
+// One line per service ("hotkeys: ..."), telling which backend the program uses in `session`.
+QString describeBackends(const DesktopSession& session);
+
+}  // namespace kalvory

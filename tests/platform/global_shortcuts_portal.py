@@ -1,0 +1,78 @@
+'''A stand-in desktop portal with GlobalShortcuts, for python3-dbusmock.
+
+It answers CreateSession and BindShortcuts the way xdg-desktop-portal does (a Request object whose
+Response signal carries the result), writes each BindShortcuts call as a JSON line to the file the
+parameter "log" names, and emits Activated for a shortcut when a test calls
+org.kalvory.Test.Activate(id). With the parameter "refuse" set, BindShortcuts answers 2.
+'''
+import json
+
+import dbus
+import dbus.service
+from gi.repository import GLib
+
+from dbusmock import mockobject
+
+BUS_NAME = 'org.freedesktop.portal.Desktop'
+MAIN_OBJ = '/org/freedesktop/portal/desktop'
+MAIN_IFACE = 'org.freedesktop.portal.GlobalShortcuts'
+SYSTEM_BUS = False
+
+TEST_IFACE = 'org.kalvory.Test'
+
+
+def load(mock, parameters):
+    mock.log_path = parameters.get('log', '')
+    mock.refuse = bool(parameters.get('refuse', False))
+    mock.sessions = []
+    mock.AddProperty(MAIN_IFACE, 'version', dbus.UInt32(1))
+
+
+def request_path(sender, token):
+    return '%s/request/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), token)
+
+
+def respond_later(path, response, results):
+    mockobject.objects[MAIN_OBJ].AddObject(path, 'org.freedesktop.portal.Request', {}, [])
+
+    def emit():
+        mockobject.objects[path].EmitSignal('org.freedesktop.portal.Request', 'Response', 'ua{sv}',
+                                            [dbus.UInt32(response), dbus.Dictionary(results, signature='sv')])
+        return False
+    GLib.timeout_add(20, emit)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='a{sv}', out_signature='o', sender_keyword='sender')
+def CreateSession(self, options, sender):
+    path = request_path(sender, str(options['handle_token']))
+    session = '%s/session/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), str(options['session_handle_token']))
+    self.sessions.append(session)
+    respond_later(path, 0, {'session_handle': dbus.String(session)})
+    return dbus.ObjectPath(path)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='oa(sa{sv})sa{sv}', out_signature='o', sender_keyword='sender')
+def BindShortcuts(self, session, shortcuts, parent_window, options, sender):
+    path = request_path(sender, str(options['handle_token']))
+    entries = [{'id': str(ident), 'description': str(props.get('description', '')),
+                'preferred_trigger': str(props.get('preferred_trigger', ''))} for ident, props in shortcuts]
+    if self.log_path:
+        with open(self.log_path, 'a') as log:
+            log.write(json.dumps({'session': str(session), 'shortcuts': entries}) + '\n')
+    if self.refuse:
+        respond_later(path, 2, {})
+    else:
+        bound = dbus.Array([dbus.Struct((dbus.String(e['id']),
+                                         dbus.Dictionary({'description': e['description'],
+                                                          'trigger_description': e['preferred_trigger']},
+                                                         signature='sv')))
+                            for e in entries], signature='(sa{sv})')
+        respond_later(path, 0, {'shortcuts': bound})
+    return dbus.ObjectPath(path)
+
+
+@dbus.service.method(TEST_IFACE, in_signature='s', out_signature='')
+def Activate(self, shortcut_id):
+    self.EmitSignal(MAIN_IFACE, 'Activated', 'osta{sv}',
+                    [dbus.ObjectPath(self.sessions[-1]), shortcut_id, dbus.UInt64(1),
+                     dbus.Dictionary({}, signature='sv')])
