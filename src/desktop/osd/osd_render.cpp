@@ -53,11 +53,8 @@ RenderResult renderOsdClock(const RenderRequest& request) {
   if (!settings) return {{}, error};
   CAlarmDoc document;
   if (!request.documentFile.isEmpty()) {
-    try {
-      loadDocumentFile(document, toStdString(request.documentFile));
-    } catch (const std::exception& failure) {
-      return {{}, QString::fromUtf8(failure.what())};
-    }
+    const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+    if (!loaded.ok()) return {{}, QString::fromStdString(loaded.error())};
   }
   const std::string format = request.format.isEmpty() ? settings->clock.format : toStdString(request.format);
   TimeFormatSources sources = timeFormatSources(document, request.time, nullptr);
