@@ -29,6 +29,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/moment.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/editors/reminder_icons.h"
 #include "desktop/editors/select_skin_dialog.h"
@@ -230,7 +231,7 @@ CAlarmDlg::~CAlarmDlg() = default;
 
 QString CAlarmDlg::text(std::string_view key) const { return toQString(loadDialogText(kDialogId, key, language_)); }
 
-COleDateTime CAlarmDlg::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime CAlarmDlg::now() const { return nowFrom(services_.clock); }
 
 void CAlarmDlg::buildControls() {
   // --- left: the message, its state and when it comes

@@ -13,6 +13,7 @@
 #include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
@@ -46,7 +47,7 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
 
 GlobalHotkeys::~GlobalHotkeys() { unregisterAll(); }
 
-COleDateTime GlobalHotkeys::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime GlobalHotkeys::now() const { return nowFrom(services_.clock); }
 
 void GlobalHotkeys::registerAll() {
   if (keysTakenByThisProcess || !services_.hotkeys) return;

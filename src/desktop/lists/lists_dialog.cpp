@@ -20,6 +20,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/lists/hover_button.h"
 #include "desktop/lists/list_models.h"
@@ -133,7 +134,7 @@ CListsDlg::~CListsDlg() = default;
 
 UiLanguage CListsDlg::language() const { return settings_.app.uiLanguage(); }
 
-COleDateTime CListsDlg::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime CListsDlg::now() const { return nowFrom(services_.clock); }
 
 QTableView* CListsDlg::createList(QAbstractItemModel* model, int timeColumnWidth) {
   auto* list = new QTableView(tabs_);
