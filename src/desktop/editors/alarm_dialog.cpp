@@ -39,9 +39,6 @@ namespace kalvory {
 namespace {
 
 constexpr int kDialogId = 146;
-constexpr int kEmptyMessageString = 23;
-constexpr int kInsertSymbolString = 72;
-constexpr int kFirstExitActionString = 500;
 constexpr int kExitActionCount = 5;
 constexpr int kStateIconSize = 32;
 constexpr int kFieldCharacters = 26;  // paths and names show this many characters
@@ -429,7 +426,7 @@ void CAlarmDlg::buildControls() {
   exitAction_ = new QComboBox(this);
   exitAction_->setObjectName(QStringLiteral("exitAction"));
   for (int i = 0; i < kExitActionCount; ++i)
-    exitAction_->addItem(toQString(loadString(kFirstExitActionString + i, language_)).trimmed());
+    exitAction_->addItem(toQString(loadString(static_cast<int>(StringId::ExitActionNothing) + i, language_)).trimmed());
   exitAction_->setMaxVisibleItems(14);
   finishedLabel->setBuddy(exitAction_);
   right->addWidget(finishedLabel, 8, 0);
@@ -449,7 +446,7 @@ void CAlarmDlg::buildControls() {
   columns->addLayout(right, 6);
 
   // --- bottom: the symbol button and OK / Cancel
-  insertSymbol_ = new QPushButton(toQString(loadString(kInsertSymbolString, language_)), this);
+  insertSymbol_ = new QPushButton(toQString(loadString(StringId::InsertSpecialSymbol, language_)), this);
   insertSymbol_->setObjectName(QStringLiteral("insertSymbol"));
   insertSymbol_->setAutoDefault(false);
   insertSymbol_->setEnabled(static_cast<bool>(services_.chooseSymbol));
@@ -683,7 +680,7 @@ void CAlarmDlg::accept() {
   }
   const QString message = message_->toPlainText().trimmed();
   if (message.isEmpty()) {
-    report(toQString(loadString(kEmptyMessageString, language_)));
+    report(toQString(loadString(StringId::EnterReminderText, language_)));
     message_->setFocus();
     return;
   }

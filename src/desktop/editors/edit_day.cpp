@@ -23,6 +23,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/editors/select_skin_dialog.h"
 
@@ -31,11 +32,10 @@ namespace kalvory {
 namespace {
 
 constexpr int kDialogId = 149;
-constexpr int kBlankTextMessage = 53;
-constexpr int kZeroIntervalMessage = 54;
+constexpr StringId kBlankTextMessage = StringId::EnterNoteText;
+constexpr StringId kZeroIntervalMessage = StringId::IntervalMustBePositive;
 constexpr StringId kTypeNames = StringId::EventTypes;
 constexpr StringId kRepeatNames = StringId::RepeatKinds;
-constexpr int kProgramName = 143;
 
 QString dialogText(std::string_view key, UiLanguage language) {
   return toQString(loadDialogText(kDialogId, key, language));
@@ -91,10 +91,7 @@ CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* pare
     if (!chosen) return std::nullopt;
     return toQString(*chosen);
   };
-  showMessage = [this](const QString& message) {
-    QString title = toQString(loadString(kProgramName, language_)).replace(QStringLiteral("%s"), QString()).trimmed();
-    QMessageBox::warning(this, title.isEmpty() ? QStringLiteral("Kalvory") : title, message);
-  };
+  showMessage = [this](const QString& message) { QMessageBox::warning(this, programTitle(language_), message); };
   buildControls();
   setDayInfo(note_);
 }

@@ -31,14 +31,6 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kRemindersTabString = 130;
-constexpr int kNotesTabString = 131;
-constexpr int kAddTipString = 62;     // "Add %s"
-constexpr int kDeleteTipString = 63;  // "Delete Selected %s"
-constexpr int kModifyTipString = 64;  // "Modify Selected %s"
-constexpr int kReminderNameString = 68;
-constexpr int kDayNoteNameString = 69;
-constexpr int kHideString = 132;
 constexpr int kStateColumnWidth = 18;
 constexpr int kReminderTimeColumnWidth = 100;
 constexpr int kNoteDateColumnWidth = 70;
@@ -245,12 +237,15 @@ void CListsDlg::updateButtons() {
   delete_->setEnabled(canDelete());
   modify_->setEnabled(canModify());
   const QString what =
-      toQString(loadString(currentTab() == NotesTab ? kDayNoteNameString : kReminderNameString, language()));
-  const auto tip = [&](int id) { return toQString(loadString(id, language())).replace(QStringLiteral("%s"), what); };
-  add_->setToolTip(tip(kAddTipString));
-  delete_->setToolTip(tip(kDeleteTipString));
-  modify_->setToolTip(tip(kModifyTipString));
-  close_->setToolTip(toQString(loadString(kHideString, language())));
+      toQString(loadString(currentTab() == NotesTab ? StringId::DayNote : StringId::Reminder, language()));
+  // "Add %s", "Delete Selected %s", "Modify Selected %s"
+  const auto tip = [&](StringId id) {
+    return toQString(loadString(id, language())).replace(QStringLiteral("%s"), what);
+  };
+  add_->setToolTip(tip(StringId::AddItem));
+  delete_->setToolTip(tip(StringId::DeleteSelectedItems));
+  modify_->setToolTip(tip(StringId::ModifySelectedItem));
+  close_->setToolTip(toQString(loadString(StringId::Hide, language())));
 }
 
 // ---------------------------------------------------------------- commands
@@ -494,8 +489,8 @@ void CListsDlg::fitTimeColumn() {
 // ---------------------------------------------------------------- language and skin
 
 void CListsDlg::SetLanguage() {
-  tabs_->setTabText(RemindersTab, toQString(loadString(kRemindersTabString, language())));
-  tabs_->setTabText(NotesTab, toQString(loadString(kNotesTabString, language())));
+  tabs_->setTabText(RemindersTab, toQString(loadString(StringId::RemindersTab, language())));
+  tabs_->setTabText(NotesTab, toQString(loadString(StringId::DatesTab, language())));
   undoButton_->setText(toQString(loadString(StringId::UndoDelete, language())));
   reminders_->refreshHeaders();
   notes_->refreshHeaders();

@@ -17,7 +17,7 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kSampleMessage = 151;
+constexpr StringId kSampleMessage = StringId::NotifierTestMessage;
 
 // The settings of --config, or the defaults without one.
 std::optional<ApplicationSettings> requestSettings(const RenderRequest& request, QString& error) {
