@@ -18,6 +18,7 @@
 #include "desktop/common/qt_text.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/dialogs/about_dialog.h"
+#include "desktop/editors/alarm_dialog.h"
 #include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/lists/lists_feature.h"
@@ -102,10 +103,17 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   listServices.editDayNote = [this](CDayInfo& note) {
     return CEditDay::edit(note, documents_.document(), settings_.app.uiLanguage(), frame_.get());
   };
-  listServices.editor.chooseSymbol = [this]() -> std::optional<QString> {
-    CSpecialSymDlg dialog(settings_.app.uiLanguage(), frame_->isVisible() ? frame_.get() : nullptr);
-    if (dialog.exec() != QDialog::Accepted || !dialog.selectedCode()) return std::nullopt;
-    return toQString(symbolMarkText(*dialog.selectedCode()));
+  listServices.editReminder = [this](CAlarmLine& line) {
+    CAlarmDlg::Services editor;
+    editor.clock = services_.clock;
+    editor.chooseSymbol = [this]() -> std::optional<QString> {
+      CSpecialSymDlg dialog(settings_.app.uiLanguage(), frame_->isVisible() ? frame_.get() : nullptr);
+      if (dialog.exec() != QDialog::Accepted || !dialog.selectedCode()) return std::nullopt;
+      return toQString(symbolMarkText(*dialog.selectedCode()));
+    };
+    CAlarmDlg dialog(&documents_.document(), settings_.app.uiLanguage(), editor, lists_->window());
+    dialog.setRecord(&line);
+    return dialog.exec() == QDialog::Accepted;
   };
   lists_ =
       std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_, listServices);

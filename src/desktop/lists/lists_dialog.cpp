@@ -250,14 +250,7 @@ void CListsDlg::updateButtons() {
 
 // ---------------------------------------------------------------- commands
 
-bool CListsDlg::editReminder(CAlarmLine& line) {
-  if (services_.editReminder) return services_.editReminder(line);
-  CAlarmDlg::Services editor = services_.editor;
-  if (!editor.clock) editor.clock = services_.clock;
-  CAlarmDlg dialog(&document_, language(), editor, this);
-  dialog.setRecord(&line);
-  return dialog.exec() == QDialog::Accepted;
-}
+bool CListsDlg::editReminder(CAlarmLine& line) { return services_.editReminder && services_.editReminder(line); }
 
 void CListsDlg::OnAdd() {
   if (!canAdd()) return;
