@@ -163,7 +163,14 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
 
   // Missed reminders: the "While you were away" window lists what the alarm check missed (at
   // start, after a clock jump, after the computer woke); a postponement there changes the view.
-  missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), *alarms_);
+  MissedFeature::Services missedServices;
+  missedServices.clock = [this] { return alarms_->now(); };
+  missedServices.goingToSleep = [this] { alarms_->goingToSleep(); };
+  missedServices.catchUp = [this] {
+    if (alarms_->isRunning()) alarms_->catchUp();
+  };
+  missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), std::move(missedServices));
+  connect(alarms_.get(), &AlarmController::remindersMissed, missed_.get(), &MissedFeature::addMissed);
   // A firing reminder also becomes a desktop notification where no tray icon shows.
   const QDBusConnection sessionBus =
       services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
