@@ -174,7 +174,16 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   // A firing reminder also becomes a desktop notification where no tray icon shows.
   const QDBusConnection sessionBus =
       services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
-  notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_, sessionBus);
+  ReminderNotifications::Services notificationServices;
+  notificationServices.isShowing = [this](quintptr reminder) { return alarms_->isShowing(reminder); };
+  notificationServices.postpone = [this](std::int64_t seconds) { alarms_->postpone(seconds); };
+  notificationServices.turnOff = [this] { alarms_->turnOff(); };
+  notifications_ = std::make_unique<ReminderNotifications>(settings_, std::move(notificationServices), sessionBus);
+  connect(alarms_.get(), &AlarmController::reminderFired, notifications_.get(), &ReminderNotifications::reminderFired);
+  connect(alarms_.get(), &AlarmController::ringingChanged, notifications_.get(),
+          &ReminderNotifications::ringingChanged);
+  connect(alarms_.get(), &AlarmController::showingsChecked, notifications_.get(),
+          &ReminderNotifications::showingsChecked);
   // The window manager's close button leaves the program in the tray; the first time it says so.
   closeToTray_ = std::make_unique<CloseToTray>(settings_, sessionBus, services_.closeToTray);
   frame_->windowCloseKeepsRunning = [this] {
