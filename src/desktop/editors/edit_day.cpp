@@ -67,7 +67,7 @@ QString qtFilterOf(const QString& filter) {
 }  // namespace
 
 bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage language, QWidget* parent) {
-  CEditDay dialog(document, language, parent);
+  CEditDay dialog(document, language, {}, parent);
   dialog.setDayInfo(info);
   if (dialog.exec() != QDialog::Accepted) return false;
   info = dialog.dayInfo();
@@ -76,22 +76,27 @@ bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage langua
 
 QString CEditDay::wallpaperFilter(UiLanguage language) { return qtFilterOf(dialogText("filter.image", language)); }
 
-CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* parent)
-    : QDialog(parent), document_(document), language_(language) {
+CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, Services services, QWidget* parent)
+    : QDialog(parent), document_(document), language_(language), services_(std::move(services)) {
   setWindowTitle(dialogText("caption", language_));
-  chooseWallpaper = [this](const QString& current) {
-    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
-    return QFileDialog::getOpenFileName(this, QString(), folder, wallpaperFilter(language_));
-  };
-  chooseSticker = [this](const QStringList& names) -> std::optional<QString> {
-    std::vector<std::string> definitions;
-    for (const QString& name : names) definitions.push_back(toStdString(name));
-    const auto chosen = CSelectSkinDlg::choose(definitions, toStdString(stickerEdit_->text()), language_, this,
-                                               CSelectSkinDlg::Kind::Sticker);
-    if (!chosen) return std::nullopt;
-    return toQString(*chosen);
-  };
-  showMessage = [this](const QString& message) { QMessageBox::warning(this, programTitle(language_), message); };
+  if (!services_.chooseWallpaper)
+    services_.chooseWallpaper = [this](const QString& current) {
+      const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+      return QFileDialog::getOpenFileName(this, QString(), folder, wallpaperFilter(language_));
+    };
+  if (!services_.chooseSticker)
+    services_.chooseSticker = [this](const QStringList& names) -> std::optional<QString> {
+      std::vector<std::string> definitions;
+      for (const QString& name : names) definitions.push_back(toStdString(name));
+      const auto chosen = CSelectSkinDlg::choose(definitions, toStdString(stickerEdit_->text()), language_, this,
+                                                 CSelectSkinDlg::Kind::Sticker);
+      if (!chosen) return std::nullopt;
+      return toQString(*chosen);
+    };
+  if (!services_.showMessage)
+    services_.showMessage = [this](const QString& message) {
+      QMessageBox::warning(this, programTitle(language_), message);
+    };
   buildControls();
   setDayInfo(note_);
 }
@@ -269,8 +274,7 @@ void CEditDay::showPageIcon(int dayOfMonth) {
 }
 
 void CEditDay::browseWallpaper() {
-  if (!chooseWallpaper) return;
-  const QString path = chooseWallpaper(wallpaperEdit_->text());
+  const QString path = services_.chooseWallpaper(wallpaperEdit_->text());
   if (!path.isEmpty()) wallpaperEdit_->setText(path);
 }
 
@@ -281,10 +285,9 @@ void CEditDay::stickerBoxClicked() {
 }
 
 void CEditDay::browseSticker() {
-  if (!chooseSticker) return;
   QStringList names;
   for (const CWPStickerContext& sticker : document_.stickers) names << toQString(sticker.name);
-  const auto chosen = chooseSticker(names);
+  const auto chosen = services_.chooseSticker(names);
   if (!chosen) return;
   stickerEdit_->setText(*chosen == QLatin1String("N/A") ? QString() : *chosen);
 }
@@ -292,12 +295,12 @@ void CEditDay::browseSticker() {
 void CEditDay::accept() {
   const QString typed = noteEdit_->text();
   if (typed.trimmed().isEmpty()) {
-    if (showMessage) showMessage(toQString(loadString(kBlankTextMessage, language_)));
+    services_.showMessage(toQString(loadString(kBlankTextMessage, language_)));
     return;
   }
   note_.interval_days = daysEdit_->text().toInt();  // an empty field reads as 0
   if (note_.repeat == CDayInfo::Interval && note_.interval_days == 0) {
-    if (showMessage) showMessage(toQString(loadString(kZeroIntervalMessage, language_)));
+    services_.showMessage(toQString(loadString(kZeroIntervalMessage, language_)));
     return;
   }
   // The picked day keeps the note's time of day, so an unchanged note stays the same value.
