@@ -67,10 +67,11 @@ std::string benchFile() {
 void BM_LoadDocumentFile(benchmark::State& state) {
   CAlarmDoc source = largeDocument();
   const std::string file = benchFile();
-  saveDocumentFile(source, file);
+  if (const auto saved = saveDocumentFile(source, file); !saved.ok()) return state.SkipWithError(saved.error().c_str());
   for (auto _ : state) {
     CAlarmDoc doc;
-    loadDocumentFile(doc, file);
+    if (const auto loaded = loadDocumentFile(doc, file); !loaded.ok())
+      return state.SkipWithError(loaded.error().c_str());
     benchmark::DoNotOptimize(doc.alarmCount());
   }
   std::filesystem::remove(file);
@@ -80,7 +81,9 @@ BENCHMARK(BM_LoadDocumentFile)->Unit(benchmark::kMillisecond);
 void BM_SaveDocumentFile(benchmark::State& state) {
   CAlarmDoc doc = largeDocument();
   const std::string file = benchFile();
-  for (auto _ : state) saveDocumentFile(doc, file);
+  for (auto _ : state) {
+    if (const auto saved = saveDocumentFile(doc, file); !saved.ok()) return state.SkipWithError(saved.error().c_str());
+  }
   std::filesystem::remove(file);
 }
 BENCHMARK(BM_SaveDocumentFile)->Unit(benchmark::kMillisecond);

@@ -40,14 +40,12 @@ int runAdd(CommandContext& context) {
 
   CAlarmDoc doc;
   std::error_code error;
-  try {
-    if (std::filesystem::exists(files[0], error)) loadDocumentFile(doc, files[0]);
-    const CAlarmLine* added = doc.AddAlarm(line.value());
-    saveDocumentFile(doc, files[0]);
-    context.out << reminderToJson(*added).dump(2, ' ', false, DocumentJson::error_handler_t::replace) << "\n";
-  } catch (const DocumentFileError& failure) {
-    return context.refuse(failure.what());
+  if (std::filesystem::exists(files[0], error)) {
+    if (const auto loaded = loadDocumentFile(doc, files[0]); !loaded.ok()) return context.refuse(loaded.error());
   }
+  const CAlarmLine* added = doc.AddAlarm(line.value());
+  if (const auto saved = saveDocumentFile(doc, files[0]); !saved.ok()) return context.refuse(saved.error());
+  context.out << reminderToJson(*added).dump(2, ' ', false, DocumentJson::error_handler_t::replace) << "\n";
   return kExitOk;
 }
 

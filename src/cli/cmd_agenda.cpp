@@ -108,11 +108,7 @@ int runAgenda(CommandContext& context) {
   }
 
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, path);
-  } catch (const std::exception& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, path); !loaded.ok()) return context.refuse(loaded.error());
 
   const std::string nextReminder = doc.nextReminderText(now, *language);
   const CDayInfo* nextEvent = doc.nextDayEvent(now);

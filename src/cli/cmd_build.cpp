@@ -35,11 +35,7 @@ int runBuild(CommandContext& context) {
   } catch (const DocumentJsonError& error) {
     return context.refuse(input + ": " + error.what());
   }
-  try {
-    saveDocumentFile(doc, files[1], options);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto saved = saveDocumentFile(doc, files[1], options); !saved.ok()) return context.refuse(saved.error());
   return kExitOk;
 }
 

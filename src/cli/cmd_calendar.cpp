@@ -229,11 +229,7 @@ int runCalendar(CommandContext& context) {
   if (!language) return fail("--lang \"" + languageText + "\" is not one of en, ru, uk");
 
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, path);
-  } catch (const std::exception& error) {
-    return fail(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, path); !loaded.ok()) return fail(loaded.error());
 
   CalendarMonth calendar(&doc, *language, [today] { return today; });
   calendar.SetDate(selected);

@@ -85,11 +85,8 @@ int runFormat(CommandContext& context) {
 
   CAlarmDoc document;
   if (haveDocument) {
-    try {
-      loadDocumentFile(document, documentPath);
-    } catch (const DocumentFileError& error) {
-      return context.refuse(error.what());
-    }
+    if (const auto loaded = loadDocumentFile(document, documentPath); !loaded.ok())
+      return context.refuse(loaded.error());
   }
 
   const Result<std::string> result =

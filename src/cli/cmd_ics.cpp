@@ -23,11 +23,7 @@ int runExportIcs(CommandContext& context) {
   }
   const auto files = arguments.positionals(2, 2);
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, files[0]);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, files[0]); !loaded.ok()) return context.refuse(loaded.error());
   // Each record keeps its UID from one export to the next, in the data folder's store.
   std::string problem;
   const IcsUids uids = keepIcsUids(doc, icsUidStoreFile(dataFolderPath(), files[0]), problem);
@@ -63,11 +59,7 @@ int runImportIcs(CommandContext& context) {
   if (!imported.ok()) return context.refuse(files[0] + ": " + imported.error());
   // Events the document cannot hold are named, one line each; the rest is written.
   for (const std::string& skipped : imported.value().skipped) context.errors.report(files[0] + ": skipped " + skipped);
-  try {
-    saveDocumentFile(doc, files[1]);
-  } catch (const DocumentFileError& failure) {
-    return context.refuse(failure.what());
-  }
+  if (const auto saved = saveDocumentFile(doc, files[1]); !saved.ok()) return context.refuse(saved.error());
   // The records keep the calendar's UIDs when the document is exported again.
   std::string problem;
   if (!rememberIcsUids(doc, imported.value().uids, icsUidStoreFile(dataFolderPath(), files[1]), problem))

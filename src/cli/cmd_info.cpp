@@ -11,11 +11,7 @@ namespace {
 int runInfo(CommandContext& context) {
   const auto files = Arguments(context.args).positionals(1, 1);
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, files[0]);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, files[0]); !loaded.ok()) return context.refuse(loaded.error());
   context.out << documentToJson(doc).dump(2, ' ', false, DocumentJson::error_handler_t::replace) << "\n";
   return kExitOk;
 }

@@ -11,11 +11,7 @@ namespace {
 int runNew(CommandContext& context) {
   const auto files = Arguments(context.args).positionals(1, 1);
   CAlarmDoc doc;
-  try {
-    saveDocumentFile(doc, files[0]);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto saved = saveDocumentFile(doc, files[0]); !saved.ok()) return context.refuse(saved.error());
   return kExitOk;
 }
 

@@ -11,12 +11,8 @@ namespace {
 int runResave(CommandContext& context) {
   const auto files = Arguments(context.args).positionals(2, 2);
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, files[0]);
-    saveDocumentFile(doc, files[1]);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, files[0]); !loaded.ok()) return context.refuse(loaded.error());
+  if (const auto saved = saveDocumentFile(doc, files[1]); !saved.ok()) return context.refuse(saved.error());
   return kExitOk;
 }
 

@@ -54,11 +54,8 @@ int runSimulate(CommandContext& context) {
   }
 
   CAlarmDoc document;
-  try {
-    loadDocumentFile(document, files.front());
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(document, files.front()); !loaded.ok())
+    return context.refuse(loaded.error());
   // Each tick walks every reminder; a huge document over a long run would take hours.
   const auto reminders = static_cast<std::int64_t>(document.alarmCount());
   if ((span + 1) * std::max<std::int64_t>(reminders, 1) > kMostReminderTicks) {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/common/config_home.h"
+
 namespace russi {
 
 namespace {
@@ -123,13 +125,8 @@ Language programLanguage() {
   if (const char* fromProgram = std::getenv("KALVORY_LANGUAGE"); fromProgram && parseSmallNumber(fromProgram, value))
     return languageFromSetting(value);
 
-  std::string folder;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
-    folder = config;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    folder = std::string(home) + "/.config";
-  else
-    return Language::English;
+  const std::string folder = kalvory::configHomeFolderOf(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+  if (folder.empty()) return Language::English;
   std::ifstream file(folder + "/Kalvory/Kalvory.conf");
   if (!file) return Language::English;
   // A settings file is a few kilobytes; read no more than that much more.

@@ -23,7 +23,7 @@ class AgendaTest : public ::testing::Test {
  protected:
   std::string save(CAlarmDoc& doc, const std::string& name = "doc.alr") {
     const auto path = (dir_ / name).string();
-    saveDocumentFile(doc, path);
+    EXPECT_TRUE(saveDocumentFile(doc, path).ok());
     return path;
   }
 

@@ -28,7 +28,7 @@ class CalendarCommandTest : public ::testing::Test {
     holiday.event_type = CDayInfo::Holiday;
     holiday.text = "Holiday";
     doc.AddDayInfo(holiday);
-    saveDocumentFile(doc, path_);
+    EXPECT_TRUE(saveDocumentFile(doc, path_).ok());
   }
 
   static CliResult calendar(std::vector<std::string> args) {

@@ -169,7 +169,7 @@ TEST_F(IcalDocument, ImportsTheFormsCalendarProgramsWrite) {
 
 TEST_F(IcalDocument, OwnFileReadsBackToTheSameBytesAndBrokenInputIsRefused) {
   CAlarmDoc sample;
-  loadDocumentFile(sample, KALVORY_SOURCE_DIR "/examples/sample.alr");
+  EXPECT_TRUE(loadDocumentFile(sample, KALVORY_SOURCE_DIR "/examples/sample.alr").ok());
   const std::string ics = documentToIcs(sample, COleDateTime(2026, 5, 13, 10, 0, 0));
   CAlarmDoc back;
   Result<IcsImport> result = icsToDocument(ics, back, kNow);

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <limits>
 
+#include "core/common/civil_date.h"
+
 namespace kalvory {
 
 namespace {
@@ -13,35 +15,12 @@ namespace {
 constexpr double kHalfSecond = 1.0 / 172800.0;
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-// Days from 1 January 1970 to the given proleptic Gregorian date (month 1..12).
-constexpr std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-struct CivilDate {
-  int year, month, day;
-};
-
-constexpr CivilDate civilFromDays(std::int64_t days) {
-  days += 719468;
-  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const std::int64_t dayOfEra = days - era * 146097;
-  const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const std::int64_t monthPrime = (5 * dayOfYear + 2) / 153;
-  const int day = static_cast<int>(dayOfYear - (153 * monthPrime + 2) / 5 + 1);
-  const int month = static_cast<int>(monthPrime < 10 ? monthPrime + 3 : monthPrime - 9);
-  const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  return {static_cast<int>(year), month, day};
-}
+using civil::civilFromDays;
+using civil::daysFromCivil;
+using CivilDate = civil::Date;
 
 // The stored days count from 30 December 1899.
-constexpr std::int64_t kEpochFromUnix = daysFromCivil(1899, 12, 30);
+constexpr std::int64_t kEpochFromUnix = civil::kDayZeroFromUnix;
 constexpr std::int64_t kFirstDay = daysFromCivil(100, 1, 1) - kEpochFromUnix;
 constexpr std::int64_t kEndDay = daysFromCivil(10000, 1, 1) - kEpochFromUnix;  // first day past the range
 

@@ -117,7 +117,9 @@ void loadDocumentBytes(CAlarmDoc& doc, std::string_view bytes) {
   doc.load(reader);
 }
 
-void loadDocumentFile(CAlarmDoc& doc, const std::string& path) {
+namespace {
+
+void readDocumentFile(CAlarmDoc& doc, const std::string& path) {
   const std::string bytes = readWholeFile(path);
   try {
     loadDocumentBytes(doc, bytes);
@@ -126,7 +128,7 @@ void loadDocumentFile(CAlarmDoc& doc, const std::string& path) {
   }
 }
 
-void saveDocumentFile(CAlarmDoc& doc, const std::string& path, const CAlarmDoc::StoreOptions& options) {
+void writeDocumentFile(CAlarmDoc& doc, const std::string& path, const CAlarmDoc::StoreOptions& options) {
   namespace fs = std::filesystem;
   std::string bytes;
   try {
@@ -163,6 +165,26 @@ void saveDocumentFile(CAlarmDoc& doc, const std::string& path, const CAlarmDoc::
   FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.get() >= 0) ::fsync(directory.get());
   doc.SetModifiedFlag(false);
+}
+
+}  // namespace
+
+DocumentFileResult loadDocumentFile(CAlarmDoc& doc, const std::string& path) {
+  try {
+    readDocumentFile(doc, path);
+  } catch (const DocumentFileError& error) {
+    return DocumentFileResult(error);
+  }
+  return {};
+}
+
+DocumentFileResult saveDocumentFile(CAlarmDoc& doc, const std::string& path, const CAlarmDoc::StoreOptions& options) {
+  try {
+    writeDocumentFile(doc, path, options);
+  } catch (const DocumentFileError& error) {
+    return DocumentFileResult(error);
+  }
+  return {};
 }
 
 }  // namespace kalvory

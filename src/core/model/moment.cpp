@@ -2,38 +2,17 @@
 
 #include <cmath>
 
+#include "core/common/civil_date.h"
+
 namespace kalvory::moment {
 
-namespace {
-
-// Days from 1 March of year 0 based eras (400 years, 146097 days) to the epoch 30 December 1899.
-constexpr std::int64_t kEraDays = 146097;
-constexpr std::int64_t kEpochFromMarchZero = 693899;  // dayNumber(1899-12-30) counted from 0000-03-01
-
-}  // namespace
-
 std::int64_t dayNumber(const CivilDate& date) {
-  // Count years from March so that the leap day falls at the end of a year.
-  const std::int64_t year = static_cast<std::int64_t>(date.year) - (date.month <= 2 ? 1 : 0);
-  const std::int64_t era = floorDiv(year, 400);
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t monthFromMarch = date.month > 2 ? date.month - 3 : date.month + 9;
-  const std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + date.day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * kEraDays + dayOfEra - kEpochFromMarchZero;
+  return civil::daysFromCivil(date.year, date.month, date.day) - civil::kDayZeroFromUnix;
 }
 
 CivilDate civilDate(std::int64_t day) {
-  const std::int64_t fromMarchZero = day + kEpochFromMarchZero;
-  const std::int64_t era = floorDiv(fromMarchZero, kEraDays);
-  const std::int64_t dayOfEra = fromMarchZero - era * kEraDays;
-  const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-  const int dayOfMonth = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-  const int month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-  const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  return {static_cast<int>(year), month, dayOfMonth};
+  const civil::Date date = civil::civilFromDays(day + civil::kDayZeroFromUnix);
+  return {date.year, date.month, date.day};
 }
 
 std::optional<std::int64_t> toSeconds(const COleDateTime& value) {

@@ -449,42 +449,36 @@ bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
   decoded.transIndex_ = -1;
   // An image without a picture lends the decoder the memory it kept (there is nothing to keep).
   if (!IsValid()) decoded.block_.swap(block_);
-  std::string error;
-  bool ok = false;
+  Result<void> read = Failure{"Unsupported operation for this format"};
   try {
     switch (format) {
       case kImageFormatBmp:
-        ok = image_readers::ReadBmp(data, decoded, error);
+        read = image_readers::ReadBmp(data, decoded);
         break;
       case kImageFormatGif:
-        ok = image_readers::ReadGif(data, decoded, error);
+        read = image_readers::ReadGif(data, decoded);
         break;
       case kImageFormatJpeg:
-        ok = image_readers::ReadJpeg(data, decoded, error);
+        read = image_readers::ReadJpeg(data, decoded);
         break;
       case kImageFormatPng:
-        ok = image_readers::ReadPng(data, decoded, error);
+        read = image_readers::ReadPng(data, decoded);
         break;
       case kImageFormatIco:
-        ok = image_readers::ReadIco(data, decoded, error);
+        read = image_readers::ReadIco(data, decoded);
         break;
       case kImageFormatTiff:
-        ok = image_readers::ReadTiff(data, decoded, error);
+        read = image_readers::ReadTiff(data, decoded);
         break;
       default:
-        error = "Unsupported operation for this format";
         break;
     }
   } catch (const std::bad_alloc&) {
-    ok = false;
-    error = "Not enough memory for the picture";
+    read = Failure{"Not enough memory for the picture"};
   }
-  if (ok && !decoded.IsValid()) {
-    ok = false;
-    if (error.empty()) error = "The file holds no picture";
-  }
-  if (!ok) {
-    SetError(error.empty() ? std::string_view("Unable to read the picture") : std::string_view(error));
+  if (read.ok() && !decoded.IsValid()) read = Failure{"The file holds no picture"};
+  if (!read.ok()) {
+    SetError(read.error().empty() ? std::string_view("Unable to read the picture") : std::string_view(read.error()));
     return false;
   }
   AdoptPictureOf(std::move(decoded));

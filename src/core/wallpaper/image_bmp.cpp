@@ -55,21 +55,13 @@ struct Layout {
   std::uint64_t paletteEntries = 0;  // as stored in the file
 };
 
-bool ParseHeader(Bytes data, bool icon, Layout& layout, std::string& error) {
-  if (data.size() < 4) {
-    error = "The bitmap header is truncated";
-    return false;
-  }
+Result<void> ParseHeader(Bytes data, bool icon, Layout& layout) {
+  if (data.size() < 4) return Failure{"The bitmap header is truncated"};
   const std::uint8_t* h = data.data();
   layout.headerSize = ReadU32(h);
-  if (layout.headerSize != kCoreHeaderSize && layout.headerSize < kInfoHeaderSize) {
-    error = "Unsupported bitmap header";
-    return false;
-  }
-  if (layout.headerSize > data.size()) {
-    error = "The bitmap header is truncated";
-    return false;
-  }
+  if (layout.headerSize != kCoreHeaderSize && layout.headerSize < kInfoHeaderSize)
+    return Failure{"Unsupported bitmap header"};
+  if (layout.headerSize > data.size()) return Failure{"The bitmap header is truncated"};
   std::int64_t height = 0;
   if (layout.headerSize == kCoreHeaderSize) {
     // The old core header: 16-bit width and height, planes, depth; palette entries of 3 bytes.
@@ -88,10 +80,8 @@ bool ParseHeader(Bytes data, bool icon, Layout& layout, std::string& error) {
   }
 
   const bool deepPixels = layout.bits == 16 || layout.bits == 32;
-  if (layout.compression != kRgb && !(layout.compression == kBitfields && deepPixels)) {
-    error = "RLE decompression not implemented";
-    return false;
-  }
+  if (layout.compression != kRgb && !(layout.compression == kBitfields && deepPixels))
+    return Failure{"RLE decompression not implemented"};
   switch (layout.bits) {
     case 1:
     case 2:
@@ -102,8 +92,7 @@ bool ParseHeader(Bytes data, bool icon, Layout& layout, std::string& error) {
     case 32:
       break;
     default:
-      error = "Unsupported bitmap depth";
-      return false;
+      return Failure{"Unsupported bitmap depth"};
   }
 
   if (height < 0 && !icon && layout.headerSize != kCoreHeaderSize) {
@@ -112,10 +101,7 @@ bool ParseHeader(Bytes data, bool icon, Layout& layout, std::string& error) {
   }
   if (icon) height /= 2;  // the transparency mask's rows are counted in too
   layout.height = height;
-  if (layout.width <= 0 || layout.height <= 0) {
-    error = "Invalid picture size";
-    return false;
-  }
+  if (layout.width <= 0 || layout.height <= 0) return Failure{"Invalid picture size"};
 
   if (layout.bits <= 8) {
     layout.paletteEntries = layout.colorsUsed ? layout.colorsUsed : (1u << layout.bits);
@@ -140,13 +126,10 @@ bool ParseHeader(Bytes data, bool icon, Layout& layout, std::string& error) {
       layout.tableBytes += 12;
       at = layout.headerSize;
     }
-    if (at + 12 > data.size()) {
-      error = "The bitmap header is truncated";
-      return false;
-    }
+    if (at + 12 > data.size()) return Failure{"The bitmap header is truncated"};
     for (int i = 0; i < 3; ++i) layout.masks[i] = ReadU32(h + at + 4 * i);
   }
-  return true;
+  return {};
 }
 
 // Copies the pixel rows found at pixels (already checked to be complete) into the picture.
@@ -199,35 +182,26 @@ void CopyRows(const Layout& layout, const std::uint8_t* pixels, bool compositeAl
 
 // Decodes a bitmap whose information header starts data; pixelOffset, when given, is where the
 // rows start (counted from the start of data), else they follow the palette.
-bool DecodeBitmap(Bytes data, std::optional<std::uint64_t> pixelOffset, std::uint64_t headerAt, bool icon,
-                  CDibImage& out, std::string& error) {
+Result<void> DecodeBitmap(Bytes data, std::optional<std::uint64_t> pixelOffset, std::uint64_t headerAt, bool icon,
+                          CDibImage& out) {
   Layout layout;
-  if (headerAt > data.size() || !ParseHeader(data.subspan(headerAt), icon, layout, error)) return false;
+  if (headerAt > data.size()) return Failure{"The bitmap header is truncated"};
+  if (Result<void> header = ParseHeader(data.subspan(headerAt), icon, layout); !header.ok()) return header;
 
   const std::uint64_t tableAt = headerAt + layout.headerSize;
-  if (tableAt + layout.tableBytes > data.size()) {
-    error = "The bitmap file is truncated";
-    return false;
-  }
+  if (tableAt + layout.tableBytes > data.size()) return Failure{"The bitmap file is truncated"};
   const std::uint64_t pixelsAt = pixelOffset.value_or(tableAt + layout.tableBytes);
   const std::uint64_t sourceStride = DibStride(static_cast<std::uint64_t>(layout.width), layout.bits);
   std::uint64_t needed = sourceStride * static_cast<std::uint64_t>(layout.height);
   if (icon) needed += DibStride(static_cast<std::uint64_t>(layout.width), 1) * layout.height;  // the mask
   // Sizes are checked against what the file holds before anything is allocated.
-  if (layout.width > out.GetLimits().maxSide || layout.height > out.GetLimits().maxSide) {
-    error = "Picture too large";
-    return false;
-  }
-  if (pixelsAt > data.size() || needed > data.size() - pixelsAt) {
-    error = "The bitmap file is truncated";
-    return false;
-  }
+  if (layout.width > out.GetLimits().maxSide || layout.height > out.GetLimits().maxSide)
+    return Failure{"Picture too large"};
+  if (pixelsAt > data.size() || needed > data.size() - pixelsAt) return Failure{"The bitmap file is truncated"};
 
   const int depth = layout.bits == 2 ? 8 : layout.bits;
-  if (!out.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth)) {
-    error = out.GetLastError();
-    return false;
-  }
+  if (!out.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth))
+    return Failure{out.GetLastError()};
   if (layout.bits <= 8) {
     const std::uint64_t entries = std::min<std::uint64_t>(layout.paletteEntries, 1u << layout.bits);
     const std::uint8_t* table = data.data() + tableAt;
@@ -248,30 +222,25 @@ bool DecodeBitmap(Bytes data, std::optional<std::uint64_t> pixelOffset, std::uin
   }
   CopyRows(layout, data.data() + pixelsAt, compositeAlpha, out);
   out.SetResolution(layout.xPelsPerMeter, layout.yPelsPerMeter);
-  return true;
+  return {};
 }
 
 }  // namespace
 
-bool ReadBmp(Bytes data, CDibImage& out, std::string& error) {
+Result<void> ReadBmp(Bytes data, CDibImage& out) {
   constexpr std::uint64_t kFileHeaderSize = 14;
   out.SetNumFrames(1);
   if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-    if (data.size() < kFileHeaderSize) {
-      error = "The bitmap file is truncated";
-      return false;
-    }
+    if (data.size() < kFileHeaderSize) return Failure{"The bitmap file is truncated"};
     const std::uint32_t offset = ReadU32(data.data() + 10);
     std::optional<std::uint64_t> pixelOffset;
     if (offset != 0) pixelOffset = offset;
-    return DecodeBitmap(data, pixelOffset, kFileHeaderSize, false, out, error);
+    return DecodeBitmap(data, pixelOffset, kFileHeaderSize, false, out);
   }
   // No "BM": a bare bitmap that starts with its information header.
-  return DecodeBitmap(data, std::nullopt, 0, false, out, error);
+  return DecodeBitmap(data, std::nullopt, 0, false, out);
 }
 
-bool ReadIconBitmap(Bytes data, CDibImage& out, std::string& error) {
-  return DecodeBitmap(data, std::nullopt, 0, true, out, error);
-}
+Result<void> ReadIconBitmap(Bytes data, CDibImage& out) { return DecodeBitmap(data, std::nullopt, 0, true, out); }
 
 }  // namespace kalvory::image_readers

@@ -99,11 +99,8 @@ class RowWriter {
   std::uint8_t* row_ = nullptr;
 };
 
-bool DecodeLzw(const std::vector<std::uint8_t>& data, int minimumCodeSize, RowWriter& writer, std::string& error) {
-  if (minimumCodeSize < 1 || minimumCodeSize > 8) {
-    error = "Invalid LZW code size in the GIF file";
-    return false;
-  }
+Result<void> DecodeLzw(const std::vector<std::uint8_t>& data, int minimumCodeSize, RowWriter& writer) {
+  if (minimumCodeSize < 1 || minimumCodeSize > 8) return Failure{"Invalid LZW code size in the GIF file"};
   std::vector<std::uint16_t> prefix(kMaxCodes);
   std::vector<std::uint8_t> suffix(kMaxCodes), first(kMaxCodes);
   std::vector<std::uint8_t> stack(kMaxCodes);
@@ -137,19 +134,13 @@ bool DecodeLzw(const std::vector<std::uint8_t>& data, int minimumCodeSize, RowWr
     }
     if (code == endOfInformation) break;
     if (previous < 0) {
-      if (code > clear) {
-        error = "Invalid LZW code in the GIF file";
-        return false;
-      }
+      if (code > clear) return Failure{"Invalid LZW code in the GIF file"};
       const auto literal = static_cast<std::uint8_t>(code);
       writer.Put(&literal, 1);
       previous = code;
       continue;
     }
-    if (code > next || (code == next && next >= kMaxCodes)) {
-      error = "Invalid LZW code in the GIF file";
-      return false;
-    }
+    if (code > next || (code == next && next >= kMaxCodes)) return Failure{"Invalid LZW code in the GIF file"};
     // Unwind the string of the code (or, for the code being defined, of the previous code
     // followed by its own first byte) from its last byte to its first.
     int top = kMaxCodes;
@@ -173,26 +164,17 @@ bool DecodeLzw(const std::vector<std::uint8_t>& data, int minimumCodeSize, RowWr
     writer.Put(stack.data() + top, kMaxCodes - top);
     previous = code;
   }
-  if (!writer.Full()) {
-    error = "The GIF picture data are incomplete";
-    return false;
-  }
-  return true;
+  if (!writer.Full()) return Failure{"The GIF picture data are incomplete"};
+  return {};
 }
 
-bool DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* table, int tableEntries, int transparent,
-                 const std::vector<std::uint8_t>& lzw, int minimumCodeSize, CDibImage& out, std::string& error) {
+Result<void> DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* table, int tableEntries, int transparent,
+                         const std::vector<std::uint8_t>& lzw, int minimumCodeSize, CDibImage& out) {
   const int width = ReadU16(descriptor + 4);
   const int height = ReadU16(descriptor + 6);
   const bool interlaced = (descriptor[8] & 0x40) != 0;
-  if (width == 0 || height == 0) {
-    error = "Invalid picture size";
-    return false;
-  }
-  if (!out.Create(width, height, 8)) {
-    error = out.GetLastError();
-    return false;
-  }
+  if (width == 0 || height == 0) return Failure{"Invalid picture size"};
+  if (!out.Create(width, height, 8)) return Failure{out.GetLastError()};
   bool hasWhite = false;
   for (int i = 0; i < 256; ++i) {
     if (i < tableEntries) {
@@ -210,33 +192,24 @@ bool DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* table, int 
   if (transparent >= 0 && !hasWhite && tableEntries == 256) out.SetPaletteColor(255, {255, 255, 255, 0});
 
   RowWriter writer(out, interlaced);
-  return DecodeLzw(lzw, minimumCodeSize, writer, error);
+  return DecodeLzw(lzw, minimumCodeSize, writer);
 }
 
 }  // namespace
 
 // The requested frame (0 is the first image) is decoded at its own size; the reader walks the
 // file to count the frames and refuses a file whose block structure is cut short.
-bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
-  if (data.size() < 4 || std::memcmp(data.data(), "GIF8", 4) != 0) {
-    error = "Not a GIF file";
-    return false;
-  }
+Result<void> ReadGif(Bytes data, CDibImage& out) {
+  if (data.size() < 4 || std::memcmp(data.data(), "GIF8", 4) != 0) return Failure{"Not a GIF file"};
   Cursor cursor(data);
   const std::uint8_t* screen = cursor.Take(13);
-  if (screen == nullptr) {
-    error = kTruncated;
-    return false;
-  }
+  if (screen == nullptr) return Failure{kTruncated};
   const std::uint8_t* globalTable = nullptr;
   int globalEntries = 0;
   if (screen[10] & 0x80) {
     globalEntries = 2 << (screen[10] & 7);
     globalTable = cursor.Take(3 * static_cast<std::size_t>(globalEntries));
-    if (globalTable == nullptr) {
-      error = kTruncated;
-      return false;
-    }
+    if (globalTable == nullptr) return Failure{kTruncated};
   }
 
   const int wanted = out.GetFrame();
@@ -246,31 +219,19 @@ bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
   std::vector<std::uint8_t> lzw;
   for (;;) {
     std::uint8_t block = 0;
-    if (!cursor.Byte(block)) {
-      error = kTruncated;
-      return false;
-    }
+    if (!cursor.Byte(block)) return Failure{kTruncated};
     if (block == kTrailer) break;
     if (block == kExtensionIntroducer) {
       std::uint8_t label = 0;
-      if (!cursor.Byte(label)) {
-        error = kTruncated;
-        return false;
-      }
+      if (!cursor.Byte(label)) return Failure{kTruncated};
       std::vector<std::uint8_t> body;
-      if (!cursor.SubBlocks(label == kGraphicControlLabel ? &body : nullptr)) {
-        error = kTruncated;
-        return false;
-      }
+      if (!cursor.SubBlocks(label == kGraphicControlLabel ? &body : nullptr)) return Failure{kTruncated};
       if (label == kGraphicControlLabel && body.size() >= 4) transparent = (body[0] & 1) ? body[3] : -1;
       continue;
     }
     if (block == kImageSeparator) {
       const std::uint8_t* descriptor = cursor.Take(9);
-      if (descriptor == nullptr) {
-        error = kTruncated;
-        return false;
-      }
+      if (descriptor == nullptr) return Failure{kTruncated};
       const std::uint8_t* table = globalTable;
       int entries = globalEntries;
       if (descriptor[8] & 0x80) {
@@ -278,18 +239,13 @@ bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
         table = cursor.Take(3 * static_cast<std::size_t>(entries));
       }
       std::uint8_t minimumCodeSize = 0;
-      if ((descriptor[8] & 0x80 && table == nullptr) || !cursor.Byte(minimumCodeSize)) {
-        error = kTruncated;
-        return false;
-      }
+      if ((descriptor[8] & 0x80 && table == nullptr) || !cursor.Byte(minimumCodeSize)) return Failure{kTruncated};
       const bool selected = frames == wanted;
       lzw.clear();
-      if (!cursor.SubBlocks(selected ? &lzw : nullptr)) {
-        error = kTruncated;
-        return false;
-      }
+      if (!cursor.SubBlocks(selected ? &lzw : nullptr)) return Failure{kTruncated};
       if (selected) {
-        if (!DecodeFrame(descriptor, table, entries, transparent, lzw, minimumCodeSize, out, error)) return false;
+        Result<void> frame = DecodeFrame(descriptor, table, entries, transparent, lzw, minimumCodeSize, out);
+        if (!frame.ok()) return frame;
         out.SetTransIndex(transparent);
         decoded = true;
       }
@@ -301,12 +257,9 @@ bool ReadGif(Bytes data, CDibImage& out, std::string& error) {
     // byte (some writers leave an extra zero between blocks) is passed over.
     if (decoded) break;
   }
-  if (!decoded) {
-    error = frames == 0 ? "The GIF file holds no image" : "The GIF frame is not present";
-    return false;
-  }
+  if (!decoded) return Failure{frames == 0 ? "The GIF file holds no image" : "The GIF frame is not present"};
   out.SetNumFrames(frames);
-  return true;
+  return {};
 }
 
 }  // namespace kalvory::image_readers

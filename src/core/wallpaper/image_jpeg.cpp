@@ -115,7 +115,7 @@ struct JpegDecompressor {
 
 }  // namespace
 
-bool ReadJpeg(Bytes data, CDibImage& out, std::string& error) {
+Result<void> ReadJpeg(Bytes data, CDibImage& out) {
   out.SetNumFrames(1);
   auto state = std::make_unique<JpegErrorState>();
   auto progress = std::make_unique<JpegProgress>();
@@ -129,14 +129,8 @@ bool ReadJpeg(Bytes data, CDibImage& out, std::string& error) {
   state->manager.output_message = OnJpegOutputMessage;
   state->message[0] = '\0';
 
-  if (data.empty()) {
-    error = "The JPEG file is empty";
-    return false;
-  }
-  if (!ReadJpegHeader(cinfo, state.get(), data.data(), data.size())) {
-    error = state->message;
-    return false;
-  }
+  if (data.empty()) return Failure{"The JPEG file is empty"};
+  if (!ReadJpegHeader(cinfo, state.get(), data.data(), data.size())) return Failure{state->message};
   progress->manager.progress_monitor = OnJpegProgress;
   progress->state = state.get();
   cinfo->progress = &progress->manager;
@@ -158,13 +152,10 @@ bool ReadJpeg(Bytes data, CDibImage& out, std::string& error) {
   const auto height = cinfo->image_height;
   if (width > static_cast<JDIMENSION>(out.GetLimits().maxSide) ||
       height > static_cast<JDIMENSION>(out.GetLimits().maxSide)) {
-    error = "Picture too large";
-    return false;
+    return Failure{"Picture too large"};
   }
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), components == 1 ? 8 : 24)) {
-    error = out.GetLastError();
-    return false;
-  }
+  if (!out.Create(static_cast<int>(width), static_cast<int>(height), components == 1 ? 8 : 24))
+    return Failure{out.GetLastError()};
   if (components == 1) SetGreyPalette(out, 256);
 
   std::vector<JSAMPROW> rows(height);
@@ -172,10 +163,9 @@ bool ReadJpeg(Bytes data, CDibImage& out, std::string& error) {
   std::vector<JSAMPLE> scratch(cmyk ? static_cast<std::size_t>(width) * 4 : 0);
   if (!ReadJpegRows(cinfo, state.get(), rows.data(), cmyk ? scratch.data() : nullptr, components,
                     cmyk && cinfo->saw_Adobe_marker)) {
-    error = state->message;
-    return false;
+    return Failure{state->message};
   }
-  return true;
+  return {};
 }
 
 }  // namespace kalvory::image_readers

@@ -166,7 +166,7 @@ struct PngReadDeleter {
 
 }  // namespace
 
-bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
+Result<void> ReadPng(Bytes data, CDibImage& out) {
   out.SetNumFrames(1);
   auto source = std::make_unique<PngSource>();
   source->data = data.data();
@@ -177,26 +177,15 @@ bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
 
   PngReadDeleter guard;
   guard.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, source.get(), OnPngError, OnPngWarning);
-  if (guard.png == nullptr) {
-    error = "Unable to start the PNG decoder";
-    return false;
-  }
+  if (guard.png == nullptr) return Failure{"Unable to start the PNG decoder"};
   guard.info = png_create_info_struct(guard.png);
-  if (guard.info == nullptr) {
-    error = "Unable to start the PNG decoder";
-    return false;
-  }
+  if (guard.info == nullptr) return Failure{"Unable to start the PNG decoder"};
   png_set_read_fn(guard.png, source.get(), OnPngRead);
 
-  if (!ReadPngHeader(guard.png, guard.info, out.GetLimits().maxSide, header.get())) {
-    error = source->message;
-    return false;
-  }
+  if (!ReadPngHeader(guard.png, guard.info, out.GetLimits().maxSide, header.get())) return Failure{source->message};
   const PngHeader& h = *header;
-  if (!out.Create(static_cast<int>(h.width), static_cast<int>(h.height), h.outputBits)) {
-    error = out.GetLastError();
-    return false;
-  }
+  if (!out.Create(static_cast<int>(h.width), static_cast<int>(h.height), h.outputBits))
+    return Failure{out.GetLastError()};
 
   if (h.greyLevels) SetGreyPalette(out, h.greyLevels);
   for (int i = 0; i < h.paletteCount && i < out.GetPaletteSize(); ++i) {
@@ -216,10 +205,7 @@ bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
 
   bool ok = false;
   if (h.output != PngOutput::alpha) {
-    if (h.rowBytes > out.GetStride()) {
-      error = "Unexpected PNG row size";
-      return false;
-    }
+    if (h.rowBytes > out.GetStride()) return Failure{"Unexpected PNG row size"};
     ok = ReadAllRows(guard.png, pictureRows.data());
   } else if (h.interlace == PNG_INTERLACE_NONE) {
     std::vector<png_byte> scratch(h.rowBytes);
@@ -227,10 +213,7 @@ bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
   } else {
     // Interlaced passes revisit every row, so the whole picture is decoded before compositing.
     const std::uint64_t bytes = static_cast<std::uint64_t>(h.rowBytes) * h.height;
-    if (bytes > out.GetLimits().maxBlockBytes) {
-      error = "Picture too large";
-      return false;
-    }
+    if (bytes > out.GetLimits().maxBlockBytes) return Failure{"Picture too large"};
     std::vector<png_byte> whole(static_cast<std::size_t>(bytes));
     std::vector<png_bytep> wholeRows(h.height);
     for (png_uint_32 y = 0; y < h.height; ++y) wholeRows[y] = whole.data() + static_cast<std::size_t>(y) * h.rowBytes;
@@ -239,11 +222,8 @@ bool ReadPng(Bytes data, CDibImage& out, std::string& error) {
       for (png_uint_32 y = 0; y < h.height; ++y) CompositeRow(wholeRows[y], pictureRows[y], h.width);
     }
   }
-  if (!ok) {
-    error = source->message;
-    return false;
-  }
-  return true;
+  if (!ok) return Failure{source->message};
+  return {};
 }
 
 }  // namespace kalvory::image_readers

@@ -1,30 +1,31 @@
 #pragma once
 
 // The format readers behind CDibImage::Load. Each one decodes bytes held in memory into a fresh
-// image (whose frame number and limits are already set) and returns false with an error text
-// when it cannot; the caller then leaves its own picture untouched.
+// image (whose frame number and limits are already set), or says why it cannot; the caller then
+// leaves its own picture untouched.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "core/common/result.h"
 #include "core/wallpaper/dib_image.h"
 
 namespace kalvory::image_readers {
 
 using Bytes = std::span<const std::uint8_t>;
 
-bool ReadBmp(Bytes data, CDibImage& out, std::string& error);
-bool ReadGif(Bytes data, CDibImage& out, std::string& error);
-bool ReadIco(Bytes data, CDibImage& out, std::string& error);
-bool ReadPng(Bytes data, CDibImage& out, std::string& error);
-bool ReadJpeg(Bytes data, CDibImage& out, std::string& error);
-bool ReadTiff(Bytes data, CDibImage& out, std::string& error);
+Result<void> ReadBmp(Bytes data, CDibImage& out);
+Result<void> ReadGif(Bytes data, CDibImage& out);
+Result<void> ReadIco(Bytes data, CDibImage& out);
+Result<void> ReadPng(Bytes data, CDibImage& out);
+Result<void> ReadJpeg(Bytes data, CDibImage& out);
+Result<void> ReadTiff(Bytes data, CDibImage& out);
 
 // A bitmap without file header (information header, palette, pixels) as icons hold it: the
 // header's height counts the colour rows and the transparency mask rows together.
-bool ReadIconBitmap(Bytes data, CDibImage& out, std::string& error);
+Result<void> ReadIconBitmap(Bytes data, CDibImage& out);
 
 // Transparent parts of pictures with an alpha channel are shown over this colour.
 inline constexpr std::uint8_t kBackgroundRed = 31;

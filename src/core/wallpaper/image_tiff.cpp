@@ -110,24 +110,17 @@ struct RgbaImageEnder {
   }
 };
 
-bool ReadPalettePage(TIFF* tif, std::uint32_t width, std::uint32_t height, int bits, bool bottomUp, CDibImage& out,
-                     std::string& error) {
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), bits)) {
-    error = kNoRasterSpace;
-    return false;
-  }
+Result<void> ReadPalettePage(TIFF* tif, std::uint32_t width, std::uint32_t height, int bits, bool bottomUp,
+                             CDibImage& out) {
+  if (!out.Create(static_cast<int>(width), static_cast<int>(height), bits)) return Failure{kNoRasterSpace};
   std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
-  if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) {
-    error = kCorrupted;
-    return false;
-  }
+  if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) return Failure{kCorrupted};
   const int entries = 1 << bits;
   std::vector<RgbQuad> palette;
   try {
     palette.resize(static_cast<std::size_t>(entries));
   } catch (const std::bad_alloc&) {
-    error = kNoPaletteSpace;
-    return false;
+    return Failure{kNoPaletteSpace};
   }
   // Old writers stored 8-bit values in the 16-bit colour map.
   bool eightBit = true;
@@ -140,45 +133,29 @@ bool ReadPalettePage(TIFF* tif, std::uint32_t width, std::uint32_t height, int b
 
   const tmsize_t lineSize = TIFFScanlineSize(tif);
   const std::size_t rowBytes = (static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 7) / 8;
-  if (lineSize <= 0 || static_cast<std::size_t>(lineSize) < rowBytes) {
-    error = kCorrupted;
-    return false;
-  }
+  if (lineSize <= 0 || static_cast<std::size_t>(lineSize) < rowBytes) return Failure{kCorrupted};
   std::vector<std::uint8_t> line;
   try {
     line.resize(static_cast<std::size_t>(lineSize));
   } catch (const std::bad_alloc&) {
-    error = kNoRasterSpace;
-    return false;
+    return Failure{kNoRasterSpace};
   }
   for (std::uint32_t row = 0; row < height; ++row) {
-    if (TIFFReadScanline(tif, line.data(), row, 0) < 0) {
-      error = kCorrupted;
-      return false;
-    }
+    if (TIFFReadScanline(tif, line.data(), row, 0) < 0) return Failure{kCorrupted};
     const int y = static_cast<int>(bottomUp ? height - 1 - row : row);
     std::memcpy(out.ScanLine(y), line.data(), rowBytes);
   }
-  return true;
+  return {};
 }
 
-bool ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, CDibImage& out, std::string& error) {
+Result<void> ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, CDibImage& out) {
   char message[1024] = {};
-  if (!TIFFRGBAImageOK(tif, message)) {
-    error = kCorrupted;
-    return false;
-  }
+  if (!TIFFRGBAImageOK(tif, message)) return Failure{kCorrupted};
   TIFFRGBAImage image{};
-  if (!TIFFRGBAImageBegin(&image, tif, 1, message)) {
-    error = kCorrupted;
-    return false;
-  }
+  if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return Failure{kCorrupted};
   RgbaImageEnder ender{&image};
   image.req_orientation = ORIENTATION_TOPLEFT;
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), 24)) {
-    error = kNoRasterSpace;
-    return false;
-  }
+  if (!out.Create(static_cast<int>(width), static_cast<int>(height), 24)) return Failure{kNoRasterSpace};
 
   // Whole strips or tiles per band, so no strip is decoded twice unless it is huge.
   std::uint32_t unit = 0;
@@ -193,18 +170,14 @@ bool ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, CDibImag
   try {
     raster.resize(static_cast<std::size_t>(width) * band);
   } catch (const std::bad_alloc&) {
-    error = kNoRasterSpace;
-    return false;
+    return Failure{kNoRasterSpace};
   }
   const bool hasAlpha = image.alpha != 0;
   for (std::uint32_t row = 0; row < height; row += band) {
     const std::uint32_t rows = std::min(band, height - row);
     image.row_offset = static_cast<int>(row);
     image.col_offset = 0;
-    if (!TIFFRGBAImageGet(&image, raster.data(), width, rows)) {
-      error = kCorrupted;
-      return false;
-    }
+    if (!TIFFRGBAImageGet(&image, raster.data(), width, rows)) return Failure{kCorrupted};
     for (std::uint32_t k = 0; k < rows; ++k) {
       const std::uint32_t* in = raster.data() + static_cast<std::size_t>(k) * width;
       std::uint8_t* outRow = out.ScanLine(static_cast<int>(row + k));
@@ -224,19 +197,16 @@ bool ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, CDibImag
       }
     }
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
+Result<void> ReadTiff(Bytes data, CDibImage& out) {
   SilenceGlobalTiffHandlers();
   TiffMemory memory{data.data(), data.size(), 0};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (options == nullptr) {
-    error = kOpenFailed;
-    return false;
-  }
+  if (options == nullptr) return Failure{kOpenFailed};
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(out.GetLimits().maxBlockBytes));
   TiffMessages messages;
   TIFFOpenOptionsSetErrorHandlerExtR(options, OnTiffError, &messages);
@@ -245,37 +215,22 @@ bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
                                       TiffMap, TiffUnmap, options)};
   TIFFOpenOptionsFree(options);
   TIFF* tif = closer.tif;
-  if (tif == nullptr || messages.damaged) {
-    error = kOpenFailed;
-    return false;
-  }
+  if (tif == nullptr || messages.damaged) return Failure{kOpenFailed};
 
   out.SetNumFrames(static_cast<int>(TIFFNumberOfDirectories(tif)));
   const int page = out.GetFrame();
-  if (page < 0 || (page > 0 && !TIFFSetDirectory(tif, static_cast<tdir_t>(page)))) {
-    error = kPageMissing;
-    return false;
-  }
+  if (page < 0 || (page > 0 && !TIFFSetDirectory(tif, static_cast<tdir_t>(page)))) return Failure{kPageMissing};
 
   std::uint16_t compression = COMPRESSION_NONE;
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-  if (compression == COMPRESSION_LZW && !TIFFIsCODECConfigured(COMPRESSION_LZW)) {
-    error = kLzwUnsupported;
-    return false;
-  }
+  if (compression == COMPRESSION_LZW && !TIFFIsCODECConfigured(COMPRESSION_LZW)) return Failure{kLzwUnsupported};
 
   std::uint32_t width = 0, height = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-  if (width == 0 || height == 0) {
-    error = kCorrupted;
-    return false;
-  }
+  if (width == 0 || height == 0) return Failure{kCorrupted};
   const auto maxSide = static_cast<std::uint32_t>(out.GetLimits().maxSide);
-  if (width > maxSide || height > maxSide) {
-    error = kNoRasterSpace;
-    return false;
-  }
+  if (width > maxSide || height > maxSide) return Failure{kNoRasterSpace};
 
   std::uint16_t photometric = 0, bits = 1, samples = 1, planar = PLANARCONFIG_CONTIG, orientation = ORIENTATION_TOPLEFT;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
@@ -287,14 +242,10 @@ bool ReadTiff(Bytes data, CDibImage& out, std::string& error) {
                            (bits == 1 || bits == 4 || bits == 8) && !TIFFIsTiled(tif) &&
                            planar == PLANARCONFIG_CONTIG &&
                            (orientation == ORIENTATION_TOPLEFT || orientation == ORIENTATION_BOTLEFT);
-  const bool ok = palettePage
-                      ? ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out, error)
-                      : ReadRgbaPage(tif, width, height, out, error);
-  if (ok && messages.damaged) {
-    error = kCorrupted;
-    return false;
-  }
-  return ok;
+  Result<void> read = palettePage ? ReadPalettePage(tif, width, height, bits, orientation == ORIENTATION_BOTLEFT, out)
+                                  : ReadRgbaPage(tif, width, height, out);
+  if (read.ok() && messages.damaged) return Failure{kCorrupted};
+  return read;
 }
 
 }  // namespace kalvory::image_readers

@@ -5,6 +5,7 @@
 #include "core/alarms/action_services.h"
 #include "core/alarms/alarm_actions.h"
 #include "core/model/alarm_doc.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -85,7 +86,7 @@ void AlarmController::setPorts(AlarmPorts ports) {
   engine_->setPorts(ports);
 }
 
-COleDateTime AlarmController::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime AlarmController::now() const { return nowFrom(services_.clock); }
 
 void AlarmController::start() {
   if (!lastTick_.isValid()) lastTick_ = settings_.app.last_seen;

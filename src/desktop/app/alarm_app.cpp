@@ -20,6 +20,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/plugins/plugin_host.h"
 #include "desktop/shell/main_frame.h"
@@ -83,7 +84,7 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
   if (!prompts.saveChanges)
     prompts.saveChanges = [this](const std::string& question) {
       const auto answer =
-          QMessageBox::question(frame() && frame()->isVisible() ? frame() : nullptr, QStringLiteral("Kalvory"),
+          QMessageBox::question(frame() && frame()->isVisible() ? frame() : nullptr, programTitle(),
                                 toQString(question), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       return answer == QMessageBox::Yes  ? SaveChangesAnswer::Yes
              : answer == QMessageBox::No ? SaveChangesAnswer::No
@@ -91,12 +92,12 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
     };
   if (!prompts.restoreChanges)
     prompts.restoreChanges = [](const std::string& question) {
-      return QMessageBox::question(nullptr, QStringLiteral("Kalvory"), toQString(question)) == QMessageBox::Yes;
+      return QMessageBox::question(nullptr, programTitle(), toQString(question)) == QMessageBox::Yes;
     };
   if (!prompts.allowPrograms)
     prompts.allowPrograms = [this](const std::string& question) {
-      QMessageBox box(QMessageBox::Warning, QStringLiteral("Kalvory"), toQString(question),
-                      QMessageBox::Yes | QMessageBox::No, frame() && frame()->isVisible() ? frame() : nullptr);
+      QMessageBox box(QMessageBox::Warning, programTitle(), toQString(question), QMessageBox::Yes | QMessageBox::No,
+                      frame() && frame()->isVisible() ? frame() : nullptr);
       // Refusing is the safe answer to a key pressed without reading.
       box.setDefaultButton(QMessageBox::No);
       box.setTextInteractionFlags(Qt::TextSelectableByMouse);

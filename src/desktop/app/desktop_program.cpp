@@ -18,6 +18,7 @@
 #include "desktop/common/qt_text.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/dialogs/about_dialog.h"
+#include "desktop/editors/alarm_dialog.h"
 #include "desktop/editors/edit_day.h"
 #include "desktop/hotkeys/global_hotkeys.h"
 #include "desktop/lists/lists_feature.h"
@@ -102,10 +103,17 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   listServices.editDayNote = [this](CDayInfo& note) {
     return CEditDay::edit(note, documents_.document(), settings_.app.uiLanguage(), frame_.get());
   };
-  listServices.editor.chooseSymbol = [this]() -> std::optional<QString> {
-    CSpecialSymDlg dialog(settings_.app.uiLanguage(), frame_->isVisible() ? frame_.get() : nullptr);
-    if (dialog.exec() != QDialog::Accepted || !dialog.selectedCode()) return std::nullopt;
-    return toQString(symbolMarkText(*dialog.selectedCode()));
+  listServices.editReminder = [this](CAlarmLine& line) {
+    CAlarmDlg::Services editor;
+    editor.clock = services_.clock;
+    editor.chooseSymbol = [this]() -> std::optional<QString> {
+      CSpecialSymDlg dialog(settings_.app.uiLanguage(), frame_->isVisible() ? frame_.get() : nullptr);
+      if (dialog.exec() != QDialog::Accepted || !dialog.selectedCode()) return std::nullopt;
+      return toQString(symbolMarkText(*dialog.selectedCode()));
+    };
+    CAlarmDlg dialog(&documents_.document(), settings_.app.uiLanguage(), editor, lists_->window());
+    dialog.setRecord(&line);
+    return dialog.exec() == QDialog::Accepted;
   };
   lists_ =
       std::make_unique<ListsFeature>(settings_, documents_.document(), *actions_, frame_.get(), docking_, listServices);
@@ -155,11 +163,27 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
 
   // Missed reminders: the "While you were away" window lists what the alarm check missed (at
   // start, after a clock jump, after the computer woke); a postponement there changes the view.
-  missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), *alarms_);
+  MissedFeature::Services missedServices;
+  missedServices.clock = [this] { return alarms_->now(); };
+  missedServices.goingToSleep = [this] { alarms_->goingToSleep(); };
+  missedServices.catchUp = [this] {
+    if (alarms_->isRunning()) alarms_->catchUp();
+  };
+  missed_ = std::make_unique<MissedFeature>(settings_, documents_.document(), std::move(missedServices));
+  connect(alarms_.get(), &AlarmController::remindersMissed, missed_.get(), &MissedFeature::addMissed);
   // A firing reminder also becomes a desktop notification where no tray icon shows.
   const QDBusConnection sessionBus =
       services_.sessionBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(services_.sessionBus);
-  notifications_ = std::make_unique<ReminderNotifications>(settings_, *alarms_, sessionBus);
+  ReminderNotifications::Services notificationServices;
+  notificationServices.isShowing = [this](quintptr reminder) { return alarms_->isShowing(reminder); };
+  notificationServices.postpone = [this](std::int64_t seconds) { alarms_->postpone(seconds); };
+  notificationServices.turnOff = [this] { alarms_->turnOff(); };
+  notifications_ = std::make_unique<ReminderNotifications>(settings_, std::move(notificationServices), sessionBus);
+  connect(alarms_.get(), &AlarmController::reminderFired, notifications_.get(), &ReminderNotifications::reminderFired);
+  connect(alarms_.get(), &AlarmController::ringingChanged, notifications_.get(),
+          &ReminderNotifications::ringingChanged);
+  connect(alarms_.get(), &AlarmController::showingsChecked, notifications_.get(),
+          &ReminderNotifications::showingsChecked);
   // The window manager's close button leaves the program in the tray; the first time it says so.
   closeToTray_ = std::make_unique<CloseToTray>(settings_, sessionBus, services_.closeToTray);
   frame_->windowCloseKeepsRunning = [this] {

@@ -26,8 +26,8 @@ constexpr int kSystemWindow = 5;
 constexpr int kSystemButtonShadow = 16;
 constexpr int kSystemButtonHighlight = 20;
 
-constexpr int kMenuTodayText = 51;
-constexpr int kMenuAddNoteText = 52;
+constexpr StringId kMenuTodayText = StringId::CalendarToday;
+constexpr StringId kMenuAddNoteText = StringId::AddDayNote;
 
 // The edge of the cell holding the selected day and today: one pixel, dark above and left.
 void drawSunkenEdge(QPainter& painter, const QRect& rect) {

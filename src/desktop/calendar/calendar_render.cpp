@@ -13,11 +13,8 @@ namespace kalvory {
 RenderResult renderCalendar(const RenderRequest& request) {
   CAlarmDoc document;
   if (!request.documentFile.isEmpty()) {
-    try {
-      loadDocumentFile(document, toStdString(request.documentFile));
-    } catch (const std::exception& error) {
-      return {{}, QString::fromUtf8(error.what())};
-    }
+    const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+    if (!loaded.ok()) return {{}, QString::fromStdString(loaded.error())};
   }
   const COleDateTime today = request.time;
   CCalWnd calendar(&document, languageFromSetting(request.language), [today] { return today; });

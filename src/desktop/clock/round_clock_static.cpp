@@ -8,6 +8,7 @@
 
 #include "core/settings/profile.h"
 #include "core/skins/definitions.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/picture_shape.h"
 #include "desktop/common/qt_text.h"
 
@@ -35,7 +36,7 @@ void CRoundClockStatic::setClock(Clock clock) {
   update();
 }
 
-COleDateTime CRoundClockStatic::now() const { return clock_ ? clock_() : systemNow(); }
+COleDateTime CRoundClockStatic::now() const { return nowFrom(clock_); }
 
 CRoundClockStatic::ShownTime CRoundClockStatic::shownTimeOf(const COleDateTime& time) {
   return ShownTime{time.GetDay(), time.GetHour(), time.GetMinute(), time.GetSecond()};

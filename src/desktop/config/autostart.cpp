@@ -6,12 +6,12 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "platform/settings/user_folders.h"
+
 namespace kalvory {
 
 QString autostartEntryPath() {
-  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (config.isEmpty() || QDir::isRelativePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
-  return config + QStringLiteral("/autostart/kalvory.desktop");
+  return QString::fromStdString(configHomeFolder()) + QStringLiteral("/autostart/kalvory.desktop");
 }
 
 bool autostartEnabled() { return QFileInfo::exists(autostartEntryPath()); }

@@ -17,6 +17,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/config/autostart.h"
 #include "desktop/osd/format_preview.h"
 
@@ -233,7 +234,7 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
     auto* preview = new FormatPreview(
         language, FormatPreview::Use::QuickPaste,
         [this] {
-          const COleDateTime now = clock ? clock() : systemNow();
+          const COleDateTime now = nowFrom(clock);
           TimeFormatSources sources;
           if (document_) sources = timeFormatSources(*document_, now, nullptr);
           sources.now = now;

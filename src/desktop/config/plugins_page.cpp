@@ -10,15 +10,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "desktop/common/program_title.h"
 #include "desktop/plugins/plugin_host.h"
 
 namespace kalvory {
 
 CSetPluginsDlgBar::CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, QWidget* parent)
     : ConfigPage(language, parent), host_(host) {
-  showMessage = [](const QString& message, QWidget* owner) {
-    QMessageBox::warning(owner, QStringLiteral("Kalvory"), message);
-  };
+  showMessage = [](const QString& message, QWidget* owner) { QMessageBox::warning(owner, programTitle(), message); };
   auto* group = new QGroupBox(this);
   list_ = new QTreeWidget(group);
   list_->setRootIsDecorated(false);

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "desktop/common/program_title.h"
 #include "desktop/osd/color_button.h"
 
 namespace kalvory {
@@ -32,7 +33,7 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
     return QFileDialog::getExistingDirectory(owner, title, start);
   };
   confirm = [](const QString& question, QWidget* owner) {
-    return QMessageBox::question(owner, QStringLiteral("Kalvory"), question, QMessageBox::Yes | QMessageBox::No) ==
+    return QMessageBox::question(owner, programTitle(), question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
   patternChooser = [](QWidget* owner) {

@@ -10,6 +10,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -23,7 +24,7 @@ CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent)
   icon->setPixmap(programIcon().pixmap(72, 72));
   icon->setAlignment(Qt::AlignTop);
 
-  auto* name = new QLabel(QStringLiteral("Kalvory"), this);
+  auto* name = new QLabel(programTitle(), this);
   QFont big = name->font();
   big.setPointSizeF(big.pointSizeF() * 1.8);
   big.setBold(true);

@@ -29,6 +29,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/moment.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/editors/reminder_icons.h"
 #include "desktop/editors/select_skin_dialog.h"
@@ -38,9 +39,6 @@ namespace kalvory {
 namespace {
 
 constexpr int kDialogId = 146;
-constexpr int kEmptyMessageString = 23;
-constexpr int kInsertSymbolString = 72;
-constexpr int kFirstExitActionString = 500;
 constexpr int kExitActionCount = 5;
 constexpr int kStateIconSize = 32;
 constexpr int kFieldCharacters = 26;  // paths and names show this many characters
@@ -230,7 +228,7 @@ CAlarmDlg::~CAlarmDlg() = default;
 
 QString CAlarmDlg::text(std::string_view key) const { return toQString(loadDialogText(kDialogId, key, language_)); }
 
-COleDateTime CAlarmDlg::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime CAlarmDlg::now() const { return nowFrom(services_.clock); }
 
 void CAlarmDlg::buildControls() {
   // --- left: the message, its state and when it comes
@@ -428,7 +426,7 @@ void CAlarmDlg::buildControls() {
   exitAction_ = new QComboBox(this);
   exitAction_->setObjectName(QStringLiteral("exitAction"));
   for (int i = 0; i < kExitActionCount; ++i)
-    exitAction_->addItem(toQString(loadString(kFirstExitActionString + i, language_)).trimmed());
+    exitAction_->addItem(toQString(loadString(static_cast<int>(StringId::ExitActionNothing) + i, language_)).trimmed());
   exitAction_->setMaxVisibleItems(14);
   finishedLabel->setBuddy(exitAction_);
   right->addWidget(finishedLabel, 8, 0);
@@ -448,7 +446,7 @@ void CAlarmDlg::buildControls() {
   columns->addLayout(right, 6);
 
   // --- bottom: the symbol button and OK / Cancel
-  insertSymbol_ = new QPushButton(toQString(loadString(kInsertSymbolString, language_)), this);
+  insertSymbol_ = new QPushButton(toQString(loadString(StringId::InsertSpecialSymbol, language_)), this);
   insertSymbol_->setObjectName(QStringLiteral("insertSymbol"));
   insertSymbol_->setAutoDefault(false);
   insertSymbol_->setEnabled(static_cast<bool>(services_.chooseSymbol));
@@ -682,7 +680,7 @@ void CAlarmDlg::accept() {
   }
   const QString message = message_->toPlainText().trimmed();
   if (message.isEmpty()) {
-    report(toQString(loadString(kEmptyMessageString, language_)));
+    report(toQString(loadString(StringId::EnterReminderText, language_)));
     message_->setFocus();
     return;
   }

@@ -11,10 +11,9 @@ RenderResult renderReminderEditor(const RenderRequest& request) {
   RenderResult result;
   CAlarmDoc document;
   if (!request.documentFile.isEmpty()) {
-    try {
-      loadDocumentFile(document, toStdString(request.documentFile));
-    } catch (const DocumentFileError& error) {
-      result.error = toQString(error.what());
+    const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+    if (!loaded.ok()) {
+      result.error = toQString(loaded.error());
       return result;
     }
   }

@@ -23,6 +23,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/editors/select_skin_dialog.h"
 
@@ -31,11 +32,10 @@ namespace kalvory {
 namespace {
 
 constexpr int kDialogId = 149;
-constexpr int kBlankTextMessage = 53;
-constexpr int kZeroIntervalMessage = 54;
+constexpr StringId kBlankTextMessage = StringId::EnterNoteText;
+constexpr StringId kZeroIntervalMessage = StringId::IntervalMustBePositive;
 constexpr StringId kTypeNames = StringId::EventTypes;
 constexpr StringId kRepeatNames = StringId::RepeatKinds;
-constexpr int kProgramName = 143;
 
 QString dialogText(std::string_view key, UiLanguage language) {
   return toQString(loadDialogText(kDialogId, key, language));
@@ -67,7 +67,7 @@ QString qtFilterOf(const QString& filter) {
 }  // namespace
 
 bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage language, QWidget* parent) {
-  CEditDay dialog(document, language, parent);
+  CEditDay dialog(document, language, {}, parent);
   dialog.setDayInfo(info);
   if (dialog.exec() != QDialog::Accepted) return false;
   info = dialog.dayInfo();
@@ -76,25 +76,27 @@ bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage langua
 
 QString CEditDay::wallpaperFilter(UiLanguage language) { return qtFilterOf(dialogText("filter.image", language)); }
 
-CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* parent)
-    : QDialog(parent), document_(document), language_(language) {
+CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, Services services, QWidget* parent)
+    : QDialog(parent), document_(document), language_(language), services_(std::move(services)) {
   setWindowTitle(dialogText("caption", language_));
-  chooseWallpaper = [this](const QString& current) {
-    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
-    return QFileDialog::getOpenFileName(this, QString(), folder, wallpaperFilter(language_));
-  };
-  chooseSticker = [this](const QStringList& names) -> std::optional<QString> {
-    std::vector<std::string> definitions;
-    for (const QString& name : names) definitions.push_back(toStdString(name));
-    const auto chosen = CSelectSkinDlg::choose(definitions, toStdString(stickerEdit_->text()), language_, this,
-                                               CSelectSkinDlg::Kind::Sticker);
-    if (!chosen) return std::nullopt;
-    return toQString(*chosen);
-  };
-  showMessage = [this](const QString& message) {
-    QString title = toQString(loadString(kProgramName, language_)).replace(QStringLiteral("%s"), QString()).trimmed();
-    QMessageBox::warning(this, title.isEmpty() ? QStringLiteral("Kalvory") : title, message);
-  };
+  if (!services_.chooseWallpaper)
+    services_.chooseWallpaper = [this](const QString& current) {
+      const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+      return QFileDialog::getOpenFileName(this, QString(), folder, wallpaperFilter(language_));
+    };
+  if (!services_.chooseSticker)
+    services_.chooseSticker = [this](const QStringList& names) -> std::optional<QString> {
+      std::vector<std::string> definitions;
+      for (const QString& name : names) definitions.push_back(toStdString(name));
+      const auto chosen = CSelectSkinDlg::choose(definitions, toStdString(stickerEdit_->text()), language_, this,
+                                                 CSelectSkinDlg::Kind::Sticker);
+      if (!chosen) return std::nullopt;
+      return toQString(*chosen);
+    };
+  if (!services_.showMessage)
+    services_.showMessage = [this](const QString& message) {
+      QMessageBox::warning(this, programTitle(language_), message);
+    };
   buildControls();
   setDayInfo(note_);
 }
@@ -272,8 +274,7 @@ void CEditDay::showPageIcon(int dayOfMonth) {
 }
 
 void CEditDay::browseWallpaper() {
-  if (!chooseWallpaper) return;
-  const QString path = chooseWallpaper(wallpaperEdit_->text());
+  const QString path = services_.chooseWallpaper(wallpaperEdit_->text());
   if (!path.isEmpty()) wallpaperEdit_->setText(path);
 }
 
@@ -284,10 +285,9 @@ void CEditDay::stickerBoxClicked() {
 }
 
 void CEditDay::browseSticker() {
-  if (!chooseSticker) return;
   QStringList names;
   for (const CWPStickerContext& sticker : document_.stickers) names << toQString(sticker.name);
-  const auto chosen = chooseSticker(names);
+  const auto chosen = services_.chooseSticker(names);
   if (!chosen) return;
   stickerEdit_->setText(*chosen == QLatin1String("N/A") ? QString() : *chosen);
 }
@@ -295,12 +295,12 @@ void CEditDay::browseSticker() {
 void CEditDay::accept() {
   const QString typed = noteEdit_->text();
   if (typed.trimmed().isEmpty()) {
-    if (showMessage) showMessage(toQString(loadString(kBlankTextMessage, language_)));
+    services_.showMessage(toQString(loadString(kBlankTextMessage, language_)));
     return;
   }
   note_.interval_days = daysEdit_->text().toInt();  // an empty field reads as 0
   if (note_.repeat == CDayInfo::Interval && note_.interval_days == 0) {
-    if (showMessage) showMessage(toQString(loadString(kZeroIntervalMessage, language_)));
+    services_.showMessage(toQString(loadString(kZeroIntervalMessage, language_)));
     return;
   }
   // The picked day keeps the note's time of day, so an unchanged note stays the same value.

@@ -36,7 +36,19 @@ class CEditDay final : public QDialog {
   // is true; Cancel leaves it untouched. `document` lists the sticker definitions.
   static bool edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage language, QWidget* parent = nullptr);
 
-  CEditDay(const CAlarmDoc& document, UiLanguage language, QWidget* parent = nullptr);
+  // The choices made in other windows. Each empty one opens that window; tests and hosts may
+  // put their own in.
+  struct Services {
+    // The wallpaper picture: the path chosen, or empty when cancelled. Empty: a file dialog.
+    std::function<QString(const QString& current)> chooseWallpaper;
+    // A sticker definition from `names`: the name chosen ("N/A" for none), or nullopt when
+    // cancelled. Empty: the sticker chooser.
+    std::function<std::optional<QString>(const QStringList& names)> chooseSticker;
+    // A message about what keeps OK from closing the dialog. Empty: a message box.
+    std::function<void(const QString& message)> showMessage;
+  };
+
+  CEditDay(const CAlarmDoc& document, UiLanguage language, Services services = {}, QWidget* parent = nullptr);
 
   // Puts `info` into the controls; the dialog then edits a copy of it.
   void setDayInfo(const CDayInfo& info);
@@ -47,16 +59,6 @@ class CEditDay final : public QDialog {
   static QString wallpaperFilter(UiLanguage language);
   // The calendar page shown for the picked date (":/icons/day-07.png"); empty for none.
   QString pageIconName() const { return pageIcon_; }
-
-  // The choices made in other windows. Each has a default that opens the window; tests and
-  // hosts may put their own in.
-  // The wallpaper picture: the path chosen, or empty when cancelled.
-  std::function<QString(const QString& current)> chooseWallpaper;
-  // A sticker definition from `names`: the name chosen ("N/A" for none), or nullopt when
-  // cancelled.
-  std::function<std::optional<QString>(const QStringList& names)> chooseSticker;
-  // A message about what keeps OK from closing the dialog.
-  std::function<void(const QString& message)> showMessage;
 
   // --- the controls
   QDateEdit* datePicker() const { return datePicker_; }
@@ -87,6 +89,7 @@ class CEditDay final : public QDialog {
 
   const CAlarmDoc& document_;
   UiLanguage language_;
+  Services services_;
   CDayInfo note_;
 
   QLabel* pageIconLabel_ = nullptr;

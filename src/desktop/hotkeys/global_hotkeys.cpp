@@ -15,6 +15,7 @@
 #include "core/resources/resource_strings.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "platform/session/desktop_session.h"
 #include "platform/x11/hotkey_service.h"
@@ -53,7 +54,7 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
 
 GlobalHotkeys::~GlobalHotkeys() { unregisterAll(); }
 
-COleDateTime GlobalHotkeys::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime GlobalHotkeys::now() const { return nowFrom(services_.clock); }
 
 void GlobalHotkeys::registerAll() {
   if (keysTakenByThisProcess || !services_.hotkeys) return;

@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QPainter>
 
-#include "core/common/symbol_font.h"
+#include "desktop/common/qt_text.h"
 #include "desktop/editors/reminder_icons.h"
 #include "desktop/lists/list_models.h"
 
@@ -13,7 +13,6 @@ namespace kalvory {
 
 namespace {
 
-constexpr char16_t kSymbolMark = 0x80;
 constexpr char16_t kRaiseStart = 0x81;
 constexpr char16_t kRaiseEnd = 0x82;
 constexpr int kCellPadding = 4;
@@ -21,12 +20,6 @@ constexpr int kStateIconSize = 16;
 // No row is wider than this many characters; a longer text (a damaged or hostile file) is not
 // worked through in full on every paint.
 constexpr qsizetype kLongestDrawnText = 512;
-
-QFont symbolFontFor(const QFont& font) {
-  QFont symbols(font);
-  symbols.setFamilies({QStringLiteral("Symbola"), QStringLiteral("DejaVu Sans")});
-  return symbols;
-}
 
 const QIcon& stateIcon(bool active) {
   static const QIcon on = reminderStateIcon(true);
@@ -37,34 +30,22 @@ const QIcon& stateIcon(bool active) {
 }  // namespace
 
 std::vector<MarkedTextRun> markedTextRuns(const QString& text) {
+  // The marks are read as everywhere else; only the plain pieces are flattened onto one line.
   std::vector<MarkedTextRun> runs;
-  QString plain;
-  const auto flush = [&] {
-    if (!plain.isEmpty()) runs.push_back({plain, false});
-    plain.clear();
-  };
-  const std::u32string characters = text.toStdU32String();
-  for (std::size_t i = 0; i < characters.size(); ++i) {
-    const char32_t character = characters[i];
-    if (character == kSymbolMark) {
-      if (i + 1 >= characters.size()) break;  // a mark with nothing after it draws nothing
-      flush();
-      const char32_t symbol = symbolForMarkedCharacter(characters[++i]);
-      runs.push_back({QString::fromUcs4(&symbol, 1), true});
-    } else if (character == kRaiseStart || character == kRaiseEnd) {
-      continue;
-    } else if (character == U'\r' || character == U'\n' || character == U'\t') {
-      plain += QLatin1Char(' ');
-    } else {
-      plain += QString::fromUcs4(&character, 1);
+  for (SymbolRun& run : symbolRuns(toStdString(text))) {
+    if (!run.symbol) {
+      run.text.remove(QChar(kRaiseStart)).remove(QChar(kRaiseEnd));
+      for (QChar& character : run.text)
+        if (character == u'\r' || character == u'\n' || character == u'\t') character = u' ';
+      if (run.text.isEmpty()) continue;
     }
+    runs.push_back(std::move(run));
   }
-  flush();
   return runs;
 }
 
 void drawMarkedText(QPainter& painter, const QRect& rect, const std::vector<MarkedTextRun>& runs, const QFont& font) {
-  const QFont symbols = symbolFontFor(font);
+  const QFont symbols = symbolFont(font);
   const QFontMetrics textMetrics(font);
   const QFontMetrics symbolMetrics(symbols);
   const QString ellipsis(QChar(0x2026));

@@ -4,6 +4,8 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
+#include "desktop/common/symbol_text.h"
+
 class QFont;
 class QPainter;
 class QRect;
@@ -12,11 +14,7 @@ namespace kalvory {
 
 // A piece of a list text: plain text, or one symbol (the character after a symbol mark, as
 // the symbol font shows it).
-struct MarkedTextRun {
-  QString text;
-  bool symbol = false;
-  friend bool operator==(const MarkedTextRun&, const MarkedTextRun&) = default;
-};
+using MarkedTextRun = SymbolRun;
 
 // Splits a reminder or note text for a one-line list cell: a symbol mark (U+0080) and the
 // character after it become a symbol run, the raised-text marks are dropped (a list row has no

@@ -20,6 +20,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/lists/hover_button.h"
 #include "desktop/lists/list_models.h"
@@ -30,14 +31,6 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kRemindersTabString = 130;
-constexpr int kNotesTabString = 131;
-constexpr int kAddTipString = 62;     // "Add %s"
-constexpr int kDeleteTipString = 63;  // "Delete Selected %s"
-constexpr int kModifyTipString = 64;  // "Modify Selected %s"
-constexpr int kReminderNameString = 68;
-constexpr int kDayNoteNameString = 69;
-constexpr int kHideString = 132;
 constexpr int kStateColumnWidth = 18;
 constexpr int kReminderTimeColumnWidth = 100;
 constexpr int kNoteDateColumnWidth = 70;
@@ -133,7 +126,7 @@ CListsDlg::~CListsDlg() = default;
 
 UiLanguage CListsDlg::language() const { return settings_.app.uiLanguage(); }
 
-COleDateTime CListsDlg::now() const { return services_.clock ? services_.clock() : systemNow(); }
+COleDateTime CListsDlg::now() const { return nowFrom(services_.clock); }
 
 QTableView* CListsDlg::createList(QAbstractItemModel* model, int timeColumnWidth) {
   auto* list = new QTableView(tabs_);
@@ -244,24 +237,20 @@ void CListsDlg::updateButtons() {
   delete_->setEnabled(canDelete());
   modify_->setEnabled(canModify());
   const QString what =
-      toQString(loadString(currentTab() == NotesTab ? kDayNoteNameString : kReminderNameString, language()));
-  const auto tip = [&](int id) { return toQString(loadString(id, language())).replace(QStringLiteral("%s"), what); };
-  add_->setToolTip(tip(kAddTipString));
-  delete_->setToolTip(tip(kDeleteTipString));
-  modify_->setToolTip(tip(kModifyTipString));
-  close_->setToolTip(toQString(loadString(kHideString, language())));
+      toQString(loadString(currentTab() == NotesTab ? StringId::DayNote : StringId::Reminder, language()));
+  // "Add %s", "Delete Selected %s", "Modify Selected %s"
+  const auto tip = [&](StringId id) {
+    return toQString(loadString(id, language())).replace(QStringLiteral("%s"), what);
+  };
+  add_->setToolTip(tip(StringId::AddItem));
+  delete_->setToolTip(tip(StringId::DeleteSelectedItems));
+  modify_->setToolTip(tip(StringId::ModifySelectedItem));
+  close_->setToolTip(toQString(loadString(StringId::Hide, language())));
 }
 
 // ---------------------------------------------------------------- commands
 
-bool CListsDlg::editReminder(CAlarmLine& line) {
-  if (services_.editReminder) return services_.editReminder(line);
-  CAlarmDlg::Services editor = services_.editor;
-  if (!editor.clock) editor.clock = services_.clock;
-  CAlarmDlg dialog(&document_, language(), editor, this);
-  dialog.setRecord(&line);
-  return dialog.exec() == QDialog::Accepted;
-}
+bool CListsDlg::editReminder(CAlarmLine& line) { return services_.editReminder && services_.editReminder(line); }
 
 void CListsDlg::OnAdd() {
   if (!canAdd()) return;
@@ -493,8 +482,8 @@ void CListsDlg::fitTimeColumn() {
 // ---------------------------------------------------------------- language and skin
 
 void CListsDlg::SetLanguage() {
-  tabs_->setTabText(RemindersTab, toQString(loadString(kRemindersTabString, language())));
-  tabs_->setTabText(NotesTab, toQString(loadString(kNotesTabString, language())));
+  tabs_->setTabText(RemindersTab, toQString(loadString(StringId::RemindersTab, language())));
+  tabs_->setTabText(NotesTab, toQString(loadString(StringId::DatesTab, language())));
   undoButton_->setText(toQString(loadString(StringId::UndoDelete, language())));
   reminders_->refreshHeaders();
   notes_->refreshHeaders();

@@ -14,7 +14,6 @@
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
 #include "core/skins/definitions.h"
-#include "desktop/editors/alarm_dialog.h"
 
 class QAbstractItemModel;
 class QLabel;
@@ -42,12 +41,10 @@ class CListsDlg : public QWidget {
 
   struct Services {
     Clock clock;  // now: a new reminder's time and a new note's date; the system clock when empty
-    // Edits a reminder in place; true on OK. Empty: the reminder editor (CAlarmDlg).
+    // Edits a reminder in place; true on OK. Empty: reminders cannot be added or changed here.
     std::function<bool(CAlarmLine&)> editReminder;
     // Edits a day note in place; true on OK. Empty: notes cannot be added or changed here.
     std::function<bool(CDayInfo&)> editDayNote;
-    // What the reminder editor is given (its file and symbol choosers).
-    CAlarmDlg::Services editor;
   };
 
   CListsDlg(CAlarmDoc& document, ApplicationSettings& settings, ActionRegistry& actions, Services services,

@@ -17,10 +17,9 @@ RenderResult renderListsWindow(const RenderRequest& request) {
   settings.app.language = request.language;
   CAlarmDoc document;
   if (!request.documentFile.isEmpty()) {
-    try {
-      loadDocumentFile(document, toStdString(request.documentFile));
-    } catch (const DocumentFileError& error) {
-      result.error = toQString(error.what());
+    const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+    if (!loaded.ok()) {
+      result.error = toQString(loaded.error());
       return result;
     }
   }

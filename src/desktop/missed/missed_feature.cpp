@@ -1,21 +1,21 @@
 #include "desktop/missed/missed_feature.h"
 
-#include "desktop/alarms/alarm_controller.h"
 #include "desktop/missed/missed_window.h"
 #include "desktop/missed/wake_watcher.h"
 
 namespace kalvory {
 
-MissedFeature::MissedFeature(ApplicationSettings& settings, CAlarmDoc& document, AlarmController& alarms,
+MissedFeature::MissedFeature(ApplicationSettings& settings, CAlarmDoc& document, Services services,
                              QDBusConnection systemBus, QObject* parent)
-    : QObject(parent), settings_(settings) {
+    : QObject(parent), settings_(settings), services_(std::move(services)) {
   window_ = std::make_unique<CMissedRemindersWindow>(
-      document, [this] { return settings_.app.uiLanguage(); }, [&alarms] { return alarms.now(); });
+      document, [this] { return settings_.app.uiLanguage(); }, services_.clock);
   wake_ = std::make_unique<WakeWatcher>(systemBus);
-  connect(&alarms, &AlarmController::remindersMissed, window_.get(), &CMissedRemindersWindow::addMissed);
-  connect(wake_.get(), &WakeWatcher::goingToSleep, &alarms, &AlarmController::goingToSleep);
-  connect(wake_.get(), &WakeWatcher::woke, &alarms, [this, &alarms] {
-    if (settings_.app.missed_reminders != 0 && alarms.isRunning()) alarms.catchUp();
+  connect(wake_.get(), &WakeWatcher::goingToSleep, this, [this] {
+    if (services_.goingToSleep) services_.goingToSleep();
+  });
+  connect(wake_.get(), &WakeWatcher::woke, this, [this] {
+    if (settings_.app.missed_reminders != 0 && services_.catchUp) services_.catchUp();
   });
   connect(window_.get(), &CMissedRemindersWindow::documentChanged, this, &MissedFeature::documentChanged);
 }
@@ -23,5 +23,7 @@ MissedFeature::MissedFeature(ApplicationSettings& settings, CAlarmDoc& document,
 MissedFeature::~MissedFeature() = default;
 
 void MissedFeature::languageChanged() { window_->languageChanged(); }
+
+void MissedFeature::addMissed(const std::vector<MissedReminder>& missed) { window_->addMissed(missed); }
 
 }  // namespace kalvory

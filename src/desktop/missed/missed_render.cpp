@@ -13,11 +13,8 @@ namespace kalvory {
 RenderResult renderMissedReminders(const RenderRequest& request) {
   if (request.documentFile.isEmpty()) return {{}, QStringLiteral("--doc FILE.alr is missing")};
   CAlarmDoc document;
-  try {
-    loadDocumentFile(document, toStdString(request.documentFile));
-  } catch (const std::exception& error) {
-    return {{}, QString::fromUtf8(error.what())};
-  }
+  const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+  if (!loaded.ok()) return {{}, QString::fromStdString(loaded.error())};
   const COleDateTime now = request.time;
   const UiLanguage language = languageFromSetting(request.language);
   CMissedRemindersWindow window(

@@ -11,6 +11,7 @@
 #include "core/model/alarm_line.h"
 #include "core/model/moment.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/missed/missed_texts.h"
 
@@ -114,7 +115,7 @@ void CMissedRemindersWindow::postponeLine(const Row& row) {
   // As a ringing reminder's postponement does: five minutes from now, armed, so that it rings
   // then with all its actions. A daily reminder keeps its time and rings once more beside it;
   // a one-time reminder's time is that one showing's.
-  const COleDateTime ringsAt = plusWholeSeconds(clock_ ? clock_() : systemNow(), kPostponeSeconds);
+  const COleDateTime ringsAt = plusWholeSeconds(nowFrom(clock_), kPostponeSeconds);
   const auto ringsAtSecond = moment::toSeconds(ringsAt);
   const auto missedSecond = moment::toSeconds(row.start);
   if (live->daily != 0 && ringsAtSecond && missedSecond) {

@@ -7,7 +7,6 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
-#include "desktop/alarms/alarm_controller.h"
 #include "desktop/missed/missed_texts.h"
 
 namespace kalvory {
@@ -22,19 +21,10 @@ const QString kTurnOffAction = QStringLiteral("turn-off");
 
 }  // namespace
 
-ReminderNotifications::ReminderNotifications(ApplicationSettings& settings, AlarmController& alarms,
-                                             QDBusConnection bus, std::function<bool()> trayAvailable, QObject* parent)
-    : QObject(parent),
-      settings_(settings),
-      alarms_(alarms),
-      bus_(std::move(bus)),
-      trayAvailable_(std::move(trayAvailable)) {
-  if (!trayAvailable_) trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-  connect(&alarms_, &AlarmController::reminderFired, this, &ReminderNotifications::reminderFired);
-  connect(&alarms_, &AlarmController::ringingChanged, this, [this](bool ringing) {
-    if (!ringing) closeAll();
-  });
-  connect(&alarms_, &AlarmController::showingsChecked, this, &ReminderNotifications::closeEnded);
+ReminderNotifications::ReminderNotifications(ApplicationSettings& settings, Services services, QDBusConnection bus,
+                                             QObject* parent)
+    : QObject(parent), settings_(settings), services_(std::move(services)), bus_(std::move(bus)) {
+  if (!services_.trayAvailable) services_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
   bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                SLOT(notificationClosed(uint, uint)));
@@ -49,7 +39,7 @@ bool ReminderNotifications::wanted() const {
     case NotificationMode::Automatic:
       break;
   }
-  return !trayAvailable_();
+  return !services_.trayAvailable();
 }
 
 void ReminderNotifications::reminderFired(quintptr reminder, const QString& text) {
@@ -73,7 +63,7 @@ void ReminderNotifications::reminderFired(quintptr reminder, const QString& text
     const uint id = reply.value();
     emit notificationShown(id);
     // The showing may have ended while the server took its time to answer.
-    if (alarms_.isShowing(reminder))
+    if (services_.isShowing && services_.isShowing(reminder))
       shown_.insert(id, reminder);
     else
       close(id);
@@ -83,9 +73,9 @@ void ReminderNotifications::reminderFired(quintptr reminder, const QString& text
 void ReminderNotifications::actionInvoked(uint id, const QString& action) {
   if (!shown_.contains(id)) return;  // another program's notification
   if (action == kPostponeAction) {
-    alarms_.postpone(kPostponeSeconds);
+    if (services_.postpone) services_.postpone(kPostponeSeconds);
   } else if (action == kTurnOffAction) {
-    alarms_.turnOff();
+    if (services_.turnOff) services_.turnOff();
   }
 }
 
@@ -102,10 +92,14 @@ void ReminderNotifications::closeAll() {
   shown_.clear();
 }
 
-void ReminderNotifications::closeEnded() {
+void ReminderNotifications::ringingChanged(bool ringing) {
+  if (!ringing) closeAll();
+}
+
+void ReminderNotifications::showingsChecked() {
   // One look per tick, and none at all while no notification stands.
   for (auto it = shown_.begin(); it != shown_.end();) {
-    if (alarms_.isShowing(it.value())) {
+    if (services_.isShowing && services_.isShowing(it.value())) {
       ++it;
     } else {
       close(it.key());

@@ -1,6 +1,7 @@
 #include "desktop/osd/clock_static.h"
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/now_from.h"
 
 namespace kalvory {
 
@@ -31,7 +32,7 @@ CClockStatic::CClockStatic(Sources sources, QWidget* parent) : CTextStatic(paren
   format_ = insertRaisedTextMarks(requested_);
 }
 
-COleDateTime CClockStatic::now() const { return sources_.clock ? sources_.clock() : systemNow(); }
+COleDateTime CClockStatic::now() const { return nowFrom(sources_.clock); }
 
 TimeFormatSources CClockStatic::sources(const COleDateTime& now) const {
   TimeFormatSources result;

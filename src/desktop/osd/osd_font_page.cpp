@@ -24,16 +24,16 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kReminderTextTitle = 134;
-constexpr int kClockTitle = 135;
-constexpr int kGradientFill = 37;
-constexpr int kVertical = 38;
-constexpr int kHorizontal = 39;
-constexpr int kShadow = 40;
-constexpr int kShift = 41;
-constexpr int kFontNotSelected = 56;
-constexpr int kFontName = 57;
-constexpr int kTransparency = 73;
+constexpr StringId kReminderTextTitle = StringId::ReminderText;
+constexpr StringId kClockTitle = StringId::Clock;
+constexpr StringId kGradientFill = StringId::GradientFill;
+constexpr StringId kVertical = StringId::Vertical;
+constexpr StringId kHorizontal = StringId::Horizontal;
+constexpr StringId kShadow = StringId::Shadow;
+constexpr StringId kShift = StringId::Shift;
+constexpr StringId kFontNotSelected = StringId::NoFontSelected;
+constexpr StringId kFontName = StringId::FontName;
+constexpr StringId kTransparency = StringId::Transparency;
 constexpr int kShiftCharacters = 3;
 
 // A shift as typed: a whole number, 0 for anything else, held to the allowed range.
@@ -56,7 +56,7 @@ QLineEdit* shiftEdit(QWidget* parent, const char* name) {
 
 CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(parent), language_(language) {
   setObjectName(QStringLiteral("osdFontPage"));
-  const auto text = [language](int id) { return toQString(loadString(id, language)); };
+  const auto text = [language](StringId id) { return toQString(loadString(id, language)); };
 
   tabs_ = new QTabBar(this);
   tabs_->setObjectName(QStringLiteral("osdTabs"));

@@ -17,7 +17,7 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kSampleMessage = 151;
+constexpr StringId kSampleMessage = StringId::NotifierTestMessage;
 
 // The settings of --config, or the defaults without one.
 std::optional<ApplicationSettings> requestSettings(const RenderRequest& request, QString& error) {
@@ -53,11 +53,8 @@ RenderResult renderOsdClock(const RenderRequest& request) {
   if (!settings) return {{}, error};
   CAlarmDoc document;
   if (!request.documentFile.isEmpty()) {
-    try {
-      loadDocumentFile(document, toStdString(request.documentFile));
-    } catch (const std::exception& failure) {
-      return {{}, QString::fromUtf8(failure.what())};
-    }
+    const auto loaded = loadDocumentFile(document, toStdString(request.documentFile));
+    if (!loaded.ok()) return {{}, QString::fromStdString(loaded.error())};
   }
   const std::string format = request.format.isEmpty() ? settings->clock.format : toStdString(request.format);
   TimeFormatSources sources = timeFormatSources(document, request.time, nullptr);

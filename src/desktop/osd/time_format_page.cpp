@@ -13,6 +13,7 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/language_forms.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/osd/format_preview.h"
 #include "desktop/osd/symbol_dialog.h"
@@ -46,7 +47,7 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   preview_ = new FormatPreview(
       language, FormatPreview::Use::Clock,
       [this] {
-        const COleDateTime now = clock ? clock() : systemNow();
+        const COleDateTime now = nowFrom(clock);
         TimeFormatSources sources;
         if (document_) sources = timeFormatSources(*document_, now, nullptr);
         sources.now = now;

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "desktop/common/date_icon.h"
+#include "desktop/common/program_title.h"
 
 namespace kalvory {
 
@@ -18,7 +19,7 @@ QImage builtInLogo() {
   font.setPixelSize(26);
   font.setBold(true);
   font.setLetterSpacing(QFont::PercentageSpacing, 104);
-  const QString name = QStringLiteral("Kalvory");
+  const QString name = programTitle();
   const QSize size(QFontMetrics(font).horizontalAdvance(name) + 8, 40);
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);

@@ -183,11 +183,9 @@ bool DocumentController::openRecent(int index) {
 }
 
 bool DocumentController::loadFile(const std::string& path) {
-  try {
-    loadDocumentFile(document_, path);
-  } catch (const DocumentFileError& error) {
+  if (const auto loaded = loadDocumentFile(document_, path); !loaded.ok()) {
     errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", path),
-                                         "%2", error.reason()));
+                                         "%2", loaded.reason()));
     return false;
   }
   document_.SetModifiedFlag(false);
@@ -283,15 +281,13 @@ bool DocumentController::saveAs() {
 }
 
 bool DocumentController::saveTo(const std::string& path, Failure failure) {
-  try {
-    saveDocumentFile(document_, path);
-  } catch (const DocumentFileError& error) {
+  if (const auto saved = saveDocumentFile(document_, path); !saved.ok()) {
     if (failure == Failure::Log) {
-      qCWarning(lcDocument) << "cannot save" << error.what();
+      qCWarning(lcDocument) << "cannot save" << saved.error().c_str();
       return false;
     }
     errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::SaveFailed, language_()), "%1", path),
-                                         "%2", error.reason()));
+                                         "%2", saved.reason()));
     return false;
   }
   // The changes are in their file now; an older copy of them would only be offered wrongly.
@@ -322,10 +318,8 @@ bool DocumentController::writeRecoveryCopy() {
     qCWarning(lcDocument) << "no data folder to keep the unsaved changes in";
     return false;
   }
-  try {
-    RecoveryCopy(recoveryFolder_).write(document_, path_);
-  } catch (const DocumentFileError& error) {
-    qCWarning(lcDocument) << "cannot keep the unsaved changes:" << error.what();
+  if (const auto written = RecoveryCopy(recoveryFolder_).write(document_, path_); !written.ok()) {
+    qCWarning(lcDocument) << "cannot keep the unsaved changes:" << written.error().c_str();
     return false;
   }
   qCInfo(lcDocument) << "unsaved changes kept in" << RecoveryCopy(recoveryFolder_).documentPath().c_str();
@@ -346,12 +340,10 @@ bool DocumentController::offerRecoveryCopy() {
     copy.remove();
     return false;
   }
-  try {
-    copy.read(document_);
-  } catch (const DocumentFileError& error) {
+  if (const auto restored = copy.read(document_); !restored.ok()) {
     errors_.reportError(
         {}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", copy.documentPath()),
-                         "%2", error.reason()));
+                         "%2", restored.reason()));
     copy.setAside();
     return false;
   }

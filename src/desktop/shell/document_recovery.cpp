@@ -28,28 +28,26 @@ bool RecoveryCopy::exists() const {
   return std::filesystem::is_regular_file(documentPath(), ignored);
 }
 
-void RecoveryCopy::write(CAlarmDoc& document, const std::string& originalPath) const {
+DocumentFileResult RecoveryCopy::write(CAlarmDoc& document, const std::string& originalPath) const {
   std::error_code error;
   std::filesystem::create_directories(folder_, error);
-  if (error) throw DocumentFileError(folder_, std::nullopt, "cannot create the folder: " + error.message());
+  if (error)
+    return DocumentFileResult(DocumentFileError(folder_, std::nullopt, "cannot create the folder: " + error.message()));
   // Without its note a new copy counts as untitled, never as a copy of the previous file.
   std::filesystem::remove(notePath(), error);
 
   const bool modified = document.IsModified();
-  try {
-    saveDocumentFile(document, documentPath());
-  } catch (...) {
-    document.SetModifiedFlag(modified);
-    throw;
-  }
+  DocumentFileResult saved = saveDocumentFile(document, documentPath());
   document.SetModifiedFlag(modified);
+  if (!saved.ok()) return saved;
 
   QSaveFile note(qtPath(notePath()));
   if (!note.open(QIODevice::WriteOnly) ||
       note.write(originalPath.data(), static_cast<qint64>(originalPath.size())) !=
           static_cast<qint64>(originalPath.size()) ||
       !note.commit())
-    throw DocumentFileError(notePath(), std::nullopt, note.errorString().toStdString());
+    return DocumentFileResult(DocumentFileError(notePath(), std::nullopt, note.errorString().toStdString()));
+  return {};
 }
 
 std::string RecoveryCopy::originalPath() const {
@@ -63,7 +61,7 @@ std::string RecoveryCopy::originalPath() const {
   return path;
 }
 
-void RecoveryCopy::read(CAlarmDoc& document) const { loadDocumentFile(document, documentPath()); }
+DocumentFileResult RecoveryCopy::read(CAlarmDoc& document) const { return loadDocumentFile(document, documentPath()); }
 
 void RecoveryCopy::remove() const {
   std::error_code ignored;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/model/alarm_doc.h"
+#include "core/model/document_file.h"
 
 namespace kalvory {
 
@@ -34,12 +34,12 @@ class RecoveryCopy {
   bool exists() const;
 
   // Writes `document` (with the folder, when missing) and the note; the document's modified
-  // flag stays as it was, since its own file still lacks the changes. Throws DocumentFileError.
-  void write(CAlarmDoc& document, const std::string& originalPath) const;
+  // flag stays as it was, since its own file still lacks the changes.
+  DocumentFileResult write(CAlarmDoc& document, const std::string& originalPath) const;
   // The path from the note; empty when the note is missing, too large or holds no usable path.
   std::string originalPath() const;
-  // Reads the kept document (DocumentFileError when it cannot be read).
-  void read(CAlarmDoc& document) const;
+  // Reads the kept document.
+  DocumentFileResult read(CAlarmDoc& document) const;
 
   void remove() const;
   void setAside() const;

@@ -24,6 +24,7 @@
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/menu_resources.h"
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/common/screen_placement.h"
 #include "desktop/shell/caption_bar.h"
@@ -246,12 +247,8 @@ QAction* CMainFrame::menuAction(int id) const {
 }
 
 void CMainFrame::refreshTitle() {
-  // String 143 filled with empty texts is the program's name.
-  QString program = toQString(loadString(StringId::ProgramTitle, uiLanguage()));
-  program.replace(QStringLiteral("%s"), QString());
-  program = program.trimmed();
-  if (program.isEmpty()) program = QStringLiteral("Kalvory");
-  const QString title = documentWindowTitle(toQString(documents_.title()), documents_.document().IsModified(), program);
+  const QString title = documentWindowTitle(toQString(documents_.title()), documents_.document().IsModified(),
+                                            programTitle(uiLanguage()));
   setWindowTitle(title);
   caption_->setTitle(title);
 }

@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
+#include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
@@ -71,7 +72,7 @@ void CloseToTray::tellOnce() {
 
 void CloseToTray::showBox(const QString& text) {
   // Without a notification server: a message that lets the program go on and the user read it.
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), text, QMessageBox::Ok);
+  auto* box = new QMessageBox(QMessageBox::Information, programTitle(), text, QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->setObjectName(QStringLiteral("closeToTrayNotice"));

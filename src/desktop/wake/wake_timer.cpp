@@ -14,6 +14,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/alarm_line.h"
 #include "core/resources/resource_strings.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/wake/systemd_types.h"
 
@@ -133,7 +134,7 @@ QString WakeTimer::unavailableReason(UiLanguage language) const {
 WakeTimer::~WakeTimer() { remove(); }
 
 std::optional<COleDateTime> WakeTimer::nextWakeMoment() const {
-  const COleDateTime now = clock_ ? clock_() : systemNow();
+  const COleDateTime now = nowFrom(clock_);
   std::optional<COleDateTime> earliest;
   for (const auto& line : document_.alarms()) {
     // Only a reminder that does something a sleeping computer would miss is worth waking for.

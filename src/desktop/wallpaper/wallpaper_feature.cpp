@@ -10,6 +10,7 @@
 #include "core/wallpaper/wallpaper_changer.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "platform/wallpaper/wallpaper_setter.h"
 
@@ -33,7 +34,7 @@ WallpaperFeature::WallpaperFeature(ApplicationSettings& settings, const CAlarmDo
   connect(worker_.get(), &WallpaperWorker::jobFinished, this, &WallpaperFeature::jobFinished);
 
   actions.add(ID_CHANGE_WALLPAPER_NOW, [this] {
-    const COleDateTime now = services_.clock ? services_.clock() : systemNow();
+    const COleDateTime now = nowFrom(services_.clock);
     addStep(wallpaper_step::Change{true}, now);
   });
 }
@@ -84,7 +85,7 @@ void WallpaperFeature::jobFinished(const WallpaperJobResult& result) {
 }
 
 void WallpaperFeature::SetReminderWallpaper(const std::string& path) {
-  addStep(wallpaper_step::ReminderPicture{path}, services_.clock ? services_.clock() : systemNow());
+  addStep(wallpaper_step::ReminderPicture{path}, nowFrom(services_.clock));
 }
 
 void WallpaperFeature::UpdateReminderSticker(const CAlarmLine& reminder, const COleDateTime& now) {
@@ -126,7 +127,7 @@ void WallpaperFeature::ApplyDayNoteWallpaper(const COleDateTime& now) {
 }
 
 void WallpaperFeature::ChangeWallpaper(bool force) {
-  const COleDateTime now = services_.clock ? services_.clock() : systemNow();
+  const COleDateTime now = nowFrom(services_.clock);
   // Asked on every tick: while the changer is off or its time has not come, the worker would
   // do nothing, so nothing is sent. The worker's own last change is never older than the one
   // here, so a change due there is due here too.

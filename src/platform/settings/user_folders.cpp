@@ -2,15 +2,16 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <cstdlib>
+
+#include "core/common/config_home.h"
 
 namespace kalvory {
 
 std::string configHomeFolder() {
-  // A relative value is invalid by the base directory rules and would depend on the current folder.
-  const QString fromEnvironment = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (!fromEnvironment.isEmpty() && QDir::isAbsolutePath(fromEnvironment))
-    return QDir::cleanPath(fromEnvironment).toStdString();
-  return (QDir::homePath() + QStringLiteral("/.config")).toStdString();
+  // Qt's home folder has a fallback when $HOME is unset.
+  const std::string folder = configHomeFolderOf(std::getenv("XDG_CONFIG_HOME"), QDir::homePath().toStdString().c_str());
+  return QDir::cleanPath(QString::fromStdString(folder)).toStdString();
 }
 
 std::string picturesFolder() {

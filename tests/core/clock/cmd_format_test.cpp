@@ -90,7 +90,7 @@ TEST_F(FormatCommand, FormatsWithNowPlayerAndDocument) {
   doc.AddDayInfo(second);
   doc.countdown_target = COleDateTime(2024, 3, 15, 14, 44, 33);
   const std::string path = (folder_ / "notes.alr").string();
-  saveDocumentFile(doc, path);
+  EXPECT_TRUE(saveDocumentFile(doc, path).ok());
   result = run({"format", "%D|%e %f %g %k|%K", "--doc", path, "--now", "2024-03-14 12:41:29"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "A B |1 2 3 4|93784\n");

@@ -48,7 +48,7 @@ TEST_F(DocumentFileTest, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
   const std::string file = path("plan.alr");
   write(file, "old contents");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
-  saveDocumentFile(doc, file);
+  ASSERT_TRUE(saveDocumentFile(doc, file).ok());
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(contents(file), storeDocumentBytes(doc));
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
@@ -56,7 +56,7 @@ TEST_F(DocumentFileTest, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
   EXPECT_EQ(entries(), 1u) << "no temporary file is left behind";
 
   CAlarmDoc loaded;
-  loadDocumentFile(loaded, file);
+  ASSERT_TRUE(loadDocumentFile(loaded, file).ok());
   ASSERT_EQ(loaded.alarmCount(), 1u);
   EXPECT_EQ(loaded.GetAlarmAt(0)->text, "Tea");
 }
@@ -67,24 +67,20 @@ TEST_F(DocumentFileTest, AFailedSaveLeavesWhatWasThere) {
   const std::string folder = path("taken");
   fs::create_directory(folder);
   write(folder + "/inside", "x");
-  try {
-    saveDocumentFile(doc, folder);
-    FAIL();
-  } catch (const DocumentFileError& error) {
-    EXPECT_EQ(error.path(), folder);
-    EXPECT_FALSE(error.offset().has_value());
-    EXPECT_EQ(std::string(error.what()).rfind(folder + ": cannot save: ", 0), 0u) << error.what();
-  }
+  const DocumentFileResult saved = saveDocumentFile(doc, folder);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error().rfind(folder + ": cannot save: ", 0), 0u) << saved.error();
+  EXPECT_EQ(saved.reason().rfind("cannot save: ", 0), 0u) << saved.reason();
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(contents(folder + "/inside"), "x");
   EXPECT_EQ(entries(), 1u);
 
-  EXPECT_THROW(saveDocumentFile(doc, path("missing/plan.alr")), DocumentFileError);
+  EXPECT_FALSE(saveDocumentFile(doc, path("missing/plan.alr")).ok());
 
   // A schema clash is refused before anything is written.
   const std::string file = path("plan.alr");
   write(file, "keep");
-  EXPECT_THROW(saveDocumentFile(doc, file, {-1, 12}), DocumentFileError);
+  EXPECT_FALSE(saveDocumentFile(doc, file, {-1, 12}).ok());
   EXPECT_EQ(contents(file), "keep");
 }
 
@@ -94,7 +90,7 @@ TEST_F(DocumentFileTest, SavingThroughALinkReplacesTheFileItNames) {
   const std::string link = path("link.alr");
   write(real, "old");
   fs::create_symlink(real, link);
-  saveDocumentFile(doc, link);
+  ASSERT_TRUE(saveDocumentFile(doc, link).ok());
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(contents(real), storeDocumentBytes(doc));
 }
@@ -107,21 +103,14 @@ TEST_F(DocumentFileTest, LoadErrorsNameTheFileTheOffsetAndTheReasonAndChangeNoth
   write(damaged, std::string("\x01\x00\xFF\xFF\x0C\x00\x04\x00"
                              "CFoo",
                              12));
-  try {
-    loadDocumentFile(doc, damaged);
-    FAIL();
-  } catch (const DocumentFileError& error) {
-    EXPECT_EQ(std::string(error.what()), damaged + ": offset 2: unknown class \"CFoo\"");
-    EXPECT_EQ(error.offset(), 2u);
-  }
+  const DocumentFileResult damagedResult = loadDocumentFile(doc, damaged);
+  EXPECT_EQ(damagedResult.error(), damaged + ": offset 2: unknown class \"CFoo\"");
+  // A window that names the file itself shows the reason alone.
+  EXPECT_EQ(damagedResult.reason(), "unknown class \"CFoo\"");
 
-  try {
-    loadDocumentFile(doc, path("absent.alr"));
-    FAIL();
-  } catch (const DocumentFileError& error) {
-    EXPECT_EQ(std::string(error.what()), path("absent.alr") + ": cannot open: No such file or directory");
-  }
-  EXPECT_THROW(loadDocumentFile(doc, folder_.string()), DocumentFileError);
+  EXPECT_EQ(loadDocumentFile(doc, path("absent.alr")).error(),
+            path("absent.alr") + ": cannot open: No such file or directory");
+  EXPECT_EQ(loadDocumentFile(doc, folder_.string()).error(), folder_.string() + ": cannot open: is a folder");
   EXPECT_EQ(storeDocumentBytes(doc), before);
 }
 

@@ -58,7 +58,7 @@ TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
     CAlarmLine line(COleDateTime(2026, 5, 7, 7, 30, 0));
     line.text = "Every morning";
     stored.AddAlarm(line);
-    saveDocumentFile(stored, last.toStdString());
+    EXPECT_TRUE(saveDocumentFile(stored, last.toStdString()).ok());
     fixture.store.writeString("Recent File List", "File1", last.toStdString());
     const QString damaged = fixture.folder.path() + "/damaged.alr";
     QFile file(damaged);
@@ -79,7 +79,7 @@ TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
     const QString last = fixture.folder.path() + "/daily.alr";
     CAlarmDoc stored;
     stored.AddAlarm(CAlarmLine(COleDateTime(2026, 5, 7, 7, 30, 0)));
-    saveDocumentFile(stored, last.toStdString());
+    EXPECT_TRUE(saveDocumentFile(stored, last.toStdString()).ok());
     fixture.store.writeString("Recent File List", "File1", last.toStdString());
     fixture.store.writeInt("AppSettings", "LoadLastDocument", 0);
     CAlarmApp app(fixture.environment);
@@ -119,7 +119,7 @@ TEST(Application, StartUpFromTheSettingsAndTheCommandLine) {
     CAlarmLine line(COleDateTime(2026, 5, 7, 10, 0, 0));
     line.text = "From last time";
     stored.AddAlarm(line);
-    saveDocumentFile(stored, path.toStdString());
+    EXPECT_TRUE(saveDocumentFile(stored, path.toStdString()).ok());
     fixture.store.writeInt("AppSettings", "LoadLastDocument", 1);
     fixture.store.writeString("Recent File List", "File1", path.toStdString());
     CAlarmApp app(fixture.environment);

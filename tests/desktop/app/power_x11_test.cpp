@@ -98,7 +98,7 @@ TEST(ProgramPower, ExitActionsReachLogind) {
     CAlarmDoc document;
     document.AddAlarm(reminder);
     const QString path = home.path() + "/" + name;
-    saveDocumentFile(document, path.toStdString());
+    EXPECT_TRUE(saveDocumentFile(document, path.toStdString()).ok());
     return path;
   };
 

@@ -31,7 +31,7 @@ const COleDateTime kNow(2026, 5, 13, 14, 20, 30);  // a Wednesday
 
 std::size_t remindersInFile(const QString& path) {
   CAlarmDoc doc;
-  loadDocumentFile(doc, toStdString(path));
+  EXPECT_TRUE(loadDocumentFile(doc, toStdString(path)).ok());
   return doc.alarmCount();
 }
 
@@ -74,7 +74,7 @@ TEST(QuickAdd, StartingCopyAndRunningCopyBothAddToTheOpenDocument) {
   QTemporaryDir folder;
   const QString path = folder.path() + "/notes.alr";
   CAlarmDoc empty;
-  saveDocumentFile(empty, toStdString(path));
+  EXPECT_TRUE(saveDocumentFile(empty, toStdString(path)).ok());
 
   MemorySettingsStore store;
   FakeHotkeyService hotkeys;
@@ -153,14 +153,14 @@ TEST(QuickAdd, EveryWindowFollowsTheDocumentWhoeverChangesIt) {
     CAlarmLine walk(COleDateTime(2026, 5, 13, 18, 0, 0));
     walk.text = "Walk";
     first.AddAlarm(walk);
-    saveDocumentFile(first, toStdString(path));
+    EXPECT_TRUE(saveDocumentFile(first, toStdString(path)).ok());
     CAlarmDoc second;
     CAlarmLine timer(COleDateTime(2026, 5, 13, 14, 20, 0), 600);
     timer.text = "Tea timer";
     timer.timer_mode = 1;
     timer.state = ReminderState::TurnedOff;  // it rang, and was turned off, before it was saved
     second.AddAlarm(timer);
-    saveDocumentFile(second, toStdString(other));
+    EXPECT_TRUE(saveDocumentFile(second, toStdString(other)).ok());
   }
 
   MemorySettingsStore store;

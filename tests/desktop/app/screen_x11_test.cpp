@@ -141,7 +141,7 @@ TEST_F(ScreenSession, PasteHotkeysTypeIntoTheFocusedProgram) {
   kalvory::CAlarmDoc document;
   document.paste_formats = {"first", "second", "%V"};
   const std::string path = (home_.path() + "/paste.alr").toStdString();
-  kalvory::saveDocumentFile(document, path);
+  EXPECT_TRUE(kalvory::saveDocumentFile(document, path).ok());
   start(KALVORY_BINARY, {QString::fromStdString(path)});
   // The keys are taken when the main window first shows.
   ASSERT_TRUE(QTest::qWaitFor([&] { return windowGeometry(".+Kalvory").isValid(); }, 15000));

@@ -76,7 +76,7 @@ TEST(SessionEnd, EachSignalKeepsTheSettingsAndUnsavedChangesThenEnds) {
     {
       CAlarmDoc stored;
       stored.AddAlarm(reminder("saved"));
-      saveDocumentFile(stored, path);
+      EXPECT_TRUE(saveDocumentFile(stored, path).ok());
     }
     // SIGINT with "SaveDocumentOnExit" saves the file itself; the others keep a copy.
     const bool saveOnExit = number == SIGINT;
@@ -99,7 +99,7 @@ TEST(SessionEnd, EachSignalKeepsTheSettingsAndUnsavedChangesThenEnds) {
     IniSettingsStore written((home.path() + "/Kalvory.conf").toStdString());
     EXPECT_EQ(written.readInt("AppSettings", "CalendarInTray"), 0);
     CAlarmDoc file;
-    loadDocumentFile(file, path);
+    EXPECT_TRUE(loadDocumentFile(file, path).ok());
     if (saveOnExit) {
       EXPECT_EQ(reminderTexts(file), (std::vector<std::string>{"saved", "unsaved"}));
       EXPECT_FALSE(copy.exists());
@@ -108,7 +108,7 @@ TEST(SessionEnd, EachSignalKeepsTheSettingsAndUnsavedChangesThenEnds) {
     EXPECT_EQ(reminderTexts(file), std::vector<std::string>{"saved"});
     ASSERT_TRUE(copy.exists());
     CAlarmDoc kept;
-    copy.read(kept);
+    ASSERT_TRUE(copy.read(kept).ok());
     EXPECT_EQ(reminderTexts(kept), (std::vector<std::string>{"saved", "unsaved"}));
 
     // The next start restores the changes into the document they belong to.

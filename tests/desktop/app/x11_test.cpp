@@ -562,7 +562,7 @@ TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
   line.sound_file = sound.toStdString();
   line.program = program;
   document.AddAlarm(line);
-  saveDocumentFile(document, path);
+  EXPECT_TRUE(saveDocumentFile(document, path).ok());
   const std::string trusted = rememberProgramTrust("", programsFingerprint(path, {program}), true);
   writeSettings(QByteArray("[AppSettings]\nTrustedPrograms=") + trusted.c_str() + "\n");
 
@@ -598,7 +598,7 @@ QByteArray ringingDocument(const QString& path, const QString& mark, int seconds
   line.osd = 0;
   line.program = program;
   document.AddAlarm(line);
-  saveDocumentFile(document, path.toStdString());
+  EXPECT_TRUE(saveDocumentFile(document, path.toStdString()).ok());
   const std::string trusted =
       rememberProgramTrust(settings.toStdString(), programsFingerprint(path.toStdString(), {program}), true);
   return QByteArray::fromStdString(trusted);
@@ -681,7 +681,7 @@ TEST_F(X11Session, DamagedDocumentOnTheCommandLineLeavesTheProgramRunning) {
 TEST_F(X11Session, DocumentNamedToASecondCopyOpensInTheRunningOne) {
   const QString first = home_.path() + "/first.alr";
   CAlarmDoc empty;
-  saveDocumentFile(empty, first.toStdString());
+  EXPECT_TRUE(saveDocumentFile(empty, first.toStdString()).ok());
   const QString other = home_.path() + "/other.alr";
   const QString mark = home_.path() + "/other-rang";
   const QByteArray trusted = ringingDocument(other, mark, 10);

@@ -314,7 +314,7 @@ TEST(CalendarWindow, RendersADocumentsMonthToAnImage) {
   note.text = "Team lunch";
   document.AddDayInfo(note);
   const QString path = folder.filePath("notes.alr");
-  saveDocumentFile(document, path.toStdString());
+  EXPECT_TRUE(saveDocumentFile(document, path.toStdString()).ok());
 
   RenderRequest request;
   request.kind = "calendar";

@@ -19,13 +19,30 @@ namespace {
 
 COleDateTime noon(int year, int month, int dayOfMonth) { return COleDateTime(year, month, dayOfMonth, 12, 0, 0); }
 
+// Which choosers the editor gets: the test's stand-ins, or the real windows.
+enum class Choosers { StandIns, Real };
+
 struct EditorFixture {
-  explicit EditorFixture(const CDayInfo& note, UiLanguage language = UiLanguage::English) : editor(document, language) {
-    editor.showMessage = [this](const QString& message) { messages << message; };
+  explicit EditorFixture(const CDayInfo& note, UiLanguage language = UiLanguage::English,
+                         Choosers choosers = Choosers::StandIns)
+      : editor(document, language, services(choosers)) {
     editor.setDayInfo(note);
+  }
+  // The stand-ins answer what the test put in chooseSticker and chooseWallpaper at the time.
+  CEditDay::Services services(Choosers choosers) {
+    CEditDay::Services services;
+    services.showMessage = [this](const QString& message) { messages << message; };
+    if (choosers == Choosers::Real) return services;
+    services.chooseSticker = [this](const QStringList& names) { return chooseSticker(names); };
+    services.chooseWallpaper = [this](const QString& current) { return chooseWallpaper(current); };
+    return services;
   }
   CAlarmDoc document;
   QStringList messages;
+  std::function<std::optional<QString>(const QStringList&)> chooseSticker = [](const QStringList&) {
+    return std::optional<QString>();
+  };
+  std::function<QString(const QString&)> chooseWallpaper = [](const QString&) { return QString(); };
   CEditDay editor;
 };
 
@@ -139,7 +156,7 @@ TEST(EditDay, StickerAndWallpaperFollowTheirBoxes) {
   EXPECT_TRUE(editor.wallpaperButton()->isEnabled());
 
   QStringList offered;
-  editor.chooseSticker = [&](const QStringList& names) -> std::optional<QString> {
+  fixture.chooseSticker = [&](const QStringList& names) -> std::optional<QString> {
     offered = names;
     return QString("Pin");
   };
@@ -151,14 +168,14 @@ TEST(EditDay, StickerAndWallpaperFollowTheirBoxes) {
   EXPECT_EQ(editor.stickerEdit()->text(), "Pin");
   EXPECT_TRUE(editor.stickerBox()->isChecked());
 
-  editor.chooseSticker = [](const QStringList&) -> std::optional<QString> { return QString("N/A"); };
+  fixture.chooseSticker = [](const QStringList&) -> std::optional<QString> { return QString("N/A"); };
   editor.stickerButton()->click();
   EXPECT_EQ(editor.stickerEdit()->text(), "");
   editor.stickerBox()->click();  // untick
   editor.stickerBox()->click();  // tick again: the default definition's name
   EXPECT_EQ(editor.stickerEdit()->text(), "Pin");
 
-  editor.chooseWallpaper = [](const QString& current) { return current + ".png"; };
+  fixture.chooseWallpaper = [](const QString& current) { return current + ".png"; };
   editor.wallpaperButton()->click();
   EXPECT_EQ(editor.wallpaperEdit()->text(), "/pictures/sea.jpg.png");
   editor.blockBox()->click();
@@ -228,7 +245,7 @@ TEST(EditDay, DateFormIntervalWordAndStickerChooserFollowTheLanguage) {
   for (const Case& expected : cases) {
     CDayInfo note = noteOn(noon(2026, 12, 8));
     note.sticker = "Tag";
-    EditorFixture fixture(note, expected.language);
+    EditorFixture fixture(note, expected.language, Choosers::Real);
     CEditDay& editor = fixture.editor;
     EXPECT_EQ(editor.datePicker()->text(), expected.dateText);
     auto* word = editor.findChild<QLabel*>(QStringLiteral("daysWord"));

@@ -310,7 +310,7 @@ TEST(ListsWindow, SkinColoursAndRendering) {
   CAlarmDoc document;
   document.AddAlarm(reminder("rendered"));
   const std::string documentFile = folder.filePath("doc.alr").toStdString();
-  saveDocumentFile(document, documentFile);
+  EXPECT_TRUE(saveDocumentFile(document, documentFile).ok());
   RenderRequest request;
   request.kind = "lists";
   request.documentFile = QString::fromStdString(documentFile);

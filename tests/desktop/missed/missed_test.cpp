@@ -41,7 +41,15 @@ struct MissedFixture {
     AlarmController::Services services;
     services.clock = [this] { return now; };
     alarms = std::make_unique<AlarmController>(settings, document, services);
-    feature = std::make_unique<MissedFeature>(settings, document, *alarms, systemBus);
+    // Wired as the program wires it.
+    MissedFeature::Services missed;
+    missed.clock = [this] { return alarms->now(); };
+    missed.goingToSleep = [this] { alarms->goingToSleep(); };
+    missed.catchUp = [this] {
+      if (alarms->isRunning()) alarms->catchUp();
+    };
+    feature = std::make_unique<MissedFeature>(settings, document, std::move(missed), systemBus);
+    QObject::connect(alarms.get(), &AlarmController::remindersMissed, feature.get(), &MissedFeature::addMissed);
   }
   CMissedRemindersWindow& window() { return feature->window(); }
   void clickInWindow(const QString& text, int index = 0) {

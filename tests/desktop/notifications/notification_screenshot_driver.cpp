@@ -26,7 +26,11 @@ int main(int argc, char** argv) {
   AlarmController::Services services;
   services.clock = [now] { return now; };
   AlarmController alarms(settings, document, services);
-  ReminderNotifications notifications(settings, alarms, QDBusConnection::sessionBus(), [] { return false; });
+  ReminderNotifications::Services notificationServices;
+  notificationServices.isShowing = [&alarms](quintptr reminder) { return alarms.isShowing(reminder); };
+  notificationServices.trayAvailable = [] { return false; };
+  ReminderNotifications notifications(settings, std::move(notificationServices), QDBusConnection::sessionBus());
+  QObject::connect(&alarms, &AlarmController::reminderFired, &notifications, &ReminderNotifications::reminderFired);
   QObject::connect(&notifications, &ReminderNotifications::notificationShown, [] {
     std::printf("shown\n");
     std::fflush(stdout);

@@ -38,8 +38,19 @@ class ReminderNotificationsTest : public ::testing::Test {
     AlarmController::Services services;
     services.clock = [this] { return now_; };
     alarms_ = std::make_unique<AlarmController>(settings_, document_, services);
-    notifications_ =
-        std::make_unique<ReminderNotifications>(settings_, *alarms_, session_, [this] { return trayAvailable_; });
+    // Wired as the program wires it.
+    ReminderNotifications::Services notificationServices;
+    notificationServices.isShowing = [this](quintptr reminder) { return alarms_->isShowing(reminder); };
+    notificationServices.postpone = [this](std::int64_t seconds) { alarms_->postpone(seconds); };
+    notificationServices.turnOff = [this] { alarms_->turnOff(); };
+    notificationServices.trayAvailable = [this] { return trayAvailable_; };
+    notifications_ = std::make_unique<ReminderNotifications>(settings_, std::move(notificationServices), session_);
+    QObject::connect(alarms_.get(), &AlarmController::reminderFired, notifications_.get(),
+                     &ReminderNotifications::reminderFired);
+    QObject::connect(alarms_.get(), &AlarmController::ringingChanged, notifications_.get(),
+                     &ReminderNotifications::ringingChanged);
+    QObject::connect(alarms_.get(), &AlarmController::showingsChecked, notifications_.get(),
+                     &ReminderNotifications::showingsChecked);
   }
   void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("notifications test")); }
 

@@ -53,7 +53,7 @@ TEST(Documents, SaveModifiedPromptAnswers) {
   EXPECT_EQ(fixture.document.alarmCount(), 0u);
   EXPECT_TRUE(documents.path().empty());
   CAlarmDoc reread;
-  loadDocumentFile(reread, (folder.path() + "/saved.alr").toStdString());
+  EXPECT_TRUE(loadDocumentFile(reread, (folder.path() + "/saved.alr").toStdString()).ok());
   EXPECT_EQ(reread.alarmCount(), 1u);
 
   // With "SaveDocumentOnExit" a document with a path is saved without a question.
@@ -63,7 +63,7 @@ TEST(Documents, SaveModifiedPromptAnswers) {
   fixture.lastQuestion.clear();
   EXPECT_TRUE(documents.saveModified());
   EXPECT_TRUE(fixture.lastQuestion.empty());
-  loadDocumentFile(reread, (folder.path() + "/saved.alr").toStdString());
+  EXPECT_TRUE(loadDocumentFile(reread, (folder.path() + "/saved.alr").toStdString()).ok());
   EXPECT_EQ(reread.alarmCount(), 2u);
 }
 
@@ -92,7 +92,7 @@ TEST(Documents, OpenFailuresAndTheRecentList) {
   CAlarmDoc empty;
   for (int i = 0; i < 5; ++i) {
     const std::string path = (folder.path() + QStringLiteral("/d%1.alr").arg(i)).toStdString();
-    saveDocumentFile(empty, path);
+    EXPECT_TRUE(saveDocumentFile(empty, path).ok());
     ASSERT_TRUE(documents.openDocument(path));
   }
   EXPECT_EQ(fixture.settings.recent_files.files[0], (folder.path() + "/d4.alr").toStdString());
@@ -110,7 +110,7 @@ TEST(Documents, OpenStartsInTheDocumentsFolderAndTheTitleMarksChanges) {
 
   const std::string path = (folder.path() + "/sample.alr").toStdString();
   CAlarmDoc empty;
-  saveDocumentFile(empty, path);
+  EXPECT_TRUE(saveDocumentFile(empty, path).ok());
   ASSERT_TRUE(documents.openDocument(path));
   EXPECT_EQ(documents.openFolder(), folder.path().toStdString());
   EXPECT_EQ(fixture.frame->windowTitle(), QString::fromUtf8("sample.alr \u2014 Kalvory"));
@@ -159,7 +159,7 @@ TEST(Documents, RecoveryCopyKeepsUnsavedChangesOfAnEndedSession) {
   {
     CAlarmDoc stored;
     addReminder(stored, "saved");
-    saveDocumentFile(stored, path);
+    EXPECT_TRUE(saveDocumentFile(stored, path).ok());
   }
   {
     // Not saved on exit: the changes go to the copy and the document stays modified (the logout
@@ -204,7 +204,7 @@ TEST(Documents, RecoveryCopyKeepsUnsavedChangesOfAnEndedSession) {
     // The file's folder has gone away since it was opened.
     const QString gone = folder.path() + "/gone";
     QDir().mkpath(gone);
-    saveDocumentFile(session.document, (gone + "/moved.alr").toStdString());
+    EXPECT_TRUE(saveDocumentFile(session.document, (gone + "/moved.alr").toStdString()).ok());
     ASSERT_TRUE(session.documents->loadFile((gone + "/moved.alr").toStdString()));
     addReminder(session.document, "folder gone");
     ASSERT_TRUE(QDir(gone).removeRecursively());

@@ -232,7 +232,7 @@ TEST(MainFrame, DroppedDocumentOpens) {
   line.text = "Dropped";
   stored.AddAlarm(line);
   const std::string path = (folder.path() + "/dropped.alr").toStdString();
-  saveDocumentFile(stored, path);
+  EXPECT_TRUE(saveDocumentFile(stored, path).ok());
 
   FrameFixture fixture;
   fixture.frame->show();

@@ -67,7 +67,7 @@ struct TrustFixture {
     line.program = program;
     document.AddAlarm(line);
     const std::string path = (folder.path() + "/" + QString::fromStdString(name)).toStdString();
-    saveDocumentFile(document, path);
+    EXPECT_TRUE(saveDocumentFile(document, path).ok());
     return path;
   }
   // Opens the file and lets its reminder ring.

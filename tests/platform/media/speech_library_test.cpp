@@ -47,6 +47,18 @@ TEST(SpokenTime, LanguageFromTheProgramOrItsSettingsFile) {
   unsetenv("KALVORY_LANGUAGE");
   setenv("XDG_CONFIG_HOME", (folder + "/none").c_str(), 1);
   EXPECT_EQ(russi::programLanguage(), Language::English);
+
+  // A relative $XDG_CONFIG_HOME names no folder, as for the program: the home folder's is read.
+  const std::string home = ::testing::TempDir() + "russi-home";
+  std::system(("mkdir -p '" + home + "/.config/Kalvory'").c_str());
+  std::ofstream(home + "/.config/Kalvory/Kalvory.conf") << "[AppSettings]\nLanguage=2\n";
+  const char* previousHome = std::getenv("HOME");
+  const std::string keptHome = previousHome ? previousHome : "";
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", "Kalvory-relative", 1);
+  EXPECT_EQ(russi::programLanguage(), Language::Ukrainian);
+  setenv("HOME", keptHome.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SpeechLibrary, SynthesisesTheTimeInEachLanguage) {
