@@ -61,11 +61,7 @@ int runSync(CommandContext& context) {
   const std::string file = arguments.positionals(1, 1)[0];
 
   CAlarmDoc doc;
-  try {
-    loadDocumentFile(doc, file);
-  } catch (const DocumentFileError& error) {
-    return context.refuse(error.what());
-  }
+  if (const auto loaded = loadDocumentFile(doc, file); !loaded.ok()) return context.refuse(loaded.error());
   const std::string dataFolder = dataFolderPath();
   const std::string uidStore = icsUidStoreFile(dataFolder, file);
   std::string problem;
@@ -89,11 +85,7 @@ int runSync(CommandContext& context) {
   // The document is written only when something came in, the way every save writes it; the
   // state follows, so that a document that could not be written is synced again next time.
   if (applySyncOutcome(outcome, doc, uids)) {
-    try {
-      saveDocumentFile(doc, file);
-    } catch (const DocumentFileError& error) {
-      return context.refuse(error.what());
-    }
+    if (const auto saved = saveDocumentFile(doc, file); !saved.ok()) return context.refuse(saved.error());
     if (!rememberIcsUids(doc, uids, uidStore, problem))
       return context.refuse("the records' UIDs cannot be kept: " + problem);
   }
