@@ -181,6 +181,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.setLanguage = [this](int language) { SetLanguage(language); };
   services.saveSettings = [this] { saveSettings(); };
   program_ = std::make_unique<DesktopProgram>(settings_, *documents_, services);
+  frame()->setStarting(true);
   connect(program_.get(), &DesktopProgram::exitRequested, this, [this] { exitCommand(); });
   if (instance_)
     connect(instance_.get(), &SingleInstance::showRequested, program_.get(), &DesktopProgram::showInstance);
@@ -230,6 +231,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
     frame()->show();
   else
     frame()->hide();
+  frame()->setStarting(false);
   return true;
 }
 

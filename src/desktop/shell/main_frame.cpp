@@ -312,10 +312,23 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   // program running where the window can be brought back; else it is the exit command.
   event->ignore();
   if (closed_) return;
+  if (starting_) {
+    closeWaiting_ = true;
+    return;
+  }
   if (windowCloseKeepsRunning && windowCloseKeepsRunning())
     hideToTray();
   else
     actions_.runCommand(ID_APP_EXIT);
+}
+
+void CMainFrame::setStarting(bool starting) {
+  starting_ = starting;
+  if (starting_ || !closeWaiting_) return;
+  closeWaiting_ = false;
+  QTimer::singleShot(0, this, [this] {
+    if (isVisible()) close();
+  });
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {

@@ -42,6 +42,9 @@ class CMainFrame : public QWidget {
   // Asked when the window manager closes the window: true hides it and the program runs on;
   // empty or false runs the exit command.
   std::function<bool()> windowCloseKeepsRunning;
+  // While the program starts, a close from the window manager waits for the start to end: until
+  // then the tray may not be known and the exit command is not taken, so it would be lost.
+  void setStarting(bool starting);
 
   CCaptionBar* caption() const { return caption_; }
   QMenuBar* menuBar() const { return menuBar_; }
@@ -86,6 +89,8 @@ class CMainFrame : public QWidget {
   QStatusBar* statusBar_ = nullptr;
   std::map<int, QAction*> menuActions_;
   bool closed_ = false;
+  bool starting_ = false;
+  bool closeWaiting_ = false;
 };
 
 // "sample.alr* — Kalvory": the title of the main window for a document.
