@@ -8,6 +8,11 @@ namespace kalvory {
 
 namespace {
 
+std::int64_t floorDiv(std::int64_t value, std::int64_t divisor) {
+  const std::int64_t quotient = value / divisor;
+  return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
+
 // Run-time state beside the record that the check must keep looking after: a pending
 // postponement, where the record has one.
 template <class Line>
@@ -24,6 +29,10 @@ bool QuietReminders::beginTick(std::int64_t second, std::size_t count) {
   passedOver_ = false;
   // A clock set back could bring a window that was worked out as passed back into reach.
   if (second < lastSecond_ || count != until_.size()) valid_ = false;
+  // And every reminder is looked at once a minute in any case, so that a change that reached a
+  // reminder without the document's change signal is seen within a minute rather than never. One
+  // walk a minute over a hundred thousand reminders takes a few milliseconds.
+  if (floorDiv(second, 60) != floorDiv(lastSecond_, 60)) valid_ = false;
   lastSecond_ = second;
   if (!valid_) {
     until_.assign(count, 0);  // every one is looked at

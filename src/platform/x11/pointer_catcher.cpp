@@ -74,17 +74,11 @@ PointerCatcher::~PointerCatcher() {
 void PointerCatcher::cover(const QRect& area, WId window) {
   if (area.isEmpty()) return;
   auto* xcb = static_cast<xcb_connection_t*>(connection_);
-  // Asked every second by the on-screen clock: the frame is looked for only when it may have
-  // changed, so that a tick makes no round trip to the server.
-  if (!shown_ || coveredWindow_ != static_cast<std::uint32_t>(window)) {
-    coveredWindow_ = static_cast<std::uint32_t>(window);
-    coveredTopLevel_ = topLevelOf(xcb, static_cast<xcb_window_t>(window), root_);
-  }
   const std::uint32_t values[] = {static_cast<std::uint32_t>(area.x()),
                                   static_cast<std::uint32_t>(area.y()),
                                   static_cast<std::uint32_t>(area.width()),
                                   static_cast<std::uint32_t>(area.height()),
-                                  coveredTopLevel_,
+                                  topLevelOf(xcb, static_cast<xcb_window_t>(window), root_),
                                   XCB_STACK_MODE_ABOVE};
   xcb_configure_window(xcb, window_,
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |

@@ -41,10 +41,6 @@ class PointerCatcher final : public QObject {
   std::uint32_t root_;
   std::uint32_t window_ = 0;
   bool shown_ = false;
-  // The top-level window (the window manager's frame) of the last covered window, found with a
-  // round trip to the server; looked for again once the catcher was hidden or covers another.
-  std::uint32_t coveredWindow_ = 0;
-  std::uint32_t coveredTopLevel_ = 0;
   EventFilter* filter_ = nullptr;
 };
 

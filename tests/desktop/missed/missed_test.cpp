@@ -50,6 +50,8 @@ struct MissedFixture {
     };
     feature = std::make_unique<MissedFeature>(settings, document, std::move(missed), systemBus);
     QObject::connect(alarms.get(), &AlarmController::remindersMissed, feature.get(), &MissedFeature::addMissed);
+    // The program's one change path ends in the alarm check, which then looks at every reminder again.
+    QObject::connect(feature.get(), &MissedFeature::documentChanged, alarms.get(), &AlarmController::documentChanged);
   }
   CMissedRemindersWindow& window() { return feature->window(); }
   void clickInWindow(const QString& text, int index = 0) {
