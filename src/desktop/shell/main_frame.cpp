@@ -316,6 +316,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     closeWaiting_ = true;
     return;
   }
+  windowManagerClosed();
+}
+
+void CMainFrame::windowManagerClosed() {
+  if (closed_) return;
   if (windowCloseKeepsRunning && windowCloseKeepsRunning())
     hideToTray();
   else
@@ -326,9 +331,7 @@ void CMainFrame::setStarting(bool starting) {
   starting_ = starting;
   if (starting_ || !closeWaiting_) return;
   closeWaiting_ = false;
-  QTimer::singleShot(0, this, [this] {
-    if (isVisible()) close();
-  });
+  QTimer::singleShot(0, this, [this] { windowManagerClosed(); });
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {

@@ -88,6 +88,10 @@ class CMainFrame : public QWidget {
   QWidget* viewHost_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   std::map<int, QAction*> menuActions_;
+  // The window manager's close: hidden to the tray where the program can be found again, else the
+  // exit command.
+  void windowManagerClosed();
+
   bool closed_ = false;
   bool starting_ = false;
   bool closeWaiting_ = false;
