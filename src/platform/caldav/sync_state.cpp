@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include "core/common/replace_file.h"
+
 namespace kalvory {
 namespace {
 
@@ -125,33 +127,20 @@ SyncState readSyncState(const std::string& file, std::string& problem) {
 }
 
 bool writeSyncState(const std::string& file, const SyncState& state, std::string& problem) {
-  std::error_code error;
-  fs::create_directories(fs::path(file).parent_path(), error);
-  const std::string temporary = file + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << kHeader << '\n';
-    out << "token " << encode(state.syncToken) << '\n';
-    out << "ctag " << encode(state.ctag) << '\n';
-    for (const auto& [uid, item] : state.items) {
-      char print[20];
-      std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(item.fingerprint));
-      out << "item " << (item.kind == SyncKind::Reminder ? "R " : "N ") << print << ' ' << encode(uid) << ' '
-          << encode(item.href) << ' ' << encode(item.etag) << '\n';
-    }
-    for (const auto& [href, item] : state.foreign)
-      out << "foreign " << encode(item.uid) << ' ' << encode(href) << ' ' << encode(item.etag) << '\n';
-    out.close();
-    if (!out) {
-      fs::remove(temporary, error);
-      problem = file + ": cannot be written";
-      return false;
-    }
+  std::ostringstream out;
+  out << kHeader << '\n';
+  out << "token " << encode(state.syncToken) << '\n';
+  out << "ctag " << encode(state.ctag) << '\n';
+  for (const auto& [uid, item] : state.items) {
+    char print[20];
+    std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(item.fingerprint));
+    out << "item " << (item.kind == SyncKind::Reminder ? "R " : "N ") << print << ' ' << encode(uid) << ' '
+        << encode(item.href) << ' ' << encode(item.etag) << '\n';
   }
-  fs::rename(temporary, file, error);
-  if (error) {
-    problem = file + ": " + error.message();
-    fs::remove(temporary, error);
+  for (const auto& [href, item] : state.foreign)
+    out << "foreign " << encode(item.uid) << ' ' << encode(href) << ' ' << encode(item.etag) << '\n';
+  if (auto written = replaceFileContents(file, out.str()); !written.ok()) {
+    problem = written.error();
     return false;
   }
   return true;

@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/common/replace_file.h"
 #include "platform/ical/ical_document.h"
 
 namespace kalvory {
@@ -56,32 +58,19 @@ void readStore(const std::string& file, Stored& reminders, Stored& notes) {
 
 bool writeStore(const std::string& file, const std::vector<std::uint64_t>& reminderPrints, const IcsUids& uids,
                 const std::vector<std::uint64_t>& notePrints, std::string& problem) {
-  std::error_code error;
-  fs::create_directories(fs::path(file).parent_path(), error);
-  const std::string temporary = file + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << kHeader << '\n';
-    char print[20];
-    for (std::size_t i = 0; i < reminderPrints.size(); ++i) {
-      std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(reminderPrints[i]));
-      out << "R " << print << ' ' << uids.reminders[i] << '\n';
-    }
-    for (std::size_t i = 0; i < notePrints.size(); ++i) {
-      std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(notePrints[i]));
-      out << "N " << print << ' ' << uids.notes[i] << '\n';
-    }
-    out.close();
-    if (!out) {
-      fs::remove(temporary, error);
-      problem = file + ": cannot be written";
-      return false;
-    }
+  std::ostringstream out;
+  out << kHeader << '\n';
+  char print[20];
+  for (std::size_t i = 0; i < reminderPrints.size(); ++i) {
+    std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(reminderPrints[i]));
+    out << "R " << print << ' ' << uids.reminders[i] << '\n';
   }
-  fs::rename(temporary, file, error);
-  if (error) {
-    problem = file + ": " + error.message();
-    fs::remove(temporary, error);
+  for (std::size_t i = 0; i < notePrints.size(); ++i) {
+    std::snprintf(print, sizeof print, "%016llx", static_cast<unsigned long long>(notePrints[i]));
+    out << "N " << print << ' ' << uids.notes[i] << '\n';
+  }
+  if (auto written = replaceFileContents(file, out.str()); !written.ok()) {
+    problem = written.error();
     return false;
   }
   return true;
