@@ -235,7 +235,7 @@ def time_to_main_window(loop, env, process, started, limit=20):
         if process.poll() is not None:
             return True
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--all", "--pid", str(process.pid), "--name",
-                                "^Kalvory"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                "Kalvory$"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                text=True).stdout
         if found.strip():
             shown.append(time.monotonic() - started)

@@ -78,7 +78,7 @@ void PointerCatcher::cover(const QRect& area, WId window) {
                                   static_cast<std::uint32_t>(area.y()),
                                   static_cast<std::uint32_t>(area.width()),
                                   static_cast<std::uint32_t>(area.height()),
-                                  topLevelOf(xcb, static_cast<xcb_window_t>(window), root_),
+                                  topLevelFor(static_cast<std::uint32_t>(window)),
                                   XCB_STACK_MODE_ABOVE};
   xcb_configure_window(xcb, window_,
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
@@ -87,6 +87,18 @@ void PointerCatcher::cover(const QRect& area, WId window) {
   if (!shown_) xcb_map_window(xcb, window_);
   shown_ = true;
   xcb_flush(xcb);
+}
+
+// Asking the server for the frame is a round trip, and the caller restacks every second (the
+// window manager may have raised another window over the catcher since); the answer is kept
+// until the window is reparented, which a window manager does when it frames the window after
+// it was first mapped, and again when it lets it go.
+std::uint32_t PointerCatcher::topLevelFor(std::uint32_t window) {
+  if (window != covered_ || topLevel_ == 0) {
+    covered_ = window;
+    topLevel_ = topLevelOf(static_cast<xcb_connection_t*>(connection_), window, root_);
+  }
+  return topLevel_;
 }
 
 void PointerCatcher::hide() {
@@ -117,6 +129,12 @@ bool PointerCatcher::handle(void* message) {
       if (release->event != window_) return false;
       if (release->detail == XCB_BUTTON_INDEX_1) emit released();
       return true;
+    }
+    case XCB_REPARENT_NOTIFY: {
+      // Seen because Qt watches its own windows' structure; Qt handles the event as well.
+      auto* reparent = reinterpret_cast<xcb_reparent_notify_event_t*>(event);
+      if (reparent->window == covered_) topLevel_ = 0;
+      return false;
     }
     default:
       return false;

@@ -36,11 +36,14 @@ class PointerCatcher final : public QObject {
   class EventFilter;
   PointerCatcher(void* connection, std::uint32_t root, QObject* parent);
   bool handle(void* event);
+  std::uint32_t topLevelFor(std::uint32_t window);
 
   void* connection_;  // xcb_connection_t*, owned by Qt
   std::uint32_t root_;
   std::uint32_t window_ = 0;
   bool shown_ = false;
+  std::uint32_t covered_ = 0;   // the window last covered
+  std::uint32_t topLevel_ = 0;  // its frame (or itself when unframed); 0 until asked
   EventFilter* filter_ = nullptr;
 };
 
