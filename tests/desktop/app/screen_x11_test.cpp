@@ -20,77 +20,18 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
-#include "private_x_server.h"
+#include "program_session.h"
 #include "support/missing_tool.h"
 
 namespace {
 
-using kalvory::test::PrivateXServer;
+using kalvory::test::haveTool;
 
-bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
-
-class ScreenSession : public ::testing::Test {
+class ScreenSession : public kalvory::test::ProgramSessionTest {
  protected:
-  void SetUp() override {
-    if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon"))
-      KALVORY_SKIP_WITHOUT_TOOL("Xvfb, xdotool or dbus-daemon missing");
-    ASSERT_TRUE(home_.isValid());
-    QDir(home_.path()).mkpath("run");
-    QFile::setPermissions(home_.path() + "/run",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ASSERT_TRUE(x_.start()) << x_.problem().toStdString();
-
-    bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    ASSERT_TRUE(bus_.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bus_.canReadLine(); }, 10000));
-
-    environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.insert("DISPLAY", x_.display());
-    environment_.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(bus_.readLine()).trimmed());
-    environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-system-bus");
-    environment_.insert("HOME", home_.path());
-    environment_.insert("XDG_RUNTIME_DIR", home_.path() + "/run");
-    environment_.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    environment_.insert("XDG_DATA_HOME", home_.path() + "/data");
-    environment_.insert("KALVORY_HOME", home_.path() + "/kalvory");
-    environment_.remove("WAYLAND_DISPLAY");
-    environment_.insert("QT_QPA_PLATFORM", "xcb");
-    environment_.insert("ASAN_OPTIONS", "detect_leaks=0");
-  }
-
-  void TearDown() override {
-    for (auto& process : processes_) stop(*process);
-    stop(bus_);
-    if (!x_.display().isEmpty()) {
-      EXPECT_TRUE(x_.alive()) << "the X server went away during the test";
-    }
-  }
-
-  static void stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-      process.kill();
-      process.waitForFinished(3000);
-    }
-  }
-
-  void writeSettings(const QByteArray& text) {
-    QDir().mkpath(home_.path() + "/config/Kalvory");
-    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-  }
-
   QProcess& start(const QString& program, const QStringList& arguments = {},
                   const QProcessEnvironment& environment = {}) {
-    processes_.push_back(std::make_unique<QProcess>());
-    QProcess& process = *processes_.back();
-    process.setProcessEnvironment(environment.isEmpty() ? environment_ : environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForStarted());
-    return process;
+    return launch(program, arguments, environment);
   }
 
   // Runs xdotool on the test display; its output, or an empty text when it failed.
@@ -115,11 +56,6 @@ class ScreenSession : public ::testing::Test {
     return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
   }
 
-  QTemporaryDir home_;
-  PrivateXServer x_;
-  QProcess bus_;
-  QProcessEnvironment environment_;
-  std::vector<std::unique_ptr<QProcess>> processes_;
 };
 
 // Collects the lines a helper prints.
@@ -233,7 +169,7 @@ std::vector<QRect> windowShape(const QString& display, unsigned window) {
 }
 
 TEST_F(ScreenSession, ClockFollowsAQuickDragAnywhereOnItsLetteringUnderOpenbox) {
-  if (!have("openbox")) KALVORY_SKIP_WITHOUT_TOOL("openbox missing");
+  if (!haveTool("openbox")) KALVORY_SKIP_WITHOUT_TOOL("openbox missing");
   writeSettings("[ClockSettings]\nisClockVisible=1\nClockPositionX=300\nClockPositionY=200\n");
   start("openbox", {"--sm-disable"});
   ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerRunning(x_.display()); }, 10000));

@@ -28,7 +28,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/document_file.h"
 #include "desktop/shell/program_trust.h"
-#include "private_x_server.h"
+#include "program_session.h"
 // Hidden from moc, which loses track of nested namespaces in included headers.
 #ifndef Q_MOC_RUN
 #include "platform/private_system_bus.h"
@@ -41,9 +41,7 @@ namespace {
 // xdotool's search.
 const QString kMainWindow = QStringLiteral(".*Kalvory");
 
-using kalvory::test::PrivateXServer;
-
-bool have(const char* program) { return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty(); }
+using kalvory::test::haveTool;
 
 // Answers for a tray host: the watcher that StatusNotifierItem programs register with.
 class FakeWatcher : public QObject {
@@ -73,89 +71,19 @@ class FakeWatcher : public QObject {
 };
 
 // One Xvfb display, one private session bus and a home of their own for each test.
-class X11Session : public ::testing::Test {
+class X11Session : public kalvory::test::ProgramSessionTest {
  protected:
-  void SetUp() override {
-    if (!have("Xvfb") || !have("xdotool") || !have("dbus-daemon"))
-      KALVORY_SKIP_WITHOUT_TOOL("Xvfb, xdotool or dbus-daemon missing");
-    ASSERT_TRUE(home_.isValid());
-    QDir(home_.path()).mkpath("run");
-    QFile::setPermissions(home_.path() + "/run",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    ASSERT_TRUE(x_.start()) << x_.problem().toStdString();
-
-    // A session bus that starts no services of the machine's own (a notification server that
-    // the bus would start on demand, for one): each test decides what is there.
-    const QString busConfig = home_.path() + "/session-bus.conf";
-    {
-      QFile config(busConfig);
-      ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-      config.write(
-          "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-          " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-          "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-    }
-    bus_.start("dbus-daemon", {"--config-file=" + busConfig, "--nofork", "--print-address=1"});
-    ASSERT_TRUE(bus_.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bus_.canReadLine(); }, 10000));
-    busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
-
-    environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.insert("DISPLAY", x_.display());
-    environment_.insert("DBUS_SESSION_BUS_ADDRESS", busAddress_);
-    environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kalvory-test-system-bus");
-    environment_.insert("HOME", home_.path());
-    environment_.insert("XDG_RUNTIME_DIR", home_.path() + "/run");
-    environment_.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    environment_.insert("XDG_DATA_HOME", home_.path() + "/data");
-    environment_.insert("KALVORY_HOME", home_.path() + "/kalvory");
-    environment_.remove("WAYLAND_DISPLAY");
-    environment_.insert("QT_QPA_PLATFORM", "xcb");
-    // The program's exit code is checked; leaks of the libraries below Qt must not change it.
-    environment_.insert("ASAN_OPTIONS", "detect_leaks=0");
-  }
-
   void TearDown() override {
-    for (auto& program : programs_) stop(*program);
-    for (QProcess* process : {&helper_, &bus_}) stop(*process);
+    stop(helper_);
     if (watcher_) {
       QDBusConnection::disconnectFromBus(watcherConnection());
       watcher_.reset();
     }
-    // The server outlives every client; one that died under them explains their failures.
-    if (!x_.display().isEmpty()) {
-      EXPECT_TRUE(x_.alive()) << "the X server went away during the test";
-    }
-  }
-
-  static void stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-      process.kill();
-      process.waitForFinished(3000);
-    }
-  }
-
-  void writeSettings(const QByteArray& text) {
-    QDir().mkpath(home_.path() + "/config/Kalvory");
-    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    ProgramSessionTest::TearDown();
   }
 
   QProcess& startProgram(const QStringList& arguments = {}, const QString& workingDirectory = {}) {
-    programs_.push_back(std::make_unique<QProcess>());
-    QProcess& program = *programs_.back();
-    program.setProcessEnvironment(environment_);
-    if (!workingDirectory.isEmpty()) program.setWorkingDirectory(workingDirectory);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(KALVORY_BINARY, arguments);
-    EXPECT_TRUE(program.waitForStarted());
-    return program;
+    return launch(KALVORY_BINARY, arguments, {}, workingDirectory);
   }
 
   // The lock file that names the running copy, and its socket.
@@ -265,18 +193,7 @@ class X11Session : public ::testing::Test {
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_disconnect(connection);
   }
-  QByteArray settingsText() const {
-    QFile file(home_.path() + "/config/Kalvory/Kalvory.conf");
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
-
-  QTemporaryDir home_;
-  PrivateXServer x_;
-  QProcess bus_;
   QProcess helper_;
-  QString busAddress_;
-  QProcessEnvironment environment_;
-  std::vector<std::unique_ptr<QProcess>> programs_;
   std::unique_ptr<FakeWatcher> watcher_;
 };
 
@@ -535,9 +452,9 @@ TEST_F(X11Session, SessionEndKeepsTheSettings) {
 using namespace kalvory;
 
 TEST_F(X11Session, RingingReminderPlaysStartsItsProgramAndTheDialogTurnsItOff) {
-  if (!have("xdotool")) KALVORY_SKIP_WITHOUT_TOOL("xdotool missing");
+  if (!haveTool("xdotool")) KALVORY_SKIP_WITHOUT_TOOL("xdotool missing");
   const QString log = home_.path() + "/player.log";
-  QProcess& player = *programs_.emplace_back(std::make_unique<QProcess>());
+  QProcess& player = *processes_.emplace_back(std::make_unique<QProcess>());
   player.setProcessEnvironment(environment_);
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   player.start(FAKE_MEDIA_PLAYER,
