@@ -134,11 +134,14 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   const bool autostarted = arguments.contains(QStringLiteral("--autostart"));
 
   // 1-2. One copy per user: a later one asks the first to show itself, or to open the document
-  // named on its command line as File > Open would, and ends.
+  // named on its command line as File > Open would, and ends. A copy the desktop session starts
+  // while one already runs (started by hand before the session's autostart got to it) asks
+  // nothing: the window of the running copy stays as the user left it.
   if (environment_.singleInstance) {
     instance_ = std::make_unique<SingleInstance>(environment_.instanceName, environment_.instanceDirectory);
     const QByteArray request = environment_.quickAdd  ? QuickAddHandler::requestLine(*environment_.quickAdd)
                                : !documents.isEmpty() ? openRequestLine(documents.first())
+                               : autostarted          ? QByteArray()
                                                       : QByteArrayLiteral("show\n");
     if (instance_->start(request) == SingleInstance::Role::Secondary) {
       secondInstance_ = true;

@@ -43,7 +43,7 @@ constexpr const char* kUsage =
     "\n"
     "  DOCUMENT.alr  open this document instead of a new one; while a copy runs, that copy opens it\n"
     "  --autostart   as the desktop session starts it: reopen the last document and start in the\n"
-    "                notification area\n"
+    "                notification area; ends at once, leaving it be, while a copy runs\n"
     "  --register    install the desktop menu entry and the \"*.alr\" file type for this user\n"
     "  --add TEXT    add a reminder to the running copy's document (or, when none runs, to the\n"
     "                document this copy opens) and mark it modified; it is saved at once when\n"

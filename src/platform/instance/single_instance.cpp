@@ -41,6 +41,7 @@ SingleInstance::Role SingleInstance::start(const QByteArray& request) {
     if (lock_->error() == QLockFile::LockFailedError) {
       // The running copy may still be starting; give it a moment to open its socket. Whether or
       // not it answers, it holds the lock, so this copy ends.
+      if (request.isEmpty()) return Role::Secondary;
       if (request.trimmed() == "show")
         sendRequest(socketPath(), request, kRequestTimeoutMs);
       else

@@ -30,8 +30,8 @@ class SingleInstance : public QObject {
   enum class Role { Primary, Secondary, Failed };
 
   // Takes the lock and starts listening when no other copy runs (Primary). Otherwise sends
-  // `request` to the running copy (Secondary); a request other than "show" waits for the
-  // answer, kept in answer(). Failed means neither worked; the caller then runs as if alone,
+  // `request` to the running copy (Secondary; an empty one is not sent); a request other than
+  // "show" waits for the answer, kept in answer(). Failed means neither worked; the caller then runs as if alone,
   // since refusing to start would be worse than a second copy.
   Role start(const QByteArray& request = QByteArrayLiteral("show\n"));
   // The running copy's answer to the request of a Secondary start; nullopt when none came.

@@ -205,6 +205,13 @@ TEST_F(X11Session, SecondInstanceShowsTheFirstAndEnds) {
   ASSERT_TRUE(waitStarted(first));
   EXPECT_FALSE(windowVisible(kMainWindow));
 
+  // The desktop session's start of a second copy asks the first for nothing: its window stays
+  // in the tray. (The copy sends no request, so nothing can still be on its way once it ended.)
+  QProcess& autostarted = startProgram({"--autostart"});
+  ASSERT_TRUE(autostarted.waitForFinished(10000));
+  EXPECT_EQ(autostarted.exitCode(), 0);
+  EXPECT_FALSE(windowVisible(kMainWindow));
+
   // A document named on the second one's command line goes to the first, which reports that it
   // cannot be read and runs on.
   QProcess& second = startProgram({home_.path() + "/missing.alr"});
