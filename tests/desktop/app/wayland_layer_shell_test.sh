@@ -36,26 +36,8 @@ wait_for() {  # wait_for SECONDS COMMAND...
   return 1
 }
 
-# sway refuses to run as root; under root it runs as nobody, with a runtime folder of its own that
-# the test (root) can still reach.
-sway_home=$work/sway
-mkdir -m 700 "$sway_home"
-cat >"$sway_home/config" <<'CONF'
-output HEADLESS-1 resolution 1280x800 position 0 0 bg #336699 solid_color
-xwayland disable
-focus_follows_mouse no
-CONF
-run_as=()
-if [ "$(id -u)" = 0 ]; then
-  chown -R 65534:65534 "$sway_home"
-  run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-fi
-env -i PATH="$PATH" HOME="$sway_home" XDG_RUNTIME_DIR="$sway_home" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-  WLR_RENDERER=pixman "${run_as[@]}" sway -c "$sway_home/config" >"$work/sway.log" 2>&1 &
-pids+=($!)
-socket_ready() { ls "$sway_home"/wayland-? >/dev/null 2>&1 && ls "$sway_home"/sway-ipc.*.sock >/dev/null 2>&1; }
-wait_for 20 socket_ready || fail "sway did not start"
-export WAYLAND_DISPLAY=$(ls "$sway_home"/wayland-?) SWAYSOCK=$(ls "$sway_home"/sway-ipc.*.sock)
+source "$(dirname "$0")/headless_sway.sh"
+start_headless_sway "$work/sway" "focus_follows_mouse no" || fail "sway did not start"
 
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
