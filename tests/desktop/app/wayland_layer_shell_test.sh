@@ -2,8 +2,9 @@
 # The real program natively on a headless compositor with the layer shell (sway): the on-screen
 # clock is an overlay surface, not one of the compositor's windows; its lettering stands exactly
 # at the stored place and nothing of its rectangle shows around it; a press beside the lettering
-# passes through it, a press on it drags it; clicking it leaves the keyboard where it was; and the
-# place it was dragged to is the one stored at the exit.
+# passes through it, a press on it drags it; clicking it leaves the keyboard where it was; the
+# stopwatch, an overlay too, closes by a click on its close corner; and the place the clock was
+# dragged to is the one stored at the exit.
 #   wayland_layer_shell_test.sh KALVORY_BINARY POINTER_HELPER   (exit 77: a tool is missing)
 set -euo pipefail
 kalvory=$1
@@ -99,6 +100,7 @@ lettering_at() {
   shown=$(convert "$work/shot.png" -crop 1280x300+0+0 +repage -fuzz 2% -trim -format "%w %h %X %Y" info: 2>/dev/null)
   [ "$shown" = "$width $height +$(($1 + inner_x)) +$(($2 + inner_y))" ]
 }
+grep -q "on-screen windows: overlay surfaces" <("$kalvory" --help 2>&1) || fail "--help does not tell of the overlays"
 wait_for 10 lettering_at 400 120 || fail "the clock's lettering is not at its stored place: $shown"
 tree=$(swaymsg -t get_tree)
 ! grep -q AlarmClock <<<"$tree" || fail "the clock is one of the compositor's windows"
@@ -131,6 +133,22 @@ focus_left() { [ "$(focused)" != "$focused_before" ]; }
 wait_for 10 focus_left || fail "a press beside the lettering did not reach the desktop below"
 drag $((460 + stroke_x)) $((160 + stroke_y)) $((500 + stroke_x)) $((190 + stroke_y))
 wait_for 10 lettering_at 500 190 || fail "the clock is not at 500,190 (a press beside it moved it?): $shown"
+
+# The stopwatch opens in the middle of the screen, over the notice there, and its close corner (a
+# child of the window) takes a click.
+"$kalvory" --command stopwatch >"$work/command.log" 2>&1 || fail "kalvory --command stopwatch failed"
+stopwatch_display() {  # the colour of the stopwatch's display at its place (565,360), or not
+  grim "$work/shot.png" 2>/dev/null || return 1
+  colour=$(convert "$work/shot.png" -format "%[hex:p{$((565 + 20)),$((360 + 40))}]" info:)
+  [ "$colour" = 96AAAE ]
+}
+wait_for 10 stopwatch_display || fail "the stopwatch is not shown above the notice: $colour"
+pointer "move $((565 + 122 + 20)) $((360 + 2 + 5))"
+pointer press
+pointer release
+pointer "move 1270 790"
+stopwatch_gone() { ! stopwatch_display; }
+wait_for 10 stopwatch_gone || fail "a click on the stopwatch's close corner did not close it"
 
 "$kalvory" --command exit >"$work/command.log" 2>&1 || fail "kalvory --command exit failed"
 wait_for 30 bash -c "! kill -0 $program 2>/dev/null" || fail "the program did not end"
