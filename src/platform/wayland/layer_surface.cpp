@@ -223,8 +223,12 @@ const zwlr_layer_surface_v1_listener kLayerListener = {LayerShellConnection::lay
 
 // --- the connection
 
+namespace {
+// The one connection, once made.
+QPointer<LayerShellConnection> connection;
+}  // namespace
+
 LayerShellConnection* LayerShellConnection::instance() {
-  static QPointer<LayerShellConnection> connection;
   static bool tried = false;
   if (connection || tried) return connection && !connection->broken ? connection.data() : nullptr;
   tried = true;
@@ -245,7 +249,11 @@ LayerShellConnection::LayerShellConnection(wl_display* connected)
 
 LayerShellConnection::~LayerShellConnection() {
   delete notifier_;
-  for (LayerSurface* surface : surfaces) surface->destroySurface();
+  // A window that outlives the application keeps a surface that no longer reaches anything.
+  for (LayerSurface* surface : surfaces) {
+    surface->destroySurface();
+    surface->connection_ = nullptr;
+  }
   if (pointer) wl_pointer_destroy(pointer);
   if (seat) wl_seat_destroy(seat);
   for (const Output& output : outputs) wl_output_destroy(output.output);
@@ -348,7 +356,7 @@ void LayerShellConnection::lose() {
 
 bool compositorOffersLayerShell() {
   if (!waylandNamed()) return false;
-  if (QCoreApplication::instance() && LayerShellConnection::instance()) return true;
+  if (connection && !connection->broken) return true;
   wl_display* display = wl_display_connect(nullptr);
   if (!display) return false;
   bool offered = false;
@@ -373,14 +381,15 @@ std::unique_ptr<LayerSurface> LayerSurface::create(const QString& role) {
 }
 
 LayerSurface::LayerSurface(LayerShellConnection& connection, const QString& role)
-    : connection_(connection), state_(std::make_unique<LayerSurfaceState>()) {
+    : connection_(&connection), state_(std::make_unique<LayerSurfaceState>()) {
   state_->role = role;
-  connection_.surfaces.push_back(this);
+  connection_->surfaces.push_back(this);
 }
 
 LayerSurface::~LayerSurface() {
+  if (!connection_) return;
   destroySurface();
-  auto& surfaces = connection_.surfaces;
+  auto& surfaces = connection_->surfaces;
   surfaces.erase(std::remove(surfaces.begin(), surfaces.end(), this), surfaces.end());
 }
 
@@ -393,13 +402,13 @@ void LayerSurface::present(const QImage& picture, const QRegion& inputShape) {
                         : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   state_->input = inputShape;
   state_->wanted = true;
-  if (connection_.broken) return;
+  if (!connection_ || connection_->broken) return;
   if (!state_->surface) {
     LayerSurfaceState& s = *state_;
-    s.surface = wl_compositor_create_surface(connection_.compositor);
+    s.surface = wl_compositor_create_surface(connection_->compositor);
     s.createdOnOutput = s.output;
-    wl_output* output = connection_.outputNamed(s.output);
-    s.layer = zwlr_layer_shell_v1_get_layer_surface(connection_.layerShell, s.surface, output,
+    wl_output* output = connection_->outputNamed(s.output);
+    s.layer = zwlr_layer_shell_v1_get_layer_surface(connection_->layerShell, s.surface, output,
                                                     ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, s.role.toUtf8().constData());
     zwlr_layer_surface_v1_add_listener(s.layer, &kLayerListener, this);
     zwlr_layer_surface_v1_set_size(s.layer, std::uint32_t(s.picture.width()), std::uint32_t(s.picture.height()));
@@ -412,7 +421,7 @@ void LayerSurface::present(const QImage& picture, const QRegion& inputShape) {
     s.committedSize = s.picture.size();
     // The first commit carries no picture: the compositor answers with a configure first.
     wl_surface_commit(s.surface);
-    connection_.flush();
+    connection_->flush();
     return;
   }
   commitPicture();
@@ -425,7 +434,7 @@ void LayerSurface::configured() {
 
 void LayerSurface::commitPicture() {
   LayerSurfaceState& s = *state_;
-  if (!s.configured || s.picture.isNull() || connection_.broken) return;
+  if (!connection_ || !s.configured || s.picture.isNull() || connection_->broken) return;
   const QSize size = s.picture.size();
   // A buffer the compositor has given back and of this size, else a new one; the others go.
   ShmBuffer* free = nullptr;
@@ -433,7 +442,7 @@ void LayerSurface::commitPicture() {
     if (!buffer->busy && buffer->size == size) free = buffer.get();
   std::erase_if(s.buffers, [&](const auto& buffer) { return !buffer->busy && buffer.get() != free; });
   if (!free) {
-    auto made = newBuffer(connection_.shm, size);
+    auto made = newBuffer(connection_->shm, size);
     if (!made) {
       qCWarning(lcLayerShell) << "no memory for an on-screen picture of" << size;
       return;
@@ -446,7 +455,7 @@ void LayerSurface::commitPicture() {
     std::memcpy(static_cast<char*>(free->data) + row * rowBytes, s.picture.constScanLine(row), std::size_t(rowBytes));
 
   if (!s.inputApplied || s.appliedInput != s.input) {
-    wl_region* region = wl_compositor_create_region(connection_.compositor);
+    wl_region* region = wl_compositor_create_region(connection_->compositor);
     for (const QRect& rect : s.input) wl_region_add(region, rect.x(), rect.y(), rect.width(), rect.height());
     wl_surface_set_input_region(s.surface, region);
     wl_region_destroy(region);
@@ -462,7 +471,7 @@ void LayerSurface::commitPicture() {
   wl_surface_damage(s.surface, 0, 0, size.width(), size.height());
   wl_surface_commit(s.surface);
   free->busy = true;
-  connection_.flush();
+  connection_->flush();
 }
 
 void LayerSurface::place(const QString& output, const QPoint& offset) {
@@ -470,8 +479,8 @@ void LayerSurface::place(const QString& output, const QPoint& offset) {
   if (s.output == output && s.offset == offset) return;
   s.output = output;
   s.offset = offset;
-  if (!s.surface || connection_.broken) return;
-  if (s.createdOnOutput != output && connection_.outputNamed(output)) {
+  if (!connection_ || !s.surface || connection_->broken) return;
+  if (s.createdOnOutput != output && connection_->outputNamed(output)) {
     // A layer surface stays on the output it was made for: moving to another is a new surface.
     destroySurface();
     if (s.wanted) present(s.picture, s.input);
@@ -480,7 +489,7 @@ void LayerSurface::place(const QString& output, const QPoint& offset) {
   if (!s.configured) return;  // the margin goes with the first picture
   zwlr_layer_surface_v1_set_margin(s.layer, offset.y(), 0, 0, offset.x());
   wl_surface_commit(s.surface);
-  connection_.flush();
+  connection_->flush();
 }
 
 void LayerSurface::hide() {
@@ -489,8 +498,9 @@ void LayerSurface::hide() {
 }
 
 void LayerSurface::destroySurface() {
+  if (!connection_) return;
   LayerSurfaceState& s = *state_;
-  if (connection_.pointerFocus == this) connection_.pointerFocus = nullptr;
+  if (connection_->pointerFocus == this) connection_->pointerFocus = nullptr;
   if (s.layer) zwlr_layer_surface_v1_destroy(s.layer);
   if (s.surface) wl_surface_destroy(s.surface);
   s.layer = nullptr;
@@ -500,7 +510,7 @@ void LayerSurface::destroySurface() {
   s.committedSize = QSize();
   // The surface is gone, so the compositor no longer reads the buffers.
   s.buffers.clear();
-  if (!connection_.broken) connection_.flush();
+  if (!connection_->broken) connection_->flush();
 }
 
 }  // namespace kalvory

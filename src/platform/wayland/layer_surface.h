@@ -60,7 +60,7 @@ class LayerSurface final : public QObject {
   void commitPicture();
   void destroySurface();
 
-  LayerShellConnection& connection_;
+  LayerShellConnection* connection_;  // null once the application has gone
   std::unique_ptr<LayerSurfaceState> state_;
 };
 
