@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyleHints>
+#include <QTransform>
 #include <QWidget>
 #include <QWindow>
 
@@ -30,13 +31,15 @@ OverlayWindow::OverlayWindow(QWidget* widget, std::unique_ptr<LayerSurface> surf
   // the screen: the surface shows it instead.
   widget_->setAttribute(Qt::WA_DontShowOnScreen);
   widget_->installEventFilter(this);
-  connect(surface_.get(), &LayerSurface::pointerEntered, this, [this](const QPointF& position) {
+  connect(surface_.get(), &LayerSurface::pointerEntered, this, [this](const QPointF& surfacePosition) {
+    const QPointF position = surfacePosition / surfaceScale_;
     pointer_ = position;
     const QPointF global = QPointF(widget_->pos()) + position;
     QEnterEvent enter(position, position, global);
     QCoreApplication::sendEvent(widget_, &enter);
   });
-  connect(surface_.get(), &LayerSurface::pointerMoved, this, &OverlayWindow::pointerMoved);
+  connect(surface_.get(), &LayerSurface::pointerMoved, this,
+          [this](const QPointF& surfacePosition) { pointerMoved(surfacePosition / surfaceScale_); });
   connect(surface_.get(), &LayerSurface::pointerLeft, this, [this] {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(widget_, &leave);
@@ -91,11 +94,29 @@ QRegion OverlayWindow::shape() const {
   return shape;
 }
 
+QScreen* OverlayWindow::screen() const {
+  QScreen* screen = QGuiApplication::screenAt(widget_->pos());
+  if (!screen) screen = widget_->screen();
+  return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 void OverlayWindow::presentFrame() {
   framePending_ = false;
   const QSize size = widget_->size();
   if (!widget_->isVisible() || size.isEmpty()) return;
-  QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+  // The picture has the pixels the window would have (Qt's device pixel ratio: the output's scale
+  // times QT_SCALE_FACTOR); the compositor counts in its logical pixels, which are Qt's times
+  // QT_SCALE_FACTOR, and is told the output's scale for the buffer.
+  const QScreen* where = screen();
+  const int outputScale = surface_->outputScale(where ? where->name() : QString());
+  const qreal ratio = widget_->devicePixelRatioF() > 0 ? widget_->devicePixelRatioF() : 1.0;
+  surfaceScale_ = ratio / outputScale;
+  QSize pixels = (QSizeF(size) * ratio).toSize();
+  // A buffer's size must divide by its scale.
+  pixels = QSize((pixels.width() + outputScale - 1) / outputScale * outputScale,
+                 (pixels.height() + outputScale - 1) / outputScale * outputScale);
+  QImage picture(pixels, QImage::Format_ARGB32_Premultiplied);
+  picture.setDevicePixelRatio(ratio);
   picture.fill(Qt::transparent);
   drawing_ = true;
   widget_->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -104,8 +125,9 @@ void OverlayWindow::presentFrame() {
   // Cut to the shape and made translucent as the window's opacity says, as a compositing window
   // manager shows the window on X11: nothing of the rectangle outside the shape is drawn.
   const QRegion shape = this->shape();
-  if (mask_.size() != size || maskShape_ != shape) {
-    mask_ = QImage(size, QImage::Format_Alpha8);
+  if (mask_.size() != pixels || maskShape_ != shape || !qFuzzyCompare(mask_.devicePixelRatio(), ratio)) {
+    mask_ = QImage(pixels, QImage::Format_Alpha8);
+    mask_.setDevicePixelRatio(ratio);
     mask_.fill(0);
     QPainter painter(&mask_);
     for (const QRect& rect : shape) painter.fillRect(rect, QColor(0, 0, 0, 255));
@@ -118,19 +140,19 @@ void OverlayWindow::presentFrame() {
     painter.drawImage(0, 0, mask_);
   }
   placeSurface();
-  surface_->present(picture, shape);
+  const QRegion input =
+      qFuzzyCompare(surfaceScale_, 1.0) ? shape : QTransform::fromScale(surfaceScale_, surfaceScale_).map(shape);
+  surface_->present(picture, input, outputScale);
   lastPicture_ = picture;
 }
 
 void OverlayWindow::placeSurface() {
   // The window's place is in the whole desktop's coordinates; the surface stands on the output
   // that holds it, offset from that output's corner.
-  const QPoint at = widget_->pos();
-  QScreen* screen = QGuiApplication::screenAt(at);
-  if (!screen) screen = widget_->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  surface_->place(screen->name(), at - screen->geometry().topLeft());
+  const QScreen* where = screen();
+  if (!where) return;
+  const QPointF offset = QPointF(widget_->pos() - where->geometry().topLeft()) * surfaceScale_;
+  surface_->place(where->name(), offset.toPoint());
 }
 
 void OverlayWindow::pointerMoved(const QPointF& position) {

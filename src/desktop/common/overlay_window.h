@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <memory>
 
+class QScreen;
 class QWidget;
 
 namespace kalvory {
@@ -43,6 +44,7 @@ class OverlayWindow final : public QObject {
   void scheduleFrame();
   void presentFrame();
   void placeSurface();
+  QScreen* screen() const;
   QRegion shape() const;
   void pointerMoved(const QPointF& position);
   void buttonChanged(Qt::MouseButton button, bool pressed);
@@ -50,6 +52,8 @@ class OverlayWindow final : public QObject {
 
   QWidget* widget_;
   std::unique_ptr<LayerSurface> surface_;
+  // The surface's coordinates per window coordinate (QT_SCALE_FACTOR's share of the scale).
+  qreal surfaceScale_ = 1.0;
   bool framePending_ = false;
   bool drawing_ = false;
   QImage lastPicture_;

@@ -92,7 +92,9 @@ struct LayerSurfaceState {
   QRegion input;
   QRegion appliedInput;
   bool inputApplied = false;
-  QSize committedSize;
+  QSize committedSize;  // in the surface's coordinates
+  int bufferScale = 1;
+  int appliedBufferScale = 1;
   QString output;
   QPoint offset;
   std::vector<std::unique_ptr<ShmBuffer>> buffers;
@@ -116,6 +118,7 @@ class LayerShellConnection final : public QObject {
     std::uint32_t globalName = 0;
     wl_output* output = nullptr;
     QString name;
+    int scale = 1;
   };
   std::vector<Output> outputs;
   std::vector<LayerSurface*> surfaces;
@@ -168,7 +171,11 @@ void outputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t,
                     const char*, const char*, std::int32_t) {}
 void outputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
 void outputDone(void*, wl_output*) {}
-void outputScale(void*, wl_output*, std::int32_t) {}
+void outputScale(void* data, wl_output* output, std::int32_t scale) {
+  auto* connection = static_cast<LayerShellConnection*>(data);
+  for (auto& known : connection->outputs)
+    if (known.output == output) known.scale = std::max(1, int(scale));
+}
 void outputName(void* data, wl_output* output, const char* name) {
   auto* connection = static_cast<LayerShellConnection*>(data);
   for (auto& known : connection->outputs)
@@ -295,7 +302,7 @@ void LayerShellConnection::global(void* data, wl_registry* registry, std::uint32
   } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
     // Version 4 tells the output's name, by which it is matched with Qt's screen.
     auto* output = static_cast<wl_output*>(bind(&wl_output_interface, 4));
-    self->outputs.push_back({name, output, QString()});
+    self->outputs.push_back({name, output, QString(), 1});
     wl_output_add_listener(output, &kOutputListener, self);
   }
 }
@@ -395,8 +402,16 @@ LayerSurface::~LayerSurface() {
 
 bool LayerSurface::shown() const { return state_->wanted && state_->surface; }
 
-void LayerSurface::present(const QImage& picture, const QRegion& inputShape) {
+int LayerSurface::outputScale(const QString& output) const {
+  if (!connection_) return 1;
+  for (const auto& known : connection_->outputs)
+    if (!output.isEmpty() && known.name == output) return known.scale;
+  return 1;
+}
+
+void LayerSurface::present(const QImage& picture, const QRegion& inputShape, int bufferScale) {
   if (picture.isNull() || picture.width() > kLargestSide || picture.height() > kLargestSide) return;
+  state_->bufferScale = std::max(1, bufferScale);
   state_->picture = picture.format() == QImage::Format_ARGB32_Premultiplied
                         ? picture
                         : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -411,14 +426,16 @@ void LayerSurface::present(const QImage& picture, const QRegion& inputShape) {
     s.layer = zwlr_layer_shell_v1_get_layer_surface(connection_->layerShell, s.surface, output,
                                                     ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, s.role.toUtf8().constData());
     zwlr_layer_surface_v1_add_listener(s.layer, &kLayerListener, this);
-    zwlr_layer_surface_v1_set_size(s.layer, std::uint32_t(s.picture.width()), std::uint32_t(s.picture.height()));
+    const QSize size = s.picture.size() / s.bufferScale;
+    zwlr_layer_surface_v1_set_size(s.layer, std::uint32_t(size.width()), std::uint32_t(size.height()));
     // Anchored to the top-left corner and offset from it, the place means what a window's place
     // means on X11; -1: not pushed aside by panels, as an overlay over them may stand.
     zwlr_layer_surface_v1_set_anchor(s.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
     zwlr_layer_surface_v1_set_margin(s.layer, s.offset.y(), 0, 0, s.offset.x());
     zwlr_layer_surface_v1_set_exclusive_zone(s.layer, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(s.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
-    s.committedSize = s.picture.size();
+    s.committedSize = size;
+    s.appliedBufferScale = 1;
     // The first commit carries no picture: the compositor answers with a configure first.
     wl_surface_commit(s.surface);
     connection_->flush();
@@ -462,13 +479,20 @@ void LayerSurface::commitPicture() {
     s.appliedInput = s.input;
     s.inputApplied = true;
   }
-  if (s.committedSize != size) {
-    zwlr_layer_surface_v1_set_size(s.layer, std::uint32_t(size.width()), std::uint32_t(size.height()));
-    s.committedSize = size;
+  // On an output of scale 2 the picture has twice the pixels of the surface's size.
+  const QSize surfaceSize = size / s.bufferScale;
+  if (s.appliedBufferScale != s.bufferScale &&
+      wl_proxy_get_version(reinterpret_cast<wl_proxy*>(s.surface)) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
+    wl_surface_set_buffer_scale(s.surface, s.bufferScale);
+    s.appliedBufferScale = s.bufferScale;
+  }
+  if (s.committedSize != surfaceSize) {
+    zwlr_layer_surface_v1_set_size(s.layer, std::uint32_t(surfaceSize.width()), std::uint32_t(surfaceSize.height()));
+    s.committedSize = surfaceSize;
   }
   zwlr_layer_surface_v1_set_margin(s.layer, s.offset.y(), 0, 0, s.offset.x());
   wl_surface_attach(s.surface, free->buffer, 0, 0);
-  wl_surface_damage(s.surface, 0, 0, size.width(), size.height());
+  wl_surface_damage(s.surface, 0, 0, surfaceSize.width(), surfaceSize.height());
   wl_surface_commit(s.surface);
   free->busy = true;
   connection_->flush();
@@ -483,7 +507,7 @@ void LayerSurface::place(const QString& output, const QPoint& offset) {
   if (s.createdOnOutput != output && connection_->outputNamed(output)) {
     // A layer surface stays on the output it was made for: moving to another is a new surface.
     destroySurface();
-    if (s.wanted) present(s.picture, s.input);
+    if (s.wanted) present(s.picture, s.input, s.bufferScale);
     return;
   }
   if (!s.configured) return;  // the margin goes with the first picture

@@ -33,12 +33,16 @@ class LayerSurface final : public QObject {
   static std::unique_ptr<LayerSurface> create(const QString& role);
   ~LayerSurface() override;
 
-  // Shows `picture` (premultiplied ARGB, transparent where nothing is drawn); only `inputShape`
-  // (picture coordinates) takes the pointer.
-  void present(const QImage& picture, const QRegion& inputShape);
-  // The top-left corner `offset` pixels from the top-left corner of the output named `output`
-  // (Qt's screen name); an unknown output leaves the choice to the compositor.
+  // Shows `picture` (premultiplied ARGB, transparent where nothing is drawn, its size a multiple of
+  // `bufferScale`, which is the output's scale for a sharp picture); only `inputShape` takes the
+  // pointer. Places, shapes and pointer positions are in the surface's coordinates: the compositor's
+  // logical pixels, the picture's divided by `bufferScale`.
+  void present(const QImage& picture, const QRegion& inputShape, int bufferScale = 1);
+  // The top-left corner `offset` from the top-left corner of the output named `output` (Qt's
+  // screen name); an unknown output leaves the choice to the compositor.
   void place(const QString& output, const QPoint& offset);
+  // The scale the compositor gives the output named `output` (1 when unknown).
+  int outputScale(const QString& output) const;
   // Takes the surface off the screen; the next present() shows it again.
   void hide();
   bool shown() const;
