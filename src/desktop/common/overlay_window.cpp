@@ -15,7 +15,9 @@
 namespace kalvory {
 
 OverlayWindow* OverlayWindow::attach(QWidget* widget) {
-  if (!widget || !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return nullptr;
+  // Only a window of its own: a widget inside another window is drawn by that window.
+  if (!widget || !widget->isWindow() || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    return nullptr;
   std::unique_ptr<LayerSurface> surface = LayerSurface::create(QStringLiteral("kalvory"));
   if (!surface) return nullptr;
   return new OverlayWindow(widget, std::move(surface));
