@@ -264,7 +264,11 @@ LayerShellConnection::~LayerShellConnection() {
   if (pointer) wl_pointer_destroy(pointer);
   if (seat) wl_seat_destroy(seat);
   for (const Output& output : outputs) wl_output_destroy(output.output);
-  if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
+  // The shell's destructor came with version 3; before it the object is only forgotten.
+  if (layerShell && zwlr_layer_shell_v1_get_version(layerShell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+    zwlr_layer_shell_v1_destroy(layerShell);
+  else if (layerShell)
+    wl_proxy_destroy(reinterpret_cast<wl_proxy*>(layerShell));
   if (shm) wl_shm_destroy(shm);
   if (compositor) wl_compositor_destroy(compositor);
   if (registry) wl_registry_destroy(registry);
@@ -294,8 +298,8 @@ void LayerShellConnection::global(void* data, wl_registry* registry, std::uint32
     self->shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
     wl_shm_add_listener(self->shm, &kShmListener, self);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !self->layerShell) {
-    // Version 3 brings the shell's destructor; nothing of version 4 is used.
-    if (version >= 3) self->layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+    // Nothing of version 4 is used; version 1 has all the rest.
+    self->layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
   } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat) {
     self->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 3));
     wl_seat_add_listener(self->seat, &kSeatListener, self);
@@ -369,9 +373,8 @@ bool compositorOffersLayerShell() {
   bool offered = false;
   wl_registry* registry = wl_display_get_registry(display);
   const wl_registry_listener listener = {
-      [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t version) {
-        if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && version >= 3)
-          *static_cast<bool*>(data) = true;
+      [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+        if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) *static_cast<bool*>(data) = true;
       },
       [](void*, wl_registry*, std::uint32_t) {}};
   wl_registry_add_listener(registry, &listener, &offered);
