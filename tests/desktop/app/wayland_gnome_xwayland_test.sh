@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The real program on GNOME's compositor (mutter, headless, with its XWayland), which offers no
 # layer shell: the program runs through XWayland by itself, says so in --help, and its on-screen
-# clock is an X11 window at the stored place that asks to stay above every window (mutter stacks
-# X11 and Wayland windows in one stack); the stored places survive the exit.
+# clock is an X11 window at the stored place, cut to its lettering, that asks to stay above every
+# window (mutter stacks X11 and Wayland windows in one stack); the stored places survive the exit.
 #   wayland_gnome_xwayland_test.sh KALVORY_BINARY   (exit 77: a tool is missing)
 set -euo pipefail
 kalvory=$1
 missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-for tool in mutter Xwayland xdotool xwininfo xprop dbus-daemon dbus-send; do
+for tool in mutter Xwayland xdotool xwininfo xprop convert dbus-daemon dbus-send; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 
@@ -77,6 +77,12 @@ clock_at() {
 }
 wait_for 10 clock_at 400 120 || fail "the clock is not at its stored place: $(xwininfo -id "$window" | grep Absolute)"
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the clock does not ask to stay on top"
+# Cut to its lettering, as the program draws it: no box around the digits.
+QT_QPA_PLATFORM=offscreen "$kalvory" --render osd-clock --config "$conf" --out "$work/clock.png" \
+  >"$work/render.log" 2>&1 || fail "the clock could not be drawn"
+lettering=$(convert "$work/clock.png" -alpha extract -trim -format "%wx%h+%X+%Y" info: | tr -s +)
+shape=$(xwininfo -shape -id "$window" | sed -n 's/.*Window shape extents: *//p')
+[ "$shape" = "$lettering" ] || fail "the clock's shape $shape is not its lettering $lettering"
 
 "$kalvory" --command exit >"$work/command.log" 2>&1 || fail "kalvory --command exit failed"
 wait_for 30 bash -c "! kill -0 $program 2>/dev/null" || fail "the program did not end"
