@@ -145,7 +145,6 @@ void OverlayWindow::presentFrame() {
   const QRegion input =
       qFuzzyCompare(surfaceScale_, 1.0) ? shape : QTransform::fromScale(surfaceScale_, surfaceScale_).map(shape);
   surface_->present(picture, input, outputScale);
-  lastPicture_ = picture;
 }
 
 void OverlayWindow::placeSurface() {

@@ -32,9 +32,6 @@ class OverlayWindow final : public QObject {
   // Whether `widget` is shown as an overlay: its place is then the place the user sees.
   static bool isOverlay(const QWidget* widget);
 
-  // The last picture handed to the compositor (tests, screenshots).
-  const QImage& lastPicture() const { return lastPicture_; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,7 +53,6 @@ class OverlayWindow final : public QObject {
   qreal surfaceScale_ = 1.0;
   bool framePending_ = false;
   bool drawing_ = false;
-  QImage lastPicture_;
   // The shape as an alpha mask, made again only when the shape changes.
   QRegion maskShape_;
   QImage mask_;
