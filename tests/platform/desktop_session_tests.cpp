@@ -209,4 +209,43 @@ TEST_F(PortalBus, NoPortalIsAFailureToldOnce) {
 }
 
 }  // namespace
+
+// Without a layer shell the program goes through XWayland, where the compositor places and stacks
+// its on-screen windows; a user's own choice of platform, a missing XWayland or a layer shell keep
+// it native, and the compositor is asked only when nothing else decides.
+TEST(DesktopSession, RunsThroughXWaylandOnlyWhereTheCompositorHasNoLayerShell) {
+  int asked = 0;
+  const auto offered = [&asked](bool answer) {
+    return std::function<bool()>([&asked, answer] {
+      ++asked;
+      return answer;
+    });
+  };
+  const auto gnome =
+      environmentOf({{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}});
+  EXPECT_TRUE(runThroughXWayland(gnome, offered(false)));
+  EXPECT_FALSE(runThroughXWayland(gnome, offered(true)));
+  EXPECT_EQ(asked, 2);
+
+  auto chosen = gnome;
+  chosen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+  EXPECT_FALSE(runThroughXWayland(chosen, offered(false)));
+  const auto noXWayland = environmentOf({{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}});
+  EXPECT_FALSE(runThroughXWayland(noXWayland, offered(false)));
+  const auto x11 = environmentOf({{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}});
+  EXPECT_FALSE(runThroughXWayland(x11, offered(false)));
+  EXPECT_EQ(asked, 2);
+
+  DesktopSession session;
+  session.kind = SessionKind::Wayland;
+  session.platformName = QStringLiteral("wayland");
+  session.layerShell = true;
+  EXPECT_TRUE(describeBackends(session).contains(QStringLiteral("on-screen windows: overlay surfaces")));
+  session.layerShell = false;
+  session.platformName = QStringLiteral("xcb");
+  session.portals.globalShortcuts = 1;
+  EXPECT_TRUE(describeBackends(session).contains(QStringLiteral("hotkeys:           the GlobalShortcuts portal")));
+  EXPECT_TRUE(describeBackends(session).contains(QStringLiteral("at their stored places (the compositor has no")));
+}
+
 }  // namespace kalvory

@@ -24,6 +24,7 @@
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
 #include "platform/settings/ini_settings_store.h"
+#include "platform/wayland/layer_surface.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -124,6 +125,11 @@ int main(int argc, char** argv) {
   // every redraw, and the clocks redraw every second. The program's redraws are small (a clock,
   // a line of text), so sending them over the connection costs less. A user's own setting wins.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  // A compositor without a layer shell (GNOME) neither keeps a Wayland window on top nor lets it
+  // stand at its stored place, but places and stacks X11 windows as they ask: the on-screen clock,
+  // message, notifier and stopwatch then work as on X11 through XWayland.
+  if (kalvory::runThroughXWayland(QProcessEnvironment::systemEnvironment(), kalvory::compositorOffersLayerShell))
+    qputenv("QT_QPA_PLATFORM", "xcb");
 
   QApplication app(argc, argv);
   Q_INIT_RESOURCE(kalvory_icons);
@@ -138,7 +144,8 @@ int main(int argc, char** argv) {
   if (!store.problem().empty()) errors.reportError({}, store.problem());
   // The hotkeys' way (X11 grabs or the desktop's shortcuts portal) follows the session.
   kalvory::DesktopSession session = kalvory::detectDesktopSession(false);
-  if (session.nativeWayland()) session.portals = kalvory::probeDesktopPortals(QDBusConnection::sessionBus());
+  if (session.kind == kalvory::SessionKind::Wayland)
+    session.portals = kalvory::probeDesktopPortals(QDBusConnection::sessionBus());
   const std::unique_ptr<kalvory::HotkeyService> hotkeys = kalvory::createHotkeyService(session);
   kalvory::XTestPasteInjector paste;
   kalvory::LogindPowerManager power;

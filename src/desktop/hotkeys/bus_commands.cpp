@@ -75,7 +75,8 @@ std::unique_ptr<CommandBusServer> publishBusCommands(ActionRegistry& actions, QS
 }
 
 std::unique_ptr<HotkeyService> createHotkeyService(const DesktopSession& session) {
-  if (session.nativeWayland() && session.portals.globalShortcuts) {
+  // Through XWayland too: the portal hears the keys in every program, an X11 grab only in X11 ones.
+  if ((session.nativeWayland() || session.throughXWayland()) && session.portals.globalShortcuts) {
     auto portal = std::make_unique<PortalHotkeyService>(QDBusConnection::sessionBus());
     portal->texts = [](int hotkeyId) {
       const BusCommand* command = busCommandOfHotkey(hotkeyId);

@@ -18,6 +18,7 @@
 #include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
 #include "platform/session/desktop_session.h"
+#include "platform/session/shortcuts_portal.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -80,7 +81,8 @@ void GlobalHotkeys::registerAll() {
   // programs: the user is told once what to bind instead.
   const bool onlyInX11Programs = services_.keysOnlyInX11Programs.has_value()
                                      ? *services_.keysOnlyInX11Programs
-                                     : detectDesktopSession(false).throughXWayland();
+                                     : detectDesktopSession(false).throughXWayland() &&
+                                           !dynamic_cast<const PortalHotkeyService*>(services_.hotkeys);
   if (onlyInX11Programs) reportUnavailable(toQString(loadString(StringId::HotkeysXWaylandOnly, actions_.uiLanguage())));
 }
 

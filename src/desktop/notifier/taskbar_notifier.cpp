@@ -8,6 +8,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "desktop/common/overlay_window.h"
 #include "desktop/common/picture_shape.h"
 
 namespace kalvory {
@@ -106,6 +107,8 @@ CTaskbarNotifier::CTaskbarNotifier(QWidget* owner)
   setCursor(Qt::PointingHandCursor);
   setMouseTracking(true);
   resize(0, 0);
+  // On a Wayland compositor with a layer shell the popup slides out above every window, as on X11.
+  OverlayWindow::attach(this);
 }
 
 CTaskbarNotifier::~CTaskbarNotifier() = default;

@@ -7,6 +7,7 @@
 #include "core/model/alarm_doc.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
+#include "desktop/common/overlay_window.h"
 #include "desktop/common/screen_placement.h"
 #include "desktop/osd/clock_static.h"
 #include "desktop/osd/osd_drawing.h"
@@ -149,6 +150,10 @@ void OnScreenDisplay::settingsChanged() {
 
 // --- places
 
+bool OnScreenDisplay::placeKnown(const CTextStatic& window) {
+  return windowPositionsReadable(QGuiApplication::platformName()) || OverlayWindow::isOverlay(&window);
+}
+
 void OnScreenDisplay::follow(CTextStatic& window, std::int32_t& x, std::int32_t& y) {
   // The window stands over the screen, whatever was stored: a place from another screen
   // layout (another scale, a monitor since unplugged) could leave only a word of it in view.
@@ -157,8 +162,9 @@ void OnScreenDisplay::follow(CTextStatic& window, std::int32_t& x, std::int32_t&
   // The settings follow every move, so that they always say where the window is: the
   // configuration dialog's copy of them then tells a new place ("Reset position") from the old.
   // Where the compositor does not tell a window's place (native Wayland: always 0,0), the stored
-  // place is kept rather than overwritten with a place the window is not at.
-  if (!windowPositionsReadable(QGuiApplication::platformName())) return;
+  // place is kept rather than overwritten with a place the window is not at. An overlay surface
+  // stands where the program puts it, so its place is the user's.
+  if (!placeKnown(window)) return;
   x = window.x();
   y = window.y();
   connect(&window, &CTextStatic::moved, this, [&x, &y](const QPoint& topLeft) {
@@ -192,12 +198,11 @@ QPoint defaultMessagePosition() {
 }
 
 void OnScreenDisplay::storePositions() {
-  if (!windowPositionsReadable(QGuiApplication::platformName())) return;
-  if (clock_) {
+  if (clock_ && placeKnown(*clock_)) {
     settings_.clock.position_x = clock_->x();
     settings_.clock.position_y = clock_->y();
   }
-  if (text_) {
+  if (text_ && placeKnown(*text_)) {
     settings_.text.position_x = text_->x();
     settings_.text.position_y = text_->y();
   }

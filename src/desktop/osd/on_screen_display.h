@@ -78,6 +78,8 @@ class OnScreenDisplay final : public QObject, public AlarmTextPort {
   // The window is kept on screen and (x, y) in the settings follow its moves.
   void follow(CTextStatic& window, std::int32_t& x, std::int32_t& y);
   void keepOnScreen(CTextStatic& window);
+  // Whether the window's place is the one the user sees (X11, or an overlay surface on Wayland).
+  static bool placeKnown(const CTextStatic& window);
   void placeAsSettingsSay(CTextStatic& window, const QPoint& wanted);
 
   ApplicationSettings& settings_;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWindow>
 
+#include "desktop/common/overlay_window.h"
 #include "platform/x11/pointer_catcher.h"
 
 namespace kalvory {
@@ -44,6 +45,9 @@ CTextStatic::CTextStatic(QWidget* parent)
   timer_.setInterval(kTickMilliseconds);
   connect(&timer_, &QTimer::timeout, this, &CTextStatic::tick);
   connect(&secondTimer_, &SecondTimer::timeout, this, &CTextStatic::tick);
+  // On a Wayland compositor with a layer shell the window is an overlay surface: top-most, at its
+  // place, never focused, translucent outside its lettering.
+  OverlayWindow::attach(this);
 }
 
 CTextStatic::~CTextStatic() = default;
@@ -239,7 +243,7 @@ void CTextStatic::paintEvent(QPaintEvent*) {
 void CTextStatic::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-  if (!x11 && windowHandle() && windowHandle()->startSystemMove()) return;
+  if (!x11 && !OverlayWindow::isOverlay(this) && windowHandle() && windowHandle()->startSystemMove()) return;
   dragging_ = true;
   dragOffset_ = event->globalPosition().toPoint() - pos();
 }

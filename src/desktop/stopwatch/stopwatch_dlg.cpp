@@ -8,6 +8,7 @@
 #include <QWindow>
 #include <chrono>
 
+#include "desktop/common/overlay_window.h"
 #include "desktop/common/picture_shape.h"
 #include "desktop/common/qt_text.h"
 
@@ -72,6 +73,9 @@ CStopWatchDlg::CStopWatchDlg(MonotonicMilliseconds now, QWidget* parent)
   closeButton_ = new CStopWatchCloseButton(this);
   closeButton_->move(kCloseButtonPosition);
   connect(closeButton_, &QAbstractButton::clicked, this, &QWidget::close);
+  // On a Wayland compositor with a layer shell the stopwatch floats above the windows where it
+  // was put, as it does on X11.
+  OverlayWindow::attach(this);
 
   const auto addKey = [this](const QKeySequence& keys, void (CStopWatchDlg::*action)()) {
     connect(new QShortcut(keys, this), &QShortcut::activated, this, action);
@@ -138,8 +142,9 @@ void CStopWatchDlg::mouseMoveEvent(QMouseEvent* event) {
     // The move starts only once the mouse has really moved, so that the presses of a double
     // click stay clicks.
     if (moved.manhattanLength() < QApplication::startDragDistance()) return;
-    // The window manager moves the window when it can; otherwise it follows the mouse here.
-    if (windowHandle() && windowHandle()->startSystemMove()) {
+    // The window manager moves the window when it can; otherwise (and always as an overlay, which
+    // the program places itself) it follows the mouse here.
+    if (!OverlayWindow::isOverlay(this) && windowHandle() && windowHandle()->startSystemMove()) {
       pressed_ = false;
       return;
     }

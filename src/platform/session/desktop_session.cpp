@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 
 #include "platform/wallpaper/wallpaper_setter.h"
+#include "platform/wayland/layer_surface.h"
 
 namespace kalvory {
 
@@ -59,6 +60,15 @@ QString expectedPlatformName(const QProcessEnvironment& environment) {
   return QStringLiteral("xcb");
 }
 
+bool runThroughXWayland(const QProcessEnvironment& environment, const std::function<bool()>& layerShellOffered) {
+  if (sessionKindOf(environment) != SessionKind::Wayland) return false;
+  if (!environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty()) return false;
+  if (environment.value(QStringLiteral("DISPLAY")).isEmpty() ||
+      environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty())
+    return false;
+  return !layerShellOffered();
+}
+
 bool windowPositionsReadable(const QString& platformName) { return !platformName.startsWith(QLatin1String("wayland")); }
 
 DesktopPortals probeDesktopPortals(const QDBusConnection& bus, int timeoutMilliseconds) {
@@ -89,9 +99,12 @@ DesktopSession detectDesktopSession(bool probePortals) {
   const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   DesktopSession session;
   session.kind = sessionKindOf(environment);
-  session.platformName = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                             ? QGuiApplication::platformName()
-                             : expectedPlatformName(environment);
+  if (session.kind == SessionKind::Wayland) session.layerShell = compositorOffersLayerShell();
+  const bool running = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+  session.platformName = running ? QGuiApplication::platformName() : expectedPlatformName(environment);
+  // Before the program runs, the platform it will choose for itself.
+  if (!running && runThroughXWayland(environment, [&session] { return session.layerShell; }))
+    session.platformName = QStringLiteral("xcb");
   session.currentDesktop = environment.value(QStringLiteral("XDG_CURRENT_DESKTOP"));
   if (probePortals) session.portals = probeDesktopPortals(QDBusConnection::sessionBus());
   return session;
@@ -114,6 +127,8 @@ QString describeBackends(const DesktopSession& session) {
     hotkeys = QStringLiteral("none (no display); ") + bindYourself;
   else if (session.x11KeysReachEveryProgram())
     hotkeys = QStringLiteral("X11 key grabs (Ctrl+Shift+Q, 1, 2, 3, -, A, W)");
+  else if (session.throughXWayland() && session.portals.globalShortcuts)
+    hotkeys = QStringLiteral("the GlobalShortcuts portal (version %1)").arg(session.portals.globalShortcuts);
   else if (session.throughXWayland())
     hotkeys =
         QStringLiteral("X11 key grabs through XWayland, heard only while an X11 window has the focus; ") + bindYourself;
@@ -133,10 +148,18 @@ QString describeBackends(const DesktopSession& session) {
   lines << QStringLiteral("paste:             ") + paste;
 
   QString windows;
-  if (session.nativeWayland())
-    windows = QStringLiteral("ordinary Wayland windows placed by the compositor; their stored places are kept");
+  if (session.nativeWayland() && session.layerShell)
+    windows = QStringLiteral("overlay surfaces of the compositor's layer shell, on top at their stored places");
+  else if (session.nativeWayland())
+    windows = QStringLiteral(
+        "ordinary Wayland windows placed by the compositor (no layer shell, no XWayland); their stored places are "
+        "kept");
+  else if (session.throughXWayland() && !session.layerShell)
+    windows = QStringLiteral(
+        "X11 windows through XWayland at their stored places (the compositor has no layer shell), on top where "
+        "the compositor stacks X11 and Wayland windows together (GNOME)");
   else if (session.throughXWayland())
-    windows = QStringLiteral("X11 windows through XWayland, on top of X11 windows only");
+    windows = QStringLiteral("X11 windows through XWayland, on top of X11 windows only (QT_QPA_PLATFORM=xcb)");
   else
     windows = QStringLiteral("X11 windows on top at their stored places");
   lines << QStringLiteral("on-screen windows: ") + windows;

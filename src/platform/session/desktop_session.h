@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QProcessEnvironment>
 #include <QString>
+#include <functional>
 
 namespace kalvory {
 
@@ -30,6 +31,8 @@ struct DesktopSession {
   QString platformName;
   QString currentDesktop;  // $XDG_CURRENT_DESKTOP
   DesktopPortals portals;
+  // The compositor offers wlr-layer-shell: the on-screen windows are overlay surfaces there.
+  bool layerShell = false;
 
   // The windows are the compositor's own Wayland surfaces: it neither tells their places nor
   // lets them be placed, and X11 key grabs and XTest do not reach other programs.
@@ -47,6 +50,13 @@ SessionKind sessionKindOf(const QProcessEnvironment& environment);
 // The platform Qt will choose for this environment before a QGuiApplication exists: the one
 // QT_QPA_PLATFORM names, else Wayland on a Wayland session with a Wayland display, else xcb.
 QString expectedPlatformName(const QProcessEnvironment& environment);
+
+// Whether the program should run through XWayland rather than natively: on a Wayland session whose
+// compositor offers no layer shell (GNOME), where a Wayland window can neither stay on top nor
+// stand at its stored place, while the compositor places and stacks X11 windows as they ask. Only
+// where XWayland is there (DISPLAY) and the user has not chosen Qt's platform (QT_QPA_PLATFORM,
+// "wayland" keeps the program native). `layerShellOffered` is asked only when it decides.
+bool runThroughXWayland(const QProcessEnvironment& environment, const std::function<bool()>& layerShellOffered);
 
 // Whether a window's place as Qt reports it is the place the user sees. On native Wayland
 // QWidget::pos() stays 0,0 whatever the compositor did.
