@@ -7,8 +7,10 @@
 #include "desktop/common/commands.h"
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
+#include "platform/session/remote_desktop_paste.h"
 #include "platform/session/shortcuts_portal.h"
 #include "platform/x11/hotkey_service.h"
+#include "platform/x11/synthetic_paste.h"
 
 namespace kalvory {
 
@@ -85,6 +87,19 @@ std::unique_ptr<HotkeyService> createHotkeyService(const DesktopSession& session
     return portal;
   }
   return std::make_unique<XcbHotkeyService>();
+}
+
+std::unique_ptr<PasteInjector> createPasteInjector(const DesktopSession& session) {
+  switch (pasteBackendOf(session)) {
+    case PasteBackend::RemoteDesktopPortal:
+      return std::make_unique<RemoteDesktopPasteInjector>(QDBusConnection::sessionBus());
+    case PasteBackend::ClipboardOnly:
+      return std::make_unique<ClipboardOnlyPaste>();
+    case PasteBackend::XTest:
+    case PasteBackend::XTestX11ProgramsOnly:
+      break;
+  }
+  return std::make_unique<XTestPasteInjector>();
 }
 
 }  // namespace kalvory

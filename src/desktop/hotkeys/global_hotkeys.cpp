@@ -50,9 +50,17 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
                             .replace(QLatin1String("%s"), reason));
     });
   }
+  // A paste the desktop refuses later (it asked the user) is told like one refused at once.
+  if (services_.paste)
+    services_.paste->undelivered = [self = QPointer<GlobalHotkeys>(this)](const QString& reason) {
+      if (self) self->reportPasteByHand(reason);
+    };
 }
 
-GlobalHotkeys::~GlobalHotkeys() { unregisterAll(); }
+GlobalHotkeys::~GlobalHotkeys() {
+  if (services_.paste) services_.paste->undelivered = nullptr;
+  unregisterAll();
+}
 
 COleDateTime GlobalHotkeys::now() const { return nowFrom(services_.clock); }
 
@@ -96,14 +104,27 @@ void GlobalHotkeys::reportUnavailable(const QString& reason) {
   unavailableNotice_ =
       toQString(loadString(StringId::HotkeysUnavailable, actions_.uiLanguage())).replace(QLatin1String("%s"), reason);
   qCWarning(lcHotkeys).noquote() << unavailableNotice_;
+  showNotice(unavailableNotice_, QStringLiteral("hotkeysUnavailable"));
+}
+
+void GlobalHotkeys::reportPasteByHand(const QString& reason) {
+  // Once a run: the text stays on the clipboard at every paste, and the user knows what to do.
+  if (!pasteNotice_.isEmpty()) return;
+  pasteNotice_ =
+      toQString(loadString(StringId::PasteByHand, actions_.uiLanguage())).replace(QLatin1String("%s"), reason);
+  qCWarning(lcHotkeys).noquote() << pasteNotice_;
+  showNotice(pasteNotice_, QStringLiteral("pasteByHand"));
+}
+
+void GlobalHotkeys::showNotice(const QString& text, const QString& objectName) {
   if (services_.notice) {
-    services_.notice(unavailableNotice_);
+    services_.notice(text);
     return;
   }
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), unavailableNotice_, QMessageBox::Ok);
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), text, QMessageBox::Ok);
   box->setWindowModality(Qt::NonModal);
   box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setObjectName(QStringLiteral("hotkeysUnavailable"));
+  box->setObjectName(objectName);
   box->show();
 }
 
@@ -154,7 +175,8 @@ void GlobalHotkeys::pasteNow(int index) {
     return;
   }
   setClipboardText(toQString(result->value()));
-  if (services_.paste) services_.paste->paste();
+  if (services_.paste && !services_.paste->paste())
+    reportPasteByHand(toQString(loadString(StringId::PasteNoTypingHere, actions_.uiLanguage())));
 }
 
 }  // namespace kalvory

@@ -24,12 +24,13 @@ class GlobalHotkeys final : public QObject {
  public:
   struct Services {
     HotkeyService* hotkeys = nullptr;  // null: no global keys
-    PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard
+    PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard, silently
     ErrorReporter* errors = nullptr;
     Clock clock;
     MediaPlayerInfo* player = nullptr;  // the song codes of QuickPaste; null: no player
-    // Tells the user once that the session gives no global keys, and what to do instead; null:
-    // a message box that does not block.
+    // Tells the user once that the session gives no global keys, and what to do instead (and,
+    // once, that a paste waits on the clipboard for Ctrl+V); null: a message box that does not
+    // block.
     std::function<void(const QString&)> notice;
     // Whether the X11 keys are heard only while an X11 program has the focus (Qt on XWayland in
     // a Wayland session); unset: found from the session.
@@ -46,6 +47,8 @@ class GlobalHotkeys final : public QObject {
   bool holdsKeys() const { return holdsKeys_; }
   // The text the user was told when the session had no global keys; empty when none was needed.
   const QString& unavailableNotice() const { return unavailableNotice_; }
+  // The text the user was told when a paste could not be typed; empty while none failed.
+  const QString& pasteNotice() const { return pasteNotice_; }
 
   void CopyDate();
   void QuickPaste(int index);
@@ -54,12 +57,15 @@ class GlobalHotkeys final : public QObject {
   COleDateTime now() const;
   void pasteNow(int index);
   void reportUnavailable(const QString& reason);
+  void reportPasteByHand(const QString& reason);
+  void showNotice(const QString& text, const QString& objectName);
 
   const CAlarmDoc& document_;
   ActionRegistry& actions_;
   Services services_;
   bool holdsKeys_ = false;
   QString unavailableNotice_;
+  QString pasteNotice_;
 };
 
 }  // namespace kalvory

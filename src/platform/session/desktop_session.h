@@ -4,6 +4,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include "platform/wallpaper/wallpaper_setter.h"
+
 namespace kalvory {
 
 // Which display protocol the user's session speaks.
@@ -40,6 +42,16 @@ struct DesktopSession {
   bool x11KeysReachEveryProgram() const { return kind != SessionKind::Wayland && platformName == QLatin1String("xcb"); }
 };
 
+// How a paste hotkey gets the text typed into the focused program, after putting it on the
+// clipboard.
+enum class PasteBackend {
+  XTest,                 // Ctrl+V through XTest, as on every X11 session
+  XTestX11ProgramsOnly,  // the same through XWayland: only X11 programs hear it
+  RemoteDesktopPortal,   // Ctrl+V through the RemoteDesktop portal's keyboard
+  ClipboardOnly,         // nothing may type into another program: the user presses Ctrl+V
+};
+PasteBackend pasteBackendOf(const DesktopSession& session);
+
 // From XDG_SESSION_TYPE first (the login manager's word), else from which display the
 // environment names.
 SessionKind sessionKindOf(const QProcessEnvironment& environment);
@@ -59,6 +71,11 @@ DesktopPortals probeDesktopPortals(const QDBusConnection& bus, int timeoutMillis
 // The session of this process: the environment, Qt's platform (when a QGuiApplication runs,
 // else the expected one) and, with `probePortals`, the portals of the session bus.
 DesktopSession detectDesktopSession(bool probePortals);
+
+// Which way the desktop picture is set in `session`: the desktop's own setter (GNOME, KDE
+// Plasma, XFCE) on either display protocol; otherwise the root window on X11, and on Wayland,
+// whose compositor never shows the XWayland root window, the Wallpaper portal or nothing.
+WallpaperBackend wallpaperBackendOf(const DesktopSession& session);
 
 // One line per service ("hotkeys: ..."), telling which backend the program uses in `session`.
 QString describeBackends(const DesktopSession& session);
