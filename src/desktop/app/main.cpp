@@ -24,6 +24,7 @@
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
 #include "platform/session/remote_desktop_paste.h"
+#include "platform/session/virtual_keyboard_paste.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
@@ -140,8 +141,10 @@ int main(int argc, char** argv) {
   // The hotkeys' way (X11 grabs or the desktop's shortcuts portal) and the paste's (XTest, the
   // desktop's RemoteDesktop portal or the user's own Ctrl+V) follow the session.
   kalvory::DesktopSession session = kalvory::detectDesktopSession(false);
-  if (session.kind == kalvory::SessionKind::Wayland)
+  if (session.kind == kalvory::SessionKind::Wayland) {
     session.portals = kalvory::probeDesktopPortals(QDBusConnection::sessionBus());
+    session.virtualKeyboard = kalvory::compositorOffersVirtualKeyboard();
+  }
   const std::unique_ptr<kalvory::HotkeyService> hotkeys = kalvory::createHotkeyService(session);
   const std::unique_ptr<kalvory::PasteInjector> paste = kalvory::createPasteInjector(session);
   kalvory::LogindPowerManager power;

@@ -9,6 +9,7 @@
 #include "platform/session/desktop_session.h"
 #include "platform/session/remote_desktop_paste.h"
 #include "platform/session/shortcuts_portal.h"
+#include "platform/session/virtual_keyboard_paste.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -93,6 +94,8 @@ std::unique_ptr<PasteInjector> createPasteInjector(const DesktopSession& session
   switch (pasteBackendOf(session)) {
     case PasteBackend::RemoteDesktopPortal:
       return std::make_unique<RemoteDesktopPasteInjector>(QDBusConnection::sessionBus());
+    case PasteBackend::VirtualKeyboard:
+      return std::make_unique<VirtualKeyboardPasteInjector>();
     case PasteBackend::ClipboardOnly:
       return std::make_unique<ClipboardOnlyPaste>();
     case PasteBackend::XTest:

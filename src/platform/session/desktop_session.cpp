@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QXmlStreamReader>
 
+#include "platform/session/virtual_keyboard_paste.h"
 #include "platform/wallpaper/wallpaper_setter.h"
 
 namespace kalvory {
@@ -34,6 +35,7 @@ bool DesktopSession::nativeWayland() const { return platformName.startsWith(QLat
 PasteBackend pasteBackendOf(const DesktopSession& session) {
   // The portal's keyboard reaches every program, also where XTest would reach X11 ones only.
   if (session.kind == SessionKind::Wayland && session.portals.remoteDesktop) return PasteBackend::RemoteDesktopPortal;
+  if (session.kind == SessionKind::Wayland && session.virtualKeyboard) return PasteBackend::VirtualKeyboard;
   if (session.throughXWayland()) return PasteBackend::XTestX11ProgramsOnly;
   if (session.nativeWayland()) return PasteBackend::ClipboardOnly;
   // An X11 session (or none: XTest then finds no display and the clipboard is all there is).
@@ -107,7 +109,10 @@ DesktopSession detectDesktopSession(bool probePortals) {
                              ? QGuiApplication::platformName()
                              : expectedPlatformName(environment);
   session.currentDesktop = environment.value(QStringLiteral("XDG_CURRENT_DESKTOP"));
-  if (probePortals) session.portals = probeDesktopPortals(QDBusConnection::sessionBus());
+  if (probePortals) {
+    session.portals = probeDesktopPortals(QDBusConnection::sessionBus());
+    if (session.kind == SessionKind::Wayland) session.virtualKeyboard = compositorOffersVirtualKeyboard();
+  }
   return session;
 }
 
@@ -152,8 +157,12 @@ QString describeBackends(const DesktopSession& session) {
                   "the desktop asks once whether Kalvory may type)")
                   .arg(session.portals.remoteDesktop);
       break;
+    case PasteBackend::VirtualKeyboard:
+      paste = QStringLiteral("the clipboard and Ctrl+V through the compositor's virtual keyboard");
+      break;
     case PasteBackend::ClipboardOnly:
-      paste = QStringLiteral("the clipboard only (no RemoteDesktop portal); press Ctrl+V yourself, as told once");
+      paste = QStringLiteral(
+          "the clipboard only (no RemoteDesktop portal, no virtual keyboard); press Ctrl+V yourself, as told once");
       break;
   }
   lines << QStringLiteral("paste:             ") + paste;

@@ -32,6 +32,9 @@ struct DesktopSession {
   QString platformName;
   QString currentDesktop;  // $XDG_CURRENT_DESKTOP
   DesktopPortals portals;
+  // The compositor offers virtual keyboards (zwp_virtual_keyboard_manager_v1, wlroots); asked
+  // only on a Wayland session, with the portals.
+  bool virtualKeyboard = false;
 
   // The windows are the compositor's own Wayland surfaces: it neither tells their places nor
   // lets them be placed, and X11 key grabs and XTest do not reach other programs.
@@ -48,6 +51,7 @@ enum class PasteBackend {
   XTest,                 // Ctrl+V through XTest, as on every X11 session
   XTestX11ProgramsOnly,  // the same through XWayland: only X11 programs hear it
   RemoteDesktopPortal,   // Ctrl+V through the RemoteDesktop portal's keyboard
+  VirtualKeyboard,       // Ctrl+V through a virtual keyboard of the compositor (wlroots)
   ClipboardOnly,         // nothing may type into another program: the user presses Ctrl+V
 };
 PasteBackend pasteBackendOf(const DesktopSession& session);
@@ -69,7 +73,8 @@ bool windowPositionsReadable(const QString& platformName);
 DesktopPortals probeDesktopPortals(const QDBusConnection& bus, int timeoutMilliseconds = 2000);
 
 // The session of this process: the environment, Qt's platform (when a QGuiApplication runs,
-// else the expected one) and, with `probePortals`, the portals of the session bus.
+// else the expected one) and, with `probePortals`, the portals of the session bus and, on a
+// Wayland session, whether the compositor offers virtual keyboards.
 DesktopSession detectDesktopSession(bool probePortals);
 
 // Which way the desktop picture is set in `session`: the desktop's own setter (GNOME, KDE
