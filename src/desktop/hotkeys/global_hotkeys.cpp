@@ -132,7 +132,9 @@ void GlobalHotkeys::CopyDate() {
   Result<std::string> result = formatDateTime(document_.copy_date_format, now());
   // A format the formatter refuses falls back to the document's default.
   if (!result.ok()) result = formatDateTime("%m/%d/%Y", now());
-  if (result.ok()) setClipboardText(toQString(result.value()));
+  if (!result.ok()) return;
+  setClipboardText(toQString(result.value()));
+  if (services_.paste) services_.paste->holdClipboardText(toQString(result.value()));
 }
 
 void GlobalHotkeys::QuickPaste(int index) {
@@ -175,6 +177,7 @@ void GlobalHotkeys::pasteNow(int index) {
     return;
   }
   setClipboardText(toQString(result->value()));
+  if (services_.paste) services_.paste->holdClipboardText(toQString(result->value()));
   if (services_.paste && !services_.paste->paste())
     reportPasteByHand(toQString(loadString(StringId::PasteNoTypingHere, actions_.uiLanguage())));
 }

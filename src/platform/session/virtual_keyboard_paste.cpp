@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "wlr-data-control-unstable-v1-client-protocol.h"
 
 namespace kalvory {
 
@@ -45,6 +46,27 @@ void announced(void* data, wl_registry* registry, uint32_t name, const char* int
 void removed(void*, wl_registry*, uint32_t) {}
 
 const wl_registry_listener kRegistryListener = {announced, removed};
+
+// Another program's selection is of no interest: its offers are let go at once.
+void dataOffer(void*, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+  zwlr_data_control_offer_v1_destroy(offer);
+}
+void selection(void*, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1*) {}
+void finished(void* data, zwlr_data_control_device_v1*) {
+  static_cast<VirtualKeyboardPasteInjector*>(data)->deviceFinished();
+}
+const zwlr_data_control_device_v1_listener kDeviceListener = {dataOffer, selection, finished};
+
+void send(void* data, zwlr_data_control_source_v1* source, const char*, int32_t fd) {
+  static_cast<VirtualKeyboardPasteInjector*>(data)->sendText(source, fd);
+}
+void cancelled(void* data, zwlr_data_control_source_v1* source) {
+  static_cast<VirtualKeyboardPasteInjector*>(data)->sourceCancelled(source);
+}
+const zwlr_data_control_source_v1_listener kSourceListener = {send, cancelled};
+
+// The types a program may ask a text in.
+constexpr const char* kTextTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING", "STRING", "TEXT"};
 
 struct Offers {
   bool virtualKeyboard = false;
@@ -87,6 +109,9 @@ void VirtualKeyboardPasteInjector::globalAnnounced(wl_registry* registry, uint32
   else if (!manager_ && std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
     manager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
         wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+  else if (!dataControl_ && std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0)
+    dataControl_ = static_cast<zwlr_data_control_manager_v1*>(
+        wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, 1));
 }
 
 bool VirtualKeyboardPasteInjector::connectKeyboard() {
@@ -126,8 +151,60 @@ bool VirtualKeyboardPasteInjector::connectKeyboard() {
     disconnect();
     return false;
   }
-  qCInfo(lcVirtualKeyboard) << "typing through a virtual keyboard";
+  if (dataControl_) {
+    dataDevice_ = zwlr_data_control_manager_v1_get_data_device(dataControl_, seat_);
+    zwlr_data_control_device_v1_add_listener(dataDevice_, &kDeviceListener, this);
+  }
+  // The compositor's events (a program asking for the text) are read as they come.
+  events_ = std::make_unique<QSocketNotifier>(wl_display_get_fd(display_), QSocketNotifier::Read);
+  QObject::connect(events_.get(), &QSocketNotifier::activated, events_.get(), [this] {
+    if (wl_display_dispatch(display_) < 0) {
+      qCWarning(lcVirtualKeyboard) << "the compositor ended the connection";
+      disconnect();
+      return;
+    }
+    wl_display_flush(display_);
+  });
+  qCInfo(lcVirtualKeyboard) << "typing through a virtual keyboard" << (dataDevice_ ? "with data control" : "");
   return true;
+}
+
+void VirtualKeyboardPasteInjector::holdClipboardText(const QString& text) {
+  if (!connectKeyboard() || !dataDevice_) return;
+  if (source_) zwlr_data_control_source_v1_destroy(source_);
+  text_ = text.toUtf8();
+  source_ = zwlr_data_control_manager_v1_create_data_source(dataControl_);
+  zwlr_data_control_source_v1_add_listener(source_, &kSourceListener, this);
+  for (const char* type : kTextTypes) zwlr_data_control_source_v1_offer(source_, type);
+  zwlr_data_control_device_v1_set_selection(dataDevice_, source_);
+  wl_display_flush(display_);
+}
+
+void VirtualKeyboardPasteInjector::sendText(zwlr_data_control_source_v1* source, int fd) {
+  // A source that was replaced may still be asked: it answers with what it held, which is gone,
+  // so with nothing.
+  if (source == source_) {
+    const char* data = text_.constData();
+    qsizetype left = text_.size();
+    while (left > 0) {
+      const ssize_t written = write(fd, data, size_t(left));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) break;
+      data += written;
+      left -= written;
+    }
+  }
+  close(fd);
+}
+
+void VirtualKeyboardPasteInjector::sourceCancelled(zwlr_data_control_source_v1* source) {
+  zwlr_data_control_source_v1_destroy(source);
+  if (source == source_) source_ = nullptr;
+}
+
+void VirtualKeyboardPasteInjector::deviceFinished() {
+  if (dataDevice_) zwlr_data_control_device_v1_destroy(dataDevice_);
+  dataDevice_ = nullptr;
 }
 
 bool VirtualKeyboardPasteInjector::paste() {
@@ -154,6 +231,13 @@ bool VirtualKeyboardPasteInjector::paste() {
 }
 
 void VirtualKeyboardPasteInjector::disconnect() {
+  events_.reset();
+  if (source_) zwlr_data_control_source_v1_destroy(source_);
+  if (dataDevice_) zwlr_data_control_device_v1_destroy(dataDevice_);
+  if (dataControl_) zwlr_data_control_manager_v1_destroy(dataControl_);
+  source_ = nullptr;
+  dataDevice_ = nullptr;
+  dataControl_ = nullptr;
   if (keyboard_) zwp_virtual_keyboard_v1_destroy(keyboard_);
   if (manager_) zwp_virtual_keyboard_manager_v1_destroy(manager_);
   if (seat_) wl_seat_destroy(seat_);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSocketNotifier>
 #include <QString>
+#include <memory>
 
 #include "platform/x11/synthetic_paste.h"
 
@@ -9,6 +12,9 @@ struct wl_registry;
 struct wl_seat;
 struct zwp_virtual_keyboard_manager_v1;
 struct zwp_virtual_keyboard_v1;
+struct zwlr_data_control_manager_v1;
+struct zwlr_data_control_device_v1;
+struct zwlr_data_control_source_v1;
 
 namespace kalvory {
 
@@ -32,10 +38,15 @@ class VirtualKeyboardPasteInjector final : public PasteInjector {
   // False, with `problem()` saying why, when the compositor offers no virtual keyboard or
   // refuses this program one.
   bool paste() override;
+  void holdClipboardText(const QString& text) override;
   const QString& problem() const { return problem_; }
 
   // For the registry's listener.
   void globalAnnounced(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
+  // For the data source's listener: a program asks for the text, or another took the clipboard.
+  void sendText(zwlr_data_control_source_v1* source, int fd);
+  void sourceCancelled(zwlr_data_control_source_v1* source);
+  void deviceFinished();
 
  private:
   bool connectKeyboard();
@@ -46,6 +57,11 @@ class VirtualKeyboardPasteInjector final : public PasteInjector {
   wl_seat* seat_ = nullptr;
   zwp_virtual_keyboard_manager_v1* manager_ = nullptr;
   zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+  zwlr_data_control_manager_v1* dataControl_ = nullptr;
+  zwlr_data_control_device_v1* dataDevice_ = nullptr;
+  zwlr_data_control_source_v1* source_ = nullptr;
+  QByteArray text_;  // what source_ holds, in UTF-8
+  std::unique_ptr<QSocketNotifier> events_;
   QString problem_;
 };
 

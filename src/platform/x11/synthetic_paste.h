@@ -17,6 +17,11 @@ class PasteInjector {
   // lets no program type into another).
   virtual bool paste() = 0;
 
+  // Holds `text` as the clipboard's selection by the injector's own means, for sessions whose
+  // compositor refuses the toolkit's clipboard to a program without the keyboard focus (a
+  // hotkey's program never has it); nothing where the toolkit's clipboard is enough.
+  virtual void holdClipboardText(const QString& /*text*/) {}
+
   // Called, with the reason, when a paste that paste() accepted could not be typed after all (a
   // desktop that asks the user first and was refused); set by whoever asks for pastes.
   std::function<void(const QString& reason)> undelivered;
