@@ -254,6 +254,11 @@ TEST(DesktopSession, ChoosesThePastesWayBySession) {
   wayland.platformName = QStringLiteral("wayland");
   EXPECT_EQ(pasteBackendOf(wayland), PasteBackend::ClipboardOnly);
   EXPECT_TRUE(describeBackends(wayland).contains(QStringLiteral("paste:             the clipboard only")));
+  // A wlroots compositor's virtual keyboard, where there is no portal to ask.
+  wayland.virtualKeyboard = true;
+  EXPECT_EQ(pasteBackendOf(wayland), PasteBackend::VirtualKeyboard);
+  EXPECT_TRUE(describeBackends(wayland).contains(QStringLiteral("virtual keyboard")));
+  // The portal first: the desktop asks the user, as a desktop that has one means programs to.
   wayland.portals.remoteDesktop = 2;
   EXPECT_EQ(pasteBackendOf(wayland), PasteBackend::RemoteDesktopPortal);
   EXPECT_TRUE(describeBackends(wayland).contains(QStringLiteral("RemoteDesktop portal")));
@@ -261,6 +266,7 @@ TEST(DesktopSession, ChoosesThePastesWayBySession) {
   DesktopSession xwayland = wayland;
   xwayland.platformName = QStringLiteral("xcb");
   xwayland.portals.remoteDesktop = 0;
+  xwayland.virtualKeyboard = false;
   EXPECT_EQ(pasteBackendOf(xwayland), PasteBackend::XTestX11ProgramsOnly);
   // The portal reaches the Wayland programs too.
   xwayland.portals.remoteDesktop = 1;
