@@ -363,6 +363,58 @@ TEST_F(PortalBus, PastesWithCtrlVThroughTheRemoteDesktopKeyboardAskingOnce) {
   EXPECT_EQ(keystrokes(loggedCalls(log)).size(), 12);
 }
 
+TEST_F(PortalBus, ThePermissionToTypeIsKeptForTheNextRun) {
+  QTemporaryDir folder;
+  const QString log = folder.filePath(QStringLiteral("calls.jsonl"));
+  const QString tokenFile = folder.filePath(QStringLiteral("config/remote-desktop-token"));
+  startPortal(QStringLiteral("{\"log\": \"%1\"}").arg(log), kRemoteDesktopPortal);
+  const auto selectDevices = [&] {
+    QList<QJsonObject> selected;
+    for (const QJsonObject& call : loggedCalls(log))
+      if (call.value(QStringLiteral("call")).toString() == QLatin1String("SelectDevices")) selected << call;
+    return selected;
+  };
+  {
+    RemoteDesktopPasteInjector paste(*connection_, 2, tokenFile);
+    QSignalSpy sent(&paste, &RemoteDesktopPasteInjector::sent);
+    ASSERT_TRUE(paste.paste());
+    ASSERT_TRUE(sent.wait(10000));
+  }
+  // Kept until the user revokes it; nothing to restore the first time.
+  ASSERT_EQ(selectDevices().size(), 1);
+  EXPECT_EQ(selectDevices()[0].value(QStringLiteral("persist_mode")).toInt(), 2);
+  EXPECT_EQ(selectDevices()[0].value(QStringLiteral("restore_token")).toString(), QString());
+  QFile kept(tokenFile);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "token-1\n");
+  kept.close();
+  EXPECT_EQ(kept.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), QFileDevice::Permissions());
+
+  // The next run offers it, and keeps the new one the desktop hands back.
+  {
+    RemoteDesktopPasteInjector paste(*connection_, 2, tokenFile);
+    QSignalSpy sent(&paste, &RemoteDesktopPasteInjector::sent);
+    ASSERT_TRUE(paste.paste());
+    ASSERT_TRUE(sent.wait(10000));
+  }
+  ASSERT_EQ(selectDevices().size(), 2);
+  EXPECT_EQ(selectDevices()[1].value(QStringLiteral("restore_token")).toString(), QStringLiteral("token-1"));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "token-2\n");
+  kept.close();
+
+  // A version 1 portal knows no tokens: none is asked for or offered.
+  {
+    RemoteDesktopPasteInjector paste(*connection_, 1, tokenFile);
+    QSignalSpy sent(&paste, &RemoteDesktopPasteInjector::sent);
+    ASSERT_TRUE(paste.paste());
+    ASSERT_TRUE(sent.wait(10000));
+  }
+  ASSERT_EQ(selectDevices().size(), 3);
+  EXPECT_EQ(selectDevices()[2].value(QStringLiteral("persist_mode")).toInt(), 0);
+  EXPECT_EQ(selectDevices()[2].value(QStringLiteral("restore_token")).toString(), QString());
+}
+
 TEST_F(PortalBus, ADeclinedKeyboardLeavesThePasteToTheUserAndIsNotAskedAgain) {
   QTemporaryDir folder;
   const QString log = folder.filePath(QStringLiteral("calls.jsonl"));

@@ -4,6 +4,7 @@ It answers CreateSession, SelectDevices and Start the way xdg-desktop-portal doe
 object whose Response signal carries the result) and writes every call, NotifyKeyboardKeysym
 included, as a JSON line to the file the parameter "log" names. Parameters: "decline" makes Start
 answer 1 (the user said no); "devices" is the device mask Start grants (default 1, the keyboard).
+Start hands back a new restore token each time ("token-1", "token-2", ...), as version 2 does.
 A test calls org.kalvory.Test.CloseSession() to close the session as a desktop does when the user
 revokes it.
 '''
@@ -28,6 +29,7 @@ def load(mock, parameters):
     mock.decline = bool(parameters.get('decline', False))
     mock.devices = int(parameters.get('devices', 1))
     mock.sessions = []
+    mock.starts = 0
     mock.AddProperty(MAIN_IFACE, 'version', dbus.UInt32(2))
     mock.AddProperty(MAIN_IFACE, 'AvailableDeviceTypes', dbus.UInt32(7))
 
@@ -68,7 +70,9 @@ def CreateSession(self, options, sender):
 @dbus.service.method(MAIN_IFACE, in_signature='oa{sv}', out_signature='o', sender_keyword='sender')
 def SelectDevices(self, session, options, sender):
     path = request_path(sender, str(options['handle_token']))
-    log(self, {'call': 'SelectDevices', 'session': str(session), 'types': int(options.get('types', 0))})
+    log(self, {'call': 'SelectDevices', 'session': str(session), 'types': int(options.get('types', 0)),
+               'persist_mode': int(options.get('persist_mode', 0)),
+               'restore_token': str(options.get('restore_token', ''))})
     respond_later(path, 0, {})
     return dbus.ObjectPath(path)
 
@@ -80,7 +84,9 @@ def Start(self, session, parent_window, options, sender):
     if self.decline:
         respond_later(path, 1, {})
     else:
-        respond_later(path, 0, {'devices': dbus.UInt32(self.devices)})
+        self.starts += 1
+        respond_later(path, 0, {'devices': dbus.UInt32(self.devices),
+                                'restore_token': dbus.String('token-%d' % self.starts)})
     return dbus.ObjectPath(path)
 
 

@@ -1,6 +1,7 @@
 #include "desktop/hotkeys/bus_commands.h"
 
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "desktop/common/action_registry.h"
@@ -10,6 +11,7 @@
 #include "platform/session/remote_desktop_paste.h"
 #include "platform/session/shortcuts_portal.h"
 #include "platform/session/virtual_keyboard_paste.h"
+#include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 #include "platform/x11/synthetic_paste.h"
 
@@ -93,7 +95,11 @@ std::unique_ptr<HotkeyService> createHotkeyService(const DesktopSession& session
 std::unique_ptr<PasteInjector> createPasteInjector(const DesktopSession& session) {
   switch (pasteBackendOf(session)) {
     case PasteBackend::RemoteDesktopPortal:
-      return std::make_unique<RemoteDesktopPasteInjector>(QDBusConnection::sessionBus());
+      // The desktop's permission to type is kept beside the settings, for the next run.
+      return std::make_unique<RemoteDesktopPasteInjector>(
+          QDBusConnection::sessionBus(), session.portals.remoteDesktop,
+          QFileInfo(QString::fromStdString(defaultSettingsFilePath())).absolutePath() +
+              QStringLiteral("/remote-desktop-token"));
     case PasteBackend::VirtualKeyboard:
       return std::make_unique<VirtualKeyboardPasteInjector>();
     case PasteBackend::ClipboardOnly:

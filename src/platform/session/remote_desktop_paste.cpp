@@ -2,8 +2,13 @@
 
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QSaveFile>
+#include <QUuid>
 #include <cstdint>
 
 #include "platform/session/portal_request.h"
@@ -24,6 +29,7 @@ constexpr std::int32_t kLetterV = 0x76;
 constexpr uint kKeyboardDevice = 1;
 constexpr uint kReleased = 0;
 constexpr uint kPressed = 1;
+constexpr uint kPersistUntilRevoked = 2;
 
 QString answerText(const QString& step, uint response, const QString& error) {
   if (!error.isEmpty()) return error;
@@ -33,8 +39,28 @@ QString answerText(const QString& step, uint response, const QString& error) {
 
 }  // namespace
 
-RemoteDesktopPasteInjector::RemoteDesktopPasteInjector(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus) {}
+RemoteDesktopPasteInjector::RemoteDesktopPasteInjector(const QDBusConnection& bus, unsigned portalVersion,
+                                                       QString tokenFile, QObject* parent)
+    : QObject(parent), bus_(bus), portalVersion_(portalVersion), tokenFile_(std::move(tokenFile)) {}
+
+QString RemoteDesktopPasteInjector::restoreToken() const {
+  QFile file(tokenFile_);
+  if (tokenFile_.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
+  // A token is a short word; anything else in the file is not one.
+  const QString token = QString::fromUtf8(file.read(4096)).trimmed();
+  return token.size() < 1024 && !token.contains(u'\n') ? token : QString();
+}
+
+void RemoteDesktopPasteInjector::keepRestoreToken(const QString& token) const {
+  if (tokenFile_.isEmpty()) return;
+  QDir().mkpath(QFileInfo(tokenFile_).absolutePath());
+  QSaveFile file(tokenFile_);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly) || file.write(token.toUtf8() + '\n') < 0 || !file.commit())
+    qCWarning(lcRemoteDesktop) << "cannot keep the permission to type in" << tokenFile_;
+  else
+    QFile::setPermissions(tokenFile_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
 
 RemoteDesktopPasteInjector::~RemoteDesktopPasteInjector() {
   if (!session_.isEmpty() && bus_.isConnected())
@@ -68,7 +94,7 @@ bool RemoteDesktopPasteInjector::paste() {
 void RemoteDesktopPasteInjector::createSession() {
   state_ = State::Starting;
   // A new name for each session: the one the desktop closed may still be known to it.
-  const QString token = QStringLiteral("kalvory_paste%1").arg(++sessionsCreated_);
+  const QString token = QStringLiteral("kalvory_paste_") + QUuid::createUuid().toString(QUuid::Id128);
   PortalRequest::send(bus_, kRemoteDesktop, QStringLiteral("CreateSession"),
                       {QVariantMap{{QStringLiteral("session_handle_token"), token}}}, this,
                       [this](uint response, const QVariantMap& results, const QString& error) {
@@ -89,10 +115,15 @@ void RemoteDesktopPasteInjector::createSession() {
 
 void RemoteDesktopPasteInjector::selectDevices() {
   // The keyboard alone: the program never moves the pointer.
+  QVariantMap options{{QStringLiteral("types"), QVariant::fromValue(kKeyboardDevice)}};
+  if (portalVersion_ >= 2) {
+    // Kept until the user revokes it; the last run's token spares the question.
+    options.insert(QStringLiteral("persist_mode"), QVariant::fromValue(kPersistUntilRevoked));
+    if (const QString token = restoreToken(); !token.isEmpty()) options.insert(QStringLiteral("restore_token"), token);
+  }
   PortalRequest::send(bus_, kRemoteDesktop, QStringLiteral("SelectDevices"),
-                      {QVariant::fromValue(QDBusObjectPath(session_)),
-                       QVariantMap{{QStringLiteral("types"), QVariant::fromValue(kKeyboardDevice)}}},
-                      this, [this](uint response, const QVariantMap&, const QString& error) {
+                      {QVariant::fromValue(QDBusObjectPath(session_)), options}, this,
+                      [this](uint response, const QVariantMap&, const QString& error) {
                         if (response != 0) {
                           refuse(answerText(QStringLiteral("SelectDevices"), response, error));
                           return;
@@ -115,6 +146,9 @@ void RemoteDesktopPasteInjector::start() {
                           refuse(QStringLiteral("the desktop granted no keyboard"));
                           return;
                         }
+                        // Each token is good for one start: the new one replaces it.
+                        const QString token = results.value(QStringLiteral("restore_token")).toString();
+                        if (!token.isEmpty()) keepRestoreToken(token);
                         state_ = State::Ready;
                         qCInfo(lcRemoteDesktop) << "typing through the RemoteDesktop portal";
                         if (pending_) sendKeys();

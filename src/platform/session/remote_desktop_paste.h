@@ -15,11 +15,15 @@ namespace kalvory {
 // once whether the program may type; the session it grants is kept for the program's life, so the
 // question is not asked at every paste. The first paste waits for that answer. A refusal is
 // final for this run (asking again at every paste would nag) and is told through `undelivered`;
-// the text stays on the clipboard.
+// the text stays on the clipboard. From the portal's version 2 on, the permission is kept until
+// the user revokes it: the token the desktop hands back is kept in `tokenFile` and offered at the
+// next run's first paste, so that the user is not asked at every start either.
 class RemoteDesktopPasteInjector final : public QObject, public PasteInjector {
   Q_OBJECT
  public:
-  explicit RemoteDesktopPasteInjector(const QDBusConnection& bus, QObject* parent = nullptr);
+  // `portalVersion`: the RemoteDesktop portal's; `tokenFile` empty: nothing is kept between runs.
+  RemoteDesktopPasteInjector(const QDBusConnection& bus, unsigned portalVersion = 1, QString tokenFile = {},
+                             QObject* parent = nullptr);
   ~RemoteDesktopPasteInjector() override;
 
   bool paste() override;
@@ -45,12 +49,16 @@ class RemoteDesktopPasteInjector final : public QObject, public PasteInjector {
   void refuse(const QString& reason);
   void forgetSession();
 
+  QString restoreToken() const;
+  void keepRestoreToken(const QString& token) const;
+
   QDBusConnection bus_;
+  unsigned portalVersion_;
+  QString tokenFile_;
   State state_ = State::Idle;
   QString session_;
   QString refusal_;
   bool pending_ = false;  // a paste waits for the session
-  int sessionsCreated_ = 0;
 };
 
 }  // namespace kalvory
