@@ -186,6 +186,19 @@ TEST_F(PortalBus, BindsTheKeysInOneSessionAndRunsTheOneActivated) {
   ASSERT_TRUE(activated.wait(5000));
   ASSERT_EQ(activated.size(), 1);
   EXPECT_EQ(activated[0][0].toInt(), 9);
+
+  // And when the user lets it go (a paste waits for that, so that the held Shift is not in it).
+  EXPECT_TRUE(service.tellsReleases());
+  QSignalSpy released(&service, &HotkeyService::released);
+  const QDBusMessage release =
+      QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                     QStringLiteral("/org/freedesktop/portal/desktop"),
+                                     QStringLiteral("org.kalvory.Test"), QStringLiteral("Release"))
+      << QStringLiteral("key-9");
+  ASSERT_EQ(connection_->call(release).type(), QDBusMessage::ReplyMessage);
+  ASSERT_TRUE(released.wait(5000));
+  ASSERT_EQ(released.size(), 1);
+  EXPECT_EQ(released[0][0].toInt(), 9);
 }
 
 TEST_F(PortalBus, ARefusalIsToldOnce) {

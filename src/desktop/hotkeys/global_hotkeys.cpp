@@ -42,14 +42,32 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
   for (int index = 0; index < 3; ++index) actions_.add(ID_QUICK_PASTE_1 + index, [this, index] { QuickPaste(index); });
   if (services_.hotkeys) {
     connect(services_.hotkeys, &HotkeyService::activated, this, [this](int hotkeyId) {
-      for (const CommandShortcut& shortcut : kCommandShortcuts)
-        if (shortcut.hotkeyId == hotkeyId) actions_.runCommand(shortcut.command);
+      // A desktop's shortcut fires while its keys are down: a paste it starts must not be typed
+      // with the user's Shift still held (Ctrl+Shift+V means something else in many programs).
+      for (const CommandShortcut& shortcut : kCommandShortcuts) {
+        if (shortcut.hotkeyId != hotkeyId) continue;
+        const bool pastes = int(shortcut.command) >= ID_QUICK_PASTE_1 && int(shortcut.command) < ID_QUICK_PASTE_1 + 3;
+        if (pastes && services_.hotkeys->tellsReleases()) heldHotkey_ = hotkeyId;
+        actions_.runCommand(shortcut.command);
+      }
+    });
+    connect(services_.hotkeys, &HotkeyService::released, this, [this](int hotkeyId) {
+      if (hotkeyId != heldHotkey_) return;
+      heldHotkey_ = 0;
+      if (pasteWaiting_) typePaste();
     });
     connect(services_.hotkeys, &HotkeyService::failed, this, [this](const QString& reason) {
       reportUnavailable(toQString(loadString(StringId::HotkeysPortalFailed, actions_.uiLanguage()))
                             .replace(QLatin1String("%s"), reason));
     });
   }
+  releasePatience_.setSingleShot(true);
+  releasePatience_.setInterval(services_.releasePatienceMilliseconds);
+  // A user who keeps holding the keys gets the paste anyway, a while later.
+  connect(&releasePatience_, &QTimer::timeout, this, [this] {
+    heldHotkey_ = 0;
+    if (pasteWaiting_) typePaste();
+  });
   // A paste the desktop refuses later (it asked the user) is told like one refused at once.
   if (services_.paste)
     services_.paste->undelivered = [self = QPointer<GlobalHotkeys>(this)](const QString& reason) {
@@ -177,8 +195,22 @@ void GlobalHotkeys::pasteNow(int index) {
     return;
   }
   setClipboardText(toQString(result->value()));
-  if (services_.paste) services_.paste->holdClipboardText(toQString(result->value()));
-  if (services_.paste && !services_.paste->paste())
+  if (!services_.paste) return;
+  services_.paste->holdClipboardText(toQString(result->value()));
+  if (heldHotkey_ != 0) {
+    // Typed once the key is let go; a second paste meanwhile is the same keystroke, as the
+    // clipboard holds only the newest text.
+    pasteWaiting_ = true;
+    if (!releasePatience_.isActive()) releasePatience_.start();
+    return;
+  }
+  typePaste();
+}
+
+void GlobalHotkeys::typePaste() {
+  pasteWaiting_ = false;
+  releasePatience_.stop();
+  if (!services_.paste->paste())
     reportPasteByHand(toQString(loadString(StringId::PasteNoTypingHere, actions_.uiLanguage())));
 }
 

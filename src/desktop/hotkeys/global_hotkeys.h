@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -35,6 +36,9 @@ class GlobalHotkeys final : public QObject {
     // Whether the X11 keys are heard only while an X11 program has the focus (Qt on XWayland in
     // a Wayland session); unset: found from the session.
     std::optional<bool> keysOnlyInX11Programs;
+    // How long a paste started by a key waits for the user to let it go, where the hotkeys
+    // service tells releases (the desktop's shortcuts portal).
+    int releasePatienceMilliseconds = 2000;
   };
 
   GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);
@@ -58,6 +62,7 @@ class GlobalHotkeys final : public QObject {
   void pasteNow(int index);
   void reportUnavailable(const QString& reason);
   void reportPasteByHand(const QString& reason);
+  void typePaste();
   void showNotice(const QString& text, const QString& objectName);
 
   const CAlarmDoc& document_;
@@ -66,6 +71,9 @@ class GlobalHotkeys final : public QObject {
   bool holdsKeys_ = false;
   QString unavailableNotice_;
   QString pasteNotice_;
+  int heldHotkey_ = 0;         // a key whose release a paste waits for
+  bool pasteWaiting_ = false;  // the keystroke waits for that release
+  QTimer releasePatience_;
 };
 
 }  // namespace kalvory

@@ -149,6 +149,34 @@ TEST(GlobalHotkeys, APasteTheDesktopRefusesLaterIsToldOnceInTheUsersLanguage) {
   EXPECT_FALSE(fixture.paste.undelivered) << "a paste refused after the hotkeys are gone must reach nobody";
 }
 
+// The desktop's shortcut fires while Ctrl+Shift are still down; typed then, the paste would be
+// Ctrl+Shift+V.
+TEST(GlobalHotkeys, APasteKeyOfTheDesktopTypesOnceTheUserLetsGo) {
+  HotkeysFixture fixture;
+  fixture.keys.releases = true;
+  fixture.document.paste_formats = {"held", "other", "third"};
+  auto hotkeys = fixture.make();
+  hotkeys->registerAll();
+  ASSERT_TRUE(fixture.keys.press(HOTKEY_PASTE_1));
+  EXPECT_EQ(clipboardText(), QStringLiteral("held"));
+  EXPECT_EQ(fixture.paste.count, 0) << "typed while the keys were down";
+  // Another key's release is not this one's.
+  emit fixture.keys.released(HOTKEY_PASTE_2);
+  EXPECT_EQ(fixture.paste.count, 0);
+  emit fixture.keys.released(HOTKEY_PASTE_1);
+  EXPECT_EQ(fixture.paste.count, 1);
+  // A key that is not a paste leaves the next paste (from the command line) alone.
+  ASSERT_TRUE(fixture.keys.press(HOTKEY_CLOCK));
+  hotkeys->QuickPaste(1);
+  EXPECT_EQ(fixture.paste.count, 2);
+  // Held on and on: typed anyway, a while later.
+  ASSERT_TRUE(fixture.keys.press(HOTKEY_PASTE_1));
+  EXPECT_EQ(fixture.paste.count, 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.paste.count == 3; }, 10000));
+  EXPECT_TRUE(fixture.notices.empty());
+  hotkeys->unregisterAll();
+}
+
 TEST(GlobalHotkeys, ATypedPasteSaysNothing) {
   HotkeysFixture fixture;
   fixture.document.paste_formats = {"typed", "typed", "typed"};
