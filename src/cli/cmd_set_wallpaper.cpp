@@ -1,6 +1,5 @@
 // kalvory-cli set-wallpaper: makes a picture the desktop picture the way the program does.
 #include <QCoreApplication>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -9,7 +8,7 @@
 
 #include "cli/command.h"
 #include "core/settings/data_folder.h"
-#include "platform/wallpaper/wallpaper_setter.h"
+#include "platform/session/session_wallpaper.h"
 
 namespace kalvory::cli {
 namespace {
@@ -38,20 +37,19 @@ int runSetWallpaper(CommandContext& context) {
   // Configured desktops are handed their copies in the data folder, as the program does.
   const std::string dataFolder = dataFolderPath();
   std::filesystem::create_directories(dataFolder, code);
-  const char* desktopVariable = std::getenv("XDG_CURRENT_DESKTOP");
-  const DesktopKind kind = DetectDesktop(desktopVariable != nullptr ? desktopVariable : "");
-  const auto setter = CreateDesktopWallpaper(dataFolder);
-  if (const Result<void> set = setter->SetWallpaper(picture, style); !set.ok()) {
+  SessionWallpaper setter(dataFolder);
+  if (const Result<void> set = setter.SetWallpaper(picture, style); !set.ok()) {
     return context.refuse(files[0] + ": " + set.error());
   }
-  context.out << "wallpaper set (" << DesktopKindName(kind) << "): " << picture << "\n";
+  context.out << "wallpaper set (" << WallpaperBackendName(setter.backend()) << "): " << picture << "\n";
   return kExitOk;
 }
 
 const Registration registration{
     {"set-wallpaper", "set-wallpaper FILE [--style N]",
      "Makes FILE the desktop picture with this desktop's setter (GNOME, KDE Plasma, XFCE from "
-     "$XDG_CURRENT_DESKTOP, else the X root window); style 0 centre, 1 tile, 2 stretch (the default).",
+     "$XDG_CURRENT_DESKTOP; else on Wayland the Wallpaper portal, on X11 the X root window); style 0 "
+     "centre, 1 tile, 2 stretch (the default; the portal leaves the placing to the desktop).",
      runSetWallpaper}};
 
 }  // namespace

@@ -3,7 +3,8 @@
 It answers CreateSession and BindShortcuts the way xdg-desktop-portal does (a Request object whose
 Response signal carries the result), writes each BindShortcuts call as a JSON line to the file the
 parameter "log" names, and emits Activated for a shortcut when a test calls
-org.kalvory.Test.Activate(id). With the parameter "refuse" set, BindShortcuts answers 2.
+org.kalvory.Test.Activate(id) (and Deactivated for Release(id)). With the parameter "refuse" set,
+BindShortcuts answers 2.
 '''
 import json
 
@@ -75,4 +76,11 @@ def BindShortcuts(self, session, shortcuts, parent_window, options, sender):
 def Activate(self, shortcut_id):
     self.EmitSignal(MAIN_IFACE, 'Activated', 'osta{sv}',
                     [dbus.ObjectPath(self.sessions[-1]), shortcut_id, dbus.UInt64(1),
+                     dbus.Dictionary({}, signature='sv')])
+
+
+@dbus.service.method(TEST_IFACE, in_signature='s', out_signature='')
+def Release(self, shortcut_id):
+    self.EmitSignal(MAIN_IFACE, 'Deactivated', 'osta{sv}',
+                    [dbus.ObjectPath(self.sessions[-1]), shortcut_id, dbus.UInt64(2),
                      dbus.Dictionary({}, signature='sv')])

@@ -23,6 +23,8 @@
 #include "platform/media/shared_object_speech_library.h"
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
+#include "platform/session/remote_desktop_paste.h"
+#include "platform/session/virtual_keyboard_paste.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/wayland/layer_surface.h"
 #include "platform/x11/hotkey_service.h"
@@ -142,12 +144,15 @@ int main(int argc, char** argv) {
   kalvory::MessageBoxReporter errors;
   kalvory::IniSettingsStore store(kalvory::defaultSettingsFilePath());
   if (!store.problem().empty()) errors.reportError({}, store.problem());
-  // The hotkeys' way (X11 grabs or the desktop's shortcuts portal) follows the session.
+  // The hotkeys' way (X11 grabs or the desktop's shortcuts portal) and the paste's (XTest, the
+  // desktop's RemoteDesktop portal or the user's own Ctrl+V) follow the session.
   kalvory::DesktopSession session = kalvory::detectDesktopSession(false);
-  if (session.kind == kalvory::SessionKind::Wayland)
+  if (session.kind == kalvory::SessionKind::Wayland) {
     session.portals = kalvory::probeDesktopPortals(QDBusConnection::sessionBus());
+    session.virtualKeyboard = kalvory::compositorOffersVirtualKeyboard();
+  }
   const std::unique_ptr<kalvory::HotkeyService> hotkeys = kalvory::createHotkeyService(session);
-  kalvory::XTestPasteInjector paste;
+  const std::unique_ptr<kalvory::PasteInjector> paste = kalvory::createPasteInjector(session);
   kalvory::LogindPowerManager power;
   kalvory::DesktopProgramLauncher launcher;
   // The spoken time is in the program's language; the library is told it when it is called.
@@ -159,7 +164,7 @@ int main(int argc, char** argv) {
   environment.store = &store;
   environment.saveStore = [&store] { return store.save(); };
   environment.hotkeys = hotkeys.get();
-  environment.paste = &paste;
+  environment.paste = paste.get();
   environment.power = &power;
   environment.errors = &errors;
   environment.actionServices.createPlayer = [](const kalvory::AlarmSettings& settings) {

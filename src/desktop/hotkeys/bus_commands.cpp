@@ -1,14 +1,19 @@
 #include "desktop/hotkeys/bus_commands.h"
 
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "platform/session/command_bus.h"
 #include "platform/session/desktop_session.h"
+#include "platform/session/remote_desktop_paste.h"
 #include "platform/session/shortcuts_portal.h"
+#include "platform/session/virtual_keyboard_paste.h"
+#include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
+#include "platform/x11/synthetic_paste.h"
 
 namespace kalvory {
 
@@ -86,6 +91,25 @@ std::unique_ptr<HotkeyService> createHotkeyService(const DesktopSession& session
     return portal;
   }
   return std::make_unique<XcbHotkeyService>();
+}
+
+std::unique_ptr<PasteInjector> createPasteInjector(const DesktopSession& session) {
+  switch (pasteBackendOf(session)) {
+    case PasteBackend::RemoteDesktopPortal:
+      // The desktop's permission to type is kept beside the settings, for the next run.
+      return std::make_unique<RemoteDesktopPasteInjector>(
+          QDBusConnection::sessionBus(), session.portals.remoteDesktop,
+          QFileInfo(QString::fromStdString(defaultSettingsFilePath())).absolutePath() +
+              QStringLiteral("/remote-desktop-token"));
+    case PasteBackend::VirtualKeyboard:
+      return std::make_unique<VirtualKeyboardPasteInjector>();
+    case PasteBackend::ClipboardOnly:
+      return std::make_unique<ClipboardOnlyPaste>();
+    case PasteBackend::XTest:
+    case PasteBackend::XTestX11ProgramsOnly:
+      break;
+  }
+  return std::make_unique<XTestPasteInjector>();
 }
 
 }  // namespace kalvory

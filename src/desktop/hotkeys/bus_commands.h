@@ -10,6 +10,7 @@ namespace kalvory {
 class ActionRegistry;
 class CommandBusServer;
 class HotkeyService;
+class PasteInjector;
 struct DesktopSession;
 
 // A command of the running program that anyone may call by name, over D-Bus or with
@@ -40,5 +41,8 @@ std::unique_ptr<CommandBusServer> publishBusCommands(ActionRegistry& actions, QS
 // The global hotkeys' service for this session: X11 key grabs, or the GlobalShortcuts portal on a
 // native Wayland session that offers it.
 std::unique_ptr<HotkeyService> createHotkeyService(const DesktopSession& session);
+// The paste's keystroke for `session` (see pasteBackendOf): XTest, the RemoteDesktop portal, or
+// none, which leaves the text on the clipboard for the user's Ctrl+V.
+std::unique_ptr<PasteInjector> createPasteInjector(const DesktopSession& session);
 
 }  // namespace kalvory

@@ -43,17 +43,43 @@ GlobalHotkeys::GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions,
   for (int index = 0; index < 3; ++index) actions_.add(ID_QUICK_PASTE_1 + index, [this, index] { QuickPaste(index); });
   if (services_.hotkeys) {
     connect(services_.hotkeys, &HotkeyService::activated, this, [this](int hotkeyId) {
-      for (const CommandShortcut& shortcut : kCommandShortcuts)
-        if (shortcut.hotkeyId == hotkeyId) actions_.runCommand(shortcut.command);
+      // A desktop's shortcut fires while its keys are down: a paste it starts must not be typed
+      // with the user's Shift still held (Ctrl+Shift+V means something else in many programs).
+      for (const CommandShortcut& shortcut : kCommandShortcuts) {
+        if (shortcut.hotkeyId != hotkeyId) continue;
+        const bool pastes = int(shortcut.command) >= ID_QUICK_PASTE_1 && int(shortcut.command) < ID_QUICK_PASTE_1 + 3;
+        if (pastes && services_.hotkeys->tellsReleases()) heldHotkey_ = hotkeyId;
+        actions_.runCommand(shortcut.command);
+      }
+    });
+    connect(services_.hotkeys, &HotkeyService::released, this, [this](int hotkeyId) {
+      if (hotkeyId != heldHotkey_) return;
+      heldHotkey_ = 0;
+      if (pasteWaiting_) typePaste();
     });
     connect(services_.hotkeys, &HotkeyService::failed, this, [this](const QString& reason) {
       reportUnavailable(toQString(loadString(StringId::HotkeysPortalFailed, actions_.uiLanguage()))
                             .replace(QLatin1String("%s"), reason));
     });
   }
+  releasePatience_.setSingleShot(true);
+  releasePatience_.setInterval(services_.releasePatienceMilliseconds);
+  // A user who keeps holding the keys gets the paste anyway, a while later.
+  connect(&releasePatience_, &QTimer::timeout, this, [this] {
+    heldHotkey_ = 0;
+    if (pasteWaiting_) typePaste();
+  });
+  // A paste the desktop refuses later (it asked the user) is told like one refused at once.
+  if (services_.paste)
+    services_.paste->undelivered = [self = QPointer<GlobalHotkeys>(this)](const QString& reason) {
+      if (self) self->reportPasteByHand(reason);
+    };
 }
 
-GlobalHotkeys::~GlobalHotkeys() { unregisterAll(); }
+GlobalHotkeys::~GlobalHotkeys() {
+  if (services_.paste) services_.paste->undelivered = nullptr;
+  unregisterAll();
+}
 
 COleDateTime GlobalHotkeys::now() const { return nowFrom(services_.clock); }
 
@@ -98,14 +124,27 @@ void GlobalHotkeys::reportUnavailable(const QString& reason) {
   unavailableNotice_ =
       toQString(loadString(StringId::HotkeysUnavailable, actions_.uiLanguage())).replace(QLatin1String("%s"), reason);
   qCWarning(lcHotkeys).noquote() << unavailableNotice_;
+  showNotice(unavailableNotice_, QStringLiteral("hotkeysUnavailable"));
+}
+
+void GlobalHotkeys::reportPasteByHand(const QString& reason) {
+  // Once a run: the text stays on the clipboard at every paste, and the user knows what to do.
+  if (!pasteNotice_.isEmpty()) return;
+  pasteNotice_ =
+      toQString(loadString(StringId::PasteByHand, actions_.uiLanguage())).replace(QLatin1String("%s"), reason);
+  qCWarning(lcHotkeys).noquote() << pasteNotice_;
+  showNotice(pasteNotice_, QStringLiteral("pasteByHand"));
+}
+
+void GlobalHotkeys::showNotice(const QString& text, const QString& objectName) {
   if (services_.notice) {
-    services_.notice(unavailableNotice_);
+    services_.notice(text);
     return;
   }
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), unavailableNotice_, QMessageBox::Ok);
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), text, QMessageBox::Ok);
   box->setWindowModality(Qt::NonModal);
   box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setObjectName(QStringLiteral("hotkeysUnavailable"));
+  box->setObjectName(objectName);
   box->show();
 }
 
@@ -113,7 +152,9 @@ void GlobalHotkeys::CopyDate() {
   Result<std::string> result = formatDateTime(document_.copy_date_format, now());
   // A format the formatter refuses falls back to the document's default.
   if (!result.ok()) result = formatDateTime("%m/%d/%Y", now());
-  if (result.ok()) setClipboardText(toQString(result.value()));
+  if (!result.ok()) return;
+  setClipboardText(toQString(result.value()));
+  if (services_.paste) services_.paste->holdClipboardText(toQString(result.value()));
 }
 
 void GlobalHotkeys::QuickPaste(int index) {
@@ -156,7 +197,23 @@ void GlobalHotkeys::pasteNow(int index) {
     return;
   }
   setClipboardText(toQString(result->value()));
-  if (services_.paste) services_.paste->paste();
+  if (!services_.paste) return;
+  services_.paste->holdClipboardText(toQString(result->value()));
+  if (heldHotkey_ != 0) {
+    // Typed once the key is let go; a second paste meanwhile is the same keystroke, as the
+    // clipboard holds only the newest text.
+    pasteWaiting_ = true;
+    if (!releasePatience_.isActive()) releasePatience_.start();
+    return;
+  }
+  typePaste();
+}
+
+void GlobalHotkeys::typePaste() {
+  pasteWaiting_ = false;
+  releasePatience_.stop();
+  if (!services_.paste->paste())
+    reportPasteByHand(toQString(loadString(StringId::PasteNoTypingHere, actions_.uiLanguage())));
 }
 
 }  // namespace kalvory

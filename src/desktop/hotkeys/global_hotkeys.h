@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -24,16 +25,20 @@ class GlobalHotkeys final : public QObject {
  public:
   struct Services {
     HotkeyService* hotkeys = nullptr;  // null: no global keys
-    PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard
+    PasteInjector* paste = nullptr;    // null: QuickPaste only fills the clipboard, silently
     ErrorReporter* errors = nullptr;
     Clock clock;
     MediaPlayerInfo* player = nullptr;  // the song codes of QuickPaste; null: no player
-    // Tells the user once that the session gives no global keys, and what to do instead; null:
-    // a message box that does not block.
+    // Tells the user once that the session gives no global keys, and what to do instead (and,
+    // once, that a paste waits on the clipboard for Ctrl+V); null: a message box that does not
+    // block.
     std::function<void(const QString&)> notice;
     // Whether the X11 keys are heard only while an X11 program has the focus (Qt on XWayland in
     // a Wayland session); unset: found from the session.
     std::optional<bool> keysOnlyInX11Programs;
+    // How long a paste started by a key waits for the user to let it go, where the hotkeys
+    // service tells releases (the desktop's shortcuts portal).
+    int releasePatienceMilliseconds = 2000;
   };
 
   GlobalHotkeys(const CAlarmDoc& document, ActionRegistry& actions, Services services, QObject* parent = nullptr);
@@ -46,6 +51,8 @@ class GlobalHotkeys final : public QObject {
   bool holdsKeys() const { return holdsKeys_; }
   // The text the user was told when the session had no global keys; empty when none was needed.
   const QString& unavailableNotice() const { return unavailableNotice_; }
+  // The text the user was told when a paste could not be typed; empty while none failed.
+  const QString& pasteNotice() const { return pasteNotice_; }
 
   void CopyDate();
   void QuickPaste(int index);
@@ -54,12 +61,19 @@ class GlobalHotkeys final : public QObject {
   COleDateTime now() const;
   void pasteNow(int index);
   void reportUnavailable(const QString& reason);
+  void reportPasteByHand(const QString& reason);
+  void typePaste();
+  void showNotice(const QString& text, const QString& objectName);
 
   const CAlarmDoc& document_;
   ActionRegistry& actions_;
   Services services_;
   bool holdsKeys_ = false;
   QString unavailableNotice_;
+  QString pasteNotice_;
+  int heldHotkey_ = 0;         // a key whose release a paste waits for
+  bool pasteWaiting_ = false;  // the keystroke waits for that release
+  QTimer releasePatience_;
 };
 
 }  // namespace kalvory

@@ -2,17 +2,19 @@
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSizeF>
 #include <algorithm>
 
 #include "core/model/alarm_doc.h"
+#include "core/resources/resource_strings.h"
 #include "core/wallpaper/wallpaper_changer.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
-#include "platform/wallpaper/wallpaper_setter.h"
+#include "platform/session/session_wallpaper.h"
 
 namespace kalvory {
 
@@ -22,7 +24,7 @@ WallpaperFeature::WallpaperFeature(ApplicationSettings& settings, const CAlarmDo
                                    Services services, QObject* parent)
     : QObject(parent), settings_(settings), document_(document), services_(std::move(services)) {
   const std::string dataFolder = toStdString(services_.dataFolder);
-  if (!services_.desktop) ownDesktop_ = CreateDesktopWallpaper(dataFolder);
+  if (!services_.desktop) ownDesktop_ = std::make_unique<SessionWallpaper>(dataFolder);
   // The composed picture covers the primary screen pixel for pixel, measured once.
   QScreen* screen = QGuiApplication::primaryScreen();
   const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
@@ -74,8 +76,25 @@ void WallpaperFeature::submitJob() {
 
 void WallpaperFeature::jobFinished(const WallpaperJobResult& result) {
   jobsOutstanding_ = std::max(0, jobsOutstanding_ - result.submissions);
-  if (!result.desktopError.empty())
+  if (!result.desktopError.empty()) {
     qCInfo(lcWallpaper) << "the desktop did not take the wallpaper:" << toQString(result.desktopError);
+    // Told once a run: a changer that runs every few minutes would otherwise say it again each
+    // time, and a wallpaper that silently never appears is worse.
+    if (refusalNotice_.isEmpty()) {
+      refusalNotice_ = toQString(loadString(StringId::WallpaperNotSet, settings_.app.uiLanguage()))
+                           .replace(QLatin1String("%s"), toQString(result.desktopError));
+      if (services_.notice) {
+        services_.notice(refusalNotice_);
+      } else {
+        auto* box =
+            new QMessageBox(QMessageBox::Information, QStringLiteral("Kalvory"), refusalNotice_, QMessageBox::Ok);
+        box->setWindowModality(Qt::NonModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setObjectName(QStringLiteral("wallpaperNotSet"));
+        box->show();
+      }
+    }
+  }
   // The changer's place in the folders is saved at once: a session that ends without the exit
   // command would otherwise show the same pictures again.
   if (settings_.wallpaper.position == result.position && settings_.wallpaper.last_changed == result.lastChanged) return;

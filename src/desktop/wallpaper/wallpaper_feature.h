@@ -31,6 +31,9 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
     QString dataFolder;                   // the composed picture goes here
     Clock clock;
     std::function<void()> saveSettings;
+    // Tells the user, once a run, that the desktop did not take the picture and why; null: a
+    // message box that does not block.
+    std::function<void(const QString&)> notice;
   };
 
   WallpaperFeature(ApplicationSettings& settings, const CAlarmDoc& document, ActionRegistry& actions, Services services,
@@ -47,6 +50,8 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   }
   // How many jobs went to the worker in this run (tests).
   int jobsSubmitted() const { return jobsSubmitted_; }
+  // What the user was told when the desktop did not take a picture; empty while it took them.
+  const QString& refusalNotice() const { return refusalNotice_; }
   // The program closes: the stickers placed on the desktop picture are let go.
   void clearStickers() {
     waitUntilIdle();
@@ -77,6 +82,7 @@ class WallpaperFeature final : public QObject, public WallpaperPort {
   bool dayNoteStickerPlaced_ = false;   // so did a day note's
   int jobsOutstanding_ = 0;             // handed to the worker, answer not yet taken
   int jobsSubmitted_ = 0;
+  QString refusalNotice_;
 };
 
 }  // namespace kalvory

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QXmlStreamReader>
 
+#include "platform/session/virtual_keyboard_paste.h"
 #include "platform/wallpaper/wallpaper_setter.h"
 #include "platform/wayland/layer_surface.h"
 
@@ -31,6 +32,21 @@ unsigned portalVersion(const QDBusConnection& bus, const QString& interface, int
 }  // namespace
 
 bool DesktopSession::nativeWayland() const { return platformName.startsWith(QLatin1String("wayland")); }
+
+PasteBackend pasteBackendOf(const DesktopSession& session) {
+  // The portal's keyboard reaches every program, also where XTest would reach X11 ones only.
+  if (session.kind == SessionKind::Wayland && session.portals.remoteDesktop) return PasteBackend::RemoteDesktopPortal;
+  if (session.kind == SessionKind::Wayland && session.virtualKeyboard) return PasteBackend::VirtualKeyboard;
+  if (session.throughXWayland()) return PasteBackend::XTestX11ProgramsOnly;
+  if (session.nativeWayland()) return PasteBackend::ClipboardOnly;
+  // An X11 session (or none: XTest then finds no display and the clipboard is all there is).
+  return PasteBackend::XTest;
+}
+
+WallpaperBackend wallpaperBackendOf(const DesktopSession& session) {
+  return ChooseWallpaperBackend(DetectDesktop(session.currentDesktop.toStdString()),
+                                session.kind == SessionKind::Wayland, session.portals.wallpaper);
+}
 
 SessionKind sessionKindOf(const QProcessEnvironment& environment) {
   const QString type = environment.value(QStringLiteral("XDG_SESSION_TYPE")).toLower();
@@ -106,7 +122,10 @@ DesktopSession detectDesktopSession(bool probePortals) {
   if (!running && runThroughXWayland(environment, [&session] { return session.layerShell; }))
     session.platformName = QStringLiteral("xcb");
   session.currentDesktop = environment.value(QStringLiteral("XDG_CURRENT_DESKTOP"));
-  if (probePortals) session.portals = probeDesktopPortals(QDBusConnection::sessionBus());
+  if (probePortals) {
+    session.portals = probeDesktopPortals(QDBusConnection::sessionBus());
+    if (session.kind == SessionKind::Wayland) session.virtualKeyboard = compositorOffersVirtualKeyboard();
+  }
   return session;
 }
 
@@ -139,12 +158,28 @@ QString describeBackends(const DesktopSession& session) {
   lines << QStringLiteral("hotkeys:           ") + hotkeys;
 
   QString paste;
-  if (session.x11KeysReachEveryProgram())
-    paste = QStringLiteral("the clipboard and Ctrl+V through XTest");
-  else if (session.throughXWayland())
-    paste = QStringLiteral("the clipboard and Ctrl+V through XTest, reaching X11 programs only");
-  else
-    paste = QStringLiteral("the clipboard only; press Ctrl+V yourself");
+  switch (pasteBackendOf(session)) {
+    case PasteBackend::XTest:
+      paste = session.x11KeysReachEveryProgram() ? QStringLiteral("the clipboard and Ctrl+V through XTest")
+                                                 : QStringLiteral("the clipboard only; press Ctrl+V yourself");
+      break;
+    case PasteBackend::XTestX11ProgramsOnly:
+      paste = QStringLiteral("the clipboard and Ctrl+V through XTest, reaching X11 programs only");
+      break;
+    case PasteBackend::RemoteDesktopPortal:
+      paste = QStringLiteral(
+                  "the clipboard and Ctrl+V through the RemoteDesktop portal's keyboard (version %1; "
+                  "the desktop asks once whether Kalvory may type)")
+                  .arg(session.portals.remoteDesktop);
+      break;
+    case PasteBackend::VirtualKeyboard:
+      paste = QStringLiteral("the clipboard and Ctrl+V through the compositor's virtual keyboard");
+      break;
+    case PasteBackend::ClipboardOnly:
+      paste = QStringLiteral(
+          "the clipboard only (no RemoteDesktop portal, no virtual keyboard); press Ctrl+V yourself, as told once");
+      break;
+  }
   lines << QStringLiteral("paste:             ") + paste;
 
   QString windows;
@@ -164,10 +199,13 @@ QString describeBackends(const DesktopSession& session) {
     windows = QStringLiteral("X11 windows on top at their stored places");
   lines << QStringLiteral("on-screen windows: ") + windows;
 
-  const DesktopKind desktop = DetectDesktop(session.currentDesktop.toStdString());
-  QString wallpaper = QString::fromUtf8(DesktopKindName(desktop).data(), qsizetype(DesktopKindName(desktop).size()));
-  if (desktop == DesktopKind::RootWindow && session.kind == SessionKind::Wayland)
-    wallpaper += QStringLiteral(", which a Wayland compositor does not show");
+  const WallpaperBackend wallpaperBackend = wallpaperBackendOf(session);
+  const std::string_view backendName = WallpaperBackendName(wallpaperBackend);
+  QString wallpaper = QString::fromUtf8(backendName.data(), qsizetype(backendName.size()));
+  if (wallpaperBackend == WallpaperBackend::Portal)
+    wallpaper += QStringLiteral(" (version %1)").arg(session.portals.wallpaper);
+  else if (wallpaperBackend == WallpaperBackend::Unavailable)
+    wallpaper = QStringLiteral("none: this Wayland desktop has no wallpaper portal; the program says so once");
   lines << QStringLiteral("wallpaper:         ") + wallpaper;
   lines << QStringLiteral("tray icon:         StatusNotifierItem or XEmbed, where the desktop hosts one");
   lines << QStringLiteral("commands:          D-Bus org.kalvory.Kalvory, \"kalvory --command NAME\"");

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "platform/wallpaper/wallpaper_setter.h"
+
 namespace kalvory {
 
 // Which display protocol the user's session speaks.
@@ -33,6 +35,9 @@ struct DesktopSession {
   DesktopPortals portals;
   // The compositor offers wlr-layer-shell: the on-screen windows are overlay surfaces there.
   bool layerShell = false;
+  // The compositor offers virtual keyboards (zwp_virtual_keyboard_manager_v1, wlroots); asked
+  // only on a Wayland session, with the portals.
+  bool virtualKeyboard = false;
 
   // The windows are the compositor's own Wayland surfaces: it neither tells their places nor
   // lets them be placed, and X11 key grabs and XTest do not reach other programs.
@@ -42,6 +47,17 @@ struct DesktopSession {
   bool throughXWayland() const { return kind == SessionKind::Wayland && platformName == QLatin1String("xcb"); }
   bool x11KeysReachEveryProgram() const { return kind != SessionKind::Wayland && platformName == QLatin1String("xcb"); }
 };
+
+// How a paste hotkey gets the text typed into the focused program, after putting it on the
+// clipboard.
+enum class PasteBackend {
+  XTest,                 // Ctrl+V through XTest, as on every X11 session
+  XTestX11ProgramsOnly,  // the same through XWayland: only X11 programs hear it
+  RemoteDesktopPortal,   // Ctrl+V through the RemoteDesktop portal's keyboard
+  VirtualKeyboard,       // Ctrl+V through a virtual keyboard of the compositor (wlroots)
+  ClipboardOnly,         // nothing may type into another program: the user presses Ctrl+V
+};
+PasteBackend pasteBackendOf(const DesktopSession& session);
 
 // From XDG_SESSION_TYPE first (the login manager's word), else from which display the
 // environment names.
@@ -67,8 +83,14 @@ bool windowPositionsReadable(const QString& platformName);
 DesktopPortals probeDesktopPortals(const QDBusConnection& bus, int timeoutMilliseconds = 2000);
 
 // The session of this process: the environment, Qt's platform (when a QGuiApplication runs,
-// else the expected one) and, with `probePortals`, the portals of the session bus.
+// else the expected one) and, with `probePortals`, the portals of the session bus and, on a
+// Wayland session, whether the compositor offers virtual keyboards.
 DesktopSession detectDesktopSession(bool probePortals);
+
+// Which way the desktop picture is set in `session`: the desktop's own setter (GNOME, KDE
+// Plasma, XFCE) on either display protocol; otherwise the root window on X11, and on Wayland,
+// whose compositor never shows the XWayland root window, the Wallpaper portal or nothing.
+WallpaperBackend wallpaperBackendOf(const DesktopSession& session);
 
 // One line per service ("hotkeys: ..."), telling which backend the program uses in `session`.
 QString describeBackends(const DesktopSession& session);

@@ -69,6 +69,8 @@ PortalHotkeyService::PortalHotkeyService(const QDBusConnection& bus, QObject* pa
   const bool listening = bus_.connect(kPortalService, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"),
                                       this, SLOT(shortcutActivated(QDBusMessage)));
   if (!listening) qCWarning(lcShortcutsPortal) << "cannot listen to Activated:" << bus_.lastError().message();
+  bus_.connect(kPortalService, kPortalPath, kShortcutsInterface, QStringLiteral("Deactivated"), this,
+               SLOT(shortcutDeactivated(QDBusMessage)));
 }
 
 PortalHotkeyService::~PortalHotkeyService() { closeSession(); }
@@ -199,6 +201,15 @@ void PortalHotkeyService::shortcutActivated(const QDBusMessage& message) {
   const QString shortcutId = arguments[1].toString();
   for (const auto& [id, key] : keys_)
     if (key.id == shortcutId) emit activated(id);
+}
+
+void PortalHotkeyService::shortcutDeactivated(const QDBusMessage& message) {
+  // The key was let go: (o session_handle, s shortcut_id, t timestamp, a{sv} options).
+  const QList<QVariant> arguments = message.arguments();
+  if (arguments.size() < 2 || arguments[0].value<QDBusObjectPath>().path() != session_) return;
+  const QString shortcutId = arguments[1].toString();
+  for (const auto& [id, key] : keys_)
+    if (key.id == shortcutId) emit released(id);
 }
 
 void PortalHotkeyService::fail(const QString& reason) {

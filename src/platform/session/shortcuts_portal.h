@@ -37,6 +37,7 @@ class PortalHotkeyService final : public HotkeyService {
   bool registerHotkey(int id, unsigned modifiers, std::uint32_t keysym, HotkeyFailure* failure) override;
   void unregisterHotkey(int id) override;
   void unregisterAll() override;
+  bool tellsReleases() const override { return true; }
 
   // The shortcut ids the desktop confirmed, once bound.
   const QStringList& boundIds() const { return boundIds_; }
@@ -48,6 +49,7 @@ class PortalHotkeyService final : public HotkeyService {
   void sessionCreated(uint response, const QVariantMap& results);
   void shortcutsBound(uint response, const QVariantMap& results);
   void shortcutActivated(const QDBusMessage& message);
+  void shortcutDeactivated(const QDBusMessage& message);
 
  private:
   struct Key {

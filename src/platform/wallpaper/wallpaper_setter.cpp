@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QStringList>
 #include <QUrl>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -84,18 +83,6 @@ Result<void> CheckPicture(const std::string& path) {
   return {};
 }
 
-// Owns the process runner of the session's setter.
-class SessionWallpaper final : public DesktopWallpaper {
- public:
-  SessionWallpaper(DesktopKind kind, const std::string& publishFolder)
-      : setter_(CreateDesktopWallpaper(kind, publishFolder, runner_)) {}
-  Result<void> SetWallpaper(const std::string& path, int style) override { return setter_->SetWallpaper(path, style); }
-
- private:
-  ProcessCommandRunner runner_;
-  std::unique_ptr<DesktopWallpaper> setter_;
-};
-
 }  // namespace
 
 DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop) {
@@ -112,6 +99,45 @@ DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop) {
     start = colon + 1;
   }
   return DesktopKind::RootWindow;
+}
+
+WallpaperBackend ChooseWallpaperBackend(DesktopKind desktop, bool waylandSession, unsigned wallpaperPortalVersion) {
+  switch (desktop) {
+    case DesktopKind::Gnome:
+      return WallpaperBackend::Gnome;
+    case DesktopKind::Plasma:
+      return WallpaperBackend::Plasma;
+    case DesktopKind::Xfce:
+      return WallpaperBackend::Xfce;
+    case DesktopKind::RootWindow:
+      break;
+  }
+  if (!waylandSession) return WallpaperBackend::RootWindow;
+  return wallpaperPortalVersion != 0 ? WallpaperBackend::Portal : WallpaperBackend::Unavailable;
+}
+
+std::string_view WallpaperBackendName(WallpaperBackend backend) {
+  switch (backend) {
+    case WallpaperBackend::Gnome:
+      return "GNOME";
+    case WallpaperBackend::Plasma:
+      return "KDE Plasma";
+    case WallpaperBackend::Xfce:
+      return "XFCE";
+    case WallpaperBackend::Portal:
+      return "the Wallpaper portal";
+    case WallpaperBackend::RootWindow:
+      return "X root window";
+    case WallpaperBackend::Unavailable:
+      break;
+  }
+  return "none";
+}
+
+Result<void> UnavailableWallpaperSetter::SetWallpaper(const std::string& /*path*/, int /*style*/) {
+  return Failure{
+      "this Wayland desktop offers programs no way to set its picture (it is not GNOME, KDE Plasma or XFCE "
+      "and has no org.freedesktop.portal.Wallpaper); set the composed picture in the desktop's own settings"};
 }
 
 std::string_view DesktopKindName(DesktopKind kind) {
@@ -312,9 +338,23 @@ std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind, const
   return std::make_unique<RootWindowWallpaperSetter>();
 }
 
-std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(const std::string& publishFolder) {
-  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  return std::make_unique<SessionWallpaper>(DetectDesktop(desktop != nullptr ? desktop : ""), publishFolder);
+std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(WallpaperBackend backend, const std::string& publishFolder,
+                                                         CommandRunner& runner, const std::string& busConnectionName) {
+  switch (backend) {
+    case WallpaperBackend::Gnome:
+      return CreateDesktopWallpaper(DesktopKind::Gnome, publishFolder, runner);
+    case WallpaperBackend::Plasma:
+      return CreateDesktopWallpaper(DesktopKind::Plasma, publishFolder, runner);
+    case WallpaperBackend::Xfce:
+      return CreateDesktopWallpaper(DesktopKind::Xfce, publishFolder, runner);
+    case WallpaperBackend::Portal:
+      return std::make_unique<PortalWallpaperSetter>(publishFolder, busConnectionName);
+    case WallpaperBackend::RootWindow:
+      return std::make_unique<RootWindowWallpaperSetter>();
+    case WallpaperBackend::Unavailable:
+      break;
+  }
+  return std::make_unique<UnavailableWallpaperSetter>();
 }
 
 }  // namespace kalvory

@@ -22,6 +22,23 @@ enum class DesktopKind {
 DesktopKind DetectDesktop(std::string_view xdgCurrentDesktop);
 std::string_view DesktopKindName(DesktopKind kind);
 
+// The way the picture is handed over: a desktop's own setter, the Wallpaper portal, the X root
+// window, or none at all.
+enum class WallpaperBackend {
+  Gnome,
+  Plasma,
+  Xfce,
+  Portal,       // org.freedesktop.portal.Wallpaper
+  RootWindow,   // only where an X server's root window is what the user sees
+  Unavailable,  // a Wayland desktop without a setter of its own and without the portal
+};
+
+// The desktops with a setter of their own keep it on X11 and Wayland alike. Any other desktop
+// gets the root window on X11; on Wayland the compositor never shows the XWayland root window,
+// so the portal (when `wallpaperPortalVersion` is not 0) or nothing.
+WallpaperBackend ChooseWallpaperBackend(DesktopKind desktop, bool waylandSession, unsigned wallpaperPortalVersion);
+std::string_view WallpaperBackendName(WallpaperBackend backend);
+
 // What an outside program said.
 struct CommandResult {
   bool started = false;
@@ -95,6 +112,31 @@ class RootWindowWallpaperSetter final : public DesktopWallpaper {
   std::string display_;
 };
 
+// Any other Wayland desktop: org.freedesktop.portal.Wallpaper's SetWallpaperURI with the
+// file:// URI of the published copy, without the portal's preview and for the background only.
+// The portal has no picture styles: the desktop places the picture its own way. Waits for the
+// portal's answer (the desktop may ask the user first), so it belongs off the GUI thread, on a
+// thread with an event loop (or none running). `busConnectionName` names an open
+// QDBusConnection; empty means the session bus.
+class PortalWallpaperSetter final : public DesktopWallpaper {
+ public:
+  explicit PortalWallpaperSetter(std::string publishFolder, std::string busConnectionName = {},
+                                 int answerTimeoutMilliseconds = 120000);
+  Result<void> SetWallpaper(const std::string& path, int style) override;
+
+ private:
+  std::string publishFolder_;
+  std::string busConnectionName_;
+  int answerTimeout_;
+};
+
+// No way to set the picture: every request fails with the reason, and nothing is drawn where
+// nobody would see it.
+class UnavailableWallpaperSetter final : public DesktopWallpaper {
+ public:
+  Result<void> SetWallpaper(const std::string& path, int style) override;
+};
+
 // The texts the setters hand to the desktops, for each style (0 centre, 1 tile, else stretch).
 std::string_view GnomePictureOption(int style);
 int PlasmaFillMode(int style);
@@ -106,8 +148,9 @@ std::string PlasmaWallpaperScript(std::string_view fileUrl, int fillMode);
 // the setter.
 std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind, const std::string& publishFolder,
                                                          CommandRunner& runner);
-// The setter for this session ($XDG_CURRENT_DESKTOP), publishing into `publishFolder`, with
-// the process runner.
-std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(const std::string& publishFolder);
+// The setter of `backend`; `busConnectionName` as for PortalWallpaperSetter.
+std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(WallpaperBackend backend, const std::string& publishFolder,
+                                                         CommandRunner& runner,
+                                                         const std::string& busConnectionName = {});
 
 }  // namespace kalvory

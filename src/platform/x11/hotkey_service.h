@@ -36,9 +36,12 @@ class HotkeyService : public QObject {
   virtual void unregisterAll() = 0;
   // False when no key can be had at all in this session (then asking for each is pointless).
   virtual bool available() const { return true; }
+  // Whether `released` says when the user lets go of a key that was activated.
+  virtual bool tellsReleases() const { return false; }
 
  signals:
   void activated(int id);
+  void released(int id);
   // The keys asked for could not be had after all (a service that answers later).
   void failed(const QString& reason);
 };
@@ -88,8 +91,10 @@ class FakeHotkeyService final : public HotkeyService {
   // Delivers a press of the registered hotkey `id`; false when it is not registered.
   bool press(int id);
   bool available() const override { return !unavailable; }
+  bool tellsReleases() const override { return releases; }
 
   bool unavailable = false;
+  bool releases = false;
   struct Key {
     unsigned modifiers;
     std::uint32_t keysym;

@@ -2,7 +2,9 @@
 
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QString>
 #include <QTimer>
+#include <functional>
 
 namespace kalvory {
 
@@ -11,8 +13,25 @@ class PasteInjector {
  public:
   virtual ~PasteInjector() = default;
   // Asks for the paste once the clipboard holds the text to paste; the keystroke itself may
-  // follow a moment later. False when no keystroke can be sent (no X11 display).
+  // follow a moment later. False when no keystroke can be sent (no X11 display, a session that
+  // lets no program type into another).
   virtual bool paste() = 0;
+
+  // Holds `text` as the clipboard's selection by the injector's own means, for sessions whose
+  // compositor refuses the toolkit's clipboard to a program without the keyboard focus (a
+  // hotkey's program never has it); nothing where the toolkit's clipboard is enough.
+  virtual void holdClipboardText(const QString& /*text*/) {}
+
+  // Called, with the reason, when a paste that paste() accepted could not be typed after all (a
+  // desktop that asks the user first and was refused); set by whoever asks for pastes.
+  std::function<void(const QString& reason)> undelivered;
+};
+
+// A session where no program may type into another: the text stays on the clipboard for the
+// user's own Ctrl+V.
+class ClipboardOnlyPaste final : public PasteInjector {
+ public:
+  bool paste() override { return false; }
 };
 
 // Sends Ctrl+V through the XTest extension, but only once the keyboard is free. The paste is
@@ -46,14 +65,15 @@ class XTestPasteInjector final : public QObject, public PasteInjector {
   QDeadlineTimer deadline_;
 };
 
-// Counts requests; for tests.
+// Counts requests; for tests. `delivers` false: a session where nothing can type.
 class FakePasteInjector final : public PasteInjector {
  public:
   bool paste() override {
     ++count;
-    return true;
+    return delivers;
   }
   int count = 0;
+  bool delivers = true;
 };
 
 }  // namespace kalvory

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include "core/model/alarm_doc.h"
@@ -61,6 +62,43 @@ TEST(WallpaperFeature, AnIdleTickSendsTheWorkerOnlyWhatItWouldDo) {
   document.RemoveAllDayInfos();
   idleTick(feature, nullptr, now);
   EXPECT_EQ(feature.jobsSubmitted(), 3);
+}
+
+// A desktop that never took the picture used to leave the user with no visible effect and no
+// word; now the refusal is told once a run, in the user's language, however often it recurs.
+TEST(WallpaperFeature, ADesktopsRefusalIsToldOnce) {
+  QTemporaryDir data;
+  ApplicationSettings settings;
+  settings.app.language = 0;  // Russian
+  CAlarmDoc document;
+  ActionRegistry actions([] { return UiLanguage::Russian; });
+  RecordingDesktopWallpaper desktop;
+  desktop.succeed = false;
+  QStringList notices;
+  WallpaperFeature::Services services;
+  services.desktop = &desktop;
+  services.dataFolder = data.path();
+  services.clock = [] { return COleDateTime(2026, 5, 7, 9, 30, 0); };
+  services.notice = [&notices](const QString& text) { notices << text; };
+  WallpaperFeature feature(settings, document, actions, services);
+
+  const QString picture = data.filePath(QStringLiteral("reminder.bmp"));
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(picture));
+  feature.SetReminderWallpaper(picture.toStdString());
+  feature.waitUntilIdle();
+  ASSERT_EQ(desktop.calls.size(), 1U);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].startsWith(QStringLiteral("Не удалось установить рисунок рабочего стола")))
+      << notices[0].toStdString();
+  EXPECT_TRUE(notices[0].contains(QStringLiteral("refused")));
+  EXPECT_EQ(feature.refusalNotice(), notices[0]);
+
+  feature.SetReminderWallpaper(picture.toStdString());
+  feature.waitUntilIdle();
+  EXPECT_EQ(desktop.calls.size(), 2U);
+  EXPECT_EQ(notices.size(), 1);
 }
 
 }  // namespace
