@@ -81,10 +81,11 @@ TEST(SettingsDialog, PagesCountInTheirLanguageAndPreviewPasteFormats) {
 TEST(SettingsDialog, ReopensOnTheLastConfirmedPageInTitleOrder) {
   ConfigFixture fixture;
   fixture.answer = [](CSettingsDlg& dialog) {
-    EXPECT_EQ(dialog.titles()->count(), 10);
+    EXPECT_EQ(dialog.titles()->count(), 11);
     EXPECT_EQ(dialog.titles()->item(0)->text(), "General");
     EXPECT_EQ(dialog.titles()->item(6)->text(), "Wallpaper Changer");
     EXPECT_EQ(dialog.titles()->item(9)->text(), "Skins");
+    EXPECT_EQ(dialog.titles()->item(10)->text(), "Sync");  // a feature beyond the ten
     EXPECT_EQ(dialog.windowTitle(), "Configuration");
     dialog.selectPage(CSettingsDlg::kWallpaper);
     EXPECT_EQ(dialog.heading()->text(), "Wallpaper Changer");
