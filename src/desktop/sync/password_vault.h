@@ -24,8 +24,14 @@ class PasswordVault {
 // never used: without a secret store the password stays in the program's memory only.
 class KeychainVault final : public PasswordVault {
  public:
+  // A desktop where no secret service runs may leave a call unanswered for half a minute and
+  // more; after `timeout` milliseconds the store counts as unavailable.
+  explicit KeychainVault(int timeout = 5000) : timeout_(timeout) {}
   void read(const QString& account, std::function<void(Answer, QString, QString)> done) override;
   void write(const QString& account, const QString& password, std::function<void(bool, QString)> done) override;
+
+ private:
+  int timeout_;
 };
 
 // The name a password is kept under: the user and the calendar it opens.

@@ -6,15 +6,22 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <tuple>
 
 #include "core/model/document_file.h"
 #include "core/settings/settings_store.h"
@@ -33,15 +40,16 @@ class MemoryVault final : public PasswordVault {
  public:
   bool available = true;
   std::map<QString, QString> entries;
+  QObject alive;  // answers still on their way are dropped with the vault
   void read(const QString& account, std::function<void(Answer, QString, QString)> done) override {
-    QTimer::singleShot(0, [this, account, done] {
+    QTimer::singleShot(0, &alive, [this, account, done] {
       if (!available) return done(Answer::Unavailable, {}, QStringLiteral("no secret service on this bus"));
       const auto at = entries.find(account);
       at == entries.end() ? done(Answer::NotFound, {}, {}) : done(Answer::Found, at->second, {});
     });
   }
   void write(const QString& account, const QString& password, std::function<void(bool, QString)> done) override {
-    QTimer::singleShot(0, [this, account, password, done] {
+    QTimer::singleShot(0, &alive, [this, account, password, done] {
       if (!available) return done(false, QStringLiteral("no secret service on this bus"));
       entries[account] = password;
       done(true, {});
@@ -328,6 +336,105 @@ TEST(SyncFeature, WithoutASecretStoreThePasswordIsKeptForTheRunOnly) {
   // Opened again in the same run, the page still has it.
   std::unique_ptr<ConfigPage> again(a.sync->createPage(UiLanguage::English, nullptr));
   EXPECT_EQ(static_cast<SyncPage*>(again.get())->passwordEdit()->text(), "hunter2");
+}
+
+}  // namespace
+}  // namespace kalvory::test
+
+namespace kalvory::test {
+namespace {
+
+// The real secret store: GNOME Keyring's Secret Service on a private session bus, with an
+// unlocked login keyring in the test's home. Before the keyring answers, the same bus has no
+// secret service, which is what a desktop without one looks like.
+TEST(SyncFeature, ThePasswordGoesToTheSecretServiceAndComesBackAfterARestart) {
+  if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
+      QStandardPaths::findExecutable("dbus-daemon").isEmpty())
+    KALVORY_SKIP_WITHOUT_TOOL("gnome-keyring-daemon or dbus-daemon is not installed");
+  QTemporaryDir runtime;
+  QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  // A session bus that starts no services of the machine's own (gnome-keyring would be started by
+  // its activation file): the keyring runs only when the test starts it.
+  QFile config(runtime.path() + "/bus.conf");
+  ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+  config.write("<busconfig><type>session</type><listen>unix:tmpdir=" + runtime.path().toUtf8() +
+               "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow user=\"*\"/><allow own=\"*\"/>"
+               "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/></policy></busconfig>");
+  config.close();
+  QProcess bus;
+  bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+  ASSERT_TRUE(bus.waitForStarted());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bus.canReadLine(); }, 10000));
+  const QByteArray address = bus.readLine().trimmed();
+  const QByteArray previousAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+  qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+
+  const QString account = passwordAccount("alice", "http://127.0.0.1:5232/alice/cal/");
+  KeychainVault vault;
+  const auto read = [&] {
+    std::optional<std::tuple<PasswordVault::Answer, QString, QString>> answer;
+    vault.read(account,
+               [&](PasswordVault::Answer kind, QString password, QString why) { answer.emplace(kind, password, why); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 20000));
+    return answer.value_or(std::make_tuple(PasswordVault::Answer::NotFound, QString(), QString()));
+  };
+  const auto write = [&](const QString& password) {
+    std::optional<bool> kept;
+    vault.write(account, password, [&](bool ok, QString) { kept = ok; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return kept.has_value(); }, 20000));
+    return kept.value_or(false);
+  };
+
+  // No secret service on the bus yet, where a call may go unanswered for long: said so in time,
+  // nothing kept.
+  const auto [none, nothing, why] = read();
+  EXPECT_EQ(none, PasswordVault::Answer::Unavailable);
+  EXPECT_FALSE(why.isEmpty());
+  EXPECT_FALSE(write("s3cret"));
+
+  QProcess keyring;
+  keyring.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  keyring.start("gnome-keyring-daemon", {"--unlock", "--components=secrets", "--foreground"});
+  ASSERT_TRUE(keyring.waitForStarted());
+  keyring.write("login password");
+  keyring.closeWriteChannel();
+  QDBusConnection connection = QDBusConnection::connectToBus(QString::fromUtf8(address), "keyring-watch");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return connection.interface()->isServiceRegistered("org.freedesktop.secrets").value(); }, 20000));
+
+  EXPECT_TRUE(write("s3cret"));
+  const auto [found, password, problem] = read();
+  EXPECT_EQ(found, PasswordVault::Answer::Found) << problem.toStdString();
+  EXPECT_EQ(password, "s3cret");
+
+  // The program started again: the page finds the password in the store.
+  {
+    Computer restarted;
+    SyncSettings settings;
+    settings.user = "alice";
+    settings.calendar = "http://127.0.0.1:5232/alice/cal/";
+    saveSyncSettings(settings, restarted.store);
+    SyncFeature::Services services;
+    services.store = &restarted.store;
+    services.dataFolder = (restarted.folder.path() + "/data").toStdString();
+    SyncFeature sync(*restarted.documents, services);
+    std::unique_ptr<ConfigPage> shown(sync.createPage(UiLanguage::English, nullptr));
+    auto* page = static_cast<SyncPage*>(shown.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->passwordEdit()->text() == "s3cret"; }, 20000));
+    EXPECT_EQ(page->secretStoreMessage()->text(), "The password is kept in the desktop's secret store.");
+  }
+
+  // An emptied password field takes the password out of the store.
+  EXPECT_TRUE(write(QString()));
+  EXPECT_EQ(std::get<0>(read()), PasswordVault::Answer::NotFound);
+
+  QDBusConnection::disconnectFromBus("keyring-watch");
+  keyring.kill();
+  keyring.waitForFinished();
+  bus.kill();
+  bus.waitForFinished();
+  qputenv("DBUS_SESSION_BUS_ADDRESS", previousAddress);
 }
 
 }  // namespace
