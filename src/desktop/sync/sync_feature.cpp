@@ -109,7 +109,7 @@ void SyncFeature::readPassword() {
   });
 }
 
-void SyncFeature::applySettings(SyncSettings settings, const QString& password) {
+void SyncFeature::applySettings(SyncSettings settings, const std::optional<QString>& password) {
   const QString oldAccount = account();
   const bool switchedOn = settings.enabled != 0 && settings_.enabled == 0;
   const bool calendarChanged = settings.calendar != settings_.calendar;
@@ -118,25 +118,30 @@ void SyncFeature::applySettings(SyncSettings settings, const QString& password) 
   settings.document = settings_.document;
   if (settings.enabled != 0 && (switchedOn || calendarChanged || settings.document.empty()))
     settings.document = documents_.path();
-  const bool changed = !(settings == settings_) || password != password_;
+  const bool passwordChanged = password && *password != password_;
+  const bool changed = !(settings == settings_) || passwordChanged;
   settings_ = std::move(settings);
   if (services_.store != nullptr) {
     saveSyncSettings(settings_, *services_.store);
     if (services_.saveSettings) services_.saveSettings();
   }
-  if (changed && !settings_.user.empty()) {
+  if (password) {
+    password_ = *password;
+    passwordState_ = PasswordState::Known;
+  }
+  const bool accountChanged = oldAccount != account();
+  if (!settings_.user.empty() && (passwordChanged || (accountChanged && !password_.isEmpty()))) {
     QPointer<SyncFeature> self(this);
-    vault_->write(account(), password, [self](bool kept, QString why) {
+    vault_->write(account(), password_, [self](bool kept, QString why) {
       if (!self) return;
       self->secretStoreProblem_ = kept ? QString() : why;
       if (!kept) qCWarning(lcSync) << "the password is kept for this run only:" << why;
       if (self->page_) self->page_->setSecretStoreProblem(self->secretStoreProblem_);
     });
-    if (oldAccount != account() && !oldAccount.startsWith(QLatin1Char('@')))
-      vault_->write(oldAccount, {}, [](bool, QString) {});
   }
-  password_ = password;
-  passwordState_ = PasswordState::Known;
+  // The old account's password is not left behind in the store.
+  if (accountChanged && !oldAccount.startsWith(QLatin1Char('@'))) vault_->write(oldAccount, {}, [](bool, QString) {});
+  if (accountChanged && !password) readPassword();
   if (!configured()) {
     period_.stop();
     settle_.stop();
@@ -155,12 +160,13 @@ ConfigPage* SyncFeature::createPage(UiLanguage language, QWidget* parent) {
                                       std::function<void(std::vector<CalendarInfo>, QString)> done) {
     runner_->findCalendars(server, account, std::move(done));
   };
-  pageServices.confirmed = [this](const SyncSettings& settings, const QString& password) {
+  pageServices.confirmed = [this](const SyncSettings& settings, const std::optional<QString>& password) {
     applySettings(settings, password);
   };
   auto* page = new SyncPage(language, settings_, password_, std::move(pageServices), parent);
   page_ = page;
   page->setStatus(syncStatusText(status_, toQString(settings_.document), language));
+  page->setDocument(toQString(settings_.document.empty() ? documents_.path() : settings_.document));
   // The secret store is asked now, so that the page says whether the password can be kept.
   page->setSecretStoreAsking();
   QPointer<SyncPage> shown(page);
@@ -288,7 +294,7 @@ bool SyncFeature::applyOutcome(const SyncOutcome& outcome) {
     documents_.notifyChanged();
     applying_ = false;
     if (!saved) {
-      setStatus(SyncStatus::Kind::Failed, QString::fromUtf8(path.c_str()));
+      setStatus(SyncStatus::Kind::Failed, QStringLiteral("the document %1 cannot be saved").arg(toQString(path)));
       emit syncFinished(false);
       return true;
     }

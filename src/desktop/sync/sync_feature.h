@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/resources/resource_strings.h"
@@ -72,8 +73,9 @@ class SyncFeature final : public QObject {
   // Why the password cannot be kept in the secret store; empty while it can (or was not asked).
   const QString& secretStoreProblem() const { return secretStoreProblem_; }
 
-  // The settings as the Sync page confirmed them, with the password typed there.
-  void applySettings(SyncSettings settings, const QString& password);
+  // The settings as the Sync page confirmed them, with the password typed there (none: the one
+  // known stays).
+  void applySettings(SyncSettings settings, const std::optional<QString>& password);
   // The "Sync" page, filled with the settings as they are; it hands them back on OK.
   ConfigPage* createPage(UiLanguage language, QWidget* parent);
 

@@ -66,6 +66,8 @@ SyncPage::SyncPage(UiLanguage language, SyncSettings settings, QString password,
   row(4, text(StringId::SyncCalendarLabel), calendar_, 1);
   grid->addWidget(find_, 4, 2);
   grid->addWidget(findMessage_, 5, 1, 1, 2);
+  document_ = wrappedLabel(group);
+  row(6, text(StringId::SyncDocumentLabel), document_);
   grid->setColumnStretch(1, 1);
 
   status_ = wrappedLabel(this);
@@ -97,7 +99,8 @@ void SyncPage::fill() {
 }
 
 void SyncPage::store(ApplicationSettings&, CAlarmDoc&) {
-  if (services_.confirmed) services_.confirmed(settings(), password_->text());
+  if (services_.confirmed)
+    services_.confirmed(settings(), password_->isModified() ? std::optional<QString>(password_->text()) : std::nullopt);
 }
 
 SyncSettings SyncPage::settings() const {
@@ -106,8 +109,9 @@ SyncSettings SyncPage::settings() const {
   settings.server = toStdString(server_->text().trimmed());
   settings.user = toStdString(user_->text().trimmed());
   if (calendar_->currentIndex() >= 0) {
-    settings.calendar = toStdString(calendar_->currentData().toString());
-    settings.calendar_name = toStdString(calendar_->currentText());
+    const QString url = calendar_->currentData().toString();
+    settings.calendar = toStdString(url);
+    settings.calendar_name = calendar_->currentText() == url ? std::string() : toStdString(calendar_->currentText());
   } else {
     // An address typed without a search is taken to be the calendar itself.
     settings.calendar = settings.server;
@@ -161,6 +165,8 @@ void SyncPage::setSecretStoreAsking() {
 }
 
 void SyncPage::setStatus(const QString& status) { status_->setText(status); }
+
+void SyncPage::setDocument(const QString& path) { document_->setText(path); }
 
 void SyncPage::offerPassword(const QString& password) {
   if (password_->text().isEmpty() && !password.isEmpty()) {

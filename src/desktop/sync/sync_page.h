@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "desktop/config/config_page.h"
@@ -28,8 +29,10 @@ class SyncPage final : public ConfigPage {
     std::function<void(const QUrl& server, const DavAccount& account,
                        std::function<void(std::vector<CalendarInfo>, QString failure)>)>
         findCalendars;
-    // OK: the settings and the password as they stand on the page.
-    std::function<void(const SyncSettings&, const QString& password)> confirmed;
+    // OK: the settings as they stand on the page, and the password when it was typed there (an
+    // untouched field gives none, so that a password the secret store had not handed over yet
+    // when OK was pressed is never taken for an empty one).
+    std::function<void(const SyncSettings&, const std::optional<QString>& password)> confirmed;
   };
 
   SyncPage(UiLanguage language, SyncSettings settings, QString password, Services services, QWidget* parent = nullptr);
@@ -40,6 +43,8 @@ class SyncPage final : public ConfigPage {
   void setSecretStoreProblem(const QString& problem);
   void setSecretStoreAsking();
   void setStatus(const QString& status);
+  // The document the sync is bound to (or would be, once switched on).
+  void setDocument(const QString& path);
   // A password found in the secret store after the page opened, unless one was typed already.
   void offerPassword(const QString& password);
 
@@ -56,6 +61,7 @@ class SyncPage final : public ConfigPage {
   QLabel* findMessage() const { return findMessage_; }
   QLabel* secretStoreMessage() const { return secret_; }
   QLabel* statusMessage() const { return status_; }
+  QLabel* documentName() const { return document_; }
 
  private:
   void fill();
@@ -73,6 +79,7 @@ class SyncPage final : public ConfigPage {
   QLabel* findMessage_ = nullptr;
   QLabel* secret_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* document_ = nullptr;
   int search_ = 0;  // counts searches: only the latest one's answer is shown
 };
 

@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
     status.sent = 2;
     status.received = 1;
     page->setStatus(syncStatusText(status, {}, language));
+    page->setDocument(QStringLiteral("/home/user/reminders.alr"));
     dialog.selectPage(dialog.titles()->count() - 1);
   }
   // Debian 12's user manager, which cannot wake the computer.
