@@ -1,5 +1,6 @@
 #include "desktop/sync/sync_feature.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QUrl>
@@ -18,6 +19,9 @@ namespace kalvory {
 Q_LOGGING_CATEGORY(lcSync, "kalvory.sync", QtInfoMsg)
 
 namespace {
+
+// How often an outcome that waits for a dialog looks again (milliseconds).
+constexpr int kModalRecheck = 250;
 
 QString textOf(StringId id, UiLanguage language) { return toQString(loadString(id, language)); }
 
@@ -232,6 +236,18 @@ void SyncFeature::startSync() {
 }
 
 void SyncFeature::finishSync(const SyncOutcome& outcome) {
+  // An editor (or any dialog) open over the document edits a copy of a record and writes it back
+  // when it closes: the outcome waits for it, so that an edit made there is seen for what it is
+  // and never lands on top of what the server sent unnoticed.
+  if (QApplication::activeModalWidget() != nullptr) {
+    if (!held_) {
+      held_ = true;
+      emit outcomeHeld();
+    }
+    QTimer::singleShot(kModalRecheck, this, [this, outcome] { finishSync(outcome); });
+    return;
+  }
+  held_ = false;
   running_ = false;
   const bool stale = snapshot_.generation != generation_ || snapshot_.path != documents_.path() ||
                      snapshot_.calendar != settings_.calendar || !configured();

@@ -40,7 +40,8 @@ QString syncStatusText(const SyncStatus& status, const QString& boundDocument, U
 // The open document's two-way sync with one CalDAV calendar while "Sync" is on: once when the
 // document is opened, every minute, and a few seconds after each change made here. The network
 // runs on a thread of its own (SyncRunner) with a copy of the records; what the server brought
-// is put into the document here, on the GUI thread, and only when nothing it touches was edited
+// is put into the document here, on the GUI thread, once no dialog is open over it (an editor
+// holds a copy of a record until it closes), and only when nothing it touches was edited
 // meanwhile: otherwise the answer is dropped and the sync runs again at once, so that the edit
 // meets the server's change as a conflict and both are kept. What came in is saved into the
 // document's file at once, before the state of the sync is written, so that the state never
@@ -89,6 +90,8 @@ class SyncFeature final : public QObject {
   // A sync ended and what it brought is in the document (or it failed: `ok` false).
   void syncFinished(bool ok);
   void statusChanged();
+  // The server has answered, and the answer waits for the dialog open over the document.
+  void outcomeHeld();
 
  private:
   bool configured() const;
@@ -119,6 +122,7 @@ class SyncFeature final : public QObject {
   bool running_ = false;
   bool again_ = false;            // another sync is wanted once this one ends
   bool applying_ = false;         // the document changes because of a sync: no sync follows it
+  bool held_ = false;             // an outcome waits for a dialog to close
   std::uint64_t generation_ = 0;  // counts documents opened; a sync of an earlier one is dropped
   struct Snapshot {
     std::uint64_t generation = 0;

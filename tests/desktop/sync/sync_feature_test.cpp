@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -243,6 +244,30 @@ TEST(SyncFeature, TwoComputersAddEditDeleteConflictOfflineAndRecover) {
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return a.reminderAt(std::string(kConflictCopyMark) + "Dentist at noon") >= 0; }, 30000));
   EXPECT_GE(a.reminderAt("Dentist at 11:30"), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !a.sync->running(); }, 30000));
+  EXPECT_TRUE(b.synced());
+  EXPECT_EQ(a.records(), b.records());
+
+  // The same while an editor is open: what the sync brings waits for the dialog, and the edit
+  // made in it meets the other computer's change as a conflict.
+  b.retext("Dentist at 11:30", "Dentist at half past eleven");
+  EXPECT_TRUE(b.synced());
+  {
+    QDialog editor;
+    editor.setModal(true);
+    editor.show();
+    QSignalSpy finished(a.sync.get(), &SyncFeature::syncFinished);
+    QSignalSpy held(a.sync.get(), &SyncFeature::outcomeHeld);
+    a.sync->syncNow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.isEmpty(); }, 30000));
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_GE(a.reminderAt("Dentist at 11:30"), 0);
+    a.retext("Dentist at 11:30", "Dentist at 11:45");  // the editor's OK
+    editor.close();
+  }
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return a.reminderAt(std::string(kConflictCopyMark) + "Dentist at half past eleven") >= 0; }, 30000));
+  EXPECT_GE(a.reminderAt("Dentist at 11:45"), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !a.sync->running(); }, 30000));
   EXPECT_TRUE(b.synced());
   EXPECT_EQ(a.records(), b.records());
