@@ -62,8 +62,6 @@ SyncFeature::SyncFeature(DocumentController& documents, Services services, QObje
     vault_ = ownVault_.get();
   }
   if (services_.store != nullptr) settings_ = loadSyncSettings(*services_.store);
-  runner_ = std::make_unique<SyncRunner>();
-  runner_->setTimeout(services_.timeout);
   period_.setInterval(services_.period);
   connect(&period_, &QTimer::timeout, this, &SyncFeature::syncNow);
   settle_.setSingleShot(true);
@@ -85,6 +83,16 @@ SyncFeature::~SyncFeature() {
 }
 
 UiLanguage SyncFeature::language() const { return services_.language ? services_.language() : UiLanguage::English; }
+
+SyncRunner& SyncFeature::runner() {
+  // Its thread is started only when the network is first needed: a program that never syncs
+  // keeps no thread for it.
+  if (!runner_) {
+    runner_ = std::make_unique<SyncRunner>();
+    runner_->setTimeout(services_.timeout);
+  }
+  return *runner_;
+}
 
 bool SyncFeature::configured() const { return settings_.enabled != 0 && !settings_.calendar.empty(); }
 
@@ -162,7 +170,7 @@ ConfigPage* SyncFeature::createPage(UiLanguage language, QWidget* parent) {
   SyncPage::Services pageServices;
   pageServices.findCalendars = [this](const QUrl& server, const DavAccount& account,
                                       std::function<void(std::vector<CalendarInfo>, QString)> done) {
-    runner_->findCalendars(server, account, std::move(done));
+    runner().findCalendars(server, account, std::move(done));
   };
   pageServices.confirmed = [this](const SyncSettings& settings, const std::optional<QString>& password) {
     applySettings(settings, password);
@@ -229,7 +237,7 @@ void SyncFeature::startSync() {
   running_ = true;
   setStatus(SyncStatus::Kind::Running);
   QPointer<SyncFeature> self(this);
-  runner_->sync(QUrl(toQString(settings_.calendar)), DavAccount{toQString(settings_.user), password_}, std::move(items),
+  runner().sync(QUrl(toQString(settings_.calendar)), DavAccount{toQString(settings_.user), password_}, std::move(items),
                 std::move(state), [self](const SyncOutcome& outcome) {
                   if (self) self->finishSync(outcome);
                 });

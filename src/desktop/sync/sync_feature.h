@@ -95,6 +95,7 @@ class SyncFeature final : public QObject {
 
  private:
   bool configured() const;
+  SyncRunner& runner();
   QString account() const;
   void readPassword();
   void startSync();
