@@ -294,6 +294,19 @@ TEST(SyncFeature, TwoComputersAddEditDeleteConflictOfflineAndRecover) {
   // What came in is in the file at once; what was only sent stays the user's to save.
   EXPECT_EQ(b.recordsOnDisk(), a.records());
   EXPECT_EQ(a.notices.size(), noticesBefore + 1);
+
+  // Another document opened on the first computer is not merged into the calendar unasked.
+  const std::string other = a.folder.path().toStdString() + "/private.alr";
+  CAlarmDoc privateDocument;
+  privateDocument.AddAlarm(reminder("Private", 5));
+  ASSERT_TRUE(saveDocumentFile(privateDocument, other).ok());
+  ASSERT_TRUE(a.documents->loadFile(other));
+  a.sync->syncNow();
+  EXPECT_EQ(a.sync->status().kind, SyncStatus::Kind::OtherDocument);
+  EXPECT_EQ(syncStatusText(a.sync->status(), QString::fromStdString(a.path), UiLanguage::English),
+            QString::fromStdString("Sync is set up for another document: " + a.path));
+  EXPECT_TRUE(b.synced());
+  EXPECT_LT(b.reminderAt("Private"), 0);
 }
 
 // A server that takes the request and never answers: the windows' event loop keeps running
