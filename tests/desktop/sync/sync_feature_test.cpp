@@ -9,6 +9,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
 
 #include "core/model/document_file.h"
@@ -348,6 +350,59 @@ TEST(SyncFeature, AServerThatNeverAnswersNeverHoldsTheWindows) {
     EXPECT_TRUE(a.notices.empty());
   }  // ends with the sync still waiting for the server
   close(listener);
+}
+
+// A server that refuses the password, or answers with garbage: one notice naming the reason, the
+// document and the sync's state untouched, and no second notice for the next failure.
+TEST(SyncFeature, AServerThatCannotBeUsedGetsOneNoticeAndChangesNothing) {
+  const std::vector<std::pair<std::string, QString>> cases{
+      {"HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\nContent-Length: 0\r\n\r\n",
+       "the server refused the user name or password (401)"},
+      {"HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\nContent-Length: 12\r\n\r\n<d:multistat",
+       "the server's answer is not XML"},
+  };
+  for (const auto& [answer, reason] : cases) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    ASSERT_EQ(listen(listener, 16), 0);
+    // Every request gets the same answer, after its headers have come in.
+    std::thread server([listener, answer = answer] {
+      for (int client; (client = accept(listener, nullptr, nullptr)) >= 0; close(client)) {
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+          const ssize_t got = recv(client, buffer, sizeof buffer, 0);
+          if (got <= 0) break;
+          request.append(buffer, static_cast<std::size_t>(got));
+        }
+        send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+      }
+    });
+    {
+      Computer a({reminder("Dentist", 3)});
+      const std::string before = a.recordsOnDisk().front();
+      SyncSettings on;
+      on.enabled = 1;
+      on.user = "alice";
+      on.calendar = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/alice/cal/";
+      EXPECT_FALSE(a.synced([&] { a.sync->applySettings(on, QStringLiteral("wrong")); }));
+      EXPECT_FALSE(a.synced([&] { a.retext("Dentist", "Dentist, room 4"); }));
+      ASSERT_EQ(a.notices.size(), 1u) << reason.toStdString();
+      EXPECT_NE(a.notices[0].indexOf(reason), -1) << a.notices[0].toStdString();
+      EXPECT_NE(a.sync->status().failure.indexOf(reason), -1);
+      EXPECT_EQ(a.recordsOnDisk(), std::vector<std::string>{before});
+      EXPECT_FALSE(QDir(a.folder.path() + "/data/caldav-sync").exists());
+      EXPECT_GE(a.reminderAt("Dentist, room 4"), 0);  // the edit waits here
+    }
+    shutdown(listener, SHUT_RDWR);
+    close(listener);
+    server.join();
+  }
 }
 
 // Without a secret store the page says so, and the password lives only in the program's memory.
