@@ -183,6 +183,7 @@ bool CAlarmApp::InitInstance(const QStringList& arguments) {
   services.dataFolder = dataFolder;
   services.setLanguage = [this](int language) { SetLanguage(language); };
   services.saveSettings = [this] { saveSettings(); };
+  services.settingsStore = environment_.store;
   program_ = std::make_unique<DesktopProgram>(settings_, *documents_, services);
   frame()->setStarting(true);
   connect(program_.get(), &DesktopProgram::exitRequested, this, [this] { exitCommand(); });

@@ -33,6 +33,7 @@
 #include "desktop/shell/document_controller.h"
 #include "desktop/shell/main_frame.h"
 #include "desktop/stopwatch/stopwatch_feature.h"
+#include "desktop/sync/sync_feature.h"
 #include "desktop/tray/close_to_tray.h"
 #include "desktop/tray/system_tray.h"
 #include "desktop/tray/tray_feature.h"
@@ -137,6 +138,10 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     if (services_.saveSettings) services_.saveSettings();
   };
   configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
+  configServices.morePages = [this](UiLanguage language) {
+    return std::vector<std::pair<QString, ConfigPage*>>{
+        {toQString(loadString(StringId::SyncPage, language)), sync_->createPage(language, nullptr)}};
+  };
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
@@ -197,6 +202,18 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus, nullptr,
                                            services_.wakeCapability);
 
+  // The document's sync with a CalDAV calendar, on a thread of its own; its notices go over the
+  // main window.
+  SyncFeature::Services syncServices;
+  syncServices.store = services_.settingsStore;
+  syncServices.saveSettings = services_.saveSettings;
+  syncServices.dataFolder = toStdString(services_.dataFolder);
+  syncServices.language = [this] { return settings_.app.uiLanguage(); };
+  syncServices.noticeParent = [this]() -> QWidget* { return frame_->isVisible() ? frame_.get() : nullptr; };
+  sync_ = std::make_unique<SyncFeature>(documents_, std::move(syncServices));
+  connect(&documents_, &DocumentController::documentChanged, sync_.get(), &SyncFeature::documentChanged);
+  connect(&documents_, &DocumentController::documentReplaced, sync_.get(), &SyncFeature::documentReplaced);
+
   // One path for every change of the document: each source tells the document controller, and
   // its one signal reaches every window that shows the document and the wake timer.
   connect(lists_.get(), &ListsFeature::documentChanged, &documents_, &DocumentController::notifyChanged);
@@ -241,6 +258,7 @@ DesktopProgram::~DesktopProgram() {
   // The document controller outlives the features its signal reaches.
   disconnect(&documents_, nullptr, this, nullptr);
   disconnect(&documents_, nullptr, frame_.get(), nullptr);
+  sync_.reset();  // its thread ends before anything it reports to
   alarms_->stop();
   stopwatch_.reset();
   wakeTimer_.reset();  // takes its timer unit away

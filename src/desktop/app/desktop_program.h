@@ -38,6 +38,8 @@ class PasteInjector;
 class PluginHost;
 class PowerManager;
 class StopwatchFeature;
+class SettingsStore;
+class SyncFeature;
 class TrayFeature;
 class TurnOffFeature;
 class WallpaperFeature;
@@ -69,6 +71,9 @@ class DesktopProgram final : public QObject {
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
+    // The settings file, for the features that keep a section of their own there (the sync);
+    // null: they keep nothing.
+    SettingsStore* settingsStore = nullptr;
   };
 
   DesktopProgram(ApplicationSettings& settings, DocumentController& documents, Services services,
@@ -109,6 +114,7 @@ class DesktopProgram final : public QObject {
   ReminderNotifications& notifications() { return *notifications_; }
   WakeTimer& wakeTimer() { return *wakeTimer_; }
   CloseToTray& closeToTray() { return *closeToTray_; }
+  SyncFeature& sync() { return *sync_; }
 
  signals:
   // The exit command: the application closes the program and ends.
@@ -152,6 +158,8 @@ class DesktopProgram final : public QObject {
   bool stateChangesPending_ = false;
   DockingHelper* docking_ = nullptr;  // a child of the frame
   std::unique_ptr<ListsFeature> lists_;
+  // The document's sync with a CalDAV calendar.
+  std::unique_ptr<SyncFeature> sync_;
 };
 
 }  // namespace kalvory

@@ -22,6 +22,8 @@ void ConfigurationFeature::openConfiguration() {
                       parent);
   if (const QString why = services_.wakeUnavailable ? services_.wakeUnavailable() : QString(); !why.isEmpty())
     dialog.generalPage()->setWakeUnavailable(why);
+  if (services_.morePages)
+    for (const auto& [title, page] : services_.morePages(settings_.app.uiLanguage())) dialog.addPage(title, page);
   const int answer = runDialog ? runDialog(dialog) : dialog.exec();
   if (answer != QDialog::Accepted) return;
   const bool skinChanged = dialog.settings().app.skin_path != settings_.app.skin_path;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/settings/app_settings.h"
 
@@ -12,6 +14,7 @@ namespace kalvory {
 
 class ActionRegistry;
 class CAlarmDoc;
+class ConfigPage;
 class CSettingsDlg;
 class PluginHost;
 
@@ -27,6 +30,8 @@ class ConfigurationFeature {
     std::function<void(bool skinChanged)> applied;
     // Why the computer cannot be woken here; empty (or no function): it can.
     std::function<QString()> wakeUnavailable;
+    // The pages of other features, after the ten, as a title and a page made for the dialog.
+    std::function<std::vector<std::pair<QString, ConfigPage*>>(UiLanguage)> morePages;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);

@@ -100,7 +100,7 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
   layout->addWidget(buttons);
 
   connect(titles_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row < 0 || row >= kPageCount) return;
+    if (row < 0 || row >= stack_->count()) return;
     stack_->setCurrentIndex(row);
     heading_->setText(titles_->item(row)->text());
   });
@@ -110,8 +110,18 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
 CSettingsDlg::~CSettingsDlg() = default;
 
 int CSettingsDlg::currentPage() const { return stack_->currentIndex(); }
-void CSettingsDlg::selectPage(int page) { titles_->setCurrentRow(std::clamp(page, 0, kPageCount - 1)); }
+void CSettingsDlg::selectPage(int page) { titles_->setCurrentRow(std::clamp(page, 0, stack_->count() - 1)); }
 QWidget* CSettingsDlg::page(int index) const { return stack_->widget(index); }
+
+void CSettingsDlg::addPage(const QString& title, ConfigPage* page) {
+  pages_.push_back(
+      {page, [this, page] { page->load(settings_, document_); }, [this, page] { page->store(settings_, document_); }});
+  stack_->addWidget(page);
+  pages_.back().load();
+  titles_->addItem(title);
+  titles_->setFixedWidth(std::max(titles_->width(), titles_->sizeHintForColumn(0) + 2 * titles_->frameWidth() + 24));
+  if (lastPageShown == stack_->count() - 1) selectPage(lastPageShown);
+}
 
 void CSettingsDlg::accept() {
   for (const PageEntry& page : pages_) page.store();

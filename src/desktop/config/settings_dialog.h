@@ -15,6 +15,7 @@ class QStackedWidget;
 namespace kalvory {
 
 class CAlarmDoc;
+class ConfigPage;
 class CQStringDialog;
 class CSetCommonDlgBar;
 class CSetNotifiersDlgBar;
@@ -55,6 +56,8 @@ class CSettingsDlg final : public QDialog {
   int currentPage() const;
   void selectPage(int page);
   QWidget* page(int index) const;
+  // A page of a feature beyond the ten, after them; the dialog owns it from here on.
+  void addPage(const QString& title, ConfigPage* page);
   QListWidget* titles() const { return titles_; }
   QLabel* heading() const { return heading_; }
 

@@ -1,8 +1,11 @@
 // Shows the taskbar notifier, one page of the configuration dialog (page-0-no-wake: the General
 // page where waking cannot work; format-error: the clock format page with a format it does not
-// understand) or the notice of the window manager's close button for a screenshot and prints the
-// part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs it under Xvfb.
-//   config_screenshot_driver notifier|page-N|page-0-no-wake|format-error|close-notice en|ru|uk
+// understand; sync: the Sync page with the calendars a server listed; sync-no-secret-store: the same
+// where no secret store answers) or the notice of the window manager's close button for a
+// screenshot and prints the part of the screen to capture ("WxH+X+Y"); ./scripts/screenshots runs
+// it under Xvfb.
+//   config_screenshot_driver notifier|page-N|page-0-no-wake|format-error|sync|sync-no-secret-store|close-notice
+//   en|ru|uk
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -32,6 +35,8 @@
 #include "desktop/notifier/taskbar_notifier.h"
 #include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
+#include "desktop/sync/sync_feature.h"
+#include "desktop/sync/sync_page.h"
 #include "desktop/tray/close_to_tray.h"
 
 using namespace kalvory;
@@ -39,7 +44,10 @@ using namespace kalvory;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s notifier|page-N|page-0-no-wake|format-error|close-notice en|ru|uk\n", argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s notifier|page-N|page-0-no-wake|format-error|sync|sync-no-secret-store|close-notice en|ru|uk\n",
+        argv[0]);
     return 2;
   }
   QString kind = QString::fromLatin1(argv[1]);
@@ -97,6 +105,35 @@ int main(int argc, char** argv) {
 
   CSettingsDlg dialog(language, settings, document, &host, dataFolder);
   dialog.selectPage(kind.mid(5, 1).toInt());
+  if (kind.startsWith(QLatin1String("sync"))) {
+    // A Radicale server's calendars, found from its address, after a sync a minute ago.
+    SyncSettings sync;
+    sync.enabled = 1;
+    sync.server = "https://calendar.example.org/";
+    sync.user = "alice";
+    SyncPage::Services services;
+    services.findCalendars = [](const QUrl&, const DavAccount&,
+                                std::function<void(std::vector<CalendarInfo>, QString)> done) {
+      done({{QUrl("https://calendar.example.org/alice/reminders/"), QStringLiteral("Reminders")},
+            {QUrl("https://calendar.example.org/alice/family/"), QStringLiteral("Family")}},
+           {});
+    };
+    auto* page = new SyncPage(language, sync, QStringLiteral("secret"), services);
+    dialog.addPage(toQString(loadString(StringId::SyncPage, language)), page);
+    page->findCalendars();
+    const bool noStore = kind == QLatin1String("sync-no-secret-store");
+    page->setSecretStoreProblem(noStore ? QStringLiteral("The name org.freedesktop.secrets was not provided by any "
+                                                         ".service files")
+                                        : QString());
+    SyncStatus status;
+    status.kind = SyncStatus::Kind::Done;
+    status.at = QDateTime(QDate(2026, 12, 8), QTime(10, 48));
+    status.sent = 2;
+    status.received = 1;
+    page->setStatus(syncStatusText(status, {}, language));
+    page->setDocument(QStringLiteral("/home/user/reminders.alr"));
+    dialog.selectPage(dialog.titles()->count() - 1);
+  }
   // Debian 12's user manager, which cannot wake the computer.
   if (kind == QLatin1String("page-0-no-wake"))
     dialog.generalPage()->setWakeUnavailable(

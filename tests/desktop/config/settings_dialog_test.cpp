@@ -27,6 +27,8 @@
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/text_static.h"
 #include "desktop/osd/time_format_page.h"
+#include "desktop/sync/sync_feature.h"
+#include "desktop/sync/sync_page.h"
 
 namespace kalvory::test {
 namespace {
@@ -81,10 +83,11 @@ TEST(SettingsDialog, PagesCountInTheirLanguageAndPreviewPasteFormats) {
 TEST(SettingsDialog, ReopensOnTheLastConfirmedPageInTitleOrder) {
   ConfigFixture fixture;
   fixture.answer = [](CSettingsDlg& dialog) {
-    EXPECT_EQ(dialog.titles()->count(), 10);
+    EXPECT_EQ(dialog.titles()->count(), 11);
     EXPECT_EQ(dialog.titles()->item(0)->text(), "General");
     EXPECT_EQ(dialog.titles()->item(6)->text(), "Wallpaper Changer");
     EXPECT_EQ(dialog.titles()->item(9)->text(), "Skins");
+    EXPECT_EQ(dialog.titles()->item(10)->text(), "Sync");  // a feature beyond the ten
     EXPECT_EQ(dialog.windowTitle(), "Configuration");
     dialog.selectPage(CSettingsDlg::kWallpaper);
     EXPECT_EQ(dialog.heading()->text(), "Wallpaper Changer");
@@ -201,6 +204,28 @@ TEST(SettingsDialog, ConfirmedChangesReachTheRunningProgramAtOnce) {
   ASSERT_TRUE(setAutostart(false, {}));
   EXPECT_FALSE(entry.exists());
   qunsetenv("XDG_CONFIG_HOME");
+}
+
+// The Sync page of the sync feature is one more page of the program's dialog, and its OK reaches
+// the running program's sync; a Cancel leaves it alone.
+TEST(SettingsDialog, SyncPageReachesTheProgramsSyncOnOk) {
+  ConfigFixture fixture;
+  for (const bool ok : {false, true}) {
+    fixture.answer = [ok](CSettingsDlg& dialog) {
+      dialog.selectPage(10);
+      auto* page = dynamic_cast<SyncPage*>(dialog.page(10));
+      EXPECT_NE(page, nullptr);
+      if (!page) return static_cast<int>(QDialog::Rejected);
+      page->serverEdit()->setText("https://dav.example.org/");
+      page->userEdit()->setText("anna");
+      if (!ok) return static_cast<int>(QDialog::Rejected);
+      return confirm(dialog);
+    };
+    fixture.open();
+    EXPECT_EQ(fixture.program->sync().settings().user, ok ? "anna" : "") << ok;
+    EXPECT_EQ(fixture.program->sync().settings().server, ok ? "https://dav.example.org/" : "") << ok;
+  }
+  EXPECT_EQ(fixture.program->sync().settings().enabled, 0);
 }
 
 void writeFile(const QString& path, const QByteArray& content) {
