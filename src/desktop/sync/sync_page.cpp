@@ -47,7 +47,7 @@ SyncPage::SyncPage(UiLanguage language, SyncSettings settings, QString password,
   password_->setEchoMode(QLineEdit::Password);
   calendar_ = new QComboBox(group);
   calendar_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  calendar_->setMinimumContentsLength(24);
+  calendar_->setMinimumContentsLength(12);
   find_ = new QPushButton(text(StringId::SyncFindCalendars), group);
   findMessage_ = wrappedLabel(group);
   secret_ = wrappedLabel(group);
