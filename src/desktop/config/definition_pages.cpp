@@ -12,10 +12,10 @@
 
 #include "core/clock/analog_clock.h"
 #include "core/model/alarm_doc.h"
+#include "core/resources/resource_strings.h"
 #include "core/settings/profile.h"
 #include "core/wallpaper/wallpaper_compositor.h"
 #include "desktop/clock/round_clock_static.h"
-#include "desktop/config/config_texts.h"
 #include "desktop/notifier/notifier_feature.h"
 #include "desktop/notifier/taskbar_notifier.h"
 #include "platform/wallpaper/sticker_text_renderer.h"
@@ -195,7 +195,7 @@ void CSetStickersDlgBar::selectionChanged(int row) {
   const StickerPicture picture = drawStickerPicture(sticker, &textRenderer, dpi);
   if (picture.pixels.empty()) {
     const QString file = QFileInfo(toQString(sticker.skinPath)).fileName();
-    preview_->setText(configText(ConfigText::StickerPictureMissing, language()).arg(file));
+    preview_->setText(toQString(loadString(StringId::StickerPictureMissing, language())).arg(file));
     return;
   }
   const std::uint32_t seeThrough = (std::uint32_t{redOf(sticker.transparentColor)} << 16) |
@@ -298,14 +298,15 @@ void CSetSkinsDlgBar::showPreview(const CSkinContext& skin) {
   profile.SetAddOnWrite(false);
   // Loading a store creates a missing file: a skin that has gone must stay gone.
   if (!file.isFile() || !profile.Load(toStdString(file.absoluteFilePath()))) {
-    showPreviewMessage(configText(ConfigText::SkinUnreadable, language()).arg(file.fileName()));
+    showPreviewMessage(toQString(loadString(StringId::SkinUnreadable, language())).arg(file.fileName()));
     return;
   }
   // The built-in face first, so that a skin without a face of its own does not show the face of
   // the skin selected before it.
   clock_->SetSkin(QString::fromLatin1(kBuiltInClockFace));
   if (!clock_->applySkin(profile, {file.absolutePath(), toQString(dataFolder_)}) && !clock_->settings().face.empty()) {
-    showPreviewMessage(configText(ConfigText::ClockFaceMissing, language()).arg(toQString(clock_->settings().face)));
+    showPreviewMessage(
+        toQString(loadString(StringId::ClockFaceMissing, language())).arg(toQString(clock_->settings().face)));
     return;
   }
   preview_->setCurrentWidget(clock_->parentWidget());

@@ -36,7 +36,7 @@ void CSettingsDlg::resetLastPage() { lastPageShown = 0; }
 CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document,
                            const PluginHost* plugins, std::string dataFolder, QWidget* parent)
     : QDialog(parent), settings_(settings), document_(document) {
-  setWindowTitle(toQString(loadDialogText(202, "caption", language)));
+  setWindowTitle(toQString(loadString(StringId::ConfigurationCaption, language)));
 
   stack_ = new QStackedWidget(this);
   general_ = new CSetCommonDlgBar(language, stack_);
@@ -84,7 +84,7 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
   heading_->setPalette(palette);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(toQString(loadDialogText(202, "1", language)));
+  buttons->button(QDialogButtonBox::Ok)->setText(toQString(loadString(StringId::Ok, language)));
   buttons->button(QDialogButtonBox::Cancel)->setText(toQString(loadString(StringId::Cancel, language)));
   connect(buttons, &QDialogButtonBox::accepted, this, &CSettingsDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CSettingsDlg::reject);

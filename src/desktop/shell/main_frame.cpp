@@ -210,7 +210,7 @@ void CMainFrame::buildMenu(QMenu* menu, const std::vector<MenuItem>& items) {
       menu->addSeparator();
       for (int i = 0; i < kRecentFileCount; ++i)
         addCommandAction(menu, ID_FILE_MRU_FILE1 + i,
-                         toQString(desktopText(DesktopText::RecentFilePlaceholder, uiLanguage())));
+                         toQString(loadString(StringId::RecentFilePlaceholder, uiLanguage())));
     }
     switch (item.kind) {
       case MenuItem::Kind::Separator:
