@@ -264,10 +264,9 @@ bool CAlarmApp::exitCommand() {
     const unsigned flags = engine.exitWindowsFlags();
     if (environment_.power) {
       // Failures are not shown: the program has already closed itself.
-      if (flags == kExitWindowsReboot)
-        environment_.power->reboot();
-      else
-        environment_.power->powerOff();
+      const Result<void> requested =
+          flags == kExitWindowsReboot ? environment_.power->reboot() : environment_.power->powerOff();
+      static_cast<void>(requested);
     } else {
       qCInfo(lcApp) << "would" << (flags == kExitWindowsReboot ? "restart" : "power off") << "the computer";
     }
