@@ -49,7 +49,15 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   actions_ = std::make_unique<ActionRegistry>([this] { return settings_.app.uiLanguage(); });
   registerProgramCommands();
 
-  frame_ = std::make_unique<CMainFrame>(settings_, *actions_, documents_);
+  // The window manager's close button leaves the program in the tray; the first time it says so.
+  CMainFrame::Services frameServices;
+  frameServices.windowCloseKeepsRunning = [this] {
+    const bool told = settings_.app.close_notice_shown != 0;
+    if (!closeToTray_ || !closeToTray_->keepRunning()) return false;
+    if (!told && services_.saveSettings) services_.saveSettings();  // told once, also after a crash
+    return true;
+  };
+  frame_ = std::make_unique<CMainFrame>(settings_, *actions_, documents_, std::move(frameServices));
   registerDocumentCommands(*actions_, documents_, settings_, *frame_);
   registerAboutCommand(*actions_, [this] { return frame_.get(); });
 
@@ -70,7 +78,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   turnOff_ = std::make_unique<TurnOffFeature>(*alarms_, *actions_, turnOffServices);
 
   tray_ = std::make_unique<TrayFeature>(settings_, *actions_);
-  tray_->refreshDay = [this] { alarms_->refreshDay(); };
+  connect(tray_.get(), &TrayFeature::dayLookChanged, alarms_.get(), &AlarmController::refreshDay);
 
   WallpaperFeature::Services wallpaperServices;
   wallpaperServices.desktop = services_.wallpaper;
@@ -137,6 +145,9 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     if (services_.saveSettings) services_.saveSettings();
   };
   configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
+  configServices.runDialog = services_.runConfiguration;
+  configServices.pages = services_.configPages;
+  if (!configServices.pages.clock) configServices.pages.clock = services_.clock;
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
@@ -184,14 +195,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
           &ReminderNotifications::ringingChanged);
   connect(alarms_.get(), &AlarmController::showingsChecked, notifications_.get(),
           &ReminderNotifications::showingsChecked);
-  // The window manager's close button leaves the program in the tray; the first time it says so.
+  // Whether a tray or a notification server is there when the main window is closed.
   closeToTray_ = std::make_unique<CloseToTray>(settings_, sessionBus, services_.closeToTray);
-  frame_->windowCloseKeepsRunning = [this] {
-    const bool told = settings_.app.close_notice_shown != 0;
-    if (!closeToTray_->keepRunning()) return false;
-    if (!told && services_.saveSettings) services_.saveSettings();  // told once, also after a crash
-    return true;
-  };
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
   wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus, nullptr,

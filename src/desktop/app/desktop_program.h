@@ -10,6 +10,7 @@
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/common/config_page.h"
 #include "desktop/tray/close_to_tray.h"
 
 namespace kalvory {
@@ -19,6 +20,7 @@ class AlarmController;
 class CAlarmView;
 class CMainFrame;
 class CRoundClockStatic;
+class CSettingsDlg;
 class CSystemTray;
 class CloseToTray;
 class ConfigurationFeature;
@@ -69,6 +71,10 @@ class DesktopProgram final : public QObject {
     // Applies a language to the whole program; the features then reload their texts.
     std::function<void(int language)> setLanguage;
     std::function<void()> saveSettings;
+    // How the configuration dialog runs and what its pages ask; empty members: exec() and the
+    // real dialogs (tests answer them).
+    std::function<int(CSettingsDlg&)> runConfiguration;
+    ConfigPageServices configPages;
   };
 
   DesktopProgram(ApplicationSettings& settings, DocumentController& documents, Services services,

@@ -19,10 +19,10 @@ void ConfigurationFeature::openConfiguration() {
   QWidget* parent = services_.dialogParent ? services_.dialogParent() : nullptr;
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
   CSettingsDlg dialog(settings_.app.uiLanguage(), settings_, document_, services_.plugins, services_.dataFolder,
-                      parent);
+                      services_.pages, parent);
   if (const QString why = services_.wakeUnavailable ? services_.wakeUnavailable() : QString(); !why.isEmpty())
     dialog.generalPage()->setWakeUnavailable(why);
-  const int answer = runDialog ? runDialog(dialog) : dialog.exec();
+  const int answer = services_.runDialog ? services_.runDialog(dialog) : dialog.exec();
   if (answer != QDialog::Accepted) return;
   const bool skinChanged = dialog.settings().app.skin_path != settings_.app.skin_path;
   // What the program itself changed while the dialog was open (the changer's last picture and

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 
 class QWidget;
 
@@ -27,14 +28,15 @@ class ConfigurationFeature {
     std::function<void(bool skinChanged)> applied;
     // Why the computer cannot be woken here; empty (or no function): it can.
     std::function<QString()> wakeUnavailable;
+    // Runs the dialog; empty: exec(). A test answers it (it may change pages, then accept or reject).
+    std::function<int(CSettingsDlg&)> runDialog;
+    // What the pages ask the user and the system; empty members: the real dialogs and clock.
+    ConfigPageServices pages;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);
 
   void openConfiguration();
-
-  // Runs the dialog; exec() unless a test answers it (it may change pages, then accept or reject).
-  std::function<int(CSettingsDlg&)> runDialog;
 
  private:
   ApplicationSettings& settings_;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/skins/definitions.h"
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 
 class QLabel;
 class QListWidget;

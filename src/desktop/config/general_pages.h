@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "core/common/date_time.h"
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,13 +23,9 @@ class FormatPreview;
 class CSetCommonDlgBar final : public ConfigPage {
   Q_OBJECT
  public:
-  explicit CSetCommonDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  explicit CSetCommonDlgBar(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
-
-  // Where the autostart entry is read and written; the real entry unless a test sets others.
-  std::function<bool()> autostartQuery;
-  std::function<void(bool enabled)> autostartUpdate;
 
   QCheckBox* launchBox() const { return launch_; }
   QCheckBox* loadLastBox() const { return loadLast_; }
@@ -89,16 +85,13 @@ class CSetSoundDlgBar final : public ConfigPage {
 class CQStringDialog final : public ConfigPage {
   Q_OBJECT
  public:
-  explicit CQStringDialog(UiLanguage language, QWidget* parent = nullptr);
+  explicit CQStringDialog(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
 
   QPlainTextEdit* formatEdit(int index) const { return formats_.at(static_cast<std::size_t>(index)); }
   QLineEdit* copyDateEdit() const { return copyDate_; }
   FormatPreview* preview(int index) const { return previews_.at(static_cast<std::size_t>(index)); }
-
-  // The time the previews format; the system clock unless a caller (a test) sets another.
-  std::function<COleDateTime()> clock;
 
  private:
   std::array<QPlainTextEdit*, 3> formats_{};

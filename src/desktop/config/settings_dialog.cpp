@@ -34,18 +34,19 @@ int CSettingsDlg::lastPage() { return lastPageShown; }
 void CSettingsDlg::resetLastPage() { lastPageShown = 0; }
 
 CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document,
-                           const PluginHost* plugins, std::string dataFolder, QWidget* parent)
+                           const PluginHost* plugins, std::string dataFolder, const ConfigPageServices& pageServices,
+                           QWidget* parent)
     : QDialog(parent), settings_(settings), document_(document) {
   setWindowTitle(toQString(loadString(StringId::ConfigurationCaption, language)));
 
   stack_ = new QStackedWidget(this);
-  general_ = new CSetCommonDlgBar(language, stack_);
-  osd_ = new CSetOSDDlgBar(language, stack_);
-  clockFormat_ = new CSetTimeFormatDlgBar(language, stack_);
+  general_ = new CSetCommonDlgBar(language, pageServices, stack_);
+  osd_ = new CSetOSDDlgBar(language, pageServices, stack_);
+  clockFormat_ = new CSetTimeFormatDlgBar(language, pageServices, stack_);
   sound_ = new CSetSoundDlgBar(language, stack_);
-  quickPaste_ = new CQStringDialog(language, stack_);
-  plugins_ = new CSetPluginsDlgBar(language, plugins, stack_);
-  wallpaper_ = new CSetWallPaperDlgBar(language, stack_);
+  quickPaste_ = new CQStringDialog(language, pageServices, stack_);
+  plugins_ = new CSetPluginsDlgBar(language, plugins, pageServices, stack_);
+  wallpaper_ = new CSetWallPaperDlgBar(language, pageServices, stack_);
   notifiers_ = new CSetNotifiersDlgBar(language, stack_);
   stickers_ = new CSetStickersDlgBar(language, stack_);
   skins_ = new CSetSkinsDlgBar(language, std::move(dataFolder), stack_);
@@ -54,17 +55,8 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
     return PageEntry{page, [this, page] { page->load(settings_, document_); },
                      [this, page] { page->store(settings_, document_); }};
   };
-  pages_ = {entry(general_),
-            {osd_, [this] { osd_->load(settings_); }, [this] { osd_->store(settings_); }},
-            {clockFormat_, [this] { clockFormat_->load(settings_, document_); },
-             [this] { clockFormat_->store(settings_, document_); }},
-            entry(sound_),
-            entry(quickPaste_),
-            entry(plugins_),
-            entry(wallpaper_),
-            entry(notifiers_),
-            entry(stickers_),
-            entry(skins_)};
+  pages_ = {entry(general_), entry(osd_),       entry(clockFormat_), entry(sound_),    entry(quickPaste_),
+            entry(plugins_), entry(wallpaper_), entry(notifiers_),   entry(stickers_), entry(skins_)};
   for (const PageEntry& page : pages_) {
     stack_->addWidget(page.widget);
     page.load();

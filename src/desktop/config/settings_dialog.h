@@ -7,6 +7,7 @@
 
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 
 class QLabel;
 class QListWidget;
@@ -47,7 +48,7 @@ class CSettingsDlg final : public QDialog {
   };
 
   CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document, const PluginHost* plugins,
-               std::string dataFolder, QWidget* parent = nullptr);
+               std::string dataFolder, const ConfigPageServices& pageServices = {}, QWidget* parent = nullptr);
   ~CSettingsDlg() override;
 
   // The copy as edited; after OK it holds every page's values.

@@ -95,7 +95,9 @@ int main(int argc, char** argv) {
   PluginHost host({toStdString(plugins.path())});
   host.StartPlugins(0);
 
-  CSettingsDlg dialog(language, settings, document, &host, dataFolder);
+  ConfigPageServices pageServices;
+  pageServices.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
+  CSettingsDlg dialog(language, settings, document, &host, dataFolder, pageServices);
   dialog.selectPage(kind.mid(5, 1).toInt());
   // Debian 12's user manager, which cannot wake the computer.
   if (kind == QLatin1String("page-0-no-wake"))
@@ -104,7 +106,6 @@ int main(int argc, char** argv) {
   if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
   // The skin preview's clock stands still at a time that shows every hand.
   dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
-  dialog.clockFormatPage()->clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
   // Typed again, so that the preview formats the fixed time rather than the time of loading.
   dialog.clockFormatPage()->formatEdit()->clear();
   dialog.clockFormatPage()->formatEdit()->setText(toQString(settings.clock.format));

@@ -32,17 +32,33 @@ namespace kalvory::test {
 namespace {
 
 // The program with its "Configuration" command answered by `answer`.
+// The pages' questions go to `pages`, set before the dialog opens.
 struct ConfigFixture : FrameFixture {
-  ConfigFixture() {
+  ConfigFixture()
+      : FrameFixture(1, {}, [this](DesktopProgram::Services& services) {
+          services.runConfiguration = [this](CSettingsDlg& dialog) {
+            ++openings;
+            shownPage = dialog.currentPage();
+            return answer ? answer(dialog) : static_cast<int>(QDialog::Rejected);
+          };
+          services.configPages.chooseFolder = [this](const QString& title, const QString& start, QWidget* parent) {
+            return pages.chooseFolder(title, start, parent);
+          };
+          services.configPages.confirm = [this](const QString& question, QWidget* parent) {
+            return pages.confirm(question, parent);
+          };
+          services.configPages.chooseFont = [this](const QFont& current, QWidget* parent) {
+            return pages.chooseFont(current, parent);
+          };
+          services.configPages.chooseColor = [this](const QColor& current, QWidget* parent) {
+            return pages.chooseColor(current, parent);
+          };
+        }) {
     CSettingsDlg::resetLastPage();
-    program->configuration().runDialog = [this](CSettingsDlg& dialog) {
-      ++openings;
-      shownPage = dialog.currentPage();
-      return answer ? answer(dialog) : static_cast<int>(QDialog::Rejected);
-    };
   }
   void open() { program->actions().runCommand(ID_CONFIGURATION); }
   std::function<int(CSettingsDlg&)> answer;
+  ConfigPageServices pages;
   int openings = 0;
   int shownPage = -1;
 };
@@ -67,8 +83,9 @@ TEST(SettingsDialog, PagesCountInTheirLanguageAndPreviewPasteFormats) {
   EXPECT_EQ(english.findChild<QLabel*>(QStringLiteral("secondsWord"))->text(), "second (default).");
 
   CAlarmDoc document;
-  CQStringDialog paste(UiLanguage::Russian);
-  paste.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+  ConfigPageServices services;
+  services.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+  CQStringDialog paste(UiLanguage::Russian, services);
   paste.load(defaultSettings({}), document);
   paste.formatEdit(0)->setPlainText("%A %d.%m.%Y");
   EXPECT_TRUE(paste.preview(0)->understood());
@@ -111,17 +128,17 @@ TEST(SettingsDialog, CancelKeepsTheWallpaperFoldersAndOkStoresThem) {
     fixture.settings.wallpaper.folders = "/home/u/Pictures/*";
     fixture.settings.wallpaper.enabled = 1;
     const ApplicationSettings before = fixture.settings;
-    fixture.answer = [ok](CSettingsDlg& dialog) {
+    QString asked;
+    fixture.pages.chooseFolder = [](const QString& title, const QString&, QWidget*) {
+      EXPECT_EQ(title, "Add Wallpaper Folder");
+      return QStringLiteral("/srv/art");
+    };
+    fixture.pages.confirm = [&asked](const QString& question, QWidget*) {
+      asked = question;
+      return true;
+    };
+    fixture.answer = [ok, &asked](CSettingsDlg& dialog) {
       CSetWallPaperDlgBar& page = *dialog.wallpaperPage();
-      page.folderChooser = [](const QString& title, const QString&, QWidget*) {
-        EXPECT_EQ(title, "Add Wallpaper Folder");
-        return QStringLiteral("/srv/art");
-      };
-      QString asked;
-      page.confirm = [&](const QString& question, QWidget*) {
-        asked = question;
-        return true;
-      };
       page.addButton()->click();
       page.folderList()->setCurrentRow(0);
       page.removeButton()->click();
@@ -330,19 +347,17 @@ TEST(SettingsDialog, OsdLooksReachTheRunningWindowsAtOnce) {
     return false;
   };
   ASSERT_FALSE(clockShowsColour(qRgb(10, 20, 250)));
+  fixture.pages.chooseFont = [](const QFont&, QWidget*) {
+    QFont font(QStringLiteral("Arimo"));
+    font.setPixelSize(20);
+    return std::optional<QFont>(font);
+  };
+  fixture.pages.chooseColor = [](const QColor&, QWidget*) { return std::optional<QColor>(QColor(10, 20, 250)); };
   fixture.answer = [](CSettingsDlg& dialog) {
     CSetOSDDlgBar& page = *dialog.osdPage();
     page.selectTab(CSetOSDDlgBar::kReminderTextTab);
-    page.fontChooser = [](const QFont&, QWidget*) {
-      QFont font(QStringLiteral("Arimo"));
-      font.setPixelSize(20);
-      return std::optional<QFont>(font);
-    };
     page.fontButton()->click();
     page.selectTab(CSetOSDDlgBar::kClockTab);
-    page.textColorButton()->chooser = [](const QColor&, QWidget*) {
-      return std::optional<QColor>(QColor(10, 20, 250));
-    };
     page.textColorButton()->click();
     page.gradientBox()->click();  // off: the lettering is the text colour alone
     page.transparencySlider()->setValue(2);

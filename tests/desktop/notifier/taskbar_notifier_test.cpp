@@ -132,8 +132,8 @@ TEST(TaskbarNotifier, HoverSwitchesLookAtOnceAndClicksSendTheirMessages) {
   popup.SetCloseBox(QRect(80, 0, 20, 20));
   int stops = 0;
   int postpones = 0;
-  popup.onStop = [&] { ++stops; };
-  popup.onPostpone = [&] { ++postpones; };
+  QObject::connect(&popup, &CTaskbarNotifier::stopClicked, [&] { ++stops; });
+  QObject::connect(&popup, &CTaskbarNotifier::postponeClicked, [&] { ++postpones; });
   popup.Show("Meeting", 500, 5000, 500);
   for (int i = 0; i < 76; ++i) popup.appearStep();
 
