@@ -6,12 +6,15 @@
 #include <QVBoxLayout>
 
 #include "core/alarms/alarm_ports.h"
+#include "core/calendar/calendar_colors.h"
 #include "core/common/symbol_font.h"
 #include "core/settings/data_folder.h"
 #include "core/settings/profile.h"
+#include "core/settings/system_colors.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/alarms/turn_off_feature.h"
+#include "desktop/calendar/cal_wnd.h"
 #include "desktop/clock/round_clock_static.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
@@ -295,7 +298,13 @@ void DesktopProgram::buildView() {
   analogClock_ = new CRoundClockStatic();
   analogClock_->setClock(services_.clock);
   view_->setClockWidget(analogClock_);
-  connect(view_, &CAlarmView::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  // The month calendar takes its place beside it; it follows the document through the view.
+  calendar_ = new CCalWnd(&documents_.document(), settings_.app.uiLanguage(), services_.clock);
+  const ColorRef buttonFace = systemColor(systemColorIndex("COLOR_BTNFACE").value_or(0));
+  calendar_->SetBackgroundColors(buttonFace, buttonFace);
+  view_->setCalendarWidget(calendar_);
+  connect(calendar_, &CCalWnd::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  connect(view_, &CAlarmView::documentUpdated, calendar_, &CCalWnd::Refresh);
 }
 
 // The calendar's "Add day note": the lists window adds it through the day note editor, and the
@@ -315,6 +324,9 @@ void DesktopProgram::applySkin() {
   skin.SetAddOnWrite(false);
   if (!skin.Load(toStdString(file.absoluteFilePath()))) return;
   view_->applySkin(skin);
+  const UiSkin ui = ReadUiSkin(skin);
+  calendar_->SetBackgroundColors(ui.lightBackground1, ui.darkBackground1);
+  calendar_->setColors(calendarColorsFromSkin(ReadCalendarSkin(skin)));
 }
 
 void DesktopProgram::activate() {
@@ -334,6 +346,7 @@ void DesktopProgram::languageChanged() {
   frame_->ReloadMenu();
   tray_->refreshMenu();
   stopwatch_->languageChanged();
+  calendar_->UpdateLanguage(settings_.app.uiLanguage());
   view_->languageChanged();
   lists_->languageChanged();
   missed_->languageChanged();

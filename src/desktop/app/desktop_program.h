@@ -18,6 +18,7 @@ namespace kalvory {
 class ActionRegistry;
 class AlarmController;
 class CAlarmView;
+class CCalWnd;
 class CMainFrame;
 class CRoundClockStatic;
 class CSettingsDlg;
@@ -110,6 +111,7 @@ class DesktopProgram final : public QObject {
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
+  CCalWnd& calendar() { return *calendar_; }
   ListsFeature& lists() { return *lists_; }
   MissedFeature& missed() { return *missed_; }
   ReminderNotifications& notifications() { return *notifications_; }
@@ -154,6 +156,7 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<CloseToTray> closeToTray_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
+  CCalWnd* calendar_ = nullptr;  // a child of the view
   bool sawRinging_ = false;
   bool stateChangesPending_ = false;
   DockingHelper* docking_ = nullptr;  // a child of the frame
