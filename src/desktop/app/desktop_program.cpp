@@ -14,6 +14,7 @@
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/alarms/turn_off_feature.h"
+#include "desktop/app/config_pages.h"
 #include "desktop/calendar/cal_wnd.h"
 #include "desktop/clock/round_clock_static.h"
 #include "desktop/common/action_registry.h"
@@ -137,8 +138,6 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
       toStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/kalvory/plugins"))});
   ConfigurationFeature::Services configServices;
   configServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
-  configServices.plugins = plugins_.get();
-  configServices.dataFolder = toStdString(services_.dataFolder);
   configServices.applied = [this](bool skinChanged) {
     osd_->settingsChanged();
     if (skinChanged) applySkin();
@@ -147,10 +146,12 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     wakeTimer_->documentChanged();
     if (services_.saveSettings) services_.saveSettings();
   };
-  configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
+  configServices.pages = programConfigPages(plugins_.get(), toStdString(services_.dataFolder), [this] {
+    return wakeTimer_->unavailableReason(settings_.app.uiLanguage());
+  });
   configServices.runDialog = services_.runConfiguration;
-  configServices.pages = services_.configPages;
-  if (!configServices.pages.clock) configServices.pages.clock = services_.clock;
+  configServices.pageServices = services_.configPages;
+  if (!configServices.pageServices.clock) configServices.pageServices.clock = services_.clock;
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the

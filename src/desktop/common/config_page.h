@@ -34,6 +34,16 @@ struct ConfigPageServices {
   Clock clock;  // the time the format previews show
 };
 
+class ConfigPage;
+
+// A page as a feature hands it to the configuration dialog: its title and how to make it. The
+// dialog makes the page when it opens, in its language and with the services of the program (or
+// of a test).
+struct ConfigPageSource {
+  StringId title;
+  std::function<ConfigPage*(UiLanguage language, const ConfigPageServices& services, QWidget* parent)> make;
+};
+
 // One page of the configuration dialog: it takes its values from the dialog's copy of the
 // settings and from the document when the dialog opens, and writes them back only on OK.
 class ConfigPage : public QWidget {

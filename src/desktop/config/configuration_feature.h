@@ -22,16 +22,14 @@ class ConfigurationFeature {
  public:
   struct Services {
     std::function<QWidget*()> dialogParent;
-    const PluginHost* plugins = nullptr;
-    std::string dataFolder;
     // After OK: the settings are the program's now; `skinChanged` when "SkinPath" changed.
     std::function<void(bool skinChanged)> applied;
-    // Why the computer cannot be woken here; empty (or no function): it can.
-    std::function<QString()> wakeUnavailable;
+    // The dialog's pages in order, each made by the feature it belongs to.
+    std::vector<ConfigPageSource> pages;
     // Runs the dialog; empty: exec(). A test answers it (it may change pages, then accept or reject).
     std::function<int(CSettingsDlg&)> runDialog;
     // What the pages ask the user and the system; empty members: the real dialogs and clock.
-    ConfigPageServices pages;
+    ConfigPageServices pageServices;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);

@@ -16,10 +16,10 @@
 #include <cstdlib>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/now_from.h"
 #include "desktop/config/autostart.h"
-#include "desktop/osd/format_preview.h"
 
 namespace kalvory {
 
@@ -279,6 +279,28 @@ void CQStringDialog::store(ApplicationSettings&, CAlarmDoc& document) {
     document.SetModifiedFlag();
   document.paste_formats = std::move(formats);
   document.copy_date_format = toStdString(copyDate_->text());
+}
+
+ConfigPageSource generalPageSource(std::function<QString()> wakeUnavailable) {
+  return {StringId::GeneralPage,
+          [wakeUnavailable](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            auto* page = new CSetCommonDlgBar(language, services, parent);
+            if (const QString why = wakeUnavailable ? wakeUnavailable() : QString(); !why.isEmpty())
+              page->setWakeUnavailable(why);
+            return page;
+          }};
+}
+
+ConfigPageSource soundPageSource() {
+  return {StringId::SoundSettingsPage, [](UiLanguage language, const ConfigPageServices&, QWidget* parent) {
+            return new CSetSoundDlgBar(language, parent);
+          }};
+}
+
+ConfigPageSource quickPastePageSource() {
+  return {StringId::QuickPastePage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CQStringDialog(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

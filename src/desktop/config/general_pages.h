@@ -100,4 +100,10 @@ class CQStringDialog final : public ConfigPage {
   const CAlarmDoc* document_ = nullptr;  // the countdown and today's notes; set by load()
 };
 
+// The configuration feature's own pages. `wakeUnavailable` says why the computer cannot be woken
+// here (empty: it can); it is asked each time the dialog opens.
+ConfigPageSource generalPageSource(std::function<QString()> wakeUnavailable);
+ConfigPageSource soundPageSource();
+ConfigPageSource quickPastePageSource();
+
 }  // namespace kalvory

@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "desktop/common/color_button.h"
 #include "desktop/common/program_title.h"
-#include "desktop/osd/color_button.h"
 
 namespace kalvory {
 
@@ -262,6 +262,12 @@ void CSetWallPaperDlgBar::updatePositionPicture() {
   painter.drawRect(picture.adjusted(0, 0, -1, -1));
   painter.end();
   positionPicture_->setPixmap(pixmap);
+}
+
+ConfigPageSource wallpaperPageSource() {
+  return {StringId::WallpaperChangerPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetWallPaperDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

@@ -81,4 +81,6 @@ class CSetWallPaperDlgBar final : public ConfigPage {
   int style_ = 0;  // kept as loaded unless a position button is chosen ("Tile" has none)
 };
 
+ConfigPageSource wallpaperPageSource();
+
 }  // namespace kalvory

@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 
 #include "core/clock/osd_layout.h"
+#include "desktop/common/color_button.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/osd/color_button.h"
 #include "desktop/osd/on_screen_display.h"
 
 namespace kalvory {
@@ -270,6 +270,12 @@ void CSetOSDDlgBar::chooseFont() {
   if (!picked) return;
   shown().font = descriptionFromFont(*picked);
   updateFontButton();
+}
+
+ConfigPageSource osdLooksPageSource() {
+  return {StringId::OsdSettingsPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetOSDDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

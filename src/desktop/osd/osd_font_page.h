@@ -88,4 +88,7 @@ class CSetOSDDlgBar : public ConfigPage {
   QPushButton* resetPlace_ = nullptr;
 };
 
+// The page of the on-screen windows' looks, as the on-screen feature hands it to the configuration dialog.
+ConfigPageSource osdLooksPageSource();
+
 }  // namespace kalvory

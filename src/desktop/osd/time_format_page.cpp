@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/osd/format_preview.h"
 #include "desktop/osd/symbol_dialog.h"
 
 namespace kalvory {
@@ -127,6 +127,12 @@ void CSetTimeFormatDlgBar::insertSymbol() {
   const bool chosen =
       services().chooseSymbol ? services().chooseSymbol(this) : runSpecialSymbolDialog(language(), this);
   if (chosen) format_->paste();
+}
+
+ConfigPageSource clockFormatPageSource() {
+  return {StringId::ClockFormatPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetTimeFormatDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

@@ -55,4 +55,8 @@ class CSetTimeFormatDlgBar : public ConfigPage {
   const CAlarmDoc* document_ = nullptr;  // today's notes for %D; set by load()
 };
 
+// The page of the on-screen clock's format and countdown, as the on-screen feature hands it to the configuration
+// dialog.
+ConfigPageSource clockFormatPageSource();
+
 }  // namespace kalvory

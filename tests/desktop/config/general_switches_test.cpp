@@ -87,7 +87,7 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
     Switches shown{};
     const auto configure = [&](Switches wanted) {
       answer = [&, wanted](CSettingsDlg& dialog) {
-        CSetCommonDlgBar& page = *dialog.generalPage();
+        CSetCommonDlgBar& page = *dialog.findPage<CSetCommonDlgBar>();
         shown = {page.missedBox()->isChecked(), page.notificationsList()->currentIndex(), page.wakeBox()->isChecked()};
         page.missedBox()->setChecked(wanted.missed);
         page.notificationsList()->setCurrentIndex(wanted.notifications);
@@ -171,9 +171,9 @@ TEST(GeneralPageSwitches, WakeSwitchSaysWhyWakingCannotWorkHere) {
     QString reason;
     bool reasonShown = false;
     answer = [&](CSettingsDlg& dialog) {
-      enabled = dialog.generalPage()->wakeBox()->isEnabled();
-      reason = dialog.generalPage()->wakeReasonLabel()->text();
-      reasonShown = !dialog.generalPage()->wakeReasonLabel()->isHidden();
+      enabled = dialog.findPage<CSetCommonDlgBar>()->wakeBox()->isEnabled();
+      reason = dialog.findPage<CSetCommonDlgBar>()->wakeReasonLabel()->text();
+      reasonShown = !dialog.findPage<CSetCommonDlgBar>()->wakeReasonLabel()->isHidden();
       return static_cast<int>(QDialog::Rejected);
     };
     fixture.program->actions().runCommand(ID_CONFIGURATION);

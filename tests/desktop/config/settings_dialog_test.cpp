@@ -15,15 +15,17 @@
 #include <QTemporaryDir>
 
 #include "desktop/clock/round_clock_static.h"
+#include "desktop/clock/skins_page.h"
+#include "desktop/common/color_button.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/config/autostart.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/general_pages.h"
 #include "desktop/config/wallpaper_page.h"
+#include "desktop/notifier/notifiers_page.h"
 #include "desktop/osd/clock_static.h"
-#include "desktop/osd/color_button.h"
-#include "desktop/osd/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/text_static.h"
 #include "desktop/osd/time_format_page.h"
@@ -138,7 +140,7 @@ TEST(SettingsDialog, CancelKeepsTheWallpaperFoldersAndOkStoresThem) {
       return true;
     };
     fixture.answer = [ok, &asked](CSettingsDlg& dialog) {
-      CSetWallPaperDlgBar& page = *dialog.wallpaperPage();
+      CSetWallPaperDlgBar& page = *dialog.findPage<CSetWallPaperDlgBar>();
       page.addButton()->click();
       page.folderList()->setCurrentRow(0);
       page.removeButton()->click();
@@ -168,7 +170,7 @@ TEST(SettingsDialog, SayTimeRangeSelectsTheFirstItemNotGreater) {
     ConfigFixture fixture;
     fixture.settings.sound.say_time_range = stored;
     fixture.answer = [stored](CSettingsDlg& dialog) {
-      const QComboBox* list = dialog.soundPage()->rangeList();
+      const QComboBox* list = dialog.findPage<CSetSoundDlgBar>()->rangeList();
       EXPECT_EQ(list->currentText(), stored == 20 ? "15 minutes" : "");
       EXPECT_EQ(list->currentIndex(), stored == 20 ? 2 : -1);
       return confirm(dialog);
@@ -186,11 +188,11 @@ TEST(SettingsDialog, ConfirmedChangesReachTheRunningProgramAtOnce) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
   fixture.answer = [](CSettingsDlg& dialog) {
-    dialog.clockFormatPage()->formatEdit()->setText("%H:%M:%S");
-    dialog.generalPage()->showTimeEdit()->setText("45s");
-    dialog.generalPage()->minimizedBox()->setChecked(true);
-    EXPECT_FALSE(dialog.generalPage()->launchBox()->isChecked());
-    dialog.generalPage()->launchBox()->setChecked(true);
+    dialog.findPage<CSetTimeFormatDlgBar>()->formatEdit()->setText("%H:%M:%S");
+    dialog.findPage<CSetCommonDlgBar>()->showTimeEdit()->setText("45s");
+    dialog.findPage<CSetCommonDlgBar>()->minimizedBox()->setChecked(true);
+    EXPECT_FALSE(dialog.findPage<CSetCommonDlgBar>()->launchBox()->isChecked());
+    dialog.findPage<CSetCommonDlgBar>()->launchBox()->setChecked(true);
     return confirm(dialog);
   };
   const ApplicationSettings before = fixture.settings;
@@ -246,7 +248,7 @@ TEST(SettingsDialog, SkinsPagePreviewsTheSelectedClock) {
   const ApplicationSettings before = fixture.settings;
 
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetSkinsDlgBar& page = *dialog.skinsPage();
+    CSetSkinsDlgBar& page = *dialog.findPage<CSetSkinsDlgBar>();
     const COleDateTime at(2026, 5, 7, 10, 10, 30);
     const QPoint onTheFace(82, 20);           // off the hands at 10:10:30
     EXPECT_EQ(page.list()->currentRow(), 1);  // the current skin, with the built-in face
@@ -302,7 +304,7 @@ TEST(SettingsDialog, StickersPagePreviewsTheSelectedSticker) {
   fixture.document.stickers = {note, lost};
 
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetStickersDlgBar& page = *dialog.stickersPage();
+    CSetStickersDlgBar& page = *dialog.findPage<CSetStickersDlgBar>();
     page.list()->setCurrentRow(0);
     const QImage image = page.preview()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(image.size(), QSize(120, 80));
@@ -354,7 +356,7 @@ TEST(SettingsDialog, OsdLooksReachTheRunningWindowsAtOnce) {
   };
   fixture.pages.chooseColor = [](const QColor&, QWidget*) { return std::optional<QColor>(QColor(10, 20, 250)); };
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetOSDDlgBar& page = *dialog.osdPage();
+    CSetOSDDlgBar& page = *dialog.findPage<CSetOSDDlgBar>();
     page.selectTab(CSetOSDDlgBar::kReminderTextTab);
     page.fontButton()->click();
     page.selectTab(CSetOSDDlgBar::kClockTab);

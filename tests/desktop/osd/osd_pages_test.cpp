@@ -14,8 +14,8 @@
 
 #include "core/common/symbol_font.h"
 #include "core/model/alarm_doc.h"
-#include "desktop/osd/color_button.h"
-#include "desktop/osd/format_preview.h"
+#include "desktop/common/color_button.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/time_format_page.h"
 

@@ -150,7 +150,7 @@ TEST(OsdWindows, StayOnScreenAndGoBackToTheirFirstPlaceOnReset) {
   EXPECT_EQ(fixture.settings.clock.position_y, 40);
   const auto configure = [&](bool reset) {
     answer = [reset](CSettingsDlg& dialog) {
-      CSetOSDDlgBar& page = *dialog.osdPage();
+      CSetOSDDlgBar& page = *dialog.findPage<CSetOSDDlgBar>();
       EXPECT_TRUE(page.resetPositionButton()->isEnabled());
       EXPECT_EQ(page.resetPositionButton()->text(), "&Reset position");
       if (reset) {

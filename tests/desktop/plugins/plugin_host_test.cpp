@@ -12,7 +12,7 @@
 #include "core/wallpaper/desktop_wallpaper.h"
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_program.h"
-#include "desktop/config/plugins_page.h"
+#include "desktop/plugins/plugins_page.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 

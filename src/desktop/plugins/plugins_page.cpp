@@ -1,4 +1,4 @@
-#include "desktop/config/plugins_page.h"
+#include "desktop/plugins/plugins_page.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -92,6 +92,12 @@ void CSetPluginsDlgBar::configureSelected() {
     return;
   }
   if (host_ != nullptr) host_->configure(toStdString(selected.first()->text(0).left(500)));
+}
+
+ConfigPageSource pluginsPageSource(const PluginHost* host) {
+  return {StringId::PluginsPage, [host](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetPluginsDlgBar(language, host, services, parent);
+          }};
 }
 
 }  // namespace kalvory

@@ -1,4 +1,4 @@
-#include "desktop/osd/color_button.h"
+#include "desktop/common/color_button.h"
 
 #include <QColorDialog>
 #include <QPainter>

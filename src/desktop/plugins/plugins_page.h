@@ -37,4 +37,7 @@ class CSetPluginsDlgBar final : public ConfigPage {
   QPushButton* configure_ = nullptr;
 };
 
+// The page as the plug-ins feature hands it to the configuration dialog; `host` may be null.
+ConfigPageSource pluginsPageSource(const PluginHost* host);
+
 }  // namespace kalvory
