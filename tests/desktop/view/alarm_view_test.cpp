@@ -162,6 +162,15 @@ TEST(AlarmView, AddDayNoteFromTheCalendarStoresTheNoteAndShowsIt) {
   fixture.settings.app.language = 0;
   fixture.program->languageChanged();
   EXPECT_EQ(calendar->month().language(), UiLanguage::Russian);
+
+  // The skin's "Calendar" colours reach the calendar the program put in the view.
+  QTemporaryDir skinFolder;
+  CProfile skin;
+  loadSkin(skin, skinFolder);
+  fixture.settings.app.skin_path = skinFolder.filePath("skin.xml").toStdString();
+  fixture.program->applySkin();
+  EXPECT_EQ(calendar->backgroundColor(), QColor("#445566"));
+  EXPECT_EQ(view.backgroundColor(), QColor("#203040"));
 }
 
 }  // namespace
