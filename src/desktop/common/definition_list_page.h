@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,32 @@ class DefinitionListPage : public ConfigPage {
   QPushButton* setDefault_ = nullptr;
   QVBoxLayout* layout_ = nullptr;
 };
+
+// The list's rows for definitions that have a `name` and an `isDefault` mark.
+template <class Definition>
+std::vector<std::pair<std::string, bool>> definitionRows(const std::vector<Definition>& definitions) {
+  std::vector<std::pair<std::string, bool>> rows;
+  for (const Definition& definition : definitions) rows.emplace_back(definition.name, definition.isDefault);
+  return rows;
+}
+
+// The first definition named `name` becomes the only default.
+template <class Definition>
+void markDefault(std::vector<Definition>& definitions, const std::string& name) {
+  for (Definition& definition : definitions) definition.isDefault = false;
+  for (Definition& definition : definitions)
+    if (definition.name == name) {
+      definition.isDefault = true;
+      break;
+    }
+}
+
+// The marks go back only to the list they were made on (a document load rebuilds it).
+template <class Definition>
+void copyDefaultMarks(const std::vector<Definition>& from, std::vector<Definition>& to) {
+  if (to.size() != from.size()) return;
+  for (std::size_t i = 0; i < from.size(); ++i) to[i].isDefault = from[i].isDefault;
+}
 
 // A preview's picture, scaled down to at most 360 x 200 keeping its proportions.
 QPixmap definitionPreviewPixmap(QImage image);

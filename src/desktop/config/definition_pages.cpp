@@ -23,20 +23,12 @@ CSetStickersDlgBar::CSetStickersDlgBar(UiLanguage language, QWidget* parent) : D
 void CSetStickersDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
   stickers_ = document.stickers;
   defaultName_ = settings.app.default_sticker;
-  std::vector<std::pair<std::string, bool>> rows;
-  for (const auto& sticker : stickers_) rows.emplace_back(sticker.name, sticker.isDefault);
-  fill(rows);
+  fill(definitionRows(stickers_));
 }
 
 void CSetStickersDlgBar::setAsDefault(int row) {
-  const std::string name = toStdString(list()->item(row)->text());
-  for (auto& sticker : stickers_) sticker.isDefault = false;
-  for (auto& sticker : stickers_)
-    if (sticker.name == name) {
-      sticker.isDefault = true;
-      break;
-    }
-  defaultName_ = name;
+  defaultName_ = toStdString(list()->item(row)->text());
+  markDefault(stickers_, defaultName_);
 }
 
 // The sticker as the wallpaper gets it: its picture with the test text drawn in by the
@@ -74,8 +66,7 @@ void CSetStickersDlgBar::selectionChanged(int row) {
 
 void CSetStickersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) {
   settings.app.default_sticker = defaultName_;
-  if (document.stickers.size() == stickers_.size())
-    for (std::size_t i = 0; i < stickers_.size(); ++i) document.stickers[i].isDefault = stickers_[i].isDefault;
+  copyDefaultMarks(stickers_, document.stickers);
 }
 
 ConfigPageSource stickersPageSource() {

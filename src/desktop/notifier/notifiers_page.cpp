@@ -19,20 +19,12 @@ CSetNotifiersDlgBar::CSetNotifiersDlgBar(UiLanguage language, QWidget* parent) :
 void CSetNotifiersDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc& document) {
   notifiers_ = document.notifiers;
   defaultName_ = settings.app.default_notifier;
-  std::vector<std::pair<std::string, bool>> rows;
-  for (const auto& notifier : notifiers_) rows.emplace_back(notifier.name, notifier.isDefault);
-  fill(rows);
+  fill(definitionRows(notifiers_));
 }
 
 void CSetNotifiersDlgBar::setAsDefault(int row) {
-  const std::string name = toStdString(list()->item(row)->text());
-  for (auto& notifier : notifiers_) notifier.isDefault = false;
-  for (auto& notifier : notifiers_)
-    if (notifier.name == name) {
-      notifier.isDefault = true;
-      break;
-    }
-  defaultName_ = name;
+  defaultName_ = toStdString(list()->item(row)->text());
+  markDefault(notifiers_, defaultName_);
 }
 
 // The popup drawn as it will show, with the test text.
@@ -48,9 +40,7 @@ void CSetNotifiersDlgBar::selectionChanged(int row) {
 
 void CSetNotifiersDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) {
   settings.app.default_notifier = defaultName_;
-  // The marks go back only to the list they were made on (a document load rebuilds it).
-  if (document.notifiers.size() == notifiers_.size())
-    for (std::size_t i = 0; i < notifiers_.size(); ++i) document.notifiers[i].isDefault = notifiers_[i].isDefault;
+  copyDefaultMarks(notifiers_, document.notifiers);
 }
 
 ConfigPageSource notifiersPageSource() {
