@@ -300,8 +300,8 @@ void Decode(benchmark::State& state, std::string_view name, int format) {
   const std::string path = PicturePath(name);
   for (auto _ : state) {
     CDibImage picture;
-    if (!picture.Load(path, format)) {
-      state.SkipWithError(picture.GetLastError().c_str());
+    if (auto loaded = picture.Load(path, format); !loaded.ok()) {
+      state.SkipWithError(loaded.error().c_str());
       return;
     }
     benchmark::DoNotOptimize(picture.GetBits());
@@ -321,7 +321,8 @@ BENCHMARK(BM_DecodeGif3000x2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_FitOnCanvas(benchmark::State& state) {
   CDibImage picture;
   CDibImage canvas;
-  if (!picture.Load(PicturePath("photo.jpg"), kImageFormatJpeg) || !canvas.Create(kScreenWidth, kScreenHeight, 24)) {
+  if (!picture.Load(PicturePath("photo.jpg"), kImageFormatJpeg).ok() ||
+      !canvas.Create(kScreenWidth, kScreenHeight, 24).ok()) {
     state.SkipWithError("cannot prepare the pictures");
     return;
   }
@@ -354,8 +355,8 @@ void BM_ComposeJpegWithTwoStickers(benchmark::State& state) {
   request.background_color = makeColorRef(40, 70, 120);
   for (auto _ : state) {
     request.picture = PicturePath("photo.jpg");
-    if (!compositor.Compose(request)) {
-      state.SkipWithError(compositor.lastError().c_str());
+    if (auto composed = compositor.Compose(request); !composed.ok()) {
+      state.SkipWithError(composed.error().c_str());
       return;
     }
   }

@@ -13,21 +13,21 @@
 namespace kalvory::fuzzing {
 
 inline void DecodeDrawAndRewrite(CDibImage& image, const std::uint8_t* data, std::size_t size, int format) {
-  if (!image.LoadFromMemory(std::span<const std::uint8_t>(data, size), format)) {
-    if (image.GetLastError().empty()) __builtin_trap();  // a refusal always says why
+  if (auto read = image.LoadFromMemory(std::span<const std::uint8_t>(data, size), format); !read.ok()) {
+    if (read.error().empty()) __builtin_trap();  // a refusal always says why
     return;
   }
   std::vector<std::uint32_t> pixels(24 * 16);
   PixelSurface surface{pixels.data(), 24, 16, 24};
   image.Draw(surface, -3, -2, 30, 11);
   CDibImage canvas;
-  if (canvas.Create(9, 7, 24)) image.Draw(canvas, 1, 1, 13, 5);
+  if (canvas.Create(9, 7, 24).ok()) image.Draw(canvas, 1, 1, 13, 5);
 
   std::vector<std::uint8_t> bitmap;
-  if (!image.SaveToMemory(bitmap, kImageFormatBmp)) __builtin_trap();
+  if (!image.SaveToMemory(bitmap, kImageFormatBmp).ok()) __builtin_trap();
   CDibImage back;
   back.SetLimits(image.GetLimits());
-  if (!back.LoadFromMemory(bitmap, kImageFormatBmp)) __builtin_trap();
+  if (!back.LoadFromMemory(bitmap, kImageFormatBmp).ok()) __builtin_trap();
   const auto a = image.GetBlock().subspan(CDibImage::kHeaderSize);
   const auto b = back.GetBlock().subspan(CDibImage::kHeaderSize);
   if (a.size() != b.size() || !std::equal(a.begin(), a.end(), b.begin())) __builtin_trap();

@@ -124,8 +124,8 @@ int runCompose(CommandContext& context) {
   int status = kExitOk;
   {
     CWallpaperCompositor compositor(width, height, scratch, placed, &textRenderer);
-    if (!compositor.Compose(request)) {
-      status = context.refuse(picture + ": " + compositor.lastError());
+    if (auto composed = compositor.Compose(request); !composed.ok()) {
+      status = context.refuse(picture + ": " + composed.error());
     } else {
       std::filesystem::copy_file(compositor.composedFilePath(), out, std::filesystem::copy_options::overwrite_existing,
                                  code);

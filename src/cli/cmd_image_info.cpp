@@ -28,7 +28,7 @@ int runImageInfo(CommandContext& context) {
   }
   CDibImage image;
   image.SetFrame(frame);
-  if (!image.Load(path, format)) return context.refuse(path + ": " + image.GetLastError());
+  if (auto loaded = image.Load(path, format); !loaded.ok()) return context.refuse(path + ": " + loaded.error());
   context.out << "format: " << ImageFormatName(format) << "\n"
               << "width: " << image.Width() << "\n"
               << "height: " << image.Height() << "\n"

@@ -10,6 +10,7 @@
 
 #include "cli_runner.h"
 #include "core/wallpaper/dib_image.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -35,7 +36,7 @@ class WallpaperCommandsTest : public ::testing::Test {
   // A 24-bit picture of one colour.
   std::string Picture(const std::string& name, int width, int height, Rgb colour) {
     CDibImage image;
-    image.Create(width, height, 24);
+    EXPECT_TRUE(test::Succeeded(image.Create(width, height, 24)));
     for (int y = 0; y < height; ++y) {
       std::uint8_t* row = image.ScanLine(y);
       for (int x = 0; x < width; ++x) {
@@ -45,7 +46,7 @@ class WallpaperCommandsTest : public ::testing::Test {
       }
     }
     const std::string path = (dir_ / name).string();
-    image.Save(path, kImageFormatBmp);
+    EXPECT_TRUE(test::Succeeded(image.Save(path, kImageFormatBmp)));
     return path;
   }
 
@@ -70,7 +71,7 @@ TEST_F(WallpaperCommandsTest, ComposeWritesTheScreenSizedBitmap) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, out + ": 320x200, 0 stickers\n");
   CDibImage composed;
-  ASSERT_TRUE(composed.Load(out, kImageFormatBmp)) << composed.GetLastError();
+  ASSERT_TRUE(test::Succeeded(composed.Load(out, kImageFormatBmp)));
   EXPECT_EQ(composed.Width(), 320);
   EXPECT_EQ(composed.Height(), 200);
   EXPECT_EQ(composed.GetBpp(), 24);
@@ -85,7 +86,7 @@ TEST_F(WallpaperCommandsTest, ComposeWritesTheScreenSizedBitmap) {
       Run({"compose", "--picture", Picture("small.bmp", 10, 10, {0, 0, 255}), "--screen", "64x48", "--style", "0",
            "--background", "#102030", "--pattern", (dir_ / "none.bmp").string(), "--out", out});
   ASSERT_EQ(patterned.exitCode, 0) << patterned.err;
-  ASSERT_TRUE(composed.Load(out, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(composed.Load(out, kImageFormatBmp)));
   EXPECT_EQ(PixelOf(composed, 27, 19), (Rgb{0, 0, 255}));
   EXPECT_EQ(PixelOf(composed, 25, 17), (Rgb{16, 32, 48}));
 }
@@ -105,8 +106,8 @@ TEST_F(WallpaperCommandsTest, ComposeDrawsTheNamedStickersWithTheirText) {
 
   CDibImage a;
   CDibImage b;
-  ASSERT_TRUE(a.Load(lettered, kImageFormatBmp));
-  ASSERT_TRUE(b.Load(blank, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(a.Load(lettered, kImageFormatBmp)));
+  ASSERT_TRUE(test::Succeeded(b.Load(blank, kImageFormatBmp)));
   // The note sits 60 pixels from the top right corner; its text rectangle is (16, 28)-(204, 140).
   int differing = 0;
   int outsideNote = 0;

@@ -8,6 +8,7 @@
 #include "platform/dbus/logind_power_manager.h"
 #include "private_system_bus.h"
 #include "support/missing_tool.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -27,10 +28,10 @@ QStringList loggedCalls(const QString& log) {
 TEST(LogindPowerManager, WithoutABusEveryRequestFailsQuietly) {
   LogindPowerManager power(
       QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/kalvory-no-bus"), QStringLiteral("no bus")));
-  EXPECT_FALSE(power.powerOff());
-  EXPECT_FALSE(power.reboot());
-  EXPECT_FALSE(power.suspend());
-  EXPECT_TRUE(power.lastError().startsWith(QStringLiteral("no system bus"))) << power.lastError().toStdString();
+  EXPECT_FALSE(power.powerOff().ok());
+  EXPECT_FALSE(power.reboot().ok());
+  const Result<void> suspended = power.suspend();
+  EXPECT_EQ(suspended.error().rfind("no system bus", 0), 0u) << suspended.error();
   QDBusConnection::disconnectFromBus(QStringLiteral("no bus"));
 }
 
@@ -45,22 +46,22 @@ TEST(LogindPowerManager, RequestsReachLogindOnTheSystemBus) {
   // No logind on the bus: refused at once, not after the reply timeout.
   QElapsedTimer waited;
   waited.start();
-  EXPECT_FALSE(power.powerOff());
+  const Result<void> refused = power.powerOff();
+  EXPECT_FALSE(refused.ok());
   EXPECT_LT(waited.elapsed(), LogindPowerManager::kReplyTimeoutMs);
-  EXPECT_TRUE(power.lastError().contains(QStringLiteral("ServiceUnknown"))) << power.lastError().toStdString();
+  EXPECT_NE(refused.error().find("ServiceUnknown"), std::string::npos) << refused.error();
 
   QTemporaryDir folder;
   const QString log = folder.filePath(QStringLiteral("calls.log"));
   ASSERT_TRUE(bus.startLogind(log)) << bus.problem().toStdString();
-  EXPECT_TRUE(power.powerOff()) << power.lastError().toStdString();
-  EXPECT_TRUE(power.lastError().isEmpty());
-  EXPECT_TRUE(power.reboot()) << power.lastError().toStdString();
-  EXPECT_TRUE(power.suspend()) << power.lastError().toStdString();
+  EXPECT_TRUE(test::Succeeded(power.powerOff()));
+  EXPECT_TRUE(test::Succeeded(power.reboot()));
+  EXPECT_TRUE(test::Succeeded(power.suspend()));
   EXPECT_EQ(loggedCalls(log), QStringList({"PowerOff False", "Reboot False", "Suspend False"}));
 
   // logind gone again: the request fails and nothing more is logged.
   bus.stopLogind();
-  EXPECT_FALSE(power.suspend());
+  EXPECT_FALSE(power.suspend().ok());
   EXPECT_EQ(loggedCalls(log).size(), 3);
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/common/result.h"
+
 namespace kalvory {
 
 // The outside media player, with the requests the alarm sound needs. The Linux backend talks
@@ -80,13 +82,13 @@ class ProgramLauncher {
   virtual bool open(const std::string& file, const std::string& parameters) = 0;
 };
 
-// The computer's power requests.
+// The computer's power requests; a refusal says why.
 class PowerManager {
  public:
   virtual ~PowerManager() = default;
-  virtual bool powerOff() = 0;
-  virtual bool reboot() = 0;
-  virtual bool suspend() = 0;
+  virtual Result<void> powerOff() = 0;
+  virtual Result<void> reboot() = 0;
+  virtual Result<void> suspend() = 0;
 };
 
 // A speech library loaded for one call: the Linux backend opens lib<library>.so from the

@@ -215,11 +215,12 @@ void AlarmActions::SayTime() {
   speech_.callOnce("Russi", "Speak");
 }
 
-void AlarmActions::SuspendComputer() { power_.suspend(); }
+// A refusal of the power service is not shown: the computer simply stays on (the service logs why).
+void AlarmActions::SuspendComputer() { static_cast<void>(power_.suspend()); }
 
 bool AlarmActions::ExitWindows(unsigned flags) {
-  if (flags == kExitWindowsPowerOff) return power_.powerOff();
-  if (flags == kExitWindowsReboot) return power_.reboot();
+  if (flags == kExitWindowsPowerOff) return power_.powerOff().ok();
+  if (flags == kExitWindowsReboot) return power_.reboot().ok();
   return false;
 }
 

@@ -73,9 +73,9 @@ class InertLauncher final : public ProgramLauncher {
 };
 class InertPower final : public PowerManager {
  public:
-  bool powerOff() override { return true; }
-  bool reboot() override { return true; }
-  bool suspend() override { return true; }
+  Result<void> powerOff() override { return {}; }
+  Result<void> reboot() override { return {}; }
+  Result<void> suspend() override { return {}; }
 };
 
 class SimulatedFrame;

@@ -22,7 +22,6 @@ std::size_t languageIndex(UiLanguage language) {
 // so the texts are copied once, on first use.
 struct OwnedTexts {
   std::array<std::vector<std::string>, kLanguageCount> strings;
-  std::array<std::vector<std::string>, kLanguageCount> dialogTexts;
 };
 
 const OwnedTexts& ownedTexts() {
@@ -30,9 +29,6 @@ const OwnedTexts& ownedTexts() {
     OwnedTexts owned;
     for (std::size_t language = 0; language < kLanguageCount; ++language) {
       for (const auto& row : resource_tables::stringRows()) owned.strings[language].emplace_back(row.text[language]);
-      for (const auto& row : resource_tables::dialogTextRows()) {
-        owned.dialogTexts[language].emplace_back(row.text[language]);
-      }
     }
     return owned;
   }();
@@ -105,24 +101,6 @@ std::vector<int> resourceStringIds() {
   std::vector<int> ids;
   for (const auto& row : resource_tables::stringRows()) ids.push_back(row.id);
   return ids;
-}
-
-const std::string& loadDialogText(int dialogId, std::string_view key, UiLanguage language) {
-  const auto rows = resource_tables::dialogTextRows();
-  for (std::size_t index = 0; index < rows.size(); ++index) {
-    if (rows[index].dialog == dialogId && rows[index].key == key) {
-      return ownedTexts().dialogTexts[languageIndex(language)][index];
-    }
-  }
-  return emptyText();
-}
-
-std::vector<std::string> dialogTextKeys(int dialogId) {
-  std::vector<std::string> keys;
-  for (const auto& row : resource_tables::dialogTextRows()) {
-    if (row.dialog == dialogId) keys.emplace_back(row.key);
-  }
-  return keys;
 }
 
 std::vector<std::string> formatPlaceholders(std::string_view text) {

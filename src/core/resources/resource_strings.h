@@ -35,14 +35,6 @@ std::vector<std::string> loadStringList(StringId id, UiLanguage language);
 // Every id of the string table, ascending.
 std::vector<int> resourceStringIds();
 
-// The text of a dialog's control in `language`, or an empty string when the dialog has no
-// such text. `key` is the control id as digits ("1046"), "caption" for the dialog's title, or
-// the name of a label without an id ("minutes", "filter.image"); see res/strings/en.txt.
-const std::string& loadDialogText(int dialogId, std::string_view key, UiLanguage language);
-
-// The keys that dialog `dialogId` has texts for, in table order.
-std::vector<std::string> dialogTextKeys(int dialogId);
-
 // The printf and strftime placeholders of a format text in order ("%s", "%02i", "%.0f", "%m",
 // "%#d", "%%", and "%" with any other single byte, such as the marks "%~" and "%-"). A
 // translation must keep them, or the formatting code would read the wrong arguments.

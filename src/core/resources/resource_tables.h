@@ -1,6 +1,6 @@
 #pragma once
 
-// The compiled string, menu and dialog tables, generated at build time from res/strings/*.txt
+// The compiled string and menu tables, generated at build time from res/strings/*.txt
 // by generate_resource_tables.cmake. Users go through resource_strings.h and resource_menus.h.
 
 #include <span>
@@ -27,14 +27,7 @@ struct MenuRow {
   LanguageTexts text;
 };
 
-struct DialogTextRow {
-  int dialog;
-  std::string_view key;
-  LanguageTexts text;
-};
-
 std::span<const StringRow> stringRows();  // ascending ids
 std::span<const MenuRow> menuRows();      // menus in the order of en.txt
-std::span<const DialogTextRow> dialogTextRows();
 
 }  // namespace kalvory::resource_tables

@@ -309,19 +309,17 @@ int ImageFormatFromPath(std::string_view path) {
   return -1;
 }
 
-bool CDibImage::Create(int width, int height, int bits) {
+Result<void> CDibImage::Create(int width, int height, int bits) {
   const int depth = NormalisedDepth(bits);
   if (width <= 0 || height <= 0) {
-    SetError("Invalid picture size");
-    return false;
+    return pictureFailure("Invalid picture size");
   }
   const int palette = depth <= 8 ? (1 << depth) : 0;
   const std::uint64_t stride = DibStride(static_cast<std::uint64_t>(width), depth);
   const std::uint64_t total = kHeaderSize + static_cast<std::uint64_t>(palette) * 4 + stride * height;
   if (width > limits_.maxSide || height > limits_.maxSide || total > limits_.maxBlockBytes ||
       stride * height > 0xFFFFFFFFu) {
-    SetError("Picture too large");
-    return false;
+    return pictureFailure("Picture too large");
   }
   // Memory kept from an earlier picture is used again unless it is more than twice the size.
   const auto bytes = static_cast<std::size_t>(total);
@@ -331,8 +329,7 @@ bool CDibImage::Create(int width, int height, int bits) {
   try {
     block.resize(bytes);
   } catch (const std::bad_alloc&) {
-    SetError("Not enough memory for the picture");
-    return false;
+    return pictureFailure("Not enough memory for the picture");
   }
   if (reuse || !dib_detail::FreshPixelBlockIsZeroed(bytes)) std::memset(block.data(), 0, bytes);
   std::uint8_t* h = block.data();
@@ -352,7 +349,7 @@ bool CDibImage::Create(int width, int height, int bits) {
   bits_ = depth;
   paletteSize_ = palette;
   stride_ = static_cast<std::uint32_t>(stride);
-  return true;
+  return {};
 }
 
 void CDibImage::Destroy() {
@@ -412,13 +409,13 @@ void CDibImage::SetResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerM
   WriteU32(block_.data() + 28, static_cast<std::uint32_t>(yPelsPerMeter));
 }
 
-void CDibImage::SetError(std::string_view text) {
-  if (text.size() > kMaxErrorLength) {
-    std::size_t cut = kMaxErrorLength;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    text = text.substr(0, cut);
+Failure pictureFailure(std::string_view why) {
+  if (why.size() > CDibImage::kMaxErrorLength) {
+    std::size_t cut = CDibImage::kMaxErrorLength;
+    while (cut > 0 && (static_cast<unsigned char>(why[cut]) & 0xC0) == 0x80) --cut;
+    why = why.substr(0, cut);
   }
-  lastError_.assign(text);
+  return Failure{std::string(why)};
 }
 
 void CDibImage::StoreFileName(const std::string& path) {
@@ -441,7 +438,7 @@ void CDibImage::AdoptPictureOf(CDibImage&& decoded) {
   decoded.Destroy();
 }
 
-bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
+Result<void> CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
   CDibImage decoded;
   decoded.limits_ = limits_;
   decoded.frame_ = frame_;
@@ -478,74 +475,65 @@ bool CDibImage::LoadFromMemory(std::span<const std::uint8_t> data, int format) {
   }
   if (read.ok() && !decoded.IsValid()) read = Failure{"The file holds no picture"};
   if (!read.ok()) {
-    SetError(read.error().empty() ? std::string_view("Unable to read the picture") : std::string_view(read.error()));
-    return false;
+    return pictureFailure(read.error().empty() ? std::string_view("Unable to read the picture")
+                                               : std::string_view(read.error()));
   }
   AdoptPictureOf(std::move(decoded));
-  lastError_.clear();
-  return true;
+  return {};
 }
 
-bool CDibImage::Load(const std::string& path, int format) {
+Result<void> CDibImage::Load(const std::string& path, int format) {
   StoreFileName(path);
   dib_detail::PixelBytes data;
   switch (ReadWholeFile(path, limits_.maxFileBytes, data)) {
     case FileReadResult::ok:
       return LoadFromMemory(data, format);
     case FileReadResult::tooLarge:
-      SetError("The file is too large");
-      return false;
+      return pictureFailure("The file is too large");
     case FileReadResult::cannotOpen:
     case FileReadResult::readError:
       break;
   }
-  SetError(format == kImageFormatTiff ? "Error encountered while opening TIFF file" : "Unable to open the file");
-  return false;
+  return pictureFailure(format == kImageFormatTiff ? "Error encountered while opening TIFF file"
+                                                   : "Unable to open the file");
 }
 
-bool CDibImage::SaveToMemory(std::vector<std::uint8_t>& out, int format) {
+Result<void> CDibImage::SaveToMemory(std::vector<std::uint8_t>& out, int format) {
   if (format != kImageFormatBmp) {
-    SetError("Unsupported operation for this format");
-    return false;
+    return pictureFailure("Unsupported operation for this format");
   }
   if (!IsValid()) {
-    SetError("No picture to save");
-    return false;
+    return pictureFailure("No picture to save");
   }
   const auto header = bmpFileHeader(block_.size(), PixelOffset());
   out.assign(header.begin(), header.end());
   out.insert(out.end(), block_.begin(), block_.end());
-  return true;
+  return {};
 }
 
-bool CDibImage::Save(const std::string& path, int format) {
+Result<void> CDibImage::Save(const std::string& path, int format) {
   if (format != kImageFormatBmp) {
-    SetError("Unsupported operation for this format");
-    return false;
+    return pictureFailure("Unsupported operation for this format");
   }
   if (!IsValid()) {
-    SetError("No picture to save");
-    return false;
+    return pictureFailure("No picture to save");
   }
   const auto header = bmpFileHeader(block_.size(), PixelOffset());
   if (!WriteFileReplacing(path, header, block_)) {
-    SetError("Unable to write the file");
-    return false;
+    return pictureFailure("Unable to write the file");
   }
   StoreFileName(path);
-  return true;
+  return {};
 }
 
-bool CDibImage::FromBitmap(const PixelSurface& surface) {
+Result<void> CDibImage::FromBitmap(const PixelSurface& surface) {
   if (surface.pixels == nullptr || surface.width <= 0 || surface.height <= 0 || surface.stride < surface.width) {
-    SetError("GetDIBits failed");
-    return false;
+    return pictureFailure("GetDIBits failed");
   }
   CDibImage captured;
   captured.limits_ = limits_;
-  if (!captured.Create(surface.width, surface.height, 32)) {
-    SetError("GetDIBits failed");
-    return false;
+  if (!captured.Create(surface.width, surface.height, 32).ok()) {
+    return pictureFailure("GetDIBits failed");
   }
   for (int y = 0; y < surface.height; ++y) {
     const std::uint32_t* in = surface.pixels + static_cast<std::ptrdiff_t>(y) * surface.stride;
@@ -558,7 +546,7 @@ bool CDibImage::FromBitmap(const PixelSurface& surface) {
   }
   captured.frameCount_ = 1;
   AdoptPictureOf(std::move(captured));
-  return true;
+  return {};
 }
 
 bool CDibImage::Draw(PixelSurface& target, int x, int y, int width, int height) const {

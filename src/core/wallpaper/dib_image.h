@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/common/result.h"
+
 namespace kalvory {
 
 // Format codes of the picture readers and writers.
@@ -110,26 +112,26 @@ class CDibImage {
 
   // Makes an empty picture; bits 1 or less give 1, up to 4 give 4, up to 8 give 8, more give
   // 24. The palette is zeroed (black) and the pixels are index 0 / black. The previous block is
-  // dropped. False (with an error text) when the size is not positive or exceeds the limits.
-  bool Create(int width, int height, int bits);
+  // dropped. A failure when the size is not positive or exceeds the limits.
+  Result<void> Create(int width, int height, int bits);
   void Destroy();
   // Drops the picture but keeps its memory for the next one this image receives (by Create or
   // Load), so that pictures of one size decoded again and again reuse it.
   void DestroyKeepingStorage();
 
   // Reads a picture file with the reader of the given format code. On failure the picture is
-  // left as it was and the reader's error text becomes the last error.
-  bool Load(const std::string& path, int format);
+  // left as it was and the failure carries the reader's error text.
+  Result<void> Load(const std::string& path, int format);
   // The same from bytes already in memory; the file name is not touched.
-  bool LoadFromMemory(std::span<const std::uint8_t> data, int format);
+  Result<void> LoadFromMemory(std::span<const std::uint8_t> data, int format);
 
   // Writes the picture; only the Windows bitmap writer (code 0) exists.
-  bool Save(const std::string& path, int format);
-  bool SaveToMemory(std::vector<std::uint8_t>& out, int format);
+  Result<void> Save(const std::string& path, int format);
+  Result<void> SaveToMemory(std::vector<std::uint8_t>& out, int format);
 
   // Builds a 24-bit picture from a 32-bit surface (a screen capture). An empty or
-  // inconsistent surface leaves the picture unchanged and the error "GetDIBits failed".
-  bool FromBitmap(const PixelSurface& surface);
+  // inconsistent surface leaves the picture unchanged and fails with "GetDIBits failed".
+  Result<void> FromBitmap(const PixelSurface& surface);
 
   // Draws the whole picture stretched to the rectangle (x, y, width, height) of the target,
   // copying pixels: eliminated rows and columns are dropped and enlarged ones repeated, never
@@ -162,7 +164,6 @@ class CDibImage {
   // Resolution fields of the header, pixels per metre.
   void SetResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter);
 
-  const std::string& GetLastError() const { return lastError_; }
   const std::string& GetFileName() const { return fileName_; }
   void SetFrame(int frame) { frame_ = frame; }
   int GetFrame() const { return frame_; }
@@ -179,7 +180,6 @@ class CDibImage {
   // of another image, keeping this image's file name, frame number, quality and limits.
   void AdoptPictureOf(CDibImage&& decoded);
   void SetNumFrames(int count) { frameCount_ = count; }
-  void SetError(std::string_view text);
 
  private:
   void StoreFileName(const std::string& path);
@@ -197,9 +197,12 @@ class CDibImage {
   int frameCount_ = 0;
   int transIndex_ = -1;
   int quality_ = kDefaultQuality;
-  std::string lastError_;
   ImageLimits limits_;
 };
+
+// The failure of a picture operation, its text cut to CDibImage::kMaxErrorLength bytes (at a
+// character boundary), so that a reader's long complaint stays one readable line.
+Failure pictureFailure(std::string_view why);
 
 // The row length in bytes of a bitmap row: (width × bits + 31) / 32 × 4.
 constexpr std::uint64_t DibStride(std::uint64_t width, int bits) { return (width * bits + 31) / 32 * 4; }

@@ -200,8 +200,8 @@ Result<void> DecodeBitmap(Bytes data, std::optional<std::uint64_t> pixelOffset, 
   if (pixelsAt > data.size() || needed > data.size() - pixelsAt) return Failure{"The bitmap file is truncated"};
 
   const int depth = layout.bits == 2 ? 8 : layout.bits;
-  if (!out.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth))
-    return Failure{out.GetLastError()};
+  if (auto created = out.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth); !created.ok())
+    return created;
   if (layout.bits <= 8) {
     const std::uint64_t entries = std::min<std::uint64_t>(layout.paletteEntries, 1u << layout.bits);
     const std::uint8_t* table = data.data() + tableAt;

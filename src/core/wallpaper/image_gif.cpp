@@ -174,7 +174,7 @@ Result<void> DecodeFrame(const std::uint8_t* descriptor, const std::uint8_t* tab
   const int height = ReadU16(descriptor + 6);
   const bool interlaced = (descriptor[8] & 0x40) != 0;
   if (width == 0 || height == 0) return Failure{"Invalid picture size"};
-  if (!out.Create(width, height, 8)) return Failure{out.GetLastError()};
+  if (auto created = out.Create(width, height, 8); !created.ok()) return created;
   bool hasWhite = false;
   for (int i = 0; i < 256; ++i) {
     if (i < tableEntries) {

@@ -154,8 +154,9 @@ Result<void> ReadJpeg(Bytes data, CDibImage& out) {
       height > static_cast<JDIMENSION>(out.GetLimits().maxSide)) {
     return Failure{"Picture too large"};
   }
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), components == 1 ? 8 : 24))
-    return Failure{out.GetLastError()};
+  if (auto created = out.Create(static_cast<int>(width), static_cast<int>(height), components == 1 ? 8 : 24);
+      !created.ok())
+    return created;
   if (components == 1) SetGreyPalette(out, 256);
 
   std::vector<JSAMPROW> rows(height);

@@ -184,8 +184,8 @@ Result<void> ReadPng(Bytes data, CDibImage& out) {
 
   if (!ReadPngHeader(guard.png, guard.info, out.GetLimits().maxSide, header.get())) return Failure{source->message};
   const PngHeader& h = *header;
-  if (!out.Create(static_cast<int>(h.width), static_cast<int>(h.height), h.outputBits))
-    return Failure{out.GetLastError()};
+  if (auto created = out.Create(static_cast<int>(h.width), static_cast<int>(h.height), h.outputBits); !created.ok())
+    return created;
 
   if (h.greyLevels) SetGreyPalette(out, h.greyLevels);
   for (int i = 0; i < h.paletteCount && i < out.GetPaletteSize(); ++i) {

@@ -112,7 +112,7 @@ struct RgbaImageEnder {
 
 Result<void> ReadPalettePage(TIFF* tif, std::uint32_t width, std::uint32_t height, int bits, bool bottomUp,
                              CDibImage& out) {
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), bits)) return Failure{kNoRasterSpace};
+  if (!out.Create(static_cast<int>(width), static_cast<int>(height), bits).ok()) return Failure{kNoRasterSpace};
   std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
   if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) return Failure{kCorrupted};
   const int entries = 1 << bits;
@@ -155,7 +155,7 @@ Result<void> ReadRgbaPage(TIFF* tif, std::uint32_t width, std::uint32_t height, 
   if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return Failure{kCorrupted};
   RgbaImageEnder ender{&image};
   image.req_orientation = ORIENTATION_TOPLEFT;
-  if (!out.Create(static_cast<int>(width), static_cast<int>(height), 24)) return Failure{kNoRasterSpace};
+  if (!out.Create(static_cast<int>(width), static_cast<int>(height), 24).ok()) return Failure{kNoRasterSpace};
 
   // Whole strips or tiles per band, so no strip is decoded twice unless it is huge.
   std::uint32_t unit = 0;

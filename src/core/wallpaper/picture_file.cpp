@@ -12,8 +12,8 @@ Result<void> LoadPictureFile(CDibImage& picture, const std::string& path) {
   if (path.empty() || !std::filesystem::is_regular_file(path, code)) return Failure{"The picture file does not exist"};
   const int format = PictureFormatFromPath(path);
   if (format < 0) return Failure{"Unsupported picture file type"};
-  if (!picture.Load(path, format)) {
-    return Failure{picture.GetLastError().empty() ? std::string("The picture cannot be read") : picture.GetLastError()};
+  if (auto loaded = picture.Load(path, format); !loaded.ok()) {
+    return Failure{loaded.error().empty() ? std::string("The picture cannot be read") : loaded.error()};
   }
   return {};
 }

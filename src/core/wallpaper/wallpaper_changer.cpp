@@ -118,7 +118,7 @@ void CWallpaperChanger::ChangeWallpaper(bool force) {
   CWallpaperContext request = settings;
   request.position = static_cast<std::int32_t>(k);
   request.picture = files[static_cast<std::size_t>(k - 1)];
-  const bool composed = compositor_.Compose(request);
+  const bool composed = compositor_.Compose(request).ok();
   ApplyWallpaper(compositor_.appliedRequest());
 
   settings_.position = static_cast<std::int32_t>(k);
@@ -141,8 +141,9 @@ void CWallpaperChanger::ComposeAndApplyPicture(const std::string& picture) {
   request.picture = picture;
   request.origin = kWallpaperOriginReminder;
   request.enabled = 1;
-  // When the picture cannot be composed this applies the previous composed picture again.
-  compositor_.Compose(request);
+  // When the picture cannot be composed this applies the previous composed picture again; the
+  // reason is not shown, as a reminder's wallpaper that cannot be read never was.
+  static_cast<void>(compositor_.Compose(request));
   ApplyWallpaper(compositor_.appliedRequest());
 }
 

@@ -108,7 +108,7 @@ CDibImage BuiltInWallpaperPattern() {
   // A quiet woven pattern: diagonal threads of two greys on a mid grey, 16 pixels square.
   constexpr int kSize = 16;
   CDibImage pattern;
-  pattern.Create(kSize, kSize, 24);
+  if (!pattern.Create(kSize, kSize, 24).ok()) return pattern;  // no memory: no pattern, a plain fill
   for (int y = 0; y < kSize; ++y) {
     std::uint8_t* row = pattern.ScanLine(y);
     for (int x = 0; x < kSize; ++x) {
@@ -135,7 +135,8 @@ CWallpaperCompositor::CWallpaperCompositor(int screenWidth, int screenHeight, st
       placed_(placedStickers),
       textRenderer_(textRenderer) {
   // One canvas for the compositor's whole life, reused by every composition.
-  if (width_ > 0 && height_ > 0) canvas_.Create(width_, height_, 24);
+  // A canvas that cannot be made is refused by each composition ("The screen size is not usable").
+  if (width_ > 0 && height_ > 0) static_cast<void>(canvas_.Create(width_, height_, 24));
 }
 
 std::string CWallpaperCompositor::composedFilePath() const {
@@ -146,34 +147,24 @@ std::string CWallpaperCompositor::composedFilePath() const {
   return path;
 }
 
-bool CWallpaperCompositor::Compose(CWallpaperContext& request) {
+Result<void> CWallpaperCompositor::Compose(CWallpaperContext& request) {
   current_ = request;
-  if (!ComposeCurrent()) return false;
+  if (auto composed = ComposeCurrent(); !composed.ok()) return composed;
   request.picture = applied_.picture;
-  return true;
+  return {};
 }
 
-bool CWallpaperCompositor::Compose() { return ComposeCurrent(); }
+Result<void> CWallpaperCompositor::Compose() { return ComposeCurrent(); }
 
-bool CWallpaperCompositor::ComposeCurrent() {
-  lastError_.clear();
-  if (!canvas_.IsValid()) {
-    lastError_ = "The screen size is not usable";
-    return false;
-  }
+Result<void> CWallpaperCompositor::ComposeCurrent() {
+  if (!canvas_.IsValid()) return Failure{"The screen size is not usable"};
   // The previous picture's memory takes the new one; wallpapers of one size then reuse it.
   picture_.DestroyKeepingStorage();
-  if (const Result<void> loaded = LoadPictureFile(picture_, current_.picture); !loaded.ok()) {
-    lastError_ = loaded.error();
-    return false;
-  }
+  if (Result<void> loaded = LoadPictureFile(picture_, current_.picture); !loaded.ok()) return loaded;
   const CDibImage& picture = picture_;
   const std::int64_t w = picture.Width();
   const std::int64_t h = picture.Height();
-  if (h == 0 || height_ == 0) {
-    lastError_ = "The picture has no height";
-    return false;
-  }
+  if (h == 0 || height_ == 0) return Failure{"The picture has no height"};
   const std::int64_t W = width_;
   const std::int64_t H = height_;
   const std::int64_t A = w * 100 / h;
@@ -217,13 +208,10 @@ bool CWallpaperCompositor::ComposeCurrent() {
   for (const CWPStickerContext& sticker : placed_) DrawSticker(sticker);
 
   const std::string path = composedFilePath();
-  if (!canvas_.Save(path, kImageFormatBmp)) {
-    lastError_ = canvas_.GetLastError();
-    return false;
-  }
+  if (Result<void> saved = canvas_.Save(path, kImageFormatBmp); !saved.ok()) return saved;
   applied_ = current_;
   applied_.picture = path;
-  return true;
+  return {};
 }
 
 void CWallpaperCompositor::FillRect(int x, int y, int width, int height, ColorRef color) {
@@ -289,12 +277,12 @@ void CWallpaperCompositor::PatternFill(int left, int top, int right, int bottom,
   CDibImage pattern;
   std::error_code code;
   const bool ownPattern = !current_.pattern.empty() && std::filesystem::is_regular_file(current_.pattern, code) &&
-                          pattern.Load(current_.pattern, kImageFormatBmp);
+                          pattern.Load(current_.pattern, kImageFormatBmp).ok();
   if (!ownPattern) pattern = BuiltInWallpaperPattern();
 
   // The pattern's rows in the canvas's own layout, so that tiling is plain copying.
   CDibImage tile;
-  if (pattern.IsValid() && tile.Create(pattern.Width(), pattern.Height(), 24)) {
+  if (pattern.IsValid() && tile.Create(pattern.Width(), pattern.Height(), 24).ok()) {
     pattern.Draw(tile, 0, 0, tile.Width(), tile.Height());
     const std::size_t tileBytes = 3 * static_cast<std::size_t>(tile.Width());
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(width_);
@@ -318,7 +306,7 @@ StickerPicture drawStickerPicture(const CWPStickerContext& sticker, StickerTextR
   if (sticker.skinPath.empty() || !std::filesystem::is_regular_file(sticker.skinPath, code)) return picture;
   CDibImage sprite;
   sprite.SetLimits(StickerLimits());
-  if (!sprite.Load(sticker.skinPath, kImageFormatBmp)) return picture;
+  if (!sprite.Load(sticker.skinPath, kImageFormatBmp).ok()) return picture;
   picture.width = sprite.Width();
   picture.height = sprite.Height();
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
@@ -386,7 +374,7 @@ void CWallpaperCompositor::DrawSticker(const CWPStickerContext& sticker) {
 
 StickerUpdate CWallpaperCompositor::Recompose(bool changed) {
   if (!changed) return StickerUpdate::Unchanged;
-  return Compose() ? StickerUpdate::Composed : StickerUpdate::ComposeFailed;
+  return Compose().ok() ? StickerUpdate::Composed : StickerUpdate::ComposeFailed;
 }
 
 StickerUpdate CWallpaperCompositor::UpdateReminderSticker(const CAlarmLine& reminder,

@@ -89,11 +89,11 @@ class CWallpaperCompositor {
                        int verticalDpi = 96);
 
   // Composes `request` (it becomes the current request) and on success sets its picture to the
-  // composed file. Returns false, leaving the file alone, when the picture is missing, of an
-  // unknown type or unreadable, or the file cannot be written.
-  bool Compose(CWallpaperContext& request);
+  // composed file. Fails with the reason, leaving the file alone, when the picture is missing,
+  // of an unknown type or unreadable, or the file cannot be written.
+  Result<void> Compose(CWallpaperContext& request);
   // Composes the current request again (after the placed stickers changed).
-  bool Compose();
+  Result<void> Compose();
 
   // Reminders' stickers: run for every reminder at each tick. Drops expired stickers, removes
   // the reminder's own sticker when it is switched off, and places it (one copy per definition
@@ -118,13 +118,11 @@ class CWallpaperCompositor {
   const CDibImage& canvas() const { return canvas_; }
   int screenWidth() const { return width_; }
   int screenHeight() const { return height_; }
-  // Why the last composition failed (empty after a success).
-  const std::string& lastError() const { return lastError_; }
 
   const std::vector<CWPStickerContext>& placedStickers() const { return placed_; }
 
  private:
-  bool ComposeCurrent();
+  Result<void> ComposeCurrent();
   void FillRect(int x, int y, int width, int height, ColorRef color);
   void SideFill(int margin, bool vertical, ColorRef background);
   void FrameFill(int x, int y, ColorRef background);
@@ -143,7 +141,6 @@ class CWallpaperCompositor {
   CDibImage picture_;
   CWallpaperContext current_;
   CWallpaperContext applied_;
-  std::string lastError_;
 };
 
 // The picture tiled behind the wallpaper when the background style is "pattern" and the

@@ -42,14 +42,14 @@ namespace {
 // Without a session bus there is no power service: the requests are logged.
 class LoggedPower final : public PowerManager {
  public:
-  bool powerOff() override { return log("power off"); }
-  bool reboot() override { return log("restart"); }
-  bool suspend() override { return log("suspend"); }
+  Result<void> powerOff() override { return log("power off"); }
+  Result<void> reboot() override { return log("restart"); }
+  Result<void> suspend() override { return log("suspend"); }
 
  private:
-  static bool log(const char* request) {
+  static Result<void> log(const char* request) {
     qCInfo(lcAlarms) << "would" << request << "the computer";
-    return false;
+    return Failure{"no power service"};
   }
 };
 
@@ -207,7 +207,7 @@ void AlarmController::SuspendComputer() {
   if (actions_)
     actions_->SuspendComputer();
   else if (services_.power)
-    services_.power->suspend();
+    static_cast<void>(services_.power->suspend());  // a refusal is logged by the service
   else
     qCInfo(lcAlarms) << "would suspend the computer";
 }

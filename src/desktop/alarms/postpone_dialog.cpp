@@ -19,20 +19,18 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kDialogId = 142;
-
-QString text(std::string_view key, UiLanguage language) { return toQString(loadDialogText(kDialogId, key, language)); }
+QString text(StringId id, UiLanguage language) { return toQString(loadString(id, language)); }
 
 }  // namespace
 
 CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QWidget* parent)
     : QDialog(parent), openedAt_(openedAt) {
-  setWindowTitle(text("caption", language));
+  setWindowTitle(text(StringId::TurnOffCaption, language));
   setAttribute(Qt::WA_DeleteOnClose, false);
 
-  remindIn_ = new QRadioButton(text("1046", language), this);
-  remindOnButton_ = new QRadioButton(text("1012", language), this);
-  turnOff_ = new QRadioButton(text("1013", language), this);
+  remindIn_ = new QRadioButton(text(StringId::RemindInLabel, language), this);
+  remindOnButton_ = new QRadioButton(text(StringId::RemindOnLabel, language), this);
+  turnOff_ = new QRadioButton(text(StringId::TurnOffAlarmLabel, language), this);
   auto* choices = new QButtonGroup(this);
   choices->addButton(remindIn_);
   choices->addButton(remindOnButton_);
@@ -44,7 +42,7 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   for (const std::string& entry : postponeMinuteEntries()) minutes_->addItem(toQString(entry));
   minutes_->setMaxVisibleItems(14);
   minutes_->setCurrentIndex(0);
-  auto* minutesLabel = new QLabel(text("minutes", language), this);
+  auto* minutesLabel = new QLabel(text(StringId::MinutesUnit, language), this);
 
   // Up and down arrows, as the date is stepped rather than looked up; the time of day stays
   // that of the opening.
@@ -56,8 +54,8 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   date_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
   if (openedAt.isValid()) date_->setDate(QDate(openedAt.GetYear(), openedAt.GetMonth(), openedAt.GetDay()));
 
-  executeExit_ = new QCheckBox(text("1095", language), this);
-  auto* alwaysPerform = new QCheckBox(text("1096", language), this);
+  executeExit_ = new QCheckBox(text(StringId::ExecuteExitAction, language), this);
+  auto* alwaysPerform = new QCheckBox(text(StringId::AlwaysPerformAction, language), this);
   alwaysPerform->setEnabled(false);  // kept for its place; the dialog never remembers a choice
 
   auto* grid = new QGridLayout;
@@ -75,8 +73,8 @@ CPostPoneDlg::CPostPoneDlg(UiLanguage language, const COleDateTime& openedAt, QW
   grid->setColumnStretch(1, 1);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(text("1", language));
-  buttons->button(QDialogButtonBox::Cancel)->setText(text("2", language));
+  buttons->button(QDialogButtonBox::Ok)->setText(text(StringId::Ok, language));
+  buttons->button(QDialogButtonBox::Cancel)->setText(text(StringId::Cancel, language));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

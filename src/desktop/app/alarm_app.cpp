@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "core/alarms/action_services.h"
+#include "core/resources/resource_strings.h"
 #include "core/settings/data_folder.h"
 #include "core/settings/settings_store.h"
 #include "core/skins/definitions.h"
@@ -19,7 +20,6 @@
 #include "desktop/app/quick_add_handler.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/language_forms.h"
-#include "desktop/common/menu_resources.h"
 #include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/plugins/plugin_host.h"
@@ -55,31 +55,29 @@ CAlarmApp::CAlarmApp(Environment environment, QObject* parent) : QObject(parent)
   auto language = [this] { return settings_.app.uiLanguage(); };
   if (!prompts.openPath)
     prompts.openPath = [this, language] {
-      return toStdString(QFileDialog::getOpenFileName(
-          frame() && frame()->isVisible() ? frame() : nullptr,
-          toQString(desktopText(DesktopText::OpenDocumentTitle, language())),
-          toQString(documents_ ? documents_->openFolder() : std::string()), documentFilter(language())));
+      return toStdString(QFileDialog::getOpenFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                                      toQString(loadString(StringId::OpenDocumentTitle, language())),
+                                                      toQString(documents_ ? documents_->openFolder() : std::string()),
+                                                      documentFilter(language())));
     };
   if (!prompts.savePath)
     prompts.savePath = [this, language](const std::string& suggested) {
-      return toStdString(
-          QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
-                                       toQString(desktopText(DesktopText::SaveDocumentTitle, language())),
-                                       toQString(suggested), documentFilter(language())));
+      return toStdString(QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                                      toQString(loadString(StringId::SaveDocumentTitle, language())),
+                                                      toQString(suggested), documentFilter(language())));
     };
-  const auto calendarFilter = [language] { return toQString(desktopText(DesktopText::CalendarFilter, language())); };
+  const auto calendarFilter = [language] { return toQString(loadString(StringId::CalendarFileFilter, language())); };
   if (!prompts.importCalendarPath)
     prompts.importCalendarPath = [this, language, calendarFilter] {
-      return toStdString(QFileDialog::getOpenFileName(
-          frame() && frame()->isVisible() ? frame() : nullptr,
-          toQString(desktopText(DesktopText::ImportCalendarTitle, language())), QString(), calendarFilter()));
+      return toStdString(QFileDialog::getOpenFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                                      toQString(loadString(StringId::ImportCalendarTitle, language())),
+                                                      QString(), calendarFilter()));
     };
   if (!prompts.exportCalendarPath)
     prompts.exportCalendarPath = [this, language, calendarFilter](const std::string& suggested) {
-      return toStdString(
-          QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
-                                       toQString(desktopText(DesktopText::ExportCalendarTitle, language())),
-                                       toQString(suggested), calendarFilter()));
+      return toStdString(QFileDialog::getSaveFileName(frame() && frame()->isVisible() ? frame() : nullptr,
+                                                      toQString(loadString(StringId::ExportCalendarTitle, language())),
+                                                      toQString(suggested), calendarFilter()));
     };
   if (!prompts.saveChanges)
     prompts.saveChanges = [this](const std::string& question) {
@@ -270,10 +268,9 @@ bool CAlarmApp::exitCommand() {
     const unsigned flags = engine.exitWindowsFlags();
     if (environment_.power) {
       // Failures are not shown: the program has already closed itself.
-      if (flags == kExitWindowsReboot)
-        environment_.power->reboot();
-      else
-        environment_.power->powerOff();
+      const Result<void> requested =
+          flags == kExitWindowsReboot ? environment_.power->reboot() : environment_.power->powerOff();
+      static_cast<void>(requested);
     } else {
       qCInfo(lcApp) << "would" << (flags == kExitWindowsReboot ? "restart" : "power off") << "the computer";
     }

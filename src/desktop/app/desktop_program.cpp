@@ -6,12 +6,16 @@
 #include <QVBoxLayout>
 
 #include "core/alarms/alarm_ports.h"
+#include "core/calendar/calendar_colors.h"
 #include "core/common/symbol_font.h"
 #include "core/settings/data_folder.h"
 #include "core/settings/profile.h"
+#include "core/settings/system_colors.h"
 #include "core/skins/definitions.h"
 #include "desktop/alarms/alarm_controller.h"
 #include "desktop/alarms/turn_off_feature.h"
+#include "desktop/app/config_pages.h"
+#include "desktop/calendar/cal_wnd.h"
 #include "desktop/clock/round_clock_static.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
@@ -50,7 +54,15 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   actions_ = std::make_unique<ActionRegistry>([this] { return settings_.app.uiLanguage(); });
   registerProgramCommands();
 
-  frame_ = std::make_unique<CMainFrame>(settings_, *actions_, documents_);
+  // The window manager's close button leaves the program in the tray; the first time it says so.
+  CMainFrame::Services frameServices;
+  frameServices.windowCloseKeepsRunning = [this] {
+    const bool told = settings_.app.close_notice_shown != 0;
+    if (!closeToTray_ || !closeToTray_->keepRunning()) return false;
+    if (!told && services_.saveSettings) services_.saveSettings();  // told once, also after a crash
+    return true;
+  };
+  frame_ = std::make_unique<CMainFrame>(settings_, *actions_, documents_, std::move(frameServices));
   registerDocumentCommands(*actions_, documents_, settings_, *frame_);
   registerAboutCommand(*actions_, [this] { return frame_.get(); });
 
@@ -71,7 +83,7 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
   turnOff_ = std::make_unique<TurnOffFeature>(*alarms_, *actions_, turnOffServices);
 
   tray_ = std::make_unique<TrayFeature>(settings_, *actions_);
-  tray_->refreshDay = [this] { alarms_->refreshDay(); };
+  connect(tray_.get(), &TrayFeature::dayLookChanged, alarms_.get(), &AlarmController::refreshDay);
 
   WallpaperFeature::Services wallpaperServices;
   wallpaperServices.desktop = services_.wallpaper;
@@ -127,8 +139,6 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
       toStdString(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/kalvory/plugins"))});
   ConfigurationFeature::Services configServices;
   configServices.dialogParent = [this] { return static_cast<QWidget*>(frame_.get()); };
-  configServices.plugins = plugins_.get();
-  configServices.dataFolder = toStdString(services_.dataFolder);
   configServices.applied = [this](bool skinChanged) {
     osd_->settingsChanged();
     if (skinChanged) applySkin();
@@ -137,11 +147,15 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
     wakeTimer_->documentChanged();
     if (services_.saveSettings) services_.saveSettings();
   };
-  configServices.wakeUnavailable = [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); };
-  configServices.morePages = [this](UiLanguage language) {
-    return std::vector<std::pair<QString, ConfigPage*>>{
-        {toQString(loadString(StringId::SyncPage, language)), sync_->createPage(language, nullptr)}};
-  };
+  configServices.pages = programConfigPages(
+      plugins_.get(), toStdString(services_.dataFolder),
+      [this] { return wakeTimer_->unavailableReason(settings_.app.uiLanguage()); },
+      ConfigPageSource{StringId::SyncPage, [this](UiLanguage language, const ConfigPageServices&, QWidget* parent) {
+                         return sync_->createPage(language, parent);
+                       }});
+  configServices.runDialog = services_.runConfiguration;
+  configServices.pageServices = services_.configPages;
+  if (!configServices.pageServices.clock) configServices.pageServices.clock = services_.clock;
   configuration_ = std::make_unique<ConfigurationFeature>(settings_, documents_.document(), *actions_, configServices);
 
   // The taskbar notifiers: a click runs "Turn off" (the turn-off dialog's command), a click on the
@@ -189,14 +203,8 @@ DesktopProgram::DesktopProgram(ApplicationSettings& settings, DocumentController
           &ReminderNotifications::ringingChanged);
   connect(alarms_.get(), &AlarmController::showingsChecked, notifications_.get(),
           &ReminderNotifications::showingsChecked);
-  // The window manager's close button leaves the program in the tray; the first time it says so.
+  // Whether a tray or a notification server is there when the main window is closed.
   closeToTray_ = std::make_unique<CloseToTray>(settings_, sessionBus, services_.closeToTray);
-  frame_->windowCloseKeepsRunning = [this] {
-    const bool told = settings_.app.close_notice_shown != 0;
-    if (!closeToTray_->keepRunning()) return false;
-    if (!told && services_.saveSettings) services_.saveSettings();  // told once, also after a crash
-    return true;
-  };
   // Waking the computer: a systemd user timer at the next reminder with a sound or a program,
   // checked again whenever the reminders may have changed (never on the plain tick).
   wakeTimer_ = std::make_unique<WakeTimer>(settings_, documents_.document(), services_.clock, sessionBus, nullptr,
@@ -308,7 +316,13 @@ void DesktopProgram::buildView() {
   analogClock_ = new CRoundClockStatic();
   analogClock_->setClock(services_.clock);
   view_->setClockWidget(analogClock_);
-  connect(view_, &CAlarmView::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  // The month calendar takes its place beside it; it follows the document through the view.
+  calendar_ = new CCalWnd(&documents_.document(), settings_.app.uiLanguage(), services_.clock);
+  const ColorRef buttonFace = systemColor(systemColorIndex("COLOR_BTNFACE").value_or(0));
+  calendar_->SetBackgroundColors(buttonFace, buttonFace);
+  view_->setCalendarWidget(calendar_);
+  connect(calendar_, &CCalWnd::addDayNoteRequested, this, &DesktopProgram::addDayNote);
+  connect(view_, &CAlarmView::documentUpdated, calendar_, &CCalWnd::Refresh);
 }
 
 // The calendar's "Add day note": the lists window adds it through the day note editor, and the
@@ -328,6 +342,9 @@ void DesktopProgram::applySkin() {
   skin.SetAddOnWrite(false);
   if (!skin.Load(toStdString(file.absoluteFilePath()))) return;
   view_->applySkin(skin);
+  const UiSkin ui = ReadUiSkin(skin);
+  calendar_->SetBackgroundColors(ui.lightBackground1, ui.darkBackground1);
+  calendar_->setColors(calendarColorsFromSkin(ReadCalendarSkin(skin)));
 }
 
 void DesktopProgram::activate() {
@@ -347,6 +364,7 @@ void DesktopProgram::languageChanged() {
   frame_->ReloadMenu();
   tray_->refreshMenu();
   stopwatch_->languageChanged();
+  calendar_->UpdateLanguage(settings_.app.uiLanguage());
   view_->languageChanged();
   lists_->languageChanged();
   missed_->languageChanged();

@@ -10,6 +10,7 @@
 #include "core/common/error_reporter.h"
 #include "core/settings/app_settings.h"
 #include "desktop/alarms/alarm_controller.h"
+#include "desktop/common/config_page.h"
 #include "desktop/tray/close_to_tray.h"
 
 namespace kalvory {
@@ -17,8 +18,10 @@ namespace kalvory {
 class ActionRegistry;
 class AlarmController;
 class CAlarmView;
+class CCalWnd;
 class CMainFrame;
 class CRoundClockStatic;
+class CSettingsDlg;
 class CSystemTray;
 class CloseToTray;
 class ConfigurationFeature;
@@ -74,6 +77,10 @@ class DesktopProgram final : public QObject {
     // The settings file, for the features that keep a section of their own there (the sync);
     // null: they keep nothing.
     SettingsStore* settingsStore = nullptr;
+    // How the configuration dialog runs and what its pages ask; empty members: exec() and the
+    // real dialogs (tests answer them).
+    std::function<int(CSettingsDlg&)> runConfiguration;
+    ConfigPageServices configPages;
   };
 
   DesktopProgram(ApplicationSettings& settings, DocumentController& documents, Services services,
@@ -109,6 +116,7 @@ class DesktopProgram final : public QObject {
   CRoundClockStatic& analogClock() { return *analogClock_; }
   StopwatchFeature& stopwatch() { return *stopwatch_; }
   CAlarmView& view() { return *view_; }
+  CCalWnd& calendar() { return *calendar_; }
   ListsFeature& lists() { return *lists_; }
   MissedFeature& missed() { return *missed_; }
   ReminderNotifications& notifications() { return *notifications_; }
@@ -154,6 +162,7 @@ class DesktopProgram final : public QObject {
   std::unique_ptr<CloseToTray> closeToTray_;
   // The main view lives in the frame's view host, which owns it.
   CAlarmView* view_ = nullptr;
+  CCalWnd* calendar_ = nullptr;  // a child of the view
   bool sawRinging_ = false;
   bool stateChangesPending_ = false;
   DockingHelper* docking_ = nullptr;  // a child of the frame

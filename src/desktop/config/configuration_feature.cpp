@@ -4,7 +4,6 @@
 
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
-#include "desktop/config/general_pages.h"
 #include "desktop/config/settings_dialog.h"
 
 namespace kalvory {
@@ -18,13 +17,9 @@ ConfigurationFeature::ConfigurationFeature(ApplicationSettings& settings, CAlarm
 void ConfigurationFeature::openConfiguration() {
   QWidget* parent = services_.dialogParent ? services_.dialogParent() : nullptr;
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
-  CSettingsDlg dialog(settings_.app.uiLanguage(), settings_, document_, services_.plugins, services_.dataFolder,
-                      parent);
-  if (const QString why = services_.wakeUnavailable ? services_.wakeUnavailable() : QString(); !why.isEmpty())
-    dialog.generalPage()->setWakeUnavailable(why);
-  if (services_.morePages)
-    for (const auto& [title, page] : services_.morePages(settings_.app.uiLanguage())) dialog.addPage(title, page);
-  const int answer = runDialog ? runDialog(dialog) : dialog.exec();
+  CSettingsDlg dialog(settings_.app.uiLanguage(), settings_, document_, parent);
+  dialog.addPages(services_.pages, services_.pageServices);
+  const int answer = services_.runDialog ? services_.runDialog(dialog) : dialog.exec();
   if (answer != QDialog::Accepted) return;
   const bool skinChanged = dialog.settings().app.skin_path != settings_.app.skin_path;
   // What the program itself changed while the dialog was open (the changer's last picture and

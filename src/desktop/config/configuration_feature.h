@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 
 class QWidget;
 
@@ -24,22 +25,19 @@ class ConfigurationFeature {
  public:
   struct Services {
     std::function<QWidget*()> dialogParent;
-    const PluginHost* plugins = nullptr;
-    std::string dataFolder;
     // After OK: the settings are the program's now; `skinChanged` when "SkinPath" changed.
     std::function<void(bool skinChanged)> applied;
-    // Why the computer cannot be woken here; empty (or no function): it can.
-    std::function<QString()> wakeUnavailable;
-    // The pages of other features, after the ten, as a title and a page made for the dialog.
-    std::function<std::vector<std::pair<QString, ConfigPage*>>(UiLanguage)> morePages;
+    // The dialog's pages in order, each made by the feature it belongs to.
+    std::vector<ConfigPageSource> pages;
+    // Runs the dialog; empty: exec(). A test answers it (it may change pages, then accept or reject).
+    std::function<int(CSettingsDlg&)> runDialog;
+    // What the pages ask the user and the system; empty members: the real dialogs and clock.
+    ConfigPageServices pageServices;
   };
 
   ConfigurationFeature(ApplicationSettings& settings, CAlarmDoc& document, ActionRegistry& actions, Services services);
 
   void openConfiguration();
-
-  // Runs the dialog; exec() unless a test answers it (it may change pages, then accept or reject).
-  std::function<int(CSettingsDlg&)> runDialog;
 
  private:
   ApplicationSettings& settings_;

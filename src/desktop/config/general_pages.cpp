@@ -16,10 +16,10 @@
 #include <cstdlib>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/now_from.h"
 #include "desktop/config/autostart.h"
-#include "desktop/osd/format_preview.h"
 
 namespace kalvory {
 
@@ -50,10 +50,8 @@ QString programCommand() {
 
 // --- General
 
-CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
-  autostartQuery = [] { return autostartEnabled(); };
-  autostartUpdate = [](bool enabled) { setAutostart(enabled, QCoreApplication::applicationFilePath()); };
-
+CSetCommonDlgBar::CSetCommonDlgBar(UiLanguage language, ConfigPageServices services, QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)) {
   auto* group = new QGroupBox(text(StringId::GeneralPage), this);
   launch_ = new QCheckBox(text(StringId::LaunchOnStartup), group);
   loadLast_ = new QCheckBox(text(StringId::LoadLastDocument), group);
@@ -134,7 +132,7 @@ void CSetCommonDlgBar::setWakeUnavailable(const QString& reason) {
 }
 
 void CSetCommonDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {
-  launchAtOpen_ = autostartQuery && autostartQuery();
+  launchAtOpen_ = services().autostartEnabled ? services().autostartEnabled() : autostartEnabled();
   launch_->setChecked(launchAtOpen_);
   loadLast_->setChecked(settings.app.load_last_document != 0);
   saveOnExit_->setChecked(settings.app.save_document_on_exit != 0);
@@ -156,7 +154,12 @@ void CSetCommonDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
   if (mode >= 0 && mode != static_cast<int>(notificationMode(settings.app))) settings.app.notifications = mode;
   settings.app.wake_computer = wake_->isChecked() ? 1 : 0;
   // Only a change touches the entry, so one the user edited by hand stays as it is.
-  if (launch_->isChecked() != launchAtOpen_ && autostartUpdate) autostartUpdate(launch_->isChecked());
+  if (launch_->isChecked() != launchAtOpen_) {
+    if (services().setAutostart)
+      services().setAutostart(launch_->isChecked());
+    else
+      setAutostart(launch_->isChecked(), QCoreApplication::applicationFilePath());
+  }
 }
 
 // --- Sound
@@ -220,7 +223,8 @@ void CSetSoundDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
 
 // --- QuickPaste
 
-CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
+CQStringDialog::CQStringDialog(UiLanguage language, ConfigPageServices services, QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   const StringId titles[] = {StringId::QuickPasteString1, StringId::QuickPasteString2, StringId::QuickPasteString3};
@@ -234,7 +238,7 @@ CQStringDialog::CQStringDialog(UiLanguage language, QWidget* parent) : ConfigPag
     auto* preview = new FormatPreview(
         language, FormatPreview::Use::QuickPaste,
         [this] {
-          const COleDateTime now = nowFrom(clock);
+          const COleDateTime now = nowFrom(this->services().clock);
           TimeFormatSources sources;
           if (document_) sources = timeFormatSources(*document_, now, nullptr);
           sources.now = now;
@@ -275,6 +279,28 @@ void CQStringDialog::store(ApplicationSettings&, CAlarmDoc& document) {
     document.SetModifiedFlag();
   document.paste_formats = std::move(formats);
   document.copy_date_format = toStdString(copyDate_->text());
+}
+
+ConfigPageSource generalPageSource(std::function<QString()> wakeUnavailable) {
+  return {StringId::GeneralPage,
+          [wakeUnavailable](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            auto* page = new CSetCommonDlgBar(language, services, parent);
+            if (const QString why = wakeUnavailable ? wakeUnavailable() : QString(); !why.isEmpty())
+              page->setWakeUnavailable(why);
+            return page;
+          }};
+}
+
+ConfigPageSource soundPageSource() {
+  return {StringId::SoundSettingsPage, [](UiLanguage language, const ConfigPageServices&, QWidget* parent) {
+            return new CSetSoundDlgBar(language, parent);
+          }};
+}
+
+ConfigPageSource quickPastePageSource() {
+  return {StringId::QuickPastePage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CQStringDialog(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "core/common/date_time.h"
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,13 +23,9 @@ class FormatPreview;
 class CSetCommonDlgBar final : public ConfigPage {
   Q_OBJECT
  public:
-  explicit CSetCommonDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  explicit CSetCommonDlgBar(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
-
-  // Where the autostart entry is read and written; the real entry unless a test sets others.
-  std::function<bool()> autostartQuery;
-  std::function<void(bool enabled)> autostartUpdate;
 
   QCheckBox* launchBox() const { return launch_; }
   QCheckBox* loadLastBox() const { return loadLast_; }
@@ -89,7 +85,7 @@ class CSetSoundDlgBar final : public ConfigPage {
 class CQStringDialog final : public ConfigPage {
   Q_OBJECT
  public:
-  explicit CQStringDialog(UiLanguage language, QWidget* parent = nullptr);
+  explicit CQStringDialog(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
 
@@ -97,14 +93,17 @@ class CQStringDialog final : public ConfigPage {
   QLineEdit* copyDateEdit() const { return copyDate_; }
   FormatPreview* preview(int index) const { return previews_.at(static_cast<std::size_t>(index)); }
 
-  // The time the previews format; the system clock unless a caller (a test) sets another.
-  std::function<COleDateTime()> clock;
-
  private:
   std::array<QPlainTextEdit*, 3> formats_{};
   std::array<FormatPreview*, 3> previews_{};
   QLineEdit* copyDate_ = nullptr;
   const CAlarmDoc* document_ = nullptr;  // the countdown and today's notes; set by load()
 };
+
+// The configuration feature's own pages. `wakeUnavailable` says why the computer cannot be woken
+// here (empty: it can); it is asked each time the dialog opens.
+ConfigPageSource generalPageSource(std::function<QString()> wakeUnavailable);
+ConfigPageSource soundPageSource();
+ConfigPageSource quickPastePageSource();
 
 }  // namespace kalvory

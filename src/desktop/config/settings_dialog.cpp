@@ -10,12 +10,6 @@
 
 #include "core/model/alarm_doc.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/config/definition_pages.h"
-#include "desktop/config/general_pages.h"
-#include "desktop/config/plugins_page.h"
-#include "desktop/config/wallpaper_page.h"
-#include "desktop/osd/osd_font_page.h"
-#include "desktop/osd/time_format_page.h"
 
 namespace kalvory {
 
@@ -23,56 +17,18 @@ namespace {
 
 int lastPageShown = 0;  // for the run only: not kept in the settings
 
-constexpr StringId kTitles[CSettingsDlg::kPageCount] = {
-    StringId::GeneralPage,    StringId::OsdSettingsPage, StringId::ClockFormatPage,      StringId::SoundSettingsPage,
-    StringId::QuickPastePage, StringId::PluginsPage,     StringId::WallpaperChangerPage, StringId::NotifiersPage,
-    StringId::StickersPage,   StringId::SkinsPage};
-
 }  // namespace
 
 int CSettingsDlg::lastPage() { return lastPageShown; }
 void CSettingsDlg::resetLastPage() { lastPageShown = 0; }
 
 CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document,
-                           const PluginHost* plugins, std::string dataFolder, QWidget* parent)
-    : QDialog(parent), settings_(settings), document_(document) {
-  setWindowTitle(toQString(loadDialogText(202, "caption", language)));
+                           QWidget* parent)
+    : QDialog(parent), language_(language), settings_(settings), document_(document) {
+  setWindowTitle(toQString(loadString(StringId::ConfigurationCaption, language)));
 
   stack_ = new QStackedWidget(this);
-  general_ = new CSetCommonDlgBar(language, stack_);
-  osd_ = new CSetOSDDlgBar(language, stack_);
-  clockFormat_ = new CSetTimeFormatDlgBar(language, stack_);
-  sound_ = new CSetSoundDlgBar(language, stack_);
-  quickPaste_ = new CQStringDialog(language, stack_);
-  plugins_ = new CSetPluginsDlgBar(language, plugins, stack_);
-  wallpaper_ = new CSetWallPaperDlgBar(language, stack_);
-  notifiers_ = new CSetNotifiersDlgBar(language, stack_);
-  stickers_ = new CSetStickersDlgBar(language, stack_);
-  skins_ = new CSetSkinsDlgBar(language, std::move(dataFolder), stack_);
-
-  auto entry = [this](ConfigPage* page) {
-    return PageEntry{page, [this, page] { page->load(settings_, document_); },
-                     [this, page] { page->store(settings_, document_); }};
-  };
-  pages_ = {entry(general_),
-            {osd_, [this] { osd_->load(settings_); }, [this] { osd_->store(settings_); }},
-            {clockFormat_, [this] { clockFormat_->load(settings_, document_); },
-             [this] { clockFormat_->store(settings_, document_); }},
-            entry(sound_),
-            entry(quickPaste_),
-            entry(plugins_),
-            entry(wallpaper_),
-            entry(notifiers_),
-            entry(stickers_),
-            entry(skins_)};
-  for (const PageEntry& page : pages_) {
-    stack_->addWidget(page.widget);
-    page.load();
-  }
-
   titles_ = new QListWidget(this);
-  for (StringId title : kTitles) titles_->addItem(toQString(loadString(title, language)).trimmed());
-  titles_->setFixedWidth(titles_->sizeHintForColumn(0) + 2 * titles_->frameWidth() + 24);
 
   heading_ = new QLabel(this);
   QFont headingFont = heading_->font();
@@ -84,7 +40,7 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
   heading_->setPalette(palette);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(toQString(loadDialogText(202, "1", language)));
+  buttons->button(QDialogButtonBox::Ok)->setText(toQString(loadString(StringId::Ok, language)));
   buttons->button(QDialogButtonBox::Cancel)->setText(toQString(loadString(StringId::Cancel, language)));
   connect(buttons, &QDialogButtonBox::accepted, this, &CSettingsDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CSettingsDlg::reject);
@@ -104,27 +60,33 @@ CSettingsDlg::CSettingsDlg(UiLanguage language, const ApplicationSettings& setti
     stack_->setCurrentIndex(row);
     heading_->setText(titles_->item(row)->text());
   });
-  selectPage(lastPageShown);
 }
 
 CSettingsDlg::~CSettingsDlg() = default;
 
-int CSettingsDlg::currentPage() const { return stack_->currentIndex(); }
-void CSettingsDlg::selectPage(int page) { titles_->setCurrentRow(std::clamp(page, 0, stack_->count() - 1)); }
-QWidget* CSettingsDlg::page(int index) const { return stack_->widget(index); }
-
 void CSettingsDlg::addPage(const QString& title, ConfigPage* page) {
-  pages_.push_back(
-      {page, [this, page] { page->load(settings_, document_); }, [this, page] { page->store(settings_, document_); }});
+  page->setParent(stack_);
   stack_->addWidget(page);
-  pages_.back().load();
+  pages_.push_back(page);
+  page->load(settings_, document_);
   titles_->addItem(title);
-  titles_->setFixedWidth(std::max(titles_->width(), titles_->sizeHintForColumn(0) + 2 * titles_->frameWidth() + 24));
-  if (lastPageShown == stack_->count() - 1) selectPage(lastPageShown);
+  titles_->setFixedWidth(titles_->sizeHintForColumn(0) + 2 * titles_->frameWidth() + 24);
+  // The remembered page is shown as soon as it is there; until then the last one added.
+  if (pageCount() - 1 <= lastPageShown) titles_->setCurrentRow(pageCount() - 1);
 }
 
+void CSettingsDlg::addPages(const std::vector<ConfigPageSource>& sources, const ConfigPageServices& services) {
+  for (const ConfigPageSource& source : sources)
+    addPage(toQString(loadString(source.title, language_)).trimmed(), source.make(language_, services, stack_));
+}
+
+int CSettingsDlg::pageCount() const { return stack_->count(); }
+int CSettingsDlg::currentPage() const { return stack_->currentIndex(); }
+void CSettingsDlg::selectPage(int page) { titles_->setCurrentRow(std::clamp(page, 0, pageCount() - 1)); }
+QWidget* CSettingsDlg::page(int index) const { return stack_->widget(index); }
+
 void CSettingsDlg::accept() {
-  for (const PageEntry& page : pages_) page.store();
+  for (ConfigPage* page : pages_) page->store(settings_, document_);
   lastPageShown = currentPage();
   QDialog::accept();
 }

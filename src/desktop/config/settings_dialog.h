@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
-#include <string>
+#include <QString>
 #include <vector>
 
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 
 class QLabel;
 class QListWidget;
@@ -15,24 +15,14 @@ class QStackedWidget;
 namespace kalvory {
 
 class CAlarmDoc;
-class ConfigPage;
-class CQStringDialog;
-class CSetCommonDlgBar;
-class CSetNotifiersDlgBar;
-class CSetOSDDlgBar;
-class CSetPluginsDlgBar;
-class CSetSkinsDlgBar;
-class CSetSoundDlgBar;
-class CSetStickersDlgBar;
-class CSetTimeFormatDlgBar;
-class CSetWallPaperDlgBar;
-class PluginHost;
 
-// "Configuration": the ten page titles on the left, the chosen page on the right. It edits a
-// copy of the settings and hands the copy and the document values over only on OK.
+// "Configuration": the page titles on the left, the chosen page on the right. The pages come
+// from the features they belong to (addPage); the dialog edits a copy of the settings and hands
+// the copy and the document values over only on OK.
 class CSettingsDlg final : public QDialog {
   Q_OBJECT
  public:
+  // The pages in the order the program hands them in (see desktop/app/config_pages.h).
   enum Page {
     kGeneral,
     kOsd,
@@ -47,30 +37,31 @@ class CSettingsDlg final : public QDialog {
     kPageCount
   };
 
-  CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document, const PluginHost* plugins,
-               std::string dataFolder, QWidget* parent = nullptr);
+  CSettingsDlg(UiLanguage language, const ApplicationSettings& settings, CAlarmDoc& document,
+               QWidget* parent = nullptr);
   ~CSettingsDlg() override;
+
+  // Adds `page` (the dialog takes it) under `title` and loads it from the dialog's copies now; it
+  // stores its values on OK. The page last confirmed during this run is shown once it is added.
+  void addPage(const QString& title, ConfigPage* page);
+  // Adds the page of each source in order, made in the dialog's language with `services`.
+  void addPages(const std::vector<ConfigPageSource>& sources, const ConfigPageServices& services = {});
 
   // The copy as edited; after OK it holds every page's values.
   const ApplicationSettings& settings() const { return settings_; }
+  int pageCount() const;
   int currentPage() const;
   void selectPage(int page);
   QWidget* page(int index) const;
-  // A page of a feature beyond the ten, after them; the dialog owns it from here on.
-  void addPage(const QString& title, ConfigPage* page);
+  // The first page of type P, or null.
+  template <class P>
+  P* findPage() const {
+    for (ConfigPage* page : pages_)
+      if (auto* found = dynamic_cast<P*>(page)) return found;
+    return nullptr;
+  }
   QListWidget* titles() const { return titles_; }
   QLabel* heading() const { return heading_; }
-
-  CSetCommonDlgBar* generalPage() const { return general_; }
-  CSetOSDDlgBar* osdPage() const { return osd_; }
-  CSetTimeFormatDlgBar* clockFormatPage() const { return clockFormat_; }
-  CSetSoundDlgBar* soundPage() const { return sound_; }
-  CQStringDialog* quickPastePage() const { return quickPaste_; }
-  CSetPluginsDlgBar* pluginsPage() const { return plugins_; }
-  CSetWallPaperDlgBar* wallpaperPage() const { return wallpaper_; }
-  CSetNotifiersDlgBar* notifiersPage() const { return notifiers_; }
-  CSetStickersDlgBar* stickersPage() const { return stickers_; }
-  CSetSkinsDlgBar* skinsPage() const { return skins_; }
 
   // The page shown when the dialog was last confirmed during this run.
   static int lastPage();
@@ -79,28 +70,13 @@ class CSettingsDlg final : public QDialog {
   void accept() override;
 
  private:
-  struct PageEntry {
-    QWidget* widget;
-    std::function<void()> load;
-    std::function<void()> store;
-  };
-
+  UiLanguage language_;
   ApplicationSettings settings_;
   CAlarmDoc& document_;
-  std::vector<PageEntry> pages_;
+  std::vector<ConfigPage*> pages_;
   QListWidget* titles_ = nullptr;
   QLabel* heading_ = nullptr;
   QStackedWidget* stack_ = nullptr;
-  CSetCommonDlgBar* general_ = nullptr;
-  CSetOSDDlgBar* osd_ = nullptr;
-  CSetTimeFormatDlgBar* clockFormat_ = nullptr;
-  CSetSoundDlgBar* sound_ = nullptr;
-  CQStringDialog* quickPaste_ = nullptr;
-  CSetPluginsDlgBar* plugins_ = nullptr;
-  CSetWallPaperDlgBar* wallpaper_ = nullptr;
-  CSetNotifiersDlgBar* notifiers_ = nullptr;
-  CSetStickersDlgBar* stickers_ = nullptr;
-  CSetSkinsDlgBar* skins_ = nullptr;
 };
 
 }  // namespace kalvory

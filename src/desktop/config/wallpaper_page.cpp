@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "desktop/common/color_button.h"
 #include "desktop/common/program_title.h"
-#include "desktop/osd/color_button.h"
 
 namespace kalvory {
 
@@ -28,18 +28,8 @@ int wallpaperIntervalItem(long minutes) {
   return static_cast<int>(kWallpaperIntervalMinutes.size() - 1);
 }
 
-CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) : ConfigPage(language, parent) {
-  folderChooser = [](const QString& title, const QString& start, QWidget* owner) {
-    return QFileDialog::getExistingDirectory(owner, title, start);
-  };
-  confirm = [](const QString& question, QWidget* owner) {
-    return QMessageBox::question(owner, programTitle(), question, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-  };
-  patternChooser = [](QWidget* owner) {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), QStringLiteral("Image Files (*.bmp)"));
-  };
-
+CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, ConfigPageServices services, QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)) {
   enable_ = new QCheckBox(text(StringId::EnableWallpaperChanger), this);
   auto* foldersLabel = new QLabel(text(StringId::WallpaperFolders), this);
   folders_ = new QListWidget(this);
@@ -71,7 +61,7 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   patternFile_ = new QLineEdit(background);
   browse_ = new QPushButton(QStringLiteral("..."), background);
   browse_->setFixedWidth(browse_->sizeHint().height() + 8);
-  color_ = new ColorButton(background);
+  color_ = new ColorButton(background, this->services().chooseColor);
   auto* backgroundLayout = new QGridLayout(background);
   backgroundLayout->addWidget(gradient_, 0, 0);
   backgroundLayout->addWidget(color_, 0, 1, 1, 2, Qt::AlignRight);
@@ -134,7 +124,10 @@ CSetWallPaperDlgBar::CSetWallPaperDlgBar(UiLanguage language, QWidget* parent) :
   connect(remove_, &QPushButton::clicked, this, &CSetWallPaperDlgBar::removeFolder);
   connect(createFolder_, &QPushButton::clicked, this, &CSetWallPaperDlgBar::createMissingFolders);
   connect(browse_, &QPushButton::clicked, this, [this] {
-    const QString file = patternChooser ? patternChooser(this) : QString();
+    const QString file =
+        this->services().choosePattern
+            ? this->services().choosePattern(this)
+            : QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("Image Files (*.bmp)"));
     if (!file.isEmpty()) patternFile_->setText(file);
   });
 }
@@ -189,9 +182,10 @@ void CSetWallPaperDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
 
 void CSetWallPaperDlgBar::addFolder() {
   const QListWidgetItem* selected = folders_->currentItem();
-  const QString chosen =
-      folderChooser ? folderChooser(text(StringId::AddWallpaperFolder), selected ? selected->text() : QString(), this)
-                    : QString();
+  const QString title = text(StringId::AddWallpaperFolder);
+  const QString start = selected ? selected->text() : QString();
+  const QString chosen = services().chooseFolder ? services().chooseFolder(title, start, this)
+                                                 : QFileDialog::getExistingDirectory(this, title, start);
   if (chosen.isEmpty()) return;
   folders_->addItem(chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/'));
   updateMissingFolder();
@@ -201,7 +195,10 @@ void CSetWallPaperDlgBar::removeFolder() {
   QListWidgetItem* selected = folders_->currentItem();
   if (selected == nullptr) return;
   const QString question = text(StringId::ExcludeFolderQuestion).replace(QStringLiteral("%s"), selected->text());
-  if (confirm && confirm(question, this)) delete selected;
+  const bool yes = services().confirm ? services().confirm(question, this)
+                                      : QMessageBox::question(this, programTitle(), question,
+                                                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  if (yes) delete selected;
   updateMissingFolder();
 }
 
@@ -265,6 +262,12 @@ void CSetWallPaperDlgBar::updatePositionPicture() {
   painter.drawRect(picture.adjusted(0, 0, -1, -1));
   painter.end();
   positionPicture_->setPixmap(pixmap);
+}
+
+ConfigPageSource wallpaperPageSource() {
+  return {StringId::WallpaperChangerPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetWallPaperDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

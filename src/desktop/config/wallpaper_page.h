@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,15 +29,11 @@ int wallpaperIntervalItem(long minutes);
 class CSetWallPaperDlgBar final : public ConfigPage {
   Q_OBJECT
  public:
-  explicit CSetWallPaperDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  // The folder and pattern pickers and the yes/no question come from `services` (an empty folder
+  // means the picker was cancelled).
+  explicit CSetWallPaperDlgBar(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
-
-  // The folder picker (title, start folder) and the yes/no question; the real dialogs unless a
-  // test sets others. An empty folder means the picker was cancelled.
-  std::function<QString(const QString& title, const QString& start, QWidget* parent)> folderChooser;
-  std::function<bool(const QString& question, QWidget* parent)> confirm;
-  std::function<QString(QWidget* parent)> patternChooser;
 
   QCheckBox* enableBox() const { return enable_; }
   QListWidget* folderList() const { return folders_; }
@@ -84,5 +80,7 @@ class CSetWallPaperDlgBar final : public ConfigPage {
   QStringList loadedFolders_;
   int style_ = 0;  // kept as loaded unless a position button is chosen ("Tile" has none)
 };
+
+ConfigPageSource wallpaperPageSource();
 
 }  // namespace kalvory

@@ -6,17 +6,17 @@
 #include <QVBoxLayout>
 
 #include "core/core.h"
+#include "core/resources/resource_strings.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
 #include "desktop/common/date_icon.h"
-#include "desktop/common/menu_resources.h"
 #include "desktop/common/program_title.h"
 #include "desktop/common/qt_text.h"
 
 namespace kalvory {
 
 CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(toQString(desktopText(DesktopText::AboutTitle, language)));
+  setWindowTitle(toQString(loadString(StringId::AboutTitle, language)));
   setObjectName(QStringLiteral("aboutDialog"));
   setWindowOpacity(0.96);
 
@@ -30,8 +30,8 @@ CTransparentAboutDlg::CTransparentAboutDlg(UiLanguage language, QWidget* parent)
   big.setBold(true);
   name->setFont(big);
 
-  auto* body = new QLabel(
-      toQString(desktopText(DesktopText::AboutBody, language)).arg(QString::fromLatin1(versionString())), this);
+  auto* body =
+      new QLabel(toQString(loadString(StringId::AboutBody, language)).arg(QString::fromLatin1(versionString())), this);
   body->setWordWrap(true);
   body->setMinimumWidth(300);
 

@@ -38,13 +38,14 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kDialogId = 146;
 constexpr int kExitActionCount = 5;
 constexpr int kStateIconSize = 32;
 constexpr int kFieldCharacters = 26;  // paths and names show this many characters
 
-// Control ids of the weekday buttons, Sunday first, as the texts are keyed.
-constexpr std::array<int, 7> kWeekdayIds = {1074, 1058, 1069, 1070, 1071, 1072, 1073};
+// The weekday buttons' texts in the order of the week_days bits, Sunday first.
+constexpr std::array<StringId, 7> kWeekdayNames = {
+    StringId::ShortSunday,   StringId::ShortMonday, StringId::ShortTuesday, StringId::ShortWednesday,
+    StringId::ShortThursday, StringId::ShortFriday, StringId::ShortSaturday};
 // The buttons' places on screen: Monday first, as the calendar shows a week.
 constexpr std::array<std::size_t, 7> kWeekdayDisplayOrder = {1, 2, 3, 4, 5, 6, 0};
 
@@ -220,19 +221,19 @@ std::string cleanPathField(const std::string& text) {
 CAlarmDlg::CAlarmDlg(CAlarmDoc* document, UiLanguage language, Services services, QWidget* parent)
     : QDialog(parent), document_(document), language_(language), services_(std::move(services)) {
   setObjectName(QStringLiteral("CAlarmDlg"));
-  setWindowTitle(text("caption"));
+  setWindowTitle(text(StringId::Reminder));
   buildControls();
 }
 
 CAlarmDlg::~CAlarmDlg() = default;
 
-QString CAlarmDlg::text(std::string_view key) const { return toQString(loadDialogText(kDialogId, key, language_)); }
+QString CAlarmDlg::text(StringId id) const { return toQString(loadString(id, language_)); }
 
 COleDateTime CAlarmDlg::now() const { return nowFrom(services_.clock); }
 
 void CAlarmDlg::buildControls() {
   // --- left: the message, its state and when it comes
-  auto* messageLabel = new QLabel(text("1002"), this);
+  auto* messageLabel = new QLabel(text(StringId::MessageLabel), this);
   message_ = new QPlainTextEdit(this);
   message_->setObjectName(QStringLiteral("message"));
   message_->setTabChangesFocus(true);
@@ -242,20 +243,20 @@ void CAlarmDlg::buildControls() {
   messageLabel->setBuddy(message_);
   connect(message_, &QPlainTextEdit::textChanged, this, &CAlarmDlg::limitMessage);
 
-  active_ = new QCheckBox(text("1021"), this);
+  active_ = new QCheckBox(text(StringId::ActiveLabel), this);
   active_->setObjectName(QStringLiteral("active"));
   stateIcon_ = new QLabel(this);
   stateIcon_->setObjectName(QStringLiteral("stateIcon"));
   stateIcon_->setFixedSize(kStateIconSize, kStateIconSize);
   connect(active_, &QCheckBox::toggled, this, &CAlarmDlg::updateStateIcon);
 
-  auto* displayLabel = new QLabel(text("1098"), this);
+  auto* displayLabel = new QLabel(text(StringId::DisplayMessageFor), this);
   displaySeconds_ = new QSpinBox(this);
   displaySeconds_->setObjectName(QStringLiteral("displaySeconds"));
   displaySeconds_->setRange(0, 99999999);  // eight digits, as many as the field takes
   displaySeconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   displayLabel->setBuddy(displaySeconds_);
-  auto* secondsLabel = new QLabel(text("seconds"), this);
+  auto* secondsLabel = new QLabel(text(StringId::SecondsUnit), this);
   secondsLabel->setObjectName(QStringLiteral("secondsWord"));
   // "1 second", "2 секунды", "5 секунд": the word follows the number.
   connect(displaySeconds_, &QSpinBox::valueChanged, secondsLabel, [this, secondsLabel](int seconds) {
@@ -270,7 +271,7 @@ void CAlarmDlg::buildControls() {
   stateRow->addWidget(displaySeconds_);
   stateRow->addWidget(secondsLabel);
 
-  auto* timeGroup = new QGroupBox(text("time"), this);
+  auto* timeGroup = new QGroupBox(text(StringId::TimeGroup), this);
   auto* date = new CheckedDateEdit(timeGroup);
   date_ = date;
   date_->setObjectName(QStringLiteral("date"));
@@ -319,9 +320,9 @@ void CAlarmDlg::buildControls() {
   // Whatever is typed and taken puts away the hint about what was refused before.
   connect(hours_, &QSpinBox::valueChanged, timeHint_, &QLabel::hide);
   connect(minutes_, &QSpinBox::valueChanged, timeHint_, &QLabel::hide);
-  timer_ = new QCheckBox(text("1026"), timeGroup);
+  timer_ = new QCheckBox(text(StringId::TimerModeLabel), timeGroup);
   timer_->setObjectName(QStringLiteral("timerMode"));
-  daily_ = new QCheckBox(text("1025"), timeGroup);
+  daily_ = new QCheckBox(text(StringId::DailyLabel), timeGroup);
   daily_->setObjectName(QStringLiteral("daily"));
 
   auto* clockRow = new QHBoxLayout;
@@ -342,7 +343,7 @@ void CAlarmDlg::buildControls() {
   for (std::size_t i = 0; i < weekdays_.size(); ++i) {
     auto* button = new QToolButton(timeGroup);
     button->setObjectName(QStringLiteral("weekday%1").arg(i));
-    button->setText(text(std::to_string(kWeekdayIds[i])));
+    button->setText(text(kWeekdayNames[i]));
     button->setCheckable(true);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -375,13 +376,13 @@ void CAlarmDlg::buildControls() {
   // --- right: what firing shows and does
   auto* right = new QGridLayout;
   right->setColumnStretch(1, 1);
-  osd_ = new QCheckBox(text("1141"), this);
+  osd_ = new QCheckBox(text(StringId::OsdMessageLabel), this);
   osd_->setObjectName(QStringLiteral("osd"));
   right->addWidget(osd_, 0, 0, 1, 3);
 
-  const auto effectRow = [&](int row, const char* captionKey, const QString& name, QCheckBox*& box, QLineEdit*& field,
+  const auto effectRow = [&](int row, StringId caption, const QString& name, QCheckBox*& box, QLineEdit*& field,
                              QPushButton*& button) {
-    box = new QCheckBox(text(captionKey), this);
+    box = new QCheckBox(text(caption), this);
     box->setObjectName(name + QStringLiteral("Box"));
     field = new QLineEdit(this);
     field->setObjectName(name);
@@ -392,16 +393,16 @@ void CAlarmDlg::buildControls() {
     right->addWidget(button, row, 2);
     connect(box, &QCheckBox::clicked, this, [this, box] { applyEffectRules(box); });
   };
-  effectRow(1, "1138", QStringLiteral("notifier"), notifierBox_, notifier_, notifierChoose_);
-  effectRow(2, "1139", QStringLiteral("wallpaper"), wallpaperBox_, wallpaper_, wallpaperChoose_);
-  effectRow(3, "1140", QStringLiteral("sticker"), stickerBox_, sticker_, stickerChoose_);
+  effectRow(1, StringId::NotifierPopupLabel, QStringLiteral("notifier"), notifierBox_, notifier_, notifierChoose_);
+  effectRow(2, StringId::ReminderWallpaperLabel, QStringLiteral("wallpaper"), wallpaperBox_, wallpaper_,
+            wallpaperChoose_);
+  effectRow(3, StringId::StickerChoiceLabel, QStringLiteral("sticker"), stickerBox_, sticker_, stickerChoose_);
   // The notifier and sticker are names of definitions: they are chosen, never typed.
   notifier_->setReadOnly(true);
   sticker_->setReadOnly(true);
 
-  const auto actionRow = [&](int row, const char* captionKey, const QString& name, QLineEdit*& field,
-                             QPushButton*& button) {
-    auto* label = new QLabel(text(captionKey), this);
+  const auto actionRow = [&](int row, StringId caption, const QString& name, QLineEdit*& field, QPushButton*& button) {
+    auto* label = new QLabel(text(caption), this);
     field = new QLineEdit(this);
     field->setObjectName(name);
     field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kFieldCharacters);
@@ -412,7 +413,7 @@ void CAlarmDlg::buildControls() {
     right->addWidget(button, row, 2);
   };
   right->setRowMinimumHeight(4, 8);
-  actionRow(5, "1004", QStringLiteral("sound"), sound_, soundChoose_);
+  actionRow(5, StringId::PlaySoundLabel, QStringLiteral("sound"), sound_, soundChoose_);
   soundWarning_ = new QLabel(toQString(loadString(StringId::SoundFileMissingWarning, language_)), this);
   soundWarning_->setObjectName(QStringLiteral("soundWarning"));
   soundWarning_->setWordWrap(true);
@@ -420,9 +421,9 @@ void CAlarmDlg::buildControls() {
   soundWarning_->hide();
   right->addWidget(soundWarning_, 6, 0, 1, 3);
   connect(sound_, &QLineEdit::textChanged, this, &CAlarmDlg::updateSoundWarning);
-  actionRow(7, "1053", QStringLiteral("program"), program_, programChoose_);
+  actionRow(7, StringId::ExecuteApplicationLabel, QStringLiteral("program"), program_, programChoose_);
 
-  auto* finishedLabel = new QLabel(text("1054"), this);
+  auto* finishedLabel = new QLabel(text(StringId::WhenFinishedLabel), this);
   exitAction_ = new QComboBox(this);
   exitAction_->setObjectName(QStringLiteral("exitAction"));
   for (int i = 0; i < kExitActionCount; ++i)
@@ -435,10 +436,12 @@ void CAlarmDlg::buildControls() {
 
   connect(notifierChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(notifier_, false); });
   connect(stickerChoose_, &QPushButton::clicked, this, [this] { chooseDefinition(sticker_, true); });
-  connect(wallpaperChoose_, &QPushButton::clicked, this, [this] { chooseFile(wallpaper_, "filter.image", false); });
-  connect(soundChoose_, &QPushButton::clicked, this, [this] { chooseFile(sound_, "filter.sound", false); });
+  connect(wallpaperChoose_, &QPushButton::clicked, this,
+          [this] { chooseFile(wallpaper_, StringId::ImageFileFilter, false); });
+  connect(soundChoose_, &QPushButton::clicked, this, [this] { chooseFile(sound_, StringId::SoundFileFilter, false); });
   // Programs on Linux carry no ".exe": the chooser starts on "All Files".
-  connect(programChoose_, &QPushButton::clicked, this, [this] { chooseFile(program_, "filter.program", true); });
+  connect(programChoose_, &QPushButton::clicked, this,
+          [this] { chooseFile(program_, StringId::ProgramFileFilter, true); });
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(left, 5);
@@ -453,8 +456,8 @@ void CAlarmDlg::buildControls() {
   connect(insertSymbol_, &QPushButton::clicked, this, &CAlarmDlg::insertSymbol);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_ = buttons->button(QDialogButtonBox::Ok);
-  ok_->setText(text("1"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(text("2"));
+  ok_->setText(text(StringId::Ok));
+  buttons->button(QDialogButtonBox::Cancel)->setText(text(StringId::Cancel));
   connect(buttons, &QDialogButtonBox::accepted, this, &CAlarmDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CAlarmDlg::reject);
   auto* bottom = new QHBoxLayout;
@@ -488,7 +491,7 @@ void CAlarmDlg::setRecord(CAlarmLine* record) {
 
 void CAlarmDlg::loadRecord() {
   if (!document_ || !record_) {
-    report(text("error.no_document"));
+    report(text(StringId::NoDocumentError));
     return;
   }
   const CAlarmLine& line = *record_;
@@ -612,9 +615,9 @@ void CAlarmDlg::limitMessage() {
   message_->setTextCursor(cursor);
 }
 
-void CAlarmDlg::chooseFile(QLineEdit* field, std::string_view filterKey, bool preferLastFilter) {
+void CAlarmDlg::chooseFile(QLineEdit* field, StringId filter, bool preferLastFilter) {
   OpenFileRequest request;
-  request.filters = qtFileFilters(text(filterKey));
+  request.filters = qtFileFilters(text(filter));
   request.selectedFilter = request.filters.isEmpty() ? QString()
                            : preferLastFilter        ? request.filters.back()
                                                      : request.filters.front();

@@ -106,7 +106,7 @@ class CAlarmDlg : public QDialog {
 
  private:
   void buildControls();
-  QString text(std::string_view key) const;
+  QString text(StringId id) const;
   void loadRecord();
   void applyEffectRules(const QCheckBox* clicked = nullptr);
   void updateScheduleControls();
@@ -117,7 +117,7 @@ class CAlarmDlg : public QDialog {
   void updateSoundWarning();
   void updateStateIcon();
   void limitMessage();
-  void chooseFile(QLineEdit* field, std::string_view filterKey, bool preferLastFilter);
+  void chooseFile(QLineEdit* field, StringId filter, bool preferLastFilter);
   void chooseDefinition(QLineEdit* field, bool stickers);
   void insertSymbol();
   void report(const QString& message);

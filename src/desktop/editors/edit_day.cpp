@@ -31,15 +31,12 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kDialogId = 149;
 constexpr StringId kBlankTextMessage = StringId::EnterNoteText;
 constexpr StringId kZeroIntervalMessage = StringId::IntervalMustBePositive;
 constexpr StringId kTypeNames = StringId::EventTypes;
 constexpr StringId kRepeatNames = StringId::RepeatKinds;
 
-QString dialogText(std::string_view key, UiLanguage language) {
-  return toQString(loadDialogText(kDialogId, key, language));
-}
+QString dialogText(StringId id, UiLanguage language) { return toQString(loadString(id, language)); }
 
 void fillList(QComboBox* list, const std::vector<std::string>& items) {
   list->clear();
@@ -74,11 +71,13 @@ bool CEditDay::edit(CDayInfo& info, const CAlarmDoc& document, UiLanguage langua
   return true;
 }
 
-QString CEditDay::wallpaperFilter(UiLanguage language) { return qtFilterOf(dialogText("filter.image", language)); }
+QString CEditDay::wallpaperFilter(UiLanguage language) {
+  return qtFilterOf(dialogText(StringId::ImageFileFilter, language));
+}
 
 CEditDay::CEditDay(const CAlarmDoc& document, UiLanguage language, Services services, QWidget* parent)
     : QDialog(parent), document_(document), language_(language), services_(std::move(services)) {
-  setWindowTitle(dialogText("caption", language_));
+  setWindowTitle(dialogText(StringId::DayNoteCaption, language_));
   if (!services_.chooseWallpaper)
     services_.chooseWallpaper = [this](const QString& current) {
       const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
@@ -112,34 +111,34 @@ void CEditDay::buildControls() {
   weekdayList_ = new QComboBox(this);
 
   noteEdit_ = new QLineEdit(this);
-  auto* noteLabel = new QLabel(dialogText("1066", language_), this);
+  auto* noteLabel = new QLabel(dialogText(StringId::NoteLabel, language_), this);
   noteLabel->setBuddy(noteEdit_);
 
   typeList_ = new QComboBox(this);
   typeList_->setMaxVisibleItems(14);
-  auto* typeLabel = new QLabel(dialogText("1145", language_), this);
+  auto* typeLabel = new QLabel(dialogText(StringId::EventTypeLabel, language_), this);
   typeLabel->setBuddy(typeList_);
   repeatList_ = new QComboBox(this);
   repeatList_->setMaxVisibleItems(14);
-  auto* repeatLabel = new QLabel(dialogText("1146", language_), this);
+  auto* repeatLabel = new QLabel(dialogText(StringId::EventIntervalLabel, language_), this);
   repeatLabel->setBuddy(repeatList_);
   daysEdit_ = new QLineEdit(this);
   daysEdit_->setAlignment(Qt::AlignRight);
   daysEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), daysEdit_));
   daysEdit_->setFixedWidth(daysEdit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
-  daysLabel_ = new QLabel(dialogText("days", language_), this);
+  daysLabel_ = new QLabel(dialogText(StringId::DaysUnit, language_), this);
   daysLabel_->setObjectName(QStringLiteral("daysWord"));
   // "1 day", "2 дні", "5 днів": the word follows the number typed.
   connect(daysEdit_, &QLineEdit::textChanged, daysLabel_, [this](const QString& typed) {
     daysLabel_->setText(pluralWord(StringId::DaysPlural, typed.toLongLong(), language_));
   });
 
-  wallpaperBox_ = new QCheckBox(dialogText("1139", language_), this);
+  wallpaperBox_ = new QCheckBox(dialogText(StringId::DayNoteWallpaperLabel, language_), this);
   wallpaperEdit_ = new QLineEdit(this);
   wallpaperButton_ = new QToolButton(this);
   wallpaperButton_->setText(QStringLiteral("..."));
-  blockBox_ = new QCheckBox(dialogText("1147", language_), this);
-  stickerBox_ = new QCheckBox(dialogText("1140", language_), this);
+  blockBox_ = new QCheckBox(dialogText(StringId::BlockWallpaperChanger, language_), this);
+  stickerBox_ = new QCheckBox(dialogText(StringId::StickerChoiceLabel, language_), this);
   stickerBox_->setEnabled(false);
   stickerEdit_ = new QLineEdit(this);
   stickerEdit_->setEnabled(false);
@@ -148,8 +147,8 @@ void CEditDay::buildControls() {
   stickerButton_->setEnabled(false);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(dialogText("1", language_));
-  buttons->button(QDialogButtonBox::Cancel)->setText(dialogText("2", language_));
+  buttons->button(QDialogButtonBox::Ok)->setText(dialogText(StringId::Ok, language_));
+  buttons->button(QDialogButtonBox::Cancel)->setText(dialogText(StringId::Cancel, language_));
 
   auto* separator = new QFrame(this);
   separator->setFrameShape(QFrame::HLine);

@@ -9,13 +9,9 @@
 
 namespace kalvory {
 
-namespace {
-constexpr int kDialogId = 211;
-}
-
 CSelectSkinDlg::CSelectSkinDlg(const std::vector<std::string>& names, UiLanguage language, QWidget* parent, Kind kind)
     : QDialog(parent), names_(names) {
-  const auto text = [language](const char* key) { return toQString(loadDialogText(kDialogId, key, language)); };
+  const auto text = [language](StringId id) { return toQString(loadString(id, language)); };
   switch (kind) {
     case Kind::Notifier:
       setWindowTitle(toQString(loadString(StringId::SelectNotifierTitle, language)));
@@ -24,18 +20,18 @@ CSelectSkinDlg::CSelectSkinDlg(const std::vector<std::string>& names, UiLanguage
       setWindowTitle(toQString(loadString(StringId::SelectStickerTitle, language)));
       break;
     case Kind::Skin:
-      setWindowTitle(text("caption"));
+      setWindowTitle(text(StringId::SelectSkinCaption));
       break;
   }
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("definitions"));
-  list_->addItem(text("none"));
+  list_->addItem(text(StringId::NoDefinition));
   for (const std::string& name : names_) list_->addItem(toQString(name));
   list_->setMinimumSize(220, 160);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(text("1"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(text("2"));
+  buttons->button(QDialogButtonBox::Ok)->setText(text(StringId::Ok));
+  buttons->button(QDialogButtonBox::Cancel)->setText(text(StringId::Cancel));
   connect(buttons, &QDialogButtonBox::accepted, this, &CSelectSkinDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CSelectSkinDlg::reject);
   connect(list_, &QListWidget::itemDoubleClicked, this, &CSelectSkinDlg::accept);

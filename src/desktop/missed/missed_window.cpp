@@ -10,10 +10,10 @@
 #include "core/model/alarm_doc.h"
 #include "core/model/alarm_line.h"
 #include "core/model/moment.h"
+#include "core/resources/resource_strings.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/missed/missed_texts.h"
 
 namespace kalvory {
 
@@ -84,12 +84,12 @@ void CMissedRemindersWindow::addMissed(const std::vector<MissedReminder>& missed
 
 void CMissedRemindersWindow::languageChanged() {
   const UiLanguage language = language_();
-  setWindowTitle(missedText(MissedText::Caption, language));
-  intro_->setText(missedText(MissedText::Intro, language));
-  list_->setHeaderLabels(
-      {missedText(MissedText::TimeHeader, language), missedText(MissedText::TextHeader, language), QString()});
-  postponeAll_->setText(missedText(MissedText::PostponeAll, language));
-  turnOffAll_->setText(missedText(MissedText::TurnOffAll, language));
+  setWindowTitle(toQString(loadString(StringId::MissedCaption, language)));
+  intro_->setText(toQString(loadString(StringId::MissedIntro, language)));
+  list_->setHeaderLabels({toQString(loadString(StringId::MissedTimeHeader, language)),
+                          toQString(loadString(StringId::Reminder, language)), QString()});
+  postponeAll_->setText(toQString(loadString(StringId::PostponeAllFiveMinutes, language)));
+  turnOffAll_->setText(toQString(loadString(StringId::TurnOffAll, language)));
   rebuild();
 }
 
@@ -167,8 +167,8 @@ void CMissedRemindersWindow::rebuild() {
     auto* cell = new QWidget;
     auto* cellLayout = new QHBoxLayout(cell);
     cellLayout->setContentsMargins(2, 1, 2, 1);
-    auto* postpone = new QPushButton(missedText(MissedText::Postpone, language), cell);
-    auto* off = new QPushButton(missedText(MissedText::TurnOff, language), cell);
+    auto* postpone = new QPushButton(toQString(loadString(StringId::PostponeFiveMinutes, language)), cell);
+    auto* off = new QPushButton(toQString(loadString(StringId::TurnOffOne, language)), cell);
     postpone->setAutoDefault(false);
     off->setAutoDefault(false);
     cellLayout->addWidget(postpone);

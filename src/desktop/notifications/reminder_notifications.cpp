@@ -7,7 +7,8 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
-#include "desktop/missed/missed_texts.h"
+#include "core/resources/resource_strings.h"
+#include "desktop/common/qt_text.h"
 
 namespace kalvory {
 
@@ -51,8 +52,8 @@ void ReminderNotifications::reminderFired(quintptr reminder, const QString& text
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));  // critical: stays until answered
   hints.insert(QStringLiteral("category"), QStringLiteral("reminder"));
   call << QStringLiteral("Kalvory") << uint(0) << QStringLiteral("kalvory") << QStringLiteral("Kalvory") << text
-       << QStringList{kPostponeAction, missedText(MissedText::Postpone, language), kTurnOffAction,
-                      missedText(MissedText::TurnOff, language)}
+       << QStringList{kPostponeAction, toQString(loadString(StringId::PostponeFiveMinutes, language)), kTurnOffAction,
+                      toQString(loadString(StringId::TurnOffOne, language))}
        << hints << int(-1);
   // Asynchronous: a slow or missing notification server never holds up the alarm check.
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);

@@ -40,12 +40,12 @@ void NotifierFeature::createPopups() {
   for (const CTBNotifierContext& definition : document_.notifiers) {
     auto popup = std::make_unique<CTaskbarNotifier>(owner);
     configureNotifier(*popup, definition);
-    popup->onPostpone = [this] {
+    QObject::connect(popup.get(), &CTaskbarNotifier::postponeClicked, popup.get(), [this] {
       if (services_.postpone) services_.postpone();
-    };
-    popup->onStop = [this] {
+    });
+    QObject::connect(popup.get(), &CTaskbarNotifier::stopClicked, popup.get(), [this] {
       if (services_.stop) services_.stop();
-    };
+    });
     popups_.push_back(std::move(popup));
   }
 }

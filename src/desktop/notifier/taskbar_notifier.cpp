@@ -355,9 +355,9 @@ void CTaskbarNotifier::leaveEvent(QEvent*) { setHover(false); }
 void CTaskbarNotifier::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   if (closeBox_.contains(event->position().toPoint())) {
-    if (onStop) onStop();
-  } else if (onPostpone) {
-    onPostpone();
+    emit stopClicked();
+  } else {
+    emit postponeClicked();
   }
 }
 

@@ -57,10 +57,6 @@ class CTaskbarNotifier final : public QWidget {
   void Show(const QString& text, unsigned timeToAppear, unsigned timeToStay, unsigned timeToDisappear);
   void Hide();
 
-  // The two click messages to the owner.
-  std::function<void()> onPostpone;  // anywhere outside the close box: the turn-off dialog
-  std::function<void()> onStop;      // the close box: turn off every ringing reminder
-
   // The screen and its work area; the primary screen's when not set (tests set them).
   void setScreenAreas(const QRect& screen, const QRect& workArea) { areas_ = {screen, workArea}; }
 
@@ -88,6 +84,11 @@ class CTaskbarNotifier final : public QWidget {
 
   // The popup as it draws itself, 32-bit with alpha 0 outside its shape.
   QImage renderImage() const;
+
+ signals:
+  // The two click messages to the owner.
+  void postponeClicked();  // anywhere outside the close box: the turn-off dialog
+  void stopClicked();      // the close box: turn off every ringing reminder
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 
 #include "core/clock/osd_layout.h"
+#include "desktop/common/color_button.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/osd/color_button.h"
 #include "desktop/osd/on_screen_display.h"
 
 namespace kalvory {
@@ -54,9 +54,9 @@ QLineEdit* shiftEdit(QWidget* parent, const char* name) {
 
 }  // namespace
 
-CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(parent), language_(language) {
+CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, ConfigPageServices services, QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)) {
   setObjectName(QStringLiteral("osdFontPage"));
-  const auto text = [language](StringId id) { return toQString(loadString(id, language)); };
 
   tabs_ = new QTabBar(this);
   tabs_->setObjectName(QStringLiteral("osdTabs"));
@@ -71,7 +71,7 @@ CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(par
   font_ = new QPushButton(panel);
   font_->setObjectName(QStringLiteral("fontButton"));
   font_->setMinimumWidth(220);
-  textColor_ = new ColorButton(panel);
+  textColor_ = new ColorButton(panel, this->services().chooseColor);
   textColor_->setObjectName(QStringLiteral("textColorButton"));
 
   auto* transparencyLabel = new QLabel(text(kTransparency), panel);
@@ -85,7 +85,7 @@ CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(par
 
   gradient_ = new QCheckBox(text(kGradientFill), panel);
   gradient_->setObjectName(QStringLiteral("gradientBox"));
-  gradientColor_ = new ColorButton(panel);
+  gradientColor_ = new ColorButton(panel, this->services().chooseColor);
   gradientColor_->setObjectName(QStringLiteral("gradientColorButton"));
   vertical_ = new QRadioButton(text(kVertical), panel);
   vertical_->setObjectName(QStringLiteral("verticalButton"));
@@ -97,7 +97,7 @@ CSetOSDDlgBar::CSetOSDDlgBar(UiLanguage language, QWidget* parent) : QWidget(par
 
   shadow_ = new QCheckBox(text(kShadow), panel);
   shadow_->setObjectName(QStringLiteral("shadowBox"));
-  shadowColor_ = new ColorButton(panel);
+  shadowColor_ = new ColorButton(panel, this->services().chooseColor);
   shadowColor_->setObjectName(QStringLiteral("shadowColorButton"));
   auto* shiftLabel = new QLabel(text(kShift), panel);
   shiftX_ = shiftEdit(panel, "shiftXEdit");
@@ -174,7 +174,7 @@ int CSetOSDDlgBar::currentTab() const { return shownTab_; }
 
 void CSetOSDDlgBar::selectTab(int tab) { tabs_->setCurrentIndex(tab); }
 
-void CSetOSDDlgBar::load(const ApplicationSettings& settings) {
+void CSetOSDDlgBar::load(const ApplicationSettings& settings, const CAlarmDoc&) {
   looks_[kReminderTextTab] = looksOf(settings.text);
   looks_[kClockTab] = looksOf(settings.clock);
   placeReset_ = {};
@@ -185,7 +185,7 @@ void CSetOSDDlgBar::load(const ApplicationSettings& settings) {
   showTab();
 }
 
-void CSetOSDDlgBar::store(ApplicationSettings& settings) {
+void CSetOSDDlgBar::store(ApplicationSettings& settings, CAlarmDoc&) {
   writeEdits();
   storeLooks(looks_[kReminderTextTab], settings.text);
   storeLooks(looks_[kClockTab], settings.clock);
@@ -248,10 +248,10 @@ void CSetOSDDlgBar::updateFontButton() {
   const std::string& face = shown().font.face_name;
   QFont buttonFont = font();
   if (face.empty()) {
-    font_->setText(toQString(loadString(kFontNotSelected, language_)));
+    font_->setText(toQString(loadString(kFontNotSelected, language())));
   } else {
     // The caption is drawn in the chosen face, at the button's usual size.
-    font_->setText(toQString(loadString(kFontName, language_)).replace(QLatin1String("%s"), toQString(face)));
+    font_->setText(toQString(loadString(kFontName, language())).replace(QLatin1String("%s"), toQString(face)));
     buttonFont.setFamily(toQString(face));
   }
   font_->setFont(buttonFont);
@@ -260,8 +260,8 @@ void CSetOSDDlgBar::updateFontButton() {
 void CSetOSDDlgBar::chooseFont() {
   const QFont current = fontFromDescription(shown().font);
   std::optional<QFont> picked;
-  if (fontChooser) {
-    picked = fontChooser(current, this);
+  if (services().chooseFont) {
+    picked = services().chooseFont(current, this);
   } else {
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, current, this);
@@ -270,6 +270,12 @@ void CSetOSDDlgBar::chooseFont() {
   if (!picked) return;
   shown().font = descriptionFromFont(*picked);
   updateFontButton();
+}
+
+ConfigPageSource osdLooksPageSource() {
+  return {StringId::OsdSettingsPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetOSDDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

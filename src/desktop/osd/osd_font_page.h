@@ -8,6 +8,7 @@
 
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 #include "desktop/osd/osd_drawing.h"
 
 class QCheckBox;
@@ -26,26 +27,24 @@ class ColorButton;
 // tab each over the same controls (font, text colour, transparency, gradient, shadow). The page
 // edits its own copy; the dialog that hosts it loads it from the settings and stores it back on
 // OK.
-class CSetOSDDlgBar : public QWidget {
+class CSetOSDDlgBar : public ConfigPage {
   Q_OBJECT
  public:
   enum Tab { kReminderTextTab = 0, kClockTab = 1 };
 
-  explicit CSetOSDDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  // A font is picked with `services.chooseFont`, the standard font dialog when empty.
+  explicit CSetOSDDlgBar(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
 
   // Takes the message and clock looks from `settings` and shows the "Clock" tab.
-  void load(const ApplicationSettings& settings);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   // Writes the values of the tab shown, then the looks of both windows into `settings`.
-  void store(ApplicationSettings& settings);
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
 
   int currentTab() const;
   void selectTab(int tab);
   // The looks as edited so far (the shift and transparency of the tab shown are written when
   // the tab changes or the page is stored).
   const OsdLooks& looks(int tab) const { return looks_.at(static_cast<std::size_t>(tab)); }
-
-  // How a font is picked; the standard font dialog unless a caller (a test) sets another.
-  std::function<std::optional<QFont>(const QFont& current, QWidget* parent)> fontChooser;
 
   QPushButton* fontButton() const { return font_; }
   ColorButton* textColorButton() const { return textColor_; }
@@ -70,7 +69,6 @@ class CSetOSDDlgBar : public QWidget {
   void updateFontButton();
   void chooseFont();
 
-  UiLanguage language_;
   std::array<OsdLooks, 2> looks_;
   int shownTab_ = kClockTab;
   std::array<bool, 2> placeReset_{};  // by tab: "Reset position" was pressed
@@ -89,5 +87,8 @@ class CSetOSDDlgBar : public QWidget {
   QLineEdit* shiftY_ = nullptr;
   QPushButton* resetPlace_ = nullptr;
 };
+
+// The page of the on-screen windows' looks, as the on-screen feature hands it to the configuration dialog.
+ConfigPageSource osdLooksPageSource();
 
 }  // namespace kalvory

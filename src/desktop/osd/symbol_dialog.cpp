@@ -17,19 +17,16 @@ namespace kalvory {
 
 namespace {
 
-constexpr int kDialogId = 139;
 constexpr int kListSymbolHeight = 20;
 constexpr int kPreviewSymbolHeight = 32;
 
-QString dialogText(std::string_view key, UiLanguage language) {
-  return toQString(loadDialogText(kDialogId, key, language));
-}
+QString dialogText(StringId id, UiLanguage language) { return toQString(loadString(id, language)); }
 
 }  // namespace
 
 CSpecialSymDlg::CSpecialSymDlg(UiLanguage language, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("specialSymbolDialog"));
-  setWindowTitle(dialogText("caption", language));
+  setWindowTitle(dialogText(StringId::SymbolsCaption, language));
 
   list_ = new QComboBox(this);
   list_->setObjectName(QStringLiteral("symbolList"));
@@ -38,7 +35,7 @@ CSpecialSymDlg::CSpecialSymDlg(UiLanguage language, QWidget* parent) : QDialog(p
   list_->setMaxVisibleItems(14);
   list_->setCurrentIndex(-1);
 
-  auto* label = new QLabel(dialogText("label", language), this);
+  auto* label = new QLabel(dialogText(StringId::SymbolLabel, language), this);
   label->setBuddy(list_);
 
   preview_ = new QLabel(this);
@@ -52,8 +49,8 @@ CSpecialSymDlg::CSpecialSymDlg(UiLanguage language, QWidget* parent) : QDialog(p
   preview_->setAutoFillBackground(true);
 
   auto* buttons = new QDialogButtonBox(this);
-  ok_ = buttons->addButton(dialogText("1", language), QDialogButtonBox::AcceptRole);
-  buttons->addButton(dialogText("2", language), QDialogButtonBox::RejectRole);
+  ok_ = buttons->addButton(dialogText(StringId::Ok, language), QDialogButtonBox::AcceptRole);
+  buttons->addButton(dialogText(StringId::Cancel, language), QDialogButtonBox::RejectRole);
   ok_->setEnabled(false);
   connect(buttons, &QDialogButtonBox::accepted, this, &CSpecialSymDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CSpecialSymDlg::reject);

@@ -12,27 +12,26 @@
 #include <QVBoxLayout>
 
 #include "core/model/alarm_doc.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/now_from.h"
 #include "desktop/common/qt_text.h"
-#include "desktop/osd/format_preview.h"
 #include "desktop/osd/symbol_dialog.h"
 
 namespace kalvory {
 
 namespace {
 
-constexpr int kFormatLabel = 25;
-constexpr int kCountdownLabel = 26;
-constexpr int kSymbolButton = 72;
-constexpr int kFormatHelp = 152;
+constexpr StringId kFormatLabel = StringId::OsdTimeFormat;
+constexpr StringId kCountdownLabel = StringId::CountdownTime;
+constexpr StringId kSymbolButton = StringId::InsertSpecialSymbol;
+constexpr StringId kFormatHelp = StringId::TimeFormatHelp;
 
 }  // namespace
 
-CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
-    : QWidget(parent), language_(language) {
+CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, ConfigPageServices services, QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)) {
   setObjectName(QStringLiteral("timeFormatPage"));
-  const auto text = [language](int id) { return toQString(loadString(id, language)); };
 
   format_ = new QLineEdit(this);
   format_->setObjectName(QStringLiteral("formatEdit"));
@@ -47,7 +46,7 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
   preview_ = new FormatPreview(
       language, FormatPreview::Use::Clock,
       [this] {
-        const COleDateTime now = nowFrom(clock);
+        const COleDateTime now = nowFrom(this->services().clock);
         TimeFormatSources sources;
         if (document_) sources = timeFormatSources(*document_, now, nullptr);
         sources.now = now;
@@ -56,7 +55,7 @@ CSetTimeFormatDlgBar::CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent)
         const QTime time = time_->time();
         sources.countdown_target =
             COleDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
-        sources.names_language = language_;
+        sources.names_language = this->language();
         return sources;
       },
       this);
@@ -116,7 +115,7 @@ void CSetTimeFormatDlgBar::load(const ApplicationSettings& settings, const CAlar
   updatePreview();
 }
 
-void CSetTimeFormatDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) const {
+void CSetTimeFormatDlgBar::store(ApplicationSettings& settings, CAlarmDoc& document) {
   settings.clock.format = toStdString(format_->text());
   const QDate date = date_->date();
   const QTime time = time_->time();
@@ -125,8 +124,15 @@ void CSetTimeFormatDlgBar::store(ApplicationSettings& settings, CAlarmDoc& docum
 }
 
 void CSetTimeFormatDlgBar::insertSymbol() {
-  const bool chosen = symbolDialog ? symbolDialog(this) : runSpecialSymbolDialog(language_, this);
+  const bool chosen =
+      services().chooseSymbol ? services().chooseSymbol(this) : runSpecialSymbolDialog(language(), this);
   if (chosen) format_->paste();
+}
+
+ConfigPageSource clockFormatPageSource() {
+  return {StringId::ClockFormatPage, [](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetTimeFormatDlgBar(language, services, parent);
+          }};
 }
 
 }  // namespace kalvory

@@ -5,6 +5,7 @@
 
 #include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
+#include "desktop/common/config_page.h"
 
 class QDateEdit;
 class QLineEdit;
@@ -19,25 +20,20 @@ class FormatPreview;
 
 // The configuration page "Clock Control Format": the on-screen clock's format with the list of
 // its codes, the countdown target of the document, and a button that inserts a symbol.
-class CSetTimeFormatDlgBar : public QWidget {
+class CSetTimeFormatDlgBar : public ConfigPage {
   Q_OBJECT
  public:
   // The longest format the edit takes.
   static constexpr int kMaxFormatLength = 230;
 
-  explicit CSetTimeFormatDlgBar(UiLanguage language, QWidget* parent = nullptr);
+  // The special symbol dialog and the preview's time come from `services`.
+  explicit CSetTimeFormatDlgBar(UiLanguage language, ConfigPageServices services = {}, QWidget* parent = nullptr);
 
   // Takes the clock format from the settings and the countdown target from the document.
-  void load(const ApplicationSettings& settings, const CAlarmDoc& document);
+  void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   // The clock format goes to the settings, the countdown target (the first picker's date at the
   // second picker's time) to the document.
-  void store(ApplicationSettings& settings, CAlarmDoc& document) const;
-
-  // Runs the special symbol dialog; true when the clipboard then holds a symbol to paste. The
-  // real dialog unless a caller (a test) sets another.
-  std::function<bool(QWidget* parent)> symbolDialog;
-  // The time the preview formats; the system clock unless a caller (a test) sets another.
-  std::function<COleDateTime()> clock;
+  void store(ApplicationSettings& settings, CAlarmDoc& document) override;
 
   QLineEdit* formatEdit() const { return format_; }
   QPlainTextEdit* helpText() const { return help_; }
@@ -50,7 +46,6 @@ class CSetTimeFormatDlgBar : public QWidget {
   void insertSymbol();
   void updatePreview();
 
-  UiLanguage language_;
   QLineEdit* format_ = nullptr;
   QPlainTextEdit* help_ = nullptr;
   QDateEdit* date_ = nullptr;
@@ -59,5 +54,9 @@ class CSetTimeFormatDlgBar : public QWidget {
   FormatPreview* preview_ = nullptr;
   const CAlarmDoc* document_ = nullptr;  // today's notes for %D; set by load()
 };
+
+// The page of the on-screen clock's format and countdown, as the on-screen feature hands it to the configuration
+// dialog.
+ConfigPageSource clockFormatPageSource();
 
 }  // namespace kalvory

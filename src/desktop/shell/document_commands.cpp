@@ -3,10 +3,10 @@
 #include <QFontMetrics>
 #include <QWidget>
 
+#include "core/resources/resource_strings.h"
 #include "core/settings/app_settings.h"
 #include "desktop/common/action_registry.h"
 #include "desktop/common/commands.h"
-#include "desktop/common/menu_resources.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/shell/document_controller.h"
 
@@ -31,7 +31,7 @@ void registerDocumentCommands(ActionRegistry& actions, DocumentController& docum
           const std::string& path = settings.recent_files.files[static_cast<std::size_t>(index)];
           state.enabled = !path.empty();
           if (path.empty()) {
-            state.text = toQString(desktopText(DesktopText::RecentFilePlaceholder, settings.app.uiLanguage()));
+            state.text = toQString(loadString(StringId::RecentFilePlaceholder, settings.app.uiLanguage()));
           } else {
             const QString shown = QFontMetrics(menuFont.font()).elidedText(toQString(path), Qt::ElideMiddle, 320);
             state.text = QStringLiteral("&%1 %2").arg(index + 1).arg(shown);

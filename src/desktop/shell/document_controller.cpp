@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/model/document_file.h"
-#include "desktop/common/menu_resources.h"
+#include "core/resources/resource_strings.h"
 #include "desktop/shell/calendar_files.h"
 #include "desktop/shell/document_recovery.h"
 #include "desktop/shell/program_trust.h"
@@ -52,7 +52,7 @@ DocumentController::DocumentController(CAlarmDoc& document, ApplicationSettings&
       language_(std::move(language)) {}
 
 std::string DocumentController::title() const {
-  if (path_.empty()) return desktopText(DesktopText::UntitledDocument, language_());
+  if (path_.empty()) return loadString(StringId::UntitledDocument, language_());
   return std::filesystem::path(path_).filename().string();
 }
 
@@ -109,10 +109,10 @@ bool DocumentController::askToAllowPrograms(const std::vector<std::string>& prog
     listed += cut < program.size() ? program.substr(0, cut) + "..." : program;
   }
   if (programs.size() > kListed)
-    listed += '\n' + replaceFirst(desktopText(DesktopText::MorePrograms, language_()), "%1",
+    listed += '\n' + replaceFirst(loadString(StringId::MorePrograms, language_()), "%1",
                                   std::to_string(programs.size() - kListed));
   return prompts_.allowPrograms &&
-         prompts_.allowPrograms(replaceFirst(desktopText(DesktopText::AllowPrograms, language_()), "%1", listed));
+         prompts_.allowPrograms(replaceFirst(loadString(StringId::AllowPrograms, language_()), "%1", listed));
 }
 
 void DocumentController::rememberSavedPrograms() {
@@ -184,8 +184,8 @@ bool DocumentController::openRecent(int index) {
 
 bool DocumentController::loadFile(const std::string& path) {
   if (const auto loaded = loadDocumentFile(document_, path); !loaded.ok()) {
-    errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", path),
-                                         "%2", loaded.reason()));
+    errors_.reportError({}, replaceFirst(replaceFirst(loadString(StringId::OpenFailed, language_()), "%1", path), "%2",
+                                         loaded.reason()));
     return false;
   }
   document_.SetModifiedFlag(false);
@@ -206,12 +206,12 @@ bool DocumentController::importCalendar() {
 
 bool DocumentController::importCalendar(const std::string& path) {
   const UiLanguage language = language_();
-  const std::string title = desktopText(DesktopText::ImportCalendarTitle, language);
+  const std::string title = loadString(StringId::ImportCalendarTitle, language);
   const std::vector<std::string> programsBefore = documentPrograms(document_);
   Result<CalendarImport> imported = importCalendarFile(path, document_, systemNow(), path_);
   if (!imported.ok()) {
     errors_.reportError(title,
-                        fillPlaceholders(desktopText(DesktopText::ImportFailed, language), {path, imported.error()}));
+                        fillPlaceholders(loadString(StringId::ImportFailed, language), {path, imported.error()}));
     return false;
   }
   const CalendarImport& result = imported.value();
@@ -239,10 +239,10 @@ bool DocumentController::importCalendar(const std::string& path) {
     std::string list;
     for (std::size_t i = 0; i < result.skipped.size() && i < kShown; ++i) list += "\n" + result.skipped[i];
     if (result.skipped.size() > kShown)
-      list += "\n" + fillPlaceholders(desktopText(DesktopText::ImportSkippedMore, language),
+      list += "\n" + fillPlaceholders(loadString(StringId::ImportSkippedMore, language),
                                       {std::to_string(result.skipped.size() - kShown)});
     errors_.reportError(
-        title, fillPlaceholders(desktopText(DesktopText::ImportSkipped, language),
+        title, fillPlaceholders(loadString(StringId::ImportSkipped, language),
                                 {std::filesystem::path(path).filename().string(), std::to_string(result.reminders),
                                  std::to_string(result.notes), list}));
   }
@@ -262,8 +262,8 @@ bool DocumentController::exportCalendar(const std::string& path) {
   const UiLanguage language = language_();
   const Result<void> written = exportCalendarFile(document_, path, systemNow(), path_);
   if (written.ok()) return true;
-  errors_.reportError(desktopText(DesktopText::ExportCalendarTitle, language),
-                      fillPlaceholders(desktopText(DesktopText::ExportFailed, language), {path, written.error()}));
+  errors_.reportError(loadString(StringId::ExportCalendarTitle, language),
+                      fillPlaceholders(loadString(StringId::ExportFailed, language), {path, written.error()}));
   return false;
 }
 
@@ -286,8 +286,8 @@ bool DocumentController::saveTo(const std::string& path, Failure failure) {
       qCWarning(lcDocument) << "cannot save" << saved.error().c_str();
       return false;
     }
-    errors_.reportError({}, replaceFirst(replaceFirst(desktopText(DesktopText::SaveFailed, language_()), "%1", path),
-                                         "%2", saved.reason()));
+    errors_.reportError({}, replaceFirst(replaceFirst(loadString(StringId::SaveFailed, language_()), "%1", path), "%2",
+                                         saved.reason()));
     return false;
   }
   // The changes are in their file now; an older copy of them would only be offered wrongly.
@@ -334,16 +334,16 @@ bool DocumentController::offerRecoveryCopy() {
   const RecoveryCopy copy(recoveryFolder_);
   if (recoveryFolder_.empty() || !copy.exists() || !prompts_.restoreChanges) return false;
   const std::string original = copy.originalPath();
-  const std::string name = original.empty() ? desktopText(DesktopText::UntitledDocument, language_())
+  const std::string name = original.empty() ? loadString(StringId::UntitledDocument, language_())
                                             : std::filesystem::path(original).filename().string();
-  if (!prompts_.restoreChanges(replaceFirst(desktopText(DesktopText::RestoreChanges, language_()), "%1", name))) {
+  if (!prompts_.restoreChanges(replaceFirst(loadString(StringId::RestoreChanges, language_()), "%1", name))) {
     copy.remove();
     return false;
   }
   if (const auto restored = copy.read(document_); !restored.ok()) {
     errors_.reportError(
-        {}, replaceFirst(replaceFirst(desktopText(DesktopText::OpenFailed, language_()), "%1", copy.documentPath()),
-                         "%2", restored.reason()));
+        {}, replaceFirst(replaceFirst(loadString(StringId::OpenFailed, language_()), "%1", copy.documentPath()), "%2",
+                         restored.reason()));
     copy.setAside();
     return false;
   }

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "core/settings/data_folder.h"
 #include "core/settings/profile.h"
@@ -72,11 +73,12 @@ class ViewHost final : public QWidget {
 }  // namespace
 
 CMainFrame::CMainFrame(ApplicationSettings& settings, ActionRegistry& actions, DocumentController& documents,
-                       QWidget* parent)
+                       Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       settings_(settings),
       actions_(actions),
-      documents_(documents) {
+      documents_(documents),
+      services_(std::move(services)) {
   setObjectName(QStringLiteral("Kalvory2"));
   setWindowIcon(programIcon());
   setAcceptDrops(true);
@@ -210,7 +212,7 @@ void CMainFrame::buildMenu(QMenu* menu, const std::vector<MenuItem>& items) {
       menu->addSeparator();
       for (int i = 0; i < kRecentFileCount; ++i)
         addCommandAction(menu, ID_FILE_MRU_FILE1 + i,
-                         toQString(desktopText(DesktopText::RecentFilePlaceholder, uiLanguage())));
+                         toQString(loadString(StringId::RecentFilePlaceholder, uiLanguage())));
     }
     switch (item.kind) {
       case MenuItem::Kind::Separator:
@@ -321,7 +323,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::windowManagerClosed() {
   if (closed_) return;
-  if (windowCloseKeepsRunning && windowCloseKeepsRunning())
+  if (services_.windowCloseKeepsRunning && services_.windowCloseKeepsRunning())
     hideToTray();
   else
     actions_.runCommand(ID_APP_EXIT);

@@ -26,8 +26,14 @@ class DocumentController;
 class CMainFrame : public QWidget {
   Q_OBJECT
  public:
+  struct Services {
+    // Asked when the window manager closes the window: true hides it and the program runs on;
+    // empty or false runs the exit command.
+    std::function<bool()> windowCloseKeepsRunning;
+  };
+
   CMainFrame(ApplicationSettings& settings, ActionRegistry& actions, DocumentController& documents,
-             QWidget* parent = nullptr);
+             Services services = {}, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   void ReloadMenu();
@@ -39,9 +45,6 @@ class CMainFrame : public QWidget {
   // Another copy of the program was started, or the tray asked for the window.
   void showFromTray();
   void hideToTray();
-  // Asked when the window manager closes the window: true hides it and the program runs on;
-  // empty or false runs the exit command.
-  std::function<bool()> windowCloseKeepsRunning;
   // While the program starts, a close from the window manager waits for the start to end: until
   // then the tray may not be known and the exit command is not taken, so it would be lost.
   void setStarting(bool starting);
@@ -82,6 +85,7 @@ class CMainFrame : public QWidget {
   ApplicationSettings& settings_;
   ActionRegistry& actions_;
   DocumentController& documents_;
+  Services services_;
 
   CCaptionBar* caption_ = nullptr;
   QMenuBar* menuBar_ = nullptr;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 #include "desktop/sync/sync_settings.h"
 #include "platform/caldav/caldav_sync.h"
 

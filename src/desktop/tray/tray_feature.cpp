@@ -27,7 +27,7 @@ TrayFeature::TrayFeature(ApplicationSettings& settings, ActionRegistry& actions,
       ID_CALENDAR_IN_TRAY,
       [this] {
         settings_.app.calendar_in_tray = settings_.app.calendar_in_tray ? 0 : 1;
-        if (refreshDay) refreshDay();
+        emit dayLookChanged();
       },
       [this] { return settings_.app.calendar_in_tray != 0; });
   // Every command may change what the tray menu marks.
@@ -56,9 +56,13 @@ QString TrayFeature::localeDateText(const COleDateTime& date) const {
 void TrayFeature::RefreshTrayDay(const TrayDayInfo& day) {
   // Asked on every idle tick: what it shows changes with the day, the notes, the colour, the
   // setting or the language, so nothing is formatted or drawn while none of them changed.
-  DayShown shown{day.today.isValid() ? day.today.GetYear() * 10000 + day.today.GetMonth() * 100 + day.today.GetDay()
-                                     : -1,
-                 day.dayOfMonth, day.iconColour, settings_.app.calendar_in_tray, settings_.app.language, day.notesText};
+  DayShown shown{
+      day.today.isValid() ? day.today.GetYear() * 10000 + day.today.GetMonth() * 100 + day.today.GetDay() : -1,
+      day.dayOfMonth,
+      day.iconColour,
+      settings_.app.calendar_in_tray,
+      settings_.app.language,
+      day.notesText};
   if (shown == dayShown_) return;
   dayShown_ = std::move(shown);
   const QString dateText = day.today.isValid() ? localeDateText(day.today) : QString();

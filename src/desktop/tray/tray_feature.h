@@ -21,8 +21,6 @@ class TrayFeature final : public QObject, public TrayPort {
   ~TrayFeature() override;
 
   CSystemTray* tray() const { return tray_; }
-  // Asked for when "Calendar in tray" changes, so that the icon is drawn anew at once.
-  std::function<void()> refreshDay;
 
   // A reminder shows: the icon rings.
   void alarmShown();
@@ -34,6 +32,10 @@ class TrayFeature final : public QObject, public TrayPort {
   void RecreateTrayIconIfGone() override;
   void StopTrayAnimation() override;
   void RefreshTrayDay(const TrayDayInfo& day) override;
+
+ signals:
+  // "Calendar in tray" changed: the day's icon is to be drawn anew at once.
+  void dayLookChanged();
 
  private:
   QString localeDateText(const COleDateTime& date) const;

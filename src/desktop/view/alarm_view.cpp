@@ -8,12 +8,10 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "core/calendar/calendar_colors.h"
 #include "core/model/alarm_doc.h"
 #include "core/model/day_info.h"
 #include "core/settings/system_colors.h"
 #include "core/skins/definitions.h"
-#include "desktop/calendar/cal_wnd.h"
 #include "desktop/common/date_icon.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/common/symbol_text.h"
@@ -120,25 +118,20 @@ CAlarmView::CAlarmView(CAlarmDoc& document, std::function<UiLanguage()> language
   auto* slotLayout = new QVBoxLayout(clockSlot_);
   slotLayout->setContentsMargins(0, 0, 0, 0);
 
-  calendar_ = new CCalWnd(&document_, language_(), clockSource_, this);
-  calendar_->SetBackgroundColors(systemColor(kSystemButtonFace), systemColor(kSystemButtonFace));
-  connect(calendar_, &CCalWnd::addDayNoteRequested, this, &CAlarmView::addDayNoteRequested);
-
   reminderIcon_ = makeIconLabel(this);
   reminderIcon_->setPixmap(QIcon(kReminderIcon).pixmap(kIconSize, kIconSize));
   dayEventIconLabel_ = makeIconLabel(this);
   reminderLine_ = new AlarmViewLine(this);
   dayEventLine_ = new AlarmViewLine(this);
 
-  auto* top = new QHBoxLayout;
-  top->setSpacing(0);
-  top->addWidget(clockSlot_, 0, Qt::AlignTop);
-  top->addStretch(1);
-  top->addWidget(calendar_, 0, Qt::AlignTop);
+  top_ = new QHBoxLayout;
+  top_->setSpacing(0);
+  top_->addWidget(clockSlot_, 0, Qt::AlignTop);
+  top_->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 4);
   layout->setSpacing(4);
-  layout->addLayout(top);
+  layout->addLayout(top_);
   layout->addSpacing(2);
   for (auto [icon, line] : {std::pair{reminderIcon_, reminderLine_}, std::pair{dayEventIconLabel_, dayEventLine_}}) {
     auto* row = new QHBoxLayout;
@@ -170,6 +163,13 @@ void CAlarmView::setClockWidget(QWidget* clock) {
   clockSlot_->update();
 }
 
+void CAlarmView::setCalendarWidget(QWidget* calendar) {
+  if (calendar_ == calendar) return;
+  delete calendar_;
+  calendar_ = calendar;
+  if (calendar_) top_->addWidget(calendar_, 0, Qt::AlignTop);
+}
+
 void CAlarmView::applySkin(CProfile& skin) {
   const UiSkin ui = ReadUiSkin(skin);
   const CalendarSkin calendar = ReadCalendarSkin(skin);
@@ -179,17 +179,12 @@ void CAlarmView::applySkin(CProfile& skin) {
   dayEventColor_ = colorFromReference(calendar.clNextDayEvent);
   anniversaryColor_ = colorFromReference(calendar.clNextDayEventIndicatorBirthday);
   weekendColor_ = colorFromReference(calendar.clNextDayEventIndicatorHoliday);
-  calendar_->SetBackgroundColors(ui.lightBackground1, ui.darkBackground1);
-  calendar_->setColors(calendarColorsFromSkin(calendar));
   reminderLine_->setColor(nextEventColor_);
   refresh();
   update();
 }
 
-void CAlarmView::languageChanged() {
-  calendar_->UpdateLanguage(language_());
-  refresh();
-}
+void CAlarmView::languageChanged() { refresh(); }
 
 QString CAlarmView::nextReminderText() const { return reminderLine_->text(); }
 QString CAlarmView::dayEventText() const { return dayEventLine_->text(); }
@@ -227,7 +222,6 @@ void CAlarmView::refresh() {
 
 void CAlarmView::documentChanged() {
   refresh();
-  calendar_->Refresh();
   emit documentUpdated();
 }
 

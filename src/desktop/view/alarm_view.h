@@ -10,12 +10,12 @@
 #include "core/common/date_time.h"
 #include "core/resources/resource_strings.h"
 
+class QHBoxLayout;
 class QLabel;
 
 namespace kalvory {
 
 class CAlarmDoc;
-class CCalWnd;
 class CProfile;
 class AlarmViewLine;
 
@@ -37,11 +37,14 @@ class CAlarmView final : public QWidget {
   void setClockWidget(QWidget* clock);
   QWidget* clockSlot() const { return clockSlot_; }
   QWidget* clockWidget() const { return clock_; }
-  CCalWnd* calendar() const { return calendar_; }
+  // The month calendar takes the place at the top right (the view becomes its parent). The
+  // program keeps it in step with the skin, the language and the document.
+  void setCalendarWidget(QWidget* calendar);
+  QWidget* calendarWidget() const { return calendar_; }
 
-  // The skin's "UI" backgrounds and the "Calendar" colours of the lines and of the calendar.
+  // The skin's "UI" backgrounds and the "Calendar" colours of the lines.
   void applySkin(CProfile& skin);
-  // The calendar's names and the lines in the current language.
+  // The lines in the current language.
   void languageChanged();
 
   // --- what the lines show
@@ -60,14 +63,11 @@ class CAlarmView final : public QWidget {
  public slots:
   // The two lines from the document now.
   void refresh();
-  // The document's records changed: the lines, then the calendar's notes; then the lists are
-  // told.
+  // The document's records changed: the lines; then the calendar and the lists are told.
   void documentChanged();
 
  signals:
-  // The calendar's "Add day note" for `date`.
-  void addDayNoteRequested(const COleDateTime& date);
-  // After documentChanged: the reminders may have changed (the lists window refills).
+  // After documentChanged: the records may have changed (the calendar and the lists window refill).
   void documentUpdated();
 
  protected:
@@ -82,7 +82,8 @@ class CAlarmView final : public QWidget {
 
   QWidget* clockSlot_ = nullptr;
   QWidget* clock_ = nullptr;
-  CCalWnd* calendar_ = nullptr;
+  QWidget* calendar_ = nullptr;
+  QHBoxLayout* top_ = nullptr;
   QLabel* reminderIcon_ = nullptr;
   QLabel* dayEventIconLabel_ = nullptr;
   AlarmViewLine* reminderLine_ = nullptr;

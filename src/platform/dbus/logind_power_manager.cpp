@@ -12,19 +12,18 @@ LogindPowerManager::LogindPowerManager() = default;
 
 LogindPowerManager::LogindPowerManager(QDBusConnection connection) : connection_(std::move(connection)) {}
 
-bool LogindPowerManager::powerOff() { return request(QStringLiteral("PowerOff")); }
+Result<void> LogindPowerManager::powerOff() { return request(QStringLiteral("PowerOff")); }
 
-bool LogindPowerManager::reboot() { return request(QStringLiteral("Reboot")); }
+Result<void> LogindPowerManager::reboot() { return request(QStringLiteral("Reboot")); }
 
-bool LogindPowerManager::suspend() { return request(QStringLiteral("Suspend")); }
+Result<void> LogindPowerManager::suspend() { return request(QStringLiteral("Suspend")); }
 
-bool LogindPowerManager::request(const QString& method) {
-  lastError_.clear();
+Result<void> LogindPowerManager::request(const QString& method) {
   if (!connection_) connection_ = QDBusConnection::systemBus();
   if (!connection_->isConnected()) {
-    lastError_ = QStringLiteral("no system bus: ") + connection_->lastError().message();
-    qCDebug(lcPower) << method << "not sent:" << lastError_;
-    return false;
+    const QString why = QStringLiteral("no system bus: ") + connection_->lastError().message();
+    qCDebug(lcPower) << method << "not sent:" << why;
+    return Failure{why.toStdString()};
   }
   QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
                                                      QStringLiteral("/org/freedesktop/login1"),
@@ -33,17 +32,17 @@ bool LogindPowerManager::request(const QString& method) {
   call << false;
   const QDBusMessage reply = connection_->call(call, QDBus::Block, kReplyTimeoutMs);
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    lastError_ = reply.errorName() + QStringLiteral(": ") + reply.errorMessage();
-    qCDebug(lcPower) << method << "refused:" << lastError_;
-    return false;
+    const QString why = reply.errorName() + QStringLiteral(": ") + reply.errorMessage();
+    qCDebug(lcPower) << method << "refused:" << why;
+    return Failure{why.toStdString()};
   }
   if (reply.type() != QDBusMessage::ReplyMessage) {
-    lastError_ = QStringLiteral("no answer from logind");
-    qCDebug(lcPower) << method << lastError_;
-    return false;
+    const QString why = QStringLiteral("no answer from logind");
+    qCDebug(lcPower) << method << why;
+    return Failure{why.toStdString()};
   }
   qCDebug(lcPower) << method << "requested";
-  return true;
+  return {};
 }
 
 }  // namespace kalvory

@@ -13,8 +13,8 @@ namespace kalvory {
 
 // The computer's power requests through systemd-logind on the system bus
 // (org.freedesktop.login1.Manager PowerOff, Reboot and Suspend, never interactive). A refusal
-// or an absent logind is not shown to the user: the request returns false and the reason goes
-// to the debug log.
+// or an absent logind is not shown to the user: the request fails with the reason, which also
+// goes to the debug log.
 class LogindPowerManager final : public PowerManager {
  public:
   // How long a request may keep the program waiting for logind's answer.
@@ -26,18 +26,14 @@ class LogindPowerManager final : public PowerManager {
   // Any other connection (tests).
   explicit LogindPowerManager(QDBusConnection connection);
 
-  bool powerOff() override;
-  bool reboot() override;
-  bool suspend() override;
-
-  // Why the last request failed; empty after a success.
-  const QString& lastError() const { return lastError_; }
+  Result<void> powerOff() override;
+  Result<void> reboot() override;
+  Result<void> suspend() override;
 
  private:
-  bool request(const QString& method);
+  Result<void> request(const QString& method);
 
   std::optional<QDBusConnection> connection_;
-  QString lastError_;
 };
 
 }  // namespace kalvory

@@ -97,14 +97,14 @@ class RecordingLauncher : public ProgramLauncher {
 class RecordingPower : public PowerManager {
  public:
   std::vector<std::string> calls;
-  bool powerOff() override { return record("power-off"); }
-  bool reboot() override { return record("reboot"); }
-  bool suspend() override { return record("suspend"); }
+  Result<void> powerOff() override { return record("power-off"); }
+  Result<void> reboot() override { return record("reboot"); }
+  Result<void> suspend() override { return record("suspend"); }
 
  private:
-  bool record(const char* what) {
+  Result<void> record(const char* what) {
     calls.push_back(what);
-    return true;
+    return {};
   }
 };
 

@@ -13,6 +13,7 @@
 #include "core/clock/osd_layout.h"
 #include "core/settings/profile.h"
 #include "core/wallpaper/dib_image.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -423,8 +424,8 @@ TEST(AnalogClockDate, LabelAndFont) {
 
 TEST(AnalogClockFace, BuiltInFaceIsADialOnMagenta) {
   CDibImage face;
-  ASSERT_TRUE(face.Load(std::string(KALVORY_SOURCE_DIR) + "/res/pictures/analog_face.png", kImageFormatPng))
-      << face.GetLastError();
+  ASSERT_TRUE(
+      test::Succeeded(face.Load(std::string(KALVORY_SOURCE_DIR) + "/res/pictures/analog_face.png", kImageFormatPng)));
   ASSERT_EQ(face.Width(), kAnalogClockSize);
   ASSERT_EQ(face.Height(), kAnalogClockSize);
   PixelBuffer pixels(kAnalogClockSize, kAnalogClockSize);

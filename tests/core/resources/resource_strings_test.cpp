@@ -186,38 +186,25 @@ TEST(ResourceStrings, ListHeaderBitmapNamesPerLanguage) {
   }
 }
 
-TEST(ResourceStrings, DialogTexts) {
-  EXPECT_EQ(loadDialogText(142, "caption", UiLanguage::English), "Turn off alarm");
-  EXPECT_EQ(loadDialogText(142, "1046", UiLanguage::English), "Remind &in:");
-  EXPECT_EQ(loadDialogText(146, "1074", UiLanguage::English), "Su");
-  EXPECT_EQ(loadDialogText(146, "1074", UiLanguage::Russian), "Вс");
-  EXPECT_EQ(loadDialogText(149, "caption", UiLanguage::Ukrainian), "Нотатка до дати");
-  EXPECT_EQ(loadDialogText(149, "caption", languageFromSetting(9)), "Date Note");
-  EXPECT_EQ(loadDialogText(146, "filter.image", UiLanguage::English),
+TEST(ResourceStrings, DialogTextsAreStrings) {
+  EXPECT_EQ(loadString(StringId::TurnOffCaption, UiLanguage::English), "Turn off alarm");
+  EXPECT_EQ(loadString(StringId::RemindInLabel, UiLanguage::English), "Remind &in:");
+  EXPECT_EQ(loadString(StringId::DayNoteCaption, UiLanguage::Ukrainian), "Нотатка до дати");
+  EXPECT_EQ(loadString(StringId::DayNoteCaption, languageFromSetting(9)), "Date Note");
+  EXPECT_EQ(loadString(StringId::ImageFileFilter, UiLanguage::English),
             "Image Files (*.bmp;*.jpg;*.tif;*.png)|*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.png||");
-  EXPECT_EQ(loadDialogText(142, "9999", UiLanguage::English), "");
-  EXPECT_EQ(loadDialogText(7, "caption", UiLanguage::English), "");
+  // Texts that were kept beside their windows before, with Qt's "%1" placeholders.
+  EXPECT_EQ(loadString(StringId::OpenFailed, UiLanguage::Russian), "Не удалось открыть %1.\n%2");
+  EXPECT_EQ(loadString(StringId::MissedCaption, UiLanguage::Ukrainian), "Поки вас не було");
+  EXPECT_EQ(loadString(StringId::SkinUnreadable, UiLanguage::English), "This skin file cannot be read:\n%1");
 
-  // Weekday buttons in the order of the week_days bits, Sunday first.
-  const auto keys = dialogTextKeys(146);
-  const std::vector<std::string> weekdayButtons{"1074", "1058", "1069", "1070", "1071", "1072", "1073"};
-  auto first = std::find(keys.begin(), keys.end(), "1074");
-  ASSERT_LE(first + 7, keys.end());
-  EXPECT_EQ(std::vector<std::string>(first, first + 7), weekdayButtons);
-
-  for (int dialog : {139, 142, 146, 149, 202}) {
-    for (const auto& key : dialogTextKeys(dialog)) {
-      const std::string& english = loadDialogText(dialog, key, UiLanguage::English);
-      for (auto language : {UiLanguage::Russian, UiLanguage::Ukrainian}) {
-        const std::string& translated = loadDialogText(dialog, key, language);
-        EXPECT_FALSE(translated.empty()) << dialog << " " << key;
-        EXPECT_EQ(formatPlaceholders(translated), formatPlaceholders(english)) << dialog << " " << key;
-        EXPECT_EQ(std::count(translated.begin(), translated.end(), ';'),
-                  std::count(english.begin(), english.end(), ';'))
-            << dialog << " " << key;
-      }
-    }
-  }
+  // The weekday buttons, Sunday first as the week_days bits count.
+  const std::vector<StringId> weekdays{StringId::ShortSunday,    StringId::ShortMonday,   StringId::ShortTuesday,
+                                       StringId::ShortWednesday, StringId::ShortThursday, StringId::ShortFriday,
+                                       StringId::ShortSaturday};
+  std::vector<std::string> russian;
+  for (auto id : weekdays) russian.push_back(loadString(id, UiLanguage::Russian));
+  EXPECT_EQ(russian, (std::vector<std::string>{"Вс", "Пн", "Вт", "Ср", "Чт", "Пт", "Сб"}));
 }
 
 }  // namespace

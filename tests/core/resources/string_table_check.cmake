@@ -68,7 +68,8 @@ run_case(EXPECT "(string 151): unknown escape" FILE ru.txt REPLACE "сообще
 run_case(EXPECT "ru.txt: string 143: the placeholders" FILE ru.txt REPLACE "143\tKalvory %s" "143\tKalvory %d")
 run_case(EXPECT "uk.txt: string 143: placeholders" FILE uk.txt REPLACE "@fewer-arguments\t143\n" "<nothing>")
 run_case(EXPECT "uk.txt: menu 136: item" FILE uk.txt REPLACE "32784\tВимкнути" "32785\tВимкнути")
-run_case(EXPECT "ru.txt: dialog text" FILE ru.txt REPLACE "minutes\tмин\n" "<nothing>")
+run_case(EXPECT "ru.txt: string 6947 is missing" FILE ru.txt REPLACE "6947\tмин\n" "<nothing>")
+run_case(EXPECT "unknown section" FILE en.txt APPEND "[dialog 5]\ncaption\tLeft over\n")
 run_case(EXPECT "is not closed" FILE ru.txt APPEND "[menu 5]\npopup\tЛишнее\n")
 run_case(EXPECT "expected ID<TAB>TEXT" FILE en.txt REPLACE "\n1\tName\n" "\n1 Name\n")
 # The names of the string ids.

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -38,7 +39,7 @@ TEST(DibImageCreate, NormalisesDepthAndLaysOutTheBlock) {
   for (const Case c : {Case{0, 1, 2}, Case{1, 1, 2}, Case{2, 4, 16}, Case{4, 4, 16}, Case{5, 8, 256}, Case{8, 8, 256},
                        Case{15, 24, 0}, Case{16, 24, 0}, Case{24, 24, 0}, Case{32, 24, 0}}) {
     CDibImage image;
-    ASSERT_TRUE(image.Create(1, 1, c.asked)) << c.asked;
+    ASSERT_TRUE(test::Succeeded(image.Create(1, 1, c.asked))) << c.asked;
     EXPECT_EQ(image.GetBpp(), c.depth) << c.asked;
     EXPECT_EQ(image.GetPaletteSize(), c.palette) << c.asked;
     // A 1×1 picture has rows of 4 bytes at every depth.
@@ -54,30 +55,29 @@ TEST(DibImageCreate, NormalisesDepthAndLaysOutTheBlock) {
   }
 
   CDibImage image;
-  ASSERT_TRUE(image.Create(33, 3, 1));
+  ASSERT_TRUE(test::Succeeded(image.Create(33, 3, 1)));
   EXPECT_EQ(image.GetStride(), 8u);
-  ASSERT_TRUE(image.Create(7, 3, 24));  // the previous block is replaced
+  ASSERT_TRUE(test::Succeeded(image.Create(7, 3, 24)));  // the previous block is replaced
   EXPECT_EQ(image.GetStride(), 24u);
   EXPECT_EQ(image.GetImageSize(), 72u);
   EXPECT_EQ(image.Width(), 7);
 
-  EXPECT_FALSE(image.Create(0, 5, 24));
-  EXPECT_FALSE(image.Create(5, -1, 24));
-  EXPECT_FALSE(image.Create(16385, 1, 24));
-  EXPECT_EQ(image.GetLastError(), "Picture too large");
+  EXPECT_FALSE(image.Create(0, 5, 24).ok());
+  EXPECT_FALSE(image.Create(5, -1, 24).ok());
+  EXPECT_EQ(image.Create(16385, 1, 24).error(), "Picture too large");
   EXPECT_EQ(image.Width(), 7);  // a refused size keeps the old picture
   ImageLimits small;
   small.maxBlockBytes = 1000;
   image.SetLimits(small);
-  EXPECT_FALSE(image.Create(20, 20, 24));
-  EXPECT_FALSE(image.Create(10, 10, 8));  // 40 + 1024 + 120 bytes
-  EXPECT_TRUE(image.Create(10, 10, 4));
+  EXPECT_FALSE(image.Create(20, 20, 24).ok());
+  EXPECT_FALSE(image.Create(10, 10, 8).ok());  // 40 + 1024 + 120 bytes
+  EXPECT_TRUE(test::Succeeded(image.Create(10, 10, 4)));
 }
 
 TEST(DibImageDraw, StretchesByDroppingAndRepeatingPixels) {
   // A 4×2 picture: top row red, green, blue, white; bottom row in the same colours reversed.
   CDibImage source;
-  ASSERT_TRUE(source.Create(4, 2, 24));
+  ASSERT_TRUE(test::Succeeded(source.Create(4, 2, 24)));
   const std::uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
   for (int x = 0; x < 4; ++x) {
     for (int y = 0; y < 2; ++y) {
@@ -119,14 +119,14 @@ TEST(DibImageDraw, StretchesByDroppingAndRepeatingPixels) {
 
   // Onto another bitmap, which must be a 24-bit one.
   CDibImage canvas;
-  ASSERT_TRUE(canvas.Create(3, 3, 24));
+  ASSERT_TRUE(test::Succeeded(canvas.Create(3, 3, 24)));
   ASSERT_TRUE(source.Draw(canvas, 1, 1, 2, 2));
   EXPECT_EQ(test::Colour(canvas.GetPixelColor(1, 1)), "255,0,0");
   EXPECT_EQ(test::Colour(canvas.GetPixelColor(2, 1)), "0,0,255");
   EXPECT_EQ(test::Colour(canvas.GetPixelColor(1, 2)), "255,255,255");
   EXPECT_EQ(test::Colour(canvas.GetPixelColor(0, 0)), "0,0,0");
   CDibImage palette;
-  ASSERT_TRUE(palette.Create(3, 3, 8));
+  ASSERT_TRUE(test::Succeeded(palette.Create(3, 3, 8)));
   EXPECT_FALSE(source.Draw(palette, 0, 0, 3, 3));
   EXPECT_FALSE(CDibImage().Draw(canvas, 0, 0, 3, 3));
   EXPECT_FALSE(CDibImage().Draw(surface, 0, 0, 3, 3));
@@ -135,7 +135,7 @@ TEST(DibImageDraw, StretchesByDroppingAndRepeatingPixels) {
 TEST(DibImageDraw, LooksUpPaletteColoursAtEveryDepth) {
   for (int bits : {1, 4, 8}) {
     CDibImage image;
-    ASSERT_TRUE(image.Create(9, 1, bits));
+    ASSERT_TRUE(test::Succeeded(image.Create(9, 1, bits)));
     image.SetPaletteColor(1, {10, 20, 30, 0});
     // Pixel 8 gets index 1: bit 0 of byte 1, the low nibble of byte 4, or byte 8.
     if (bits == 1) image.ScanLine(0)[1] = 0x80;
@@ -155,7 +155,7 @@ TEST(DibImageDraw, TrueColourOntoABitmapMatchesTheSurfaceStretch) {
   // Photos drawn onto the canvas take a direct byte path; it must place exactly the pixels the
   // surface stretch places, whether shrinking, enlarging or clipped.
   CDibImage source;
-  ASSERT_TRUE(source.Create(13, 7, 24));
+  ASSERT_TRUE(test::Succeeded(source.Create(13, 7, 24)));
   for (int y = 0; y < 7; ++y) {
     for (int x = 0; x < 13; ++x) {
       std::uint8_t* p = source.ScanLine(y) + 3 * x;
@@ -171,7 +171,7 @@ TEST(DibImageDraw, TrueColourOntoABitmapMatchesTheSurfaceStretch) {
                         {2, 1, 13, 7},  {-30, 0, 40, 2}, {19, 10, 4, 4},   {0, 0, 1, 1}};
   for (const Rect& r : rects) {
     CDibImage canvas;
-    ASSERT_TRUE(canvas.Create(20, 11, 24));
+    ASSERT_TRUE(test::Succeeded(canvas.Create(20, 11, 24)));
     std::vector<std::uint32_t> pixels(20 * 11, 0xFF000000u);
     PixelSurface surface{pixels.data(), 20, 11, 20};
     ASSERT_TRUE(source.Draw(canvas, r.x, r.y, r.width, r.height));
@@ -190,7 +190,7 @@ TEST(DibImageDraw, TrueColourOntoABitmapMatchesTheSurfaceStretch) {
 TEST(DibImageCreate, LargePicturesStartBlackAndCopyWhole) {
   // Photo-sized blocks come from their own memory; they must behave like any other block.
   CDibImage large;
-  ASSERT_TRUE(large.Create(1500, 1200, 24));
+  ASSERT_TRUE(test::Succeeded(large.Create(1500, 1200, 24)));
   ASSERT_GT(large.GetBlock().size(), std::size_t{4} << 20);
   EXPECT_EQ(test::Colour(large.GetPixelColor(0, 0)), "0,0,0");
   EXPECT_EQ(test::Colour(large.GetPixelColor(1499, 1199)), "0,0,0");
@@ -203,39 +203,38 @@ TEST(DibImageCreate, LargePicturesStartBlackAndCopyWhole) {
   EXPECT_EQ(test::Colour(copy.GetPixelColor(1499, 1199)), "3,2,1");
   CDibImage moved = std::move(copy);
   EXPECT_EQ(test::Colour(moved.GetPixelColor(1499, 1199)), "3,2,1");
-  ASSERT_TRUE(large.Create(1500, 1200, 8));  // a new block replaces the old one
+  ASSERT_TRUE(test::Succeeded(large.Create(1500, 1200, 8)));  // a new block replaces the old one
   EXPECT_EQ(large.GetPixelColor(1499, 1199), RgbQuad{});
   large.Destroy();
   EXPECT_FALSE(large.IsValid());
   std::vector<std::uint8_t> file;
-  ASSERT_TRUE(moved.SaveToMemory(file, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(moved.SaveToMemory(file, kImageFormatBmp)));
   CDibImage reread;
-  ASSERT_TRUE(reread.LoadFromMemory(file, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(reread.LoadFromMemory(file, kImageFormatBmp)));
   EXPECT_EQ(test::Colour(reread.GetPixelColor(1499, 1199)), "3,2,1");
 }
 
 TEST(DibImageFromBitmap, CapturesASurfaceAsA24BitPicture) {
   std::vector<std::uint32_t> pixels = {0xFF102030, 0xFF405060, 0, 0xFFA0B0C0, 0xFFD0E0F0, 0};
   CDibImage image;
-  ASSERT_TRUE(image.FromBitmap(PixelSurface{pixels.data(), 2, 2, 3}));
+  ASSERT_TRUE(test::Succeeded(image.FromBitmap(PixelSurface{pixels.data(), 2, 2, 3})));
   EXPECT_EQ(image.GetBpp(), 24);
   EXPECT_EQ(test::Colour(image.GetPixelColor(1, 0)), "64,80,96");
   EXPECT_EQ(test::Colour(image.GetPixelColor(0, 1)), "160,176,192");
 
-  EXPECT_FALSE(image.FromBitmap(PixelSurface{}));
-  EXPECT_EQ(image.GetLastError(), "GetDIBits failed");
-  EXPECT_FALSE(image.FromBitmap(PixelSurface{pixels.data(), 3, 2, 2}));
+  EXPECT_EQ(image.FromBitmap(PixelSurface{}).error(), "GetDIBits failed");
+  EXPECT_FALSE(image.FromBitmap(PixelSurface{pixels.data(), 3, 2, 2}).ok());
   EXPECT_EQ(image.Width(), 2);
 }
 
 TEST(DibImageSave, WritesTheBitmapFileLayoutAndReadsItBack) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(1, 1, 24));
+  ASSERT_TRUE(test::Succeeded(image.Create(1, 1, 24)));
   image.ScanLine(0)[0] = 0x11;
   image.ScanLine(0)[1] = 0x22;
   image.ScanLine(0)[2] = 0x33;
   ByteVector bytes;
-  ASSERT_TRUE(image.SaveToMemory(bytes, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(image.SaveToMemory(bytes, kImageFormatBmp)));
   ASSERT_EQ(bytes.size(), 58u);
   EXPECT_EQ(bytes[0], 'B');
   EXPECT_EQ(bytes[1], 'M');
@@ -246,28 +245,27 @@ TEST(DibImageSave, WritesTheBitmapFileLayoutAndReadsItBack) {
   EXPECT_EQ(bytes[57], 0);  // row padding
 
   CDibImage palette;
-  ASSERT_TRUE(palette.Create(3, 2, 4));
+  ASSERT_TRUE(test::Succeeded(palette.Create(3, 2, 4)));
   palette.SetPaletteColor(3, {1, 2, 3, 0});
   palette.ScanLine(1)[0] = 0x30;
-  ASSERT_TRUE(palette.SaveToMemory(bytes, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(palette.SaveToMemory(bytes, kImageFormatBmp)));
   EXPECT_EQ(bytes[10], 14 + 40 + 64);
   CDibImage back;
-  ASSERT_TRUE(test::Decode(back, bytes, kImageFormatBmp)) << back.GetLastError();
+  ASSERT_TRUE(test::Succeeded(test::Decode(back, bytes, kImageFormatBmp)));
   EXPECT_EQ(back.GetBpp(), 4);
   EXPECT_EQ(test::Colour(back.GetPixelColor(0, 1)), "3,2,1");
   EXPECT_TRUE(std::equal(back.GetBlock().begin() + 40, back.GetBlock().end(), palette.GetBlock().begin() + 40));
 
-  EXPECT_FALSE(image.SaveToMemory(bytes, kImageFormatPng));
-  EXPECT_EQ(image.GetLastError(), "Unsupported operation for this format");
-  EXPECT_FALSE(CDibImage().SaveToMemory(bytes, kImageFormatBmp));
+  EXPECT_EQ(image.SaveToMemory(bytes, kImageFormatPng).error(), "Unsupported operation for this format");
+  EXPECT_EQ(CDibImage().SaveToMemory(bytes, kImageFormatBmp).error(), "No picture to save");
 
   const auto path = test::TemporaryPath("save.bmp");
   test::WriteFileBytes(path, {1, 2, 3});  // an earlier file is replaced
-  ASSERT_TRUE(image.Save(path.string(), kImageFormatBmp)) << image.GetLastError();
-  ASSERT_TRUE(image.SaveToMemory(bytes, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(image.Save(path.string(), kImageFormatBmp)));
+  ASSERT_TRUE(test::Succeeded(image.SaveToMemory(bytes, kImageFormatBmp)));
   EXPECT_EQ(test::ReadFileBytes(path), bytes);  // the file and memory writers share one layout
-  EXPECT_FALSE(image.Save(path.string(), kImageFormatJpeg));
-  EXPECT_FALSE(image.Save("/nonexistent-folder/x.bmp", kImageFormatBmp));
+  EXPECT_FALSE(image.Save(path.string(), kImageFormatJpeg).ok());
+  EXPECT_FALSE(image.Save("/nonexistent-folder/x.bmp", kImageFormatBmp).ok());
   std::filesystem::remove(path);
 }
 
@@ -279,40 +277,38 @@ TEST(DibImageLoad, ReadsFilesAndKeepsThePictureOnFailure) {
   test::WriteFileBytes(path, test::MakeBmp(layout));
 
   CDibImage image;
-  ASSERT_TRUE(image.Load(path.string(), kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(image.Load(path.string(), kImageFormatBmp)));
   EXPECT_EQ(image.GetFileName(), path.string());
   EXPECT_EQ(image.Width(), 2);
   EXPECT_EQ(image.GetNumFrames(), 1);
-  EXPECT_TRUE(image.GetLastError().empty());
 
   // A missing file, an unknown format and a picture that does not decode all leave the
   // picture as it was.
-  EXPECT_FALSE(image.Load("/nonexistent/picture.bmp", kImageFormatBmp));
-  EXPECT_FALSE(image.GetLastError().empty());
-  EXPECT_FALSE(image.Load("/nonexistent/picture.tif", kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "Error encountered while opening TIFF file");
-  EXPECT_FALSE(image.Load(path.string(), 9));
-  EXPECT_EQ(image.GetLastError(), "Unsupported operation for this format");
-  EXPECT_FALSE(image.Load(path.string(), kImageFormatGif));
+  EXPECT_FALSE(image.Load("/nonexistent/picture.bmp", kImageFormatBmp).error().empty());
+  EXPECT_EQ(image.Load("/nonexistent/picture.tif", kImageFormatTiff).error(),
+            "Error encountered while opening TIFF file");
+  EXPECT_EQ(image.Load(path.string(), 9).error(), "Unsupported operation for this format");
+  EXPECT_FALSE(image.Load(path.string(), kImageFormatGif).ok());
   EXPECT_EQ(image.Width(), 2);
   EXPECT_EQ(test::Colour(image.GetPixelColor(1, 0)), "6,5,4");
 
   // Names longer than 254 characters are not kept.
   const std::string longName = "/tmp/" + std::string(260, 'x') + ".bmp";
-  EXPECT_FALSE(image.Load(longName, kImageFormatBmp));
+  EXPECT_FALSE(image.Load(longName, kImageFormatBmp).ok());
   EXPECT_EQ(image.GetFileName(), "");
 
   // Files larger than the limit are refused before they are read.
   ImageLimits limits;
   limits.maxFileBytes = 10;
   image.SetLimits(limits);
-  EXPECT_FALSE(image.Load(path.string(), kImageFormatBmp));
-  EXPECT_EQ(image.GetLastError(), "The file is too large");
+  EXPECT_EQ(image.Load(path.string(), kImageFormatBmp).error(), "The file is too large");
   std::filesystem::remove(path);
 
-  // Error texts are kept to 255 characters.
-  image.SetError(std::string(400, 'e'));
-  EXPECT_EQ(image.GetLastError().size(), 255u);
+  // Error texts are kept to 255 bytes, and a character is never cut in two.
+  EXPECT_EQ(pictureFailure(std::string(400, 'e')).message.size(), 255u);
+  std::string accented(200, 'x');
+  for (int i = 0; i < 30; ++i) accented += "\u00e9";  // two bytes each; byte 255 is inside one
+  EXPECT_EQ(pictureFailure(accented).message.size(), 254u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -26,7 +27,7 @@ TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
     BmpLayout layout = TwoByTwo24();
     layout.fileHeader = fileHeader;
     CDibImage image;
-    ASSERT_TRUE(Decode(image, MakeBmp(layout), kImageFormatBmp)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(layout), kImageFormatBmp)));
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "255,255,255");
@@ -38,14 +39,14 @@ TEST(BmpReader, Reads24BitFilesWithAndWithoutFileHeader) {
   BmpLayout topDown = TwoByTwo24();
   topDown.height = -2;
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeBmp(topDown), kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(topDown), kImageFormatBmp)));
   EXPECT_EQ(image.Height(), 2);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,255");
 
   // The pixel offset of the file header is honoured.
   BmpLayout gap = TwoByTwo24();
   gap.gapBeforePixels = 6;
-  ASSERT_TRUE(Decode(image, MakeBmp(gap), kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(gap), kImageFormatBmp)));
   EXPECT_EQ(Colour(image.GetPixelColor(1, 1)), "0,255,0");
 }
 
@@ -57,7 +58,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   mono.palette = {{0, 0, 0}, {250, 240, 230}};
   mono.rows = {{0xA0}};
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeBmp(mono), kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(mono), kImageFormatBmp)));
   EXPECT_EQ(image.GetBpp(), 1);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "250,240,230");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "0,0,0");
@@ -74,7 +75,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   core.palette[2] = {1, 2, 3};
   core.palette[15] = {9, 8, 7};
   core.rows = {{0x2F, 0x20}};
-  ASSERT_TRUE(Decode(image, MakeBmp(core), kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(core), kImageFormatBmp)));
   EXPECT_EQ(image.GetBpp(), 4);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "1,2,3");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "9,8,7");
@@ -86,7 +87,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   eight.bits = 8;
   eight.palette = {{5, 6, 7}, {8, 9, 10}};
   eight.rows = {{1, 200}};
-  ASSERT_TRUE(Decode(image, MakeBmp(eight), kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(eight), kImageFormatBmp)));
   EXPECT_EQ(image.GetBpp(), 8);
   EXPECT_EQ(image.GetPaletteSize(), 256);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "8,9,10");
@@ -98,7 +99,7 @@ TEST(BmpReader, ReadsPaletteDepthsAndTheCoreHeader) {
   two.bits = 2;
   two.palette = {{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {30, 30, 30}};
   two.rows = {{0x1B}};  // 0, 1, 2, 3
-  ASSERT_TRUE(Decode(image, MakeBmp(two), kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(two), kImageFormatBmp)));
   EXPECT_EQ(image.GetBpp(), 8);
   EXPECT_EQ(Colour(image.GetPixelColor(3, 0)), "30,30,30");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "10,10,10");
@@ -111,7 +112,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   five.width = 2;
   five.bits = 16;
   five.rows = {{0x00, 0x7C, 0xFF, 0x7F}};
-  ASSERT_TRUE(Decode(image, MakeBmp(five), kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(five), kImageFormatBmp)));
   EXPECT_EQ(image.GetBpp(), 24);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "255,255,255");
@@ -121,7 +122,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   six.compression = 3;
   six.masks = {0xF800, 0x07E0, 0x001F};
   six.rows = {{0xE0, 0x07, 0x10, 0x84}};  // 0x8410: r 16/31, g 32/63, b 16/31
-  ASSERT_TRUE(Decode(image, MakeBmp(six), kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(six), kImageFormatBmp)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,255,0");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "132,130,132");
 
@@ -130,7 +131,7 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   plain.width = 1;
   plain.bits = 32;
   plain.rows = {{30, 20, 10, 0}};
-  ASSERT_TRUE(Decode(image, MakeBmp(plain), kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeBmp(plain), kImageFormatBmp)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
 
   // 32 bits, bit fields inside a version 5 header (red in the low byte here).
@@ -146,13 +147,13 @@ TEST(BmpReader, Decodes16And32BitPixels) {
   for (int i = 0; i < 3; ++i) {
     for (int b = 0; b < 4; ++b) bytes[masksAt + 4 * i + b] = static_cast<std::uint8_t>(masks[i] >> (8 * b));
   }
-  ASSERT_TRUE(Decode(image, bytes, kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, bytes, kImageFormatBmp)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
 }
 
 TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(5, 5, 8));
+  ASSERT_TRUE(test::Succeeded(image.Create(5, 5, 8)));
   for (std::uint32_t compression : {1u, 2u, 4u}) {
     BmpLayout rle;
     rle.width = 2;
@@ -160,8 +161,7 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
     rle.compression = compression;
     rle.palette = {{0, 0, 0}};
     rle.rows = {{0, 0}};
-    EXPECT_FALSE(Decode(image, MakeBmp(rle), kImageFormatBmp));
-    EXPECT_EQ(image.GetLastError(), "RLE decompression not implemented");
+    EXPECT_EQ(Decode(image, MakeBmp(rle), kImageFormatBmp).error(), "RLE decompression not implemented");
   }
   EXPECT_EQ(image.Width(), 5);
 
@@ -169,26 +169,24 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   BmpLayout fields = TwoByTwo24();
   fields.compression = 3;
   fields.masks = {0xFF0000, 0xFF00, 0xFF};
-  EXPECT_FALSE(Decode(image, MakeBmp(fields), kImageFormatBmp));
+  EXPECT_FALSE(Decode(image, MakeBmp(fields), kImageFormatBmp).ok());
 
   BmpLayout depth = TwoByTwo24();
   depth.bits = 7;
-  EXPECT_FALSE(Decode(image, MakeBmp(depth), kImageFormatBmp));
-  EXPECT_EQ(image.GetLastError(), "Unsupported bitmap depth");
+  EXPECT_EQ(Decode(image, MakeBmp(depth), kImageFormatBmp).error(), "Unsupported bitmap depth");
 
   // A header that claims a huge picture is refused before anything is allocated.
   BmpLayout huge = TwoByTwo24();
   huge.width = 100000;
   huge.height = 100000;
-  EXPECT_FALSE(Decode(image, MakeBmp(huge), kImageFormatBmp));
+  EXPECT_FALSE(Decode(image, MakeBmp(huge), kImageFormatBmp).ok());
   huge.width = 16000;
   huge.height = 16000;
-  EXPECT_FALSE(Decode(image, MakeBmp(huge), kImageFormatBmp));
-  EXPECT_EQ(image.GetLastError(), "The bitmap file is truncated");
+  EXPECT_EQ(Decode(image, MakeBmp(huge), kImageFormatBmp).error(), "The bitmap file is truncated");
 
   BmpLayout negative = TwoByTwo24();
   negative.width = -2;
-  EXPECT_FALSE(Decode(image, MakeBmp(negative), kImageFormatBmp));
+  EXPECT_FALSE(Decode(image, MakeBmp(negative), kImageFormatBmp).ok());
 
   // A colour count far beyond the file.
   BmpLayout colours;
@@ -197,12 +195,12 @@ TEST(BmpReader, RefusesCompressionAndDamagedFiles) {
   ByteVector bytes = MakeBmp(colours);
   bytes[14 + 32] = 0xFF;
   bytes[14 + 35] = 0x7F;
-  EXPECT_FALSE(Decode(image, bytes, kImageFormatBmp));
+  EXPECT_FALSE(Decode(image, bytes, kImageFormatBmp).ok());
 
   // A pixel offset past the end.
   bytes = MakeBmp(TwoByTwo24());
   bytes[12] = 0x10;
-  EXPECT_FALSE(Decode(image, bytes, kImageFormatBmp));
+  EXPECT_FALSE(Decode(image, bytes, kImageFormatBmp).ok());
   EXPECT_EQ(image.Width(), 5);
 
   test::ExpectEveryTruncationFails(MakeBmp(TwoByTwo24()), kImageFormatBmp);

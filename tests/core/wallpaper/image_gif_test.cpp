@@ -2,6 +2,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -30,8 +31,7 @@ TEST(GifReader, DecodesAHandEncodedPicture) {
   GifFrame frame = Frame(5, 1, {});
   frame.lzw = {0x84, 0x11, 0x05};
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeGif(5, 1, {{0, 0, 0}, {200, 100, 50}}, {frame}), kImageFormatGif))
-      << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(5, 1, {{0, 0, 0}, {200, 100, 50}}, {frame}), kImageFormatGif)));
   EXPECT_EQ(image.GetBpp(), 8);
   for (int x = 0; x < 4; ++x) EXPECT_EQ(image.ScanLine(0)[x], 0) << x;
   EXPECT_EQ(image.ScanLine(0)[4], 1);
@@ -58,7 +58,7 @@ TEST(GifReader, DecodesLongDataThroughEveryCodeWidth) {
     frame.minimumCodeSize = 8;
     frame.lzw = test::LzwEncode(pixels, 8, clearWhenFull);
     CDibImage image;
-    ASSERT_TRUE(Decode(image, MakeGif(300, 200, table, {frame}), kImageFormatGif)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(300, 200, table, {frame}), kImageFormatGif)));
     bool same = true;
     for (int y = 0; y < 200 && same; ++y) {
       same = std::equal(pixels.begin() + y * 300, pixels.begin() + (y + 1) * 300, image.ScanLine(y));
@@ -77,7 +77,7 @@ TEST(GifReader, PlacesInterlacedRows) {
   frame.minimumCodeSize = 4;
   std::vector<Rgb> table(16, {0, 0, 0});
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeGif(3, 10, table, {frame}), kImageFormatGif)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(3, 10, table, {frame}), kImageFormatGif)));
   for (int y = 0; y < 10; ++y) EXPECT_EQ(image.ScanLine(y)[2], y) << y;
 }
 
@@ -90,7 +90,7 @@ TEST(GifReader, HandlesTransparencyLocalTablesAndFrames) {
   const ByteVector gif = MakeGif(4, 4, kFourColours, {first, second, third});
 
   CDibImage image;
-  ASSERT_TRUE(Decode(image, gif, kImageFormatGif)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, gif, kImageFormatGif)));
   EXPECT_EQ(image.Width(), 2);
   EXPECT_EQ(image.GetNumFrames(), 3);
   EXPECT_EQ(image.GetTransIndex(), 1);
@@ -98,7 +98,7 @@ TEST(GifReader, HandlesTransparencyLocalTablesAndFrames) {
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "0,0,0");  // the transparent entry is black
 
   image.SetFrame(1);
-  ASSERT_TRUE(Decode(image, gif, kImageFormatGif)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, gif, kImageFormatGif)));
   EXPECT_EQ(image.Width(), 3);
   EXPECT_EQ(image.Height(), 2);
   EXPECT_EQ(image.GetTransIndex(), -1);  // the control extension belonged to the first image
@@ -106,7 +106,7 @@ TEST(GifReader, HandlesTransparencyLocalTablesAndFrames) {
   EXPECT_EQ(Colour(image.GetPixelColor(2, 1)), "4,4,4");
 
   image.SetFrame(3);
-  EXPECT_FALSE(Decode(image, gif, kImageFormatGif));
+  EXPECT_FALSE(Decode(image, gif, kImageFormatGif).ok());
   EXPECT_EQ(image.Width(), 3);
 }
 
@@ -118,7 +118,7 @@ TEST(GifReader, FullTableWithoutWhiteGivesEntry255ToWhiteWhenTransparent) {
   frame.minimumCodeSize = 8;
   frame.transparent = 0;
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,0");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "7,7,7");
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "255,255,255");
@@ -126,57 +126,54 @@ TEST(GifReader, FullTableWithoutWhiteGivesEntry255ToWhiteWhenTransparent) {
   // Without a transparent index, or with a white entry elsewhere in the table, entry 255 keeps
   // its own colour.
   frame.transparent = -1;
-  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif)));
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "9,8,7");
   frame.transparent = 0;
   dark[1] = {255, 255, 255};
-  ASSERT_TRUE(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeGif(3, 1, dark, {frame}), kImageFormatGif)));
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "9,8,7");
 }
 
 TEST(GifReader, RefusesFilesThatAreNotGifOrAreDamaged) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(4, 4, 24));
+  ASSERT_TRUE(test::Succeeded(image.Create(4, 4, 24)));
 
   // A file named .gif holding a bitmap.
   test::BmpLayout bmp;
   bmp.rows = {{1, 2, 3}};
-  EXPECT_FALSE(Decode(image, test::MakeBmp(bmp), kImageFormatGif));
-  EXPECT_EQ(image.GetLastError(), "Not a GIF file");
+  EXPECT_EQ(Decode(image, test::MakeBmp(bmp), kImageFormatGif).error(), "Not a GIF file");
 
   // A code beyond the next free one.
   GifFrame bad = Frame(4, 1, {});
   bad.lzw = {0xC4, 0x01};  // clear (4), 0, then 7 while only 6 may come next
-  EXPECT_FALSE(Decode(image, MakeGif(4, 1, kFourColours, {bad}), kImageFormatGif));
-  EXPECT_EQ(image.GetLastError(), "Invalid LZW code in the GIF file");
+  EXPECT_EQ(Decode(image, MakeGif(4, 1, kFourColours, {bad}), kImageFormatGif).error(),
+            "Invalid LZW code in the GIF file");
   bad.lzw = {0x3C, 0x00};  // clear, then 7 where only a colour may start the data
-  EXPECT_FALSE(Decode(image, MakeGif(4, 1, kFourColours, {bad}), kImageFormatGif));
+  EXPECT_FALSE(Decode(image, MakeGif(4, 1, kFourColours, {bad}), kImageFormatGif).ok());
 
   // Fewer pixels than the picture has.
   GifFrame shortData = Frame(4, 2, {});
   shortData.lzw = test::LzwEncode({1, 2, 3}, 2);
-  EXPECT_FALSE(Decode(image, MakeGif(4, 2, kFourColours, {shortData}), kImageFormatGif));
+  EXPECT_FALSE(Decode(image, MakeGif(4, 2, kFourColours, {shortData}), kImageFormatGif).ok());
 
   // A code size the format does not allow.
   GifFrame wide = Frame(1, 1, {0});
   wide.minimumCodeSize = 12;
   wide.lzw = {0xFF, 0xFF, 0xFF};
-  EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {wide}), kImageFormatGif));
+  EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {wide}), kImageFormatGif).ok());
 
   // A huge descriptor is refused before the pixels are decoded.
   GifFrame huge = Frame(60000, 60000, {0});
-  EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {huge}), kImageFormatGif));
-  EXPECT_EQ(image.GetLastError(), "Picture too large");
+  EXPECT_EQ(Decode(image, MakeGif(1, 1, kFourColours, {huge}), kImageFormatGif).error(), "Picture too large");
 
   // A stray byte between blocks is passed over.
   ByteVector stray = MakeGif(1, 1, kFourColours, {Frame(1, 1, {2})});
   stray.insert(stray.begin() + 13 + 12, 0x00);  // after the screen and its table
-  ASSERT_TRUE(Decode(image, stray, kImageFormatGif)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, stray, kImageFormatGif)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "0,0,255");
 
   // A file with no image at all.
-  EXPECT_FALSE(Decode(image, MakeGif(1, 1, kFourColours, {}), kImageFormatGif));
-  EXPECT_EQ(image.GetLastError(), "The GIF file holds no image");
+  EXPECT_EQ(Decode(image, MakeGif(1, 1, kFourColours, {}), kImageFormatGif).error(), "The GIF file holds no image");
   EXPECT_EQ(image.Width(), 1);
 
   GifFrame one = Frame(3, 2, {0, 1, 2, 3, 2, 1});

@@ -2,6 +2,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -51,7 +52,7 @@ TEST(IcoReader, ReadsPaletteAndTrueColourIcons) {
   CDibImage image;
   // 4 bits, 2×2: bottom row 1, 15; top row 15, 1.
   const ByteVector four = IconBitmap(2, 2, 4, SixteenColours(), {{0x1F}, {0xF1}});
-  ASSERT_TRUE(Decode(image, MakeIco({four}), kImageFormatIco)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeIco({four}), kImageFormatIco)));
   EXPECT_EQ(image.GetBpp(), 4);
   EXPECT_EQ(image.Width(), 2);
   EXPECT_EQ(image.Height(), 2);
@@ -60,28 +61,28 @@ TEST(IcoReader, ReadsPaletteAndTrueColourIcons) {
 
   // 24 bits, with a directory colour count of 0, decoded as colour rows.
   const ByteVector deep = IconBitmap(1, 1, 24, {}, {{30, 20, 10}});
-  ASSERT_TRUE(Decode(image, MakeIco({deep}, 0), kImageFormatIco)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeIco({deep}, 0), kImageFormatIco)));
   EXPECT_EQ(image.GetBpp(), 24);
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
 
   // 32 bits with alpha: transparent pixels show the background colour.
   const ByteVector alpha = IconBitmap(2, 1, 32, {}, {{30, 20, 10, 255, 0, 0, 0, 0}});
-  ASSERT_TRUE(Decode(image, MakeIco({alpha}, 0), kImageFormatIco)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeIco({alpha}, 0), kImageFormatIco)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
   // An alpha channel of zeros everywhere is an old icon: shown as it is.
   const ByteVector noAlpha = IconBitmap(1, 1, 32, {}, {{30, 20, 10, 0}});
-  ASSERT_TRUE(Decode(image, MakeIco({noAlpha}, 0), kImageFormatIco));
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeIco({noAlpha}, 0), kImageFormatIco)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
 
   // The requested entry is used.
   const ByteVector icon = MakeIco({four, deep});
   image.SetFrame(1);
-  ASSERT_TRUE(Decode(image, icon, kImageFormatIco));
+  ASSERT_TRUE(test::Succeeded(Decode(image, icon, kImageFormatIco)));
   EXPECT_EQ(image.GetBpp(), 24);
   EXPECT_EQ(image.GetNumFrames(), 2);
   image.SetFrame(2);
-  EXPECT_FALSE(Decode(image, icon, kImageFormatIco));
+  EXPECT_FALSE(Decode(image, icon, kImageFormatIco).ok());
 }
 
 TEST(IcoReader, ReadsPngPictures) {
@@ -90,7 +91,7 @@ TEST(IcoReader, ReadsPngPictures) {
   layout.height = 1;
   layout.rows = {{1, 2, 3}};
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeIco({test::MakePng(layout)}), kImageFormatIco)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeIco({test::MakePng(layout)}), kImageFormatIco)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "1,2,3");
 }
 
@@ -98,18 +99,18 @@ TEST(IcoReader, RefusesDamagedIcons) {
   CDibImage image;
   ByteVector cursor = MakeIco({IconBitmap(2, 2, 4, SixteenColours(), {{0x1F}, {0xF1}})});
   cursor[2] = 2;  // a cursor file, not an icon
-  EXPECT_FALSE(Decode(image, cursor, kImageFormatIco));
-  EXPECT_FALSE(Decode(image, MakeIco({}), kImageFormatIco));
+  EXPECT_FALSE(Decode(image, cursor, kImageFormatIco).ok());
+  EXPECT_FALSE(Decode(image, MakeIco({}), kImageFormatIco).ok());
 
   // An entry whose data lie outside the file.
   ByteVector outside = MakeIco({IconBitmap(1, 1, 24, {}, {{1, 2, 3}})});
   outside[6 + 12 + 2] = 0x40;
-  EXPECT_FALSE(Decode(image, outside, kImageFormatIco));
+  EXPECT_FALSE(Decode(image, outside, kImageFormatIco).ok());
 
   // A picture header claiming more rows than the entry holds.
   ByteVector tall = MakeIco({IconBitmap(1, 1, 24, {}, {{1, 2, 3}})});
   tall[6 + 16 + 8] = 200;
-  EXPECT_FALSE(Decode(image, tall, kImageFormatIco));
+  EXPECT_FALSE(Decode(image, tall, kImageFormatIco).ok());
 
   test::ExpectEveryTruncationFails(MakeIco({IconBitmap(2, 2, 4, SixteenColours(), {{0x1F}, {0xF1}})}), kImageFormatIco);
   test::ExpectEveryTruncationFails(MakeIco({IconBitmap(2, 1, 32, {}, {{30, 20, 10, 255, 0, 0, 0, 0}})}, 0),

@@ -4,6 +4,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -34,7 +35,7 @@ ByteVector RedBlue(bool progressive = false) {
 TEST(JpegReader, ReadsColourInBitmapOrder) {
   for (bool progressive : {false, true}) {
     CDibImage image;
-    ASSERT_TRUE(Decode(image, RedBlue(progressive), kImageFormatJpeg)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, RedBlue(progressive), kImageFormatJpeg)));
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(image.Width(), 16);
     EXPECT_EQ(image.Height(), 8);
@@ -47,7 +48,7 @@ TEST(JpegReader, ReadsColourInBitmapOrder) {
 TEST(JpegReader, GivesGreyPicturesAGreyPalette) {
   CDibImage image;
   const ByteVector grey = MakeJpeg(8, 8, 1, JCS_GRAYSCALE, [](int, int, std::uint8_t* p) { *p = 100; });
-  ASSERT_TRUE(Decode(image, grey, kImageFormatJpeg)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, grey, kImageFormatJpeg)));
   EXPECT_EQ(image.GetBpp(), 8);
   ASSERT_EQ(image.GetPaletteSize(), 256);
   for (int i = 0; i < 256; ++i) {
@@ -73,7 +74,7 @@ TEST(JpegReader, ConvertsCmyk) {
     };
   };
   CDibImage image;
-  ASSERT_TRUE(Decode(image, MakeJpeg(8, 8, 4, JCS_CMYK, cyan(true)), kImageFormatJpeg)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeJpeg(8, 8, 4, JCS_CMYK, cyan(true)), kImageFormatJpeg)));
   EXPECT_EQ(image.GetBpp(), 24);
   ExpectNear(image.GetPixelColor(3, 3), 0, 255, 255);
 
@@ -87,16 +88,16 @@ TEST(JpegReader, ConvertsCmyk) {
       break;
     }
   }
-  ASSERT_TRUE(Decode(image, plain, kImageFormatJpeg)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, plain, kImageFormatJpeg)));
   ExpectNear(image.GetPixelColor(3, 3), 0, 255, 255);
 }
 
 TEST(JpegReader, RefusesDamagedFiles) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(2, 2, 24));
-  EXPECT_FALSE(Decode(image, {}, kImageFormatJpeg));
-  EXPECT_FALSE(Decode(image, {0x42, 0x4D, 0, 0}, kImageFormatJpeg));
-  EXPECT_NE(image.GetLastError().find("Not a JPEG file"), std::string::npos) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(image.Create(2, 2, 24)));
+  EXPECT_FALSE(Decode(image, {}, kImageFormatJpeg).ok());
+  const Result<void> bitmap = Decode(image, {0x42, 0x4D, 0, 0}, kImageFormatJpeg);
+  EXPECT_NE(bitmap.error().find("Not a JPEG file"), std::string::npos) << bitmap.error();
 
   // A frame header claiming a huge picture.
   ByteVector huge = RedBlue();
@@ -107,8 +108,7 @@ TEST(JpegReader, RefusesDamagedFiles) {
       break;
     }
   }
-  EXPECT_FALSE(Decode(image, huge, kImageFormatJpeg));
-  EXPECT_EQ(image.GetLastError(), "Picture too large");
+  EXPECT_EQ(Decode(image, huge, kImageFormatJpeg).error(), "Picture too large");
   EXPECT_EQ(image.Width(), 2);
 
   test::ExpectEveryTruncationFails(RedBlue(), kImageFormatJpeg);

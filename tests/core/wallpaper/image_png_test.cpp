@@ -3,6 +3,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -36,7 +37,7 @@ TEST(PngReader, ReadsColourPicturesInBitmapOrder) {
   for (bool interlaced : {false, true}) {
     PngLayout layout = Rgb2x2();
     layout.interlaced = interlaced;
-    ASSERT_TRUE(Decode(image, MakePng(layout), kImageFormatPng)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(layout), kImageFormatPng)));
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "0,255,0");
@@ -49,7 +50,7 @@ TEST(PngReader, ReadsColourPicturesInBitmapOrder) {
   PngLayout deep;
   deep.bitDepth = 16;
   deep.rows = {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}};
-  ASSERT_TRUE(Decode(image, MakePng(deep), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(deep), kImageFormatPng)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "18,171,255");
 }
 
@@ -58,7 +59,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   for (bool interlaced : {false, true}) {
     PngLayout layout = RgbaRow();
     layout.interlaced = interlaced;
-    ASSERT_TRUE(Decode(image, MakePng(layout), kImageFormatPng)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(layout), kImageFormatPng)));
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
     EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
@@ -71,7 +72,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   greyAlpha.width = 2;
   greyAlpha.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
   greyAlpha.rows = {{100, 255, 100, 0}};
-  ASSERT_TRUE(Decode(image, MakePng(greyAlpha), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(greyAlpha), kImageFormatPng)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "100,100,100");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
 
@@ -80,7 +81,7 @@ TEST(PngReader, ShowsTransparentAreasInTheBackgroundColour) {
   keyed.transparent.red = 0;
   keyed.transparent.green = 255;
   keyed.transparent.blue = 0;
-  ASSERT_TRUE(Decode(image, MakePng(keyed), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(keyed), kImageFormatPng)));
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "255,0,0");
 }
@@ -95,7 +96,7 @@ TEST(PngReader, KeepsPalettesAndBuildsGreyRamps) {
   palette.palette = {{1, 2, 3}, {200, 0, 0}, {0, 0, 0}};
   palette.transparentAlpha = {255, 255, 0};
   palette.rows = {{0x12, 0x00}};
-  ASSERT_TRUE(Decode(image, MakePng(palette), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(palette), kImageFormatPng)));
   EXPECT_EQ(image.GetBpp(), 4);
   EXPECT_EQ(Colour(image.GetPalette()[1]), "200,0,0");
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "200,0,0");
@@ -106,7 +107,7 @@ TEST(PngReader, KeepsPalettesAndBuildsGreyRamps) {
   palette.bitDepth = 2;
   palette.transparentAlpha.clear();
   palette.rows = {{0x24}};  // 0, 2, 1
-  ASSERT_TRUE(Decode(image, MakePng(palette), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(palette), kImageFormatPng)));
   EXPECT_EQ(image.GetBpp(), 8);
   EXPECT_EQ(image.ScanLine(0)[1], 2);
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "200,0,0");
@@ -116,17 +117,17 @@ TEST(PngReader, KeepsPalettesAndBuildsGreyRamps) {
   grey.width = 2;
   grey.colourType = PNG_COLOR_TYPE_GRAY;
   grey.rows = {{0, 77}};
-  ASSERT_TRUE(Decode(image, MakePng(grey), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(grey), kImageFormatPng)));
   EXPECT_EQ(image.GetBpp(), 8);
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "77,77,77");
   grey.bitDepth = 1;
   grey.rows = {{0x40}};
-  ASSERT_TRUE(Decode(image, MakePng(grey), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(grey), kImageFormatPng)));
   EXPECT_EQ(image.GetBpp(), 1);
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "255,255,255");
   grey.bitDepth = 16;
   grey.rows = {{0x80, 0x00, 0x12, 0x34}};
-  ASSERT_TRUE(Decode(image, MakePng(grey), kImageFormatPng)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakePng(grey), kImageFormatPng)));
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "18,18,18");
 }
 
@@ -135,8 +136,7 @@ TEST(PngReader, RefusesDamagedFiles) {
   ByteVector bytes = MakePng(Rgb2x2());
   ByteVector flipped = bytes;
   flipped[bytes.size() - 20] ^= 0x55;  // inside the image data: a CRC or inflate error
-  EXPECT_FALSE(Decode(image, flipped, kImageFormatPng));
-  EXPECT_FALSE(image.GetLastError().empty());
+  EXPECT_FALSE(Decode(image, flipped, kImageFormatPng).error().empty());
 
   // A header with a huge size, with a correct checksum.
   ByteVector huge = bytes;
@@ -144,7 +144,7 @@ TEST(PngReader, RefusesDamagedFiles) {
   huge[17] = 0x01;  // width 65536 + 2
   const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, huge.data() + 12, 17));
   for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-  EXPECT_FALSE(Decode(image, huge, kImageFormatPng));
+  EXPECT_FALSE(Decode(image, huge, kImageFormatPng).ok());
   EXPECT_FALSE(image.IsValid());
 
   test::ExpectEveryTruncationFails(bytes, kImageFormatPng);

@@ -9,6 +9,7 @@
 #include "core/common/text.h"
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -138,7 +139,7 @@ TEST(ImageSeeds, EverySeedDecodesAndIsWrittenWhenAsked) {
   const char* folder = std::getenv("KALVORY_WRITE_FUZZ_SEEDS");
   for (const Seed& seed : Seeds()) {
     CDibImage image;
-    EXPECT_TRUE(Decode(image, seed.bytes, seed.format)) << seed.name << ": " << image.GetLastError();
+    EXPECT_TRUE(test::Succeeded(Decode(image, seed.bytes, seed.format))) << seed.name;
     if (folder == nullptr) continue;
     const std::string target = asciiLower(ImageFormatName(seed.format));
     const std::filesystem::path dir = std::filesystem::path(folder) / ("fuzz_image_" + target);

@@ -6,10 +6,11 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_builders.h"
+#include "support/result_assertions.h"
 
 namespace kalvory::test {
 
-inline bool Decode(CDibImage& image, const ByteVector& bytes, int format) {
+inline Result<void> Decode(CDibImage& image, const ByteVector& bytes, int format) {
   return image.LoadFromMemory(std::span<const std::uint8_t>(bytes.data(), bytes.size()), format);
 }
 
@@ -17,16 +18,17 @@ inline bool Decode(CDibImage& image, const ByteVector& bytes, int format) {
 // already held untouched.
 inline void ExpectEveryTruncationFails(const ByteVector& bytes, int format) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(3, 2, 24));
+  ASSERT_TRUE(test::Succeeded(image.Create(3, 2, 24)));
   image.ScanLine(0)[0] = 0x5A;
   for (std::size_t size = 0; size < bytes.size(); ++size) {
     ByteVector cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
-    EXPECT_FALSE(Decode(image, cut, format)) << "a file cut to " << size << " of " << bytes.size() << " bytes was read";
-    EXPECT_FALSE(image.GetLastError().empty()) << size;
+    // A refusal always says why.
+    EXPECT_FALSE(Decode(image, cut, format).error().empty())
+        << "a file cut to " << size << " of " << bytes.size() << " bytes was read";
     ASSERT_EQ(image.Width(), 3) << size;
     ASSERT_EQ(image.ScanLine(0)[0], 0x5A) << size;
   }
-  EXPECT_TRUE(Decode(image, bytes, format)) << image.GetLastError();
+  EXPECT_TRUE(test::Succeeded(Decode(image, bytes, format)));
 }
 
 inline std::string Colour(const RgbQuad& c) {

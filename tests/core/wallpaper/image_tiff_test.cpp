@@ -5,6 +5,7 @@
 
 #include "core/wallpaper/dib_image.h"
 #include "image_test_support.h"
+#include "support/result_assertions.h"
 
 namespace kalvory {
 namespace {
@@ -59,7 +60,7 @@ bool PatchTag(ByteVector& bytes, std::uint16_t tag, std::uint32_t value) {
 TEST(TiffReader, ReadsColourAndPalettePages) {
   CDibImage image;
   for (std::uint16_t compression : {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE}) {
-    ASSERT_TRUE(Decode(image, MakeTiff({RgbPage(compression)}), kImageFormatTiff)) << image.GetLastError();
+    ASSERT_TRUE(test::Succeeded(Decode(image, MakeTiff({RgbPage(compression)}), kImageFormatTiff)));
     EXPECT_EQ(image.GetBpp(), 24);
     EXPECT_EQ(image.Width(), 2);
     EXPECT_EQ(image.Height(), 3);
@@ -68,7 +69,7 @@ TEST(TiffReader, ReadsColourAndPalettePages) {
     EXPECT_EQ(Colour(image.GetPixelColor(1, 2)), "4,5,6");
   }
 
-  ASSERT_TRUE(Decode(image, MakeTiff({PalettePage()}), kImageFormatTiff)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeTiff({PalettePage()}), kImageFormatTiff)));
   EXPECT_EQ(image.GetBpp(), 8);
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "200,0,0");
   EXPECT_EQ(Colour(image.GetPixelColor(2, 0)), "0,100,0");
@@ -79,14 +80,14 @@ TEST(TiffReader, ReadsColourAndPalettePages) {
   grey.samples = 1;
   grey.photometric = PHOTOMETRIC_MINISBLACK;
   grey.rows = {{90}};
-  ASSERT_TRUE(Decode(image, MakeTiff({grey}), kImageFormatTiff)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeTiff({grey}), kImageFormatTiff)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "90,90,90");
   TiffPage alpha;
   alpha.width = 2;
   alpha.samples = 4;
   alpha.extraAlpha = EXTRASAMPLE_UNASSALPHA;
   alpha.rows = {{10, 20, 30, 255, 200, 200, 200, 0}};
-  ASSERT_TRUE(Decode(image, MakeTiff({alpha}), kImageFormatTiff)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, MakeTiff({alpha}), kImageFormatTiff)));
   EXPECT_EQ(Colour(image.GetPixelColor(0, 0)), "10,20,30");
   EXPECT_EQ(Colour(image.GetPixelColor(1, 0)), "31,127,255");
 }
@@ -94,15 +95,14 @@ TEST(TiffReader, ReadsColourAndPalettePages) {
 TEST(TiffReader, ReadsTheRequestedPage) {
   const ByteVector pages = MakeTiff({RgbPage(), PalettePage()});
   CDibImage image;
-  ASSERT_TRUE(Decode(image, pages, kImageFormatTiff)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, pages, kImageFormatTiff)));
   EXPECT_EQ(image.GetNumFrames(), 2);
   EXPECT_EQ(image.GetBpp(), 24);
   image.SetFrame(1);
-  ASSERT_TRUE(Decode(image, pages, kImageFormatTiff)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(Decode(image, pages, kImageFormatTiff)));
   EXPECT_EQ(image.GetBpp(), 8);
   image.SetFrame(2);
-  EXPECT_FALSE(Decode(image, pages, kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "Error: page not present in TIFF file");
+  EXPECT_EQ(Decode(image, pages, kImageFormatTiff).error(), "Error: page not present in TIFF file");
   EXPECT_EQ(image.GetBpp(), 8);
 }
 
@@ -115,10 +115,9 @@ TEST(TiffReader, RefusesDamagedFilesWithItsMessagesAndPrintsNothing) {
   ::dup2(::fileno(captured), 2);
 
   CDibImage image;
-  EXPECT_FALSE(Decode(image, {'I', 'I', 42, 0, 0xFF, 0xFF, 0, 0}, kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "Error encountered while opening TIFF file");
-  EXPECT_FALSE(Decode(image, {'G', 'I', 'F', '8'}, kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "Error encountered while opening TIFF file");
+  EXPECT_EQ(Decode(image, {'I', 'I', 42, 0, 0xFF, 0xFF, 0, 0}, kImageFormatTiff).error(),
+            "Error encountered while opening TIFF file");
+  EXPECT_EQ(Decode(image, {'G', 'I', 'F', '8'}, kImageFormatTiff).error(), "Error encountered while opening TIFF file");
 
   // Strip data that lie past the end of the file.
   TiffPage oneStrip = RgbPage();
@@ -126,14 +125,12 @@ TEST(TiffReader, RefusesDamagedFilesWithItsMessagesAndPrintsNothing) {
   const ByteVector strips = MakeTiff({oneStrip});
   ByteVector damaged = strips;
   ASSERT_TRUE(PatchTag(damaged, TIFFTAG_STRIPOFFSETS, 0x7FFFFF00));
-  EXPECT_FALSE(Decode(image, damaged, kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "Corrupted TIFF file!");
+  EXPECT_EQ(Decode(image, damaged, kImageFormatTiff).error(), "Corrupted TIFF file!");
 
   // Huge sizes are refused before any raster is allocated.
   ByteVector huge = strips;
   ASSERT_TRUE(PatchTag(huge, TIFFTAG_IMAGEWIDTH, 70000));
-  EXPECT_FALSE(Decode(image, huge, kImageFormatTiff));
-  EXPECT_EQ(image.GetLastError(), "No space for raster buffer");
+  EXPECT_EQ(Decode(image, huge, kImageFormatTiff).error(), "No space for raster buffer");
 
   test::ExpectEveryTruncationFails(strips, kImageFormatTiff);
   test::ExpectEveryTruncationFails(MakeTiff({PalettePage()}), kImageFormatTiff);

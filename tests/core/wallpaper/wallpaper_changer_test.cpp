@@ -71,7 +71,7 @@ TEST_F(ChangerTest, SequentialChangesWalkTheFolderAndWriteBackThePosition) {
   const std::vector<int> positions{1, 2, 3, 1};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     changer->ChangeWallpaper(false);
-    ASSERT_EQ(desktop.calls.size(), i + 1) << compositor->lastError();
+    ASSERT_EQ(desktop.calls.size(), i + 1) << compositor->currentRequest().picture;
     EXPECT_EQ(desktop.calls.back(), (RecordingDesktopWallpaper::Call{composed(), 2}));
     EXPECT_EQ(compositor->currentRequest().picture, expected[i]);
     EXPECT_EQ(settings.position, positions[i]);

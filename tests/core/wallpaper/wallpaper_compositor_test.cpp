@@ -7,6 +7,7 @@
 #include "core/model/alarm_line.h"
 #include "core/model/day_info.h"
 #include "core/wallpaper/picture_file.h"
+#include "support/result_assertions.h"
 #include "wallpaper_test_support.h"
 
 namespace kalvory {
@@ -82,7 +83,7 @@ TEST(WallpaperCompositor, LargePictureIsFittedNotCroppedEvenWhenCentred) {
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(1024, 768, folder.path(), placed);
   CWallpaperContext request = Request(picture, 0);
-  ASSERT_TRUE(compositor.Compose(request)) << compositor.lastError();
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
 
   // A = 177, S = 133: the picture is 578 rows high and sits 95 rows down.
   const CDibImage& canvas = compositor.canvas();
@@ -104,7 +105,7 @@ TEST(WallpaperCompositor, LargePictureIsFittedNotCroppedEvenWhenCentred) {
   EXPECT_EQ(compositor.appliedRequest().picture, composed);
   EXPECT_EQ(compositor.currentRequest().picture, picture);
   CDibImage written;
-  ASSERT_TRUE(written.Load(composed, kImageFormatBmp));
+  ASSERT_TRUE(test::Succeeded(written.Load(composed, kImageFormatBmp)));
   EXPECT_EQ(written.GetBpp(), 24);
   EXPECT_EQ(written.Width(), 1024);
   EXPECT_EQ(written.Height(), 768);
@@ -120,7 +121,7 @@ TEST(WallpaperCompositor, NarrowerPictureGetsSideBandsAndFrameLines) {
   // 16:10. A = 133, S = 160: the picture is 266 wide with 27-column margins, 13 bands a side.
   CWallpaperCompositor compositor(320, 200, folder.path(), placed);
   CWallpaperContext request = Request(picture, 2, makeColorRef(10, 20, 30));
-  ASSERT_TRUE(compositor.Compose(request)) << compositor.lastError();
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const CDibImage& canvas = compositor.canvas();
 
   const Colour frame{20, 40, 60};
@@ -151,7 +152,7 @@ TEST(WallpaperCompositor, WiderPictureGetsBandsAboveAndBelow) {
   // A = 300, S = 150: 100 rows high, 50-row margins.
   CWallpaperCompositor compositor(300, 200, folder.path(), placed);
   CWallpaperContext request = Request(picture, 1, makeColorRef(200, 100, 16));
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const CDibImage& canvas = compositor.canvas();
   const Colour frame{255, 200, 32};
   EXPECT_EQ(PixelAt(canvas, 150, 48), frame);
@@ -173,7 +174,7 @@ TEST(WallpaperCompositor, CentredPictureGetsRectangleBandsAndAFrame) {
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(200, 100, folder.path(), placed);
   CWallpaperContext request = Request(picture, 0, makeColorRef(10, 20, 30));
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const CDibImage& canvas = compositor.canvas();
   // x = 50, y = 30: a 2-pixel frame, then 25 rectangles fading from grey 88.
   const Colour frame{20, 40, 60};
@@ -199,7 +200,7 @@ TEST(WallpaperCompositor, MarginsNarrowerThanTwoPixelsGetOnlyTheFrame) {
   // A = 100, S = 102: margins of one column.
   CWallpaperCompositor compositor(102, 100, folder.path(), placed);
   CWallpaperContext request = Request(picture, 2, makeColorRef(10, 20, 30));
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   EXPECT_EQ(PixelAt(compositor.canvas(), 0, 10), (Colour{20, 40, 60}));
   EXPECT_EQ(PixelAt(compositor.canvas(), 1, 10), kRed);
   EXPECT_EQ(PixelAt(compositor.canvas(), 100, 10), kRed);
@@ -217,7 +218,7 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
   CWallpaperContext request = Request(picture, 0, makeColorRef(1, 2, 3));
   request.background_style = 1;
   request.pattern = patternFile;
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const CDibImage& canvas = compositor.canvas();
   EXPECT_EQ(PixelAt(canvas, 0, 0), (Colour{0, 0, 7}));
   EXPECT_EQ(PixelAt(canvas, 4, 1), (Colour{50, 100, 7}));
@@ -233,12 +234,12 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
   CWallpaperContext stretched = Request(picture, 2, makeColorRef(1, 2, 3));
   stretched.background_style = 1;
   stretched.pattern = patternFile;
-  ASSERT_TRUE(compositor.Compose(stretched));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(stretched)));
   // A = 200, S = 200: no margin at all, no pattern.
   EXPECT_EQ(PixelAt(canvas, 0, 0), kRed);
   test::WriteSolidBmp(picture, 10, 10, kRed);
   stretched.picture = picture;
-  ASSERT_TRUE(compositor.Compose(stretched));  // 30 wide, margins of 15
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(stretched)));  // 30 wide, margins of 15
   EXPECT_EQ(PixelAt(canvas, 13, 0), (Colour{1, 2, 3}));
   EXPECT_EQ(PixelAt(canvas, 13, 29), (Colour{1, 2, 3}));
   EXPECT_EQ(PixelAt(canvas, 12, 0), (Colour{0, 0, 7}));
@@ -248,7 +249,7 @@ TEST(WallpaperCompositor, PatternFillTilesThePatternAndFramesThePicture) {
   CWallpaperContext builtIn = Request(picture, 0, makeColorRef(1, 2, 3));
   builtIn.background_style = 1;
   builtIn.pattern = folder.file("no-such-pattern.bmp");
-  ASSERT_TRUE(compositor.Compose(builtIn));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(builtIn)));
   const CDibImage pattern = BuiltInWallpaperPattern();
   ASSERT_TRUE(pattern.IsValid());
   EXPECT_EQ(PixelAt(canvas, 0, 0), PixelAt(pattern, 0, 0));
@@ -262,7 +263,7 @@ TEST(WallpaperCompositor, PictureIsChosenByItsLowerCasedExtension) {
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(40, 30, folder.path(), placed);
   CWallpaperContext request = Request(jpeg, 2);
-  ASSERT_TRUE(compositor.Compose(request)) << compositor.lastError();
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   EXPECT_TRUE(test::Near(PixelAt(compositor.canvas(), 20, 15), Colour{200, 40, 90}, 4));
 
   EXPECT_EQ(PictureFormatFromPath("a.Jpeg"), kImageFormatJpeg);
@@ -280,9 +281,9 @@ TEST(WallpaperCompositor, FailedCompositionLeavesTheFileAndTheAppliedRequestAlon
   test::WriteSolidBmp(good, 8, 8, kRed);
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(16, 16, folder.path(), placed);
-  EXPECT_FALSE(compositor.Compose());  // nothing to compose again yet
+  EXPECT_FALSE(compositor.Compose().ok());  // nothing to compose again yet
   CWallpaperContext request = Request(good, 2);
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const std::vector<char> before = test::ReadBytes(compositor.composedFilePath());
 
   const std::string broken = folder.file("broken.jpg");
@@ -291,8 +292,7 @@ TEST(WallpaperCompositor, FailedCompositionLeavesTheFileAndTheAppliedRequestAlon
   test::WriteSolidBmp(unknown, 8, 8, kBlue);
   for (const std::string& path : {broken, unknown, folder.file("missing.bmp"), std::string()}) {
     CWallpaperContext failing = Request(path, 2);
-    EXPECT_FALSE(compositor.Compose(failing)) << path;
-    EXPECT_FALSE(compositor.lastError().empty());
+    EXPECT_FALSE(compositor.Compose(failing).error().empty()) << path;
     EXPECT_EQ(failing.picture, path);
     EXPECT_EQ(compositor.currentRequest().picture, path);
     EXPECT_EQ(compositor.appliedRequest().picture, compositor.composedFilePath());
@@ -302,7 +302,7 @@ TEST(WallpaperCompositor, FailedCompositionLeavesTheFileAndTheAppliedRequestAlon
   // A data folder that cannot be written is a failure too, not a silent success.
   CWallpaperCompositor nowhere(16, 16, folder.file("no/such/folder"), placed);
   CWallpaperContext again = Request(good, 2);
-  EXPECT_FALSE(nowhere.Compose(again));
+  EXPECT_FALSE(nowhere.Compose(again).ok());
   EXPECT_EQ(again.picture, good);
 }
 
@@ -352,7 +352,7 @@ TEST(WallpaperCompositor, StickersAreKeyedPlacedBlendedAndLettered) {
   placed.push_back(missing);
 
   CWallpaperContext request = Request(picture, 2);
-  ASSERT_TRUE(compositor.Compose(request)) << compositor.lastError();
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const CDibImage& canvas = compositor.canvas();
 
   // Right/top: x = 100 - 10 - 8 = 82, y = 5. See-through half shows the wallpaper.
@@ -385,7 +385,7 @@ TEST(WallpaperCompositor, StickersAreKeyedPlacedBlendedAndLettered) {
   offScreen.xShift = 94;
   offScreen.yShift = -3;
   placed.push_back(offScreen);
-  ASSERT_TRUE(compositor.Compose());
+  ASSERT_TRUE(test::Succeeded(compositor.Compose()));
   EXPECT_EQ(PixelAt(canvas, 99, 0), (Colour{255, 255, 0}));
   EXPECT_EQ(PixelAt(canvas, 98, 2), (Colour{255, 255, 0}));
   EXPECT_EQ(PixelAt(canvas, 99, 3), (Colour{0, 0, 200}));
@@ -423,7 +423,7 @@ TEST(WallpaperCompositor, ReminderStickersArePlacedSharedAndRemoved) {
   EXPECT_EQ(placed[1].xShift, 77);
 
   CWallpaperContext request = Request(picture, 2);
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
 
   // A second reminder with the same message and sticker shares the placed one.
   CAlarmLine second = DueReminder(now, "Dentist", "Note");
@@ -458,7 +458,7 @@ TEST(WallpaperCompositor, DayNoteStickersLastTheDayAndLeaveRemindersAlone) {
   std::vector<CWPStickerContext> placed;
   CWallpaperCompositor compositor(10, 10, folder.path(), placed);
   CWallpaperContext request = Request(picture, 2);
-  ASSERT_TRUE(compositor.Compose(request));
+  ASSERT_TRUE(test::Succeeded(compositor.Compose(request)));
   const COleDateTime now(2026, 5, 12, 9, 30, 0);
 
   EXPECT_EQ(compositor.UpdateDayNoteStickers(nullptr, definitions, now), StickerUpdate::Unchanged);

@@ -19,6 +19,7 @@
 
 #include "core/settings/system_colors.h"
 #include "core/wallpaper/dib_image.h"
+#include "support/result_assertions.h"
 
 namespace kalvory::test {
 
@@ -63,7 +64,7 @@ inline Colour PixelAt(const CDibImage& image, int x, int y) {
 // A 24-bit Windows bitmap whose pixel (x, y), top row 0, is colourAt(x, y).
 inline void WriteBmp(const std::string& path, int width, int height, const std::function<Colour(int, int)>& colourAt) {
   CDibImage image;
-  ASSERT_TRUE(image.Create(width, height, 24));
+  ASSERT_TRUE(test::Succeeded(image.Create(width, height, 24)));
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = image.ScanLine(y);
     for (int x = 0; x < width; ++x) {
@@ -73,7 +74,7 @@ inline void WriteBmp(const std::string& path, int width, int height, const std::
       row[3 * x + 2] = static_cast<std::uint8_t>(c.r);
     }
   }
-  ASSERT_TRUE(image.Save(path, kImageFormatBmp)) << image.GetLastError();
+  ASSERT_TRUE(test::Succeeded(image.Save(path, kImageFormatBmp)));
 }
 
 inline void WriteSolidBmp(const std::string& path, int width, int height, Colour colour) {

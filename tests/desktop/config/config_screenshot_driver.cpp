@@ -23,20 +23,23 @@
 
 #include "core/model/alarm_doc.h"
 #include "core/skins/definitions.h"
+#include "desktop/app/config_pages.h"
 #include "desktop/clock/round_clock_static.h"
+#include "desktop/clock/skins_page.h"
 #include "desktop/common/language_forms.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/general_pages.h"
-#include "desktop/config/plugins_page.h"
 #include "desktop/config/settings_dialog.h"
 #include "desktop/notifier/notifier_feature.h"
+#include "desktop/notifier/notifiers_page.h"
 #include "desktop/notifier/taskbar_notifier.h"
 #include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
 #include "desktop/sync/sync_feature.h"
 #include "desktop/sync/sync_page.h"
+#include "desktop/plugins/plugins_page.h"
 #include "desktop/tray/close_to_tray.h"
 
 using namespace kalvory;
@@ -103,7 +106,10 @@ int main(int argc, char** argv) {
   PluginHost host({toStdString(plugins.path())});
   host.StartPlugins(0);
 
-  CSettingsDlg dialog(language, settings, document, &host, dataFolder);
+  ConfigPageServices pageServices;
+  pageServices.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
+  CSettingsDlg dialog(language, settings, document);
+  dialog.addPages(programConfigPages(&host, dataFolder), pageServices);
   dialog.selectPage(kind.mid(5, 1).toInt());
   if (kind.startsWith(QLatin1String("sync"))) {
     // A Radicale server's calendars, found from its address, after a sync a minute ago.
@@ -136,15 +142,15 @@ int main(int argc, char** argv) {
   }
   // Debian 12's user manager, which cannot wake the computer.
   if (kind == QLatin1String("page-0-no-wake"))
-    dialog.generalPage()->setWakeUnavailable(
+    dialog.findPage<CSetCommonDlgBar>()->setWakeUnavailable(
         toQString(loadString(StringId::WakeNeedsNewerSystemd, language)).arg(QStringLiteral("252.19-1~deb12u1")));
-  if (dialog.currentPage() == CSettingsDlg::kPlugins) dialog.pluginsPage()->list()->topLevelItem(1)->setSelected(true);
+  if (dialog.currentPage() == CSettingsDlg::kPlugins)
+    dialog.findPage<CSetPluginsDlgBar>()->list()->topLevelItem(1)->setSelected(true);
   // The skin preview's clock stands still at a time that shows every hand.
-  dialog.skinsPage()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
-  dialog.clockFormatPage()->clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 0); };
+  dialog.findPage<CSetSkinsDlgBar>()->clockPreview()->setClock([] { return COleDateTime(2026, 5, 7, 10, 8, 37); });
   // Typed again, so that the preview formats the fixed time rather than the time of loading.
-  dialog.clockFormatPage()->formatEdit()->clear();
-  dialog.clockFormatPage()->formatEdit()->setText(toQString(settings.clock.format));
+  dialog.findPage<CSetTimeFormatDlgBar>()->formatEdit()->clear();
+  dialog.findPage<CSetTimeFormatDlgBar>()->formatEdit()->setText(toQString(settings.clock.format));
   dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
   dialog.move(40, 40);
   dialog.show();

@@ -56,9 +56,11 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
 
   MemorySettingsStore file;
   {
+    std::function<int(CSettingsDlg&)> answer;
     FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) {
       services.sessionBus = programBus;
       services.saveSettings = [&] { SaveSettings(fixture.settings, file); };
+      services.runConfiguration = [&](CSettingsDlg& dialog) { return answer(dialog); };
     });
     const auto add = [&](int hour, int minute, const char* text, const char* sound) {
       CAlarmLine line(COleDateTime(2026, 5, 7, hour, minute, 0), 60);
@@ -84,8 +86,8 @@ TEST(GeneralPageSwitches, OkChangesTheSettingTheFileAndTheRunningFeatures) {
 
     Switches shown{};
     const auto configure = [&](Switches wanted) {
-      fixture.program->configuration().runDialog = [&, wanted](CSettingsDlg& dialog) {
-        CSetCommonDlgBar& page = *dialog.generalPage();
+      answer = [&, wanted](CSettingsDlg& dialog) {
+        CSetCommonDlgBar& page = *dialog.findPage<CSetCommonDlgBar>();
         shown = {page.missedBox()->isChecked(), page.notificationsList()->currentIndex(), page.wakeBox()->isChecked()};
         page.missedBox()->setChecked(wanted.missed);
         page.notificationsList()->setCurrentIndex(wanted.notifications);
@@ -157,19 +159,21 @@ TEST(GeneralPageSwitches, WakeSwitchSaysWhyWakingCannotWorkHere) {
 
   for (const QString& version : {QStringLiteral("252.19-1~deb12u1"), QStringLiteral("255.4-1")}) {
     manager.version = version;
+    std::function<int(CSettingsDlg&)> answer;
     FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) {
       services.sessionBus = programBus;
       services.wakeCapability = [](uint) { return std::optional<bool>(false); };
+      services.runConfiguration = [&](CSettingsDlg& dialog) { return answer(dialog); };
     });
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return fixture.program->wakeTimer().support() != WakeTimer::Support::Unknown; }, 10000));
     bool enabled = true;
     QString reason;
     bool reasonShown = false;
-    fixture.program->configuration().runDialog = [&](CSettingsDlg& dialog) {
-      enabled = dialog.generalPage()->wakeBox()->isEnabled();
-      reason = dialog.generalPage()->wakeReasonLabel()->text();
-      reasonShown = !dialog.generalPage()->wakeReasonLabel()->isHidden();
+    answer = [&](CSettingsDlg& dialog) {
+      enabled = dialog.findPage<CSetCommonDlgBar>()->wakeBox()->isEnabled();
+      reason = dialog.findPage<CSetCommonDlgBar>()->wakeReasonLabel()->text();
+      reasonShown = !dialog.findPage<CSetCommonDlgBar>()->wakeReasonLabel()->isHidden();
       return static_cast<int>(QDialog::Rejected);
     };
     fixture.program->actions().runCommand(ID_CONFIGURATION);

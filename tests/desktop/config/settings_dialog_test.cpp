@@ -15,15 +15,17 @@
 #include <QTemporaryDir>
 
 #include "desktop/clock/round_clock_static.h"
+#include "desktop/clock/skins_page.h"
+#include "desktop/common/color_button.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/common/frame_fixture.h"
 #include "desktop/config/autostart.h"
 #include "desktop/config/configuration_feature.h"
 #include "desktop/config/definition_pages.h"
 #include "desktop/config/general_pages.h"
 #include "desktop/config/wallpaper_page.h"
+#include "desktop/notifier/notifiers_page.h"
 #include "desktop/osd/clock_static.h"
-#include "desktop/osd/color_button.h"
-#include "desktop/osd/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/text_static.h"
 #include "desktop/osd/time_format_page.h"
@@ -34,17 +36,33 @@ namespace kalvory::test {
 namespace {
 
 // The program with its "Configuration" command answered by `answer`.
+// The pages' questions go to `pages`, set before the dialog opens.
 struct ConfigFixture : FrameFixture {
-  ConfigFixture() {
+  ConfigFixture()
+      : FrameFixture(1, {}, [this](DesktopProgram::Services& services) {
+          services.runConfiguration = [this](CSettingsDlg& dialog) {
+            ++openings;
+            shownPage = dialog.currentPage();
+            return answer ? answer(dialog) : static_cast<int>(QDialog::Rejected);
+          };
+          services.configPages.chooseFolder = [this](const QString& title, const QString& start, QWidget* parent) {
+            return pages.chooseFolder(title, start, parent);
+          };
+          services.configPages.confirm = [this](const QString& question, QWidget* parent) {
+            return pages.confirm(question, parent);
+          };
+          services.configPages.chooseFont = [this](const QFont& current, QWidget* parent) {
+            return pages.chooseFont(current, parent);
+          };
+          services.configPages.chooseColor = [this](const QColor& current, QWidget* parent) {
+            return pages.chooseColor(current, parent);
+          };
+        }) {
     CSettingsDlg::resetLastPage();
-    program->configuration().runDialog = [this](CSettingsDlg& dialog) {
-      ++openings;
-      shownPage = dialog.currentPage();
-      return answer ? answer(dialog) : static_cast<int>(QDialog::Rejected);
-    };
   }
   void open() { program->actions().runCommand(ID_CONFIGURATION); }
   std::function<int(CSettingsDlg&)> answer;
+  ConfigPageServices pages;
   int openings = 0;
   int shownPage = -1;
 };
@@ -69,8 +87,9 @@ TEST(SettingsDialog, PagesCountInTheirLanguageAndPreviewPasteFormats) {
   EXPECT_EQ(english.findChild<QLabel*>(QStringLiteral("secondsWord"))->text(), "second (default).");
 
   CAlarmDoc document;
-  CQStringDialog paste(UiLanguage::Russian);
-  paste.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+  ConfigPageServices services;
+  services.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+  CQStringDialog paste(UiLanguage::Russian, services);
   paste.load(defaultSettings({}), document);
   paste.formatEdit(0)->setPlainText("%A %d.%m.%Y");
   EXPECT_TRUE(paste.preview(0)->understood());
@@ -114,17 +133,17 @@ TEST(SettingsDialog, CancelKeepsTheWallpaperFoldersAndOkStoresThem) {
     fixture.settings.wallpaper.folders = "/home/u/Pictures/*";
     fixture.settings.wallpaper.enabled = 1;
     const ApplicationSettings before = fixture.settings;
-    fixture.answer = [ok](CSettingsDlg& dialog) {
-      CSetWallPaperDlgBar& page = *dialog.wallpaperPage();
-      page.folderChooser = [](const QString& title, const QString&, QWidget*) {
-        EXPECT_EQ(title, "Add Wallpaper Folder");
-        return QStringLiteral("/srv/art");
-      };
-      QString asked;
-      page.confirm = [&](const QString& question, QWidget*) {
-        asked = question;
-        return true;
-      };
+    QString asked;
+    fixture.pages.chooseFolder = [](const QString& title, const QString&, QWidget*) {
+      EXPECT_EQ(title, "Add Wallpaper Folder");
+      return QStringLiteral("/srv/art");
+    };
+    fixture.pages.confirm = [&asked](const QString& question, QWidget*) {
+      asked = question;
+      return true;
+    };
+    fixture.answer = [ok, &asked](CSettingsDlg& dialog) {
+      CSetWallPaperDlgBar& page = *dialog.findPage<CSetWallPaperDlgBar>();
       page.addButton()->click();
       page.folderList()->setCurrentRow(0);
       page.removeButton()->click();
@@ -154,7 +173,7 @@ TEST(SettingsDialog, SayTimeRangeSelectsTheFirstItemNotGreater) {
     ConfigFixture fixture;
     fixture.settings.sound.say_time_range = stored;
     fixture.answer = [stored](CSettingsDlg& dialog) {
-      const QComboBox* list = dialog.soundPage()->rangeList();
+      const QComboBox* list = dialog.findPage<CSetSoundDlgBar>()->rangeList();
       EXPECT_EQ(list->currentText(), stored == 20 ? "15 minutes" : "");
       EXPECT_EQ(list->currentIndex(), stored == 20 ? 2 : -1);
       return confirm(dialog);
@@ -172,11 +191,11 @@ TEST(SettingsDialog, ConfirmedChangesReachTheRunningProgramAtOnce) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
   fixture.answer = [](CSettingsDlg& dialog) {
-    dialog.clockFormatPage()->formatEdit()->setText("%H:%M:%S");
-    dialog.generalPage()->showTimeEdit()->setText("45s");
-    dialog.generalPage()->minimizedBox()->setChecked(true);
-    EXPECT_FALSE(dialog.generalPage()->launchBox()->isChecked());
-    dialog.generalPage()->launchBox()->setChecked(true);
+    dialog.findPage<CSetTimeFormatDlgBar>()->formatEdit()->setText("%H:%M:%S");
+    dialog.findPage<CSetCommonDlgBar>()->showTimeEdit()->setText("45s");
+    dialog.findPage<CSetCommonDlgBar>()->minimizedBox()->setChecked(true);
+    EXPECT_FALSE(dialog.findPage<CSetCommonDlgBar>()->launchBox()->isChecked());
+    dialog.findPage<CSetCommonDlgBar>()->launchBox()->setChecked(true);
     return confirm(dialog);
   };
   const ApplicationSettings before = fixture.settings;
@@ -254,7 +273,7 @@ TEST(SettingsDialog, SkinsPagePreviewsTheSelectedClock) {
   const ApplicationSettings before = fixture.settings;
 
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetSkinsDlgBar& page = *dialog.skinsPage();
+    CSetSkinsDlgBar& page = *dialog.findPage<CSetSkinsDlgBar>();
     const COleDateTime at(2026, 5, 7, 10, 10, 30);
     const QPoint onTheFace(82, 20);           // off the hands at 10:10:30
     EXPECT_EQ(page.list()->currentRow(), 1);  // the current skin, with the built-in face
@@ -310,7 +329,7 @@ TEST(SettingsDialog, StickersPagePreviewsTheSelectedSticker) {
   fixture.document.stickers = {note, lost};
 
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetStickersDlgBar& page = *dialog.stickersPage();
+    CSetStickersDlgBar& page = *dialog.findPage<CSetStickersDlgBar>();
     page.list()->setCurrentRow(0);
     const QImage image = page.preview()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(image.size(), QSize(120, 80));
@@ -355,19 +374,17 @@ TEST(SettingsDialog, OsdLooksReachTheRunningWindowsAtOnce) {
     return false;
   };
   ASSERT_FALSE(clockShowsColour(qRgb(10, 20, 250)));
+  fixture.pages.chooseFont = [](const QFont&, QWidget*) {
+    QFont font(QStringLiteral("Arimo"));
+    font.setPixelSize(20);
+    return std::optional<QFont>(font);
+  };
+  fixture.pages.chooseColor = [](const QColor&, QWidget*) { return std::optional<QColor>(QColor(10, 20, 250)); };
   fixture.answer = [](CSettingsDlg& dialog) {
-    CSetOSDDlgBar& page = *dialog.osdPage();
+    CSetOSDDlgBar& page = *dialog.findPage<CSetOSDDlgBar>();
     page.selectTab(CSetOSDDlgBar::kReminderTextTab);
-    page.fontChooser = [](const QFont&, QWidget*) {
-      QFont font(QStringLiteral("Arimo"));
-      font.setPixelSize(20);
-      return std::optional<QFont>(font);
-    };
     page.fontButton()->click();
     page.selectTab(CSetOSDDlgBar::kClockTab);
-    page.textColorButton()->chooser = [](const QColor&, QWidget*) {
-      return std::optional<QColor>(QColor(10, 20, 250));
-    };
     page.textColorButton()->click();
     page.gradientBox()->click();  // off: the lettering is the text colour alone
     page.transparencySlider()->setValue(2);

@@ -25,7 +25,10 @@ TEST(WallpaperPage, SaysWhichFolderIsMissingAndCreatesIt) {
   settings.wallpaper.enabled = 1;
   settings.wallpaper.folders = (pictures + "/Wallpapers/*").toStdString();
   CAlarmDoc document;
-  CSetWallPaperDlgBar page(UiLanguage::English);
+  ConfigPageServices services;
+  services.chooseFolder = [&](const QString&, const QString&, QWidget*) { return home.filePath("file/inside"); };
+  services.confirm = [](const QString&, QWidget*) { return true; };
+  CSetWallPaperDlgBar page(UiLanguage::English, services);
   page.load(settings, document);
 
   EXPECT_FALSE(page.missingFolderLabel()->isHidden());
@@ -48,14 +51,12 @@ TEST(WallpaperPage, SaysWhichFolderIsMissingAndCreatesIt) {
   QFile blocker(home.filePath("file"));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
-  page.folderChooser = [&](const QString&, const QString&, QWidget*) { return home.filePath("file/inside"); };
   page.addButton()->click();
   EXPECT_FALSE(page.missingFolderLabel()->isHidden());
   page.createFolderButton()->click();
   EXPECT_TRUE(page.missingFolderLabel()->text().startsWith("The folder \"" + home.filePath("file/inside/") +
                                                            "\" could not be created: "))
       << page.missingFolderLabel()->text().toStdString();
-  page.confirm = [](const QString&, QWidget*) { return true; };
   page.folderList()->setCurrentRow(1);
   page.removeButton()->click();
   EXPECT_TRUE(page.missingFolderLabel()->isHidden());

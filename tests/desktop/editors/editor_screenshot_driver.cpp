@@ -11,6 +11,7 @@
 #include "core/model/alarm_doc.h"
 #include "core/settings/app_settings.h"
 #include "core/skins/definitions.h"
+#include "desktop/app/config_pages.h"
 #include "desktop/common/screenshot_driver.h"
 #include "desktop/config/settings_dialog.h"
 #include "desktop/editors/alarm_dialog.h"
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
   test::screenshotBackdrop();
 
   if (kind == QLatin1String("wallpaper-page")) {
-    CSettingsDlg dialog(language, settings, document, nullptr, dataFolder);
+    CSettingsDlg dialog(language, settings, document);
+    dialog.addPages(programConfigPages(nullptr, dataFolder));
     dialog.selectPage(6);
     dialog.resize(dialog.sizeHint().expandedTo(QSize(640, 480)));
     dialog.move(40, 40);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QEnterEvent>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #include "core/model/alarm_doc.h"
@@ -11,6 +13,7 @@
 #include "desktop/common/frame_fixture.h"
 #include "desktop/common/qt_text.h"
 #include "desktop/notifier/notifier_feature.h"
+#include "desktop/notifier/notifiers_page.h"
 
 namespace kalvory::test {
 namespace {
@@ -132,8 +135,8 @@ TEST(TaskbarNotifier, HoverSwitchesLookAtOnceAndClicksSendTheirMessages) {
   popup.SetCloseBox(QRect(80, 0, 20, 20));
   int stops = 0;
   int postpones = 0;
-  popup.onStop = [&] { ++stops; };
-  popup.onPostpone = [&] { ++postpones; };
+  QObject::connect(&popup, &CTaskbarNotifier::stopClicked, [&] { ++stops; });
+  QObject::connect(&popup, &CTaskbarNotifier::postponeClicked, [&] { ++postpones; });
   popup.Show("Meeting", 500, 5000, 500);
   for (int i = 0; i < 76; ++i) popup.appearStep();
 
@@ -239,6 +242,45 @@ TEST(TaskbarNotifier, PopupsFollowTheDocumentsDefinitions) {
   EXPECT_EQ(notifiers.popups()[0]->runningTimer() + notifiers.popups()[1]->runningTimer(), 0);
   notifiers.ShowNotifier("c", 5, "Second");
   EXPECT_EQ(notifiers.popups()[1]->text(), "c");
+}
+
+}  // namespace
+}  // namespace kalvory::test
+
+namespace kalvory::test {
+namespace {
+
+// The notifier feature's configuration page: "Set as default" moves the one mark and the default
+// name, and OK hands both over, the marks only to the list the page was opened on.
+TEST(NotifiersPage, SetAsDefaultMovesTheOneMarkAndOkHandsItOver) {
+  CAlarmDoc document;
+  for (const char* name : {"Classic", "Night", "Plain"}) {
+    CTBNotifierContext notifier;
+    notifier.name = name;
+    notifier.isDefault = std::string(name) == "Classic";
+    document.notifiers.push_back(notifier);
+  }
+  ApplicationSettings settings;
+  settings.app.default_notifier = "Classic";
+  CSetNotifiersDlgBar page(UiLanguage::English);
+  page.load(settings, document);
+  EXPECT_EQ(page.markedRow(), "Classic");
+  page.list()->setCurrentRow(2);
+  page.setDefaultButton()->click();
+  EXPECT_EQ(page.markedRow(), "Plain");
+  EXPECT_TRUE(document.notifiers[0].isDefault) << "nothing changes before OK";
+
+  page.store(settings, document);
+  EXPECT_EQ(settings.app.default_notifier, "Plain");
+  EXPECT_FALSE(document.notifiers[0].isDefault);
+  EXPECT_FALSE(document.notifiers[1].isDefault);
+  EXPECT_TRUE(document.notifiers[2].isDefault);
+
+  // A document whose list was loaded again meanwhile keeps its own marks.
+  document.notifiers.pop_back();
+  document.notifiers[0].isDefault = true;
+  page.store(settings, document);
+  EXPECT_TRUE(document.notifiers[0].isDefault);
 }
 
 }  // namespace

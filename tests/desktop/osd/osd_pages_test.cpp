@@ -14,8 +14,8 @@
 
 #include "core/common/symbol_font.h"
 #include "core/model/alarm_doc.h"
-#include "desktop/osd/color_button.h"
-#include "desktop/osd/format_preview.h"
+#include "desktop/common/color_button.h"
+#include "desktop/common/format_preview.h"
 #include "desktop/osd/osd_font_page.h"
 #include "desktop/osd/time_format_page.h"
 
@@ -26,8 +26,11 @@ TEST(OsdFontPage, EditsBothWindowsAndKeepsShiftsAndOpacityInRange) {
   ApplicationSettings settings = defaultSettings({});
   settings.clock.opacity = 60;
   settings.text.shadow_x = 4;
-  CSetOSDDlgBar page(UiLanguage::English);
-  page.load(settings);
+  CAlarmDoc document;
+  ConfigPageServices services;
+  services.chooseColor = [](const QColor&, QWidget*) { return std::optional<QColor>(Qt::blue); };
+  CSetOSDDlgBar page(UiLanguage::English, services);
+  page.load(settings, document);
 
   // It opens on "Clock" with the clock's values.
   EXPECT_EQ(page.currentTab(), CSetOSDDlgBar::kClockTab);
@@ -56,12 +59,11 @@ TEST(OsdFontPage, EditsBothWindowsAndKeepsShiftsAndOpacityInRange) {
   page.shadowBox()->click();
   EXPECT_FALSE(page.shiftXEdit()->isEnabled());
   EXPECT_FALSE(page.shadowColorButton()->isEnabled());
-  page.textColorButton()->chooser = [](const QColor&, QWidget*) { return std::optional<QColor>(Qt::blue); };
   page.textColorButton()->click();
   page.shiftXEdit()->setText(QStringLiteral("abc"));
 
   ApplicationSettings stored = settings;
-  page.store(stored);
+  page.store(stored, document);
   EXPECT_EQ(stored.clock.shadow_x, 6);
   EXPECT_EQ(stored.clock.shadow_y, -6);
   EXPECT_EQ(stored.clock.opacity, 20);
@@ -75,7 +77,7 @@ TEST(OsdFontPage, EditsBothWindowsAndKeepsShiftsAndOpacityInRange) {
 
   // A font without a face reads "Font is not selected".
   settings.clock.font.face_name.clear();
-  page.load(settings);
+  page.load(settings, document);
   EXPECT_EQ(page.currentTab(), CSetOSDDlgBar::kClockTab);
   EXPECT_EQ(page.fontButton()->text(), QStringLiteral("Font is not selected"));
 }
@@ -84,7 +86,13 @@ TEST(TimeFormatPage, FormatCountdownAndSymbol) {
   ApplicationSettings settings = defaultSettings({});
   CAlarmDoc document;
   document.countdown_target = COleDateTime(2027, 1, 2, 3, 4, 5);
-  CSetTimeFormatDlgBar page(UiLanguage::Russian);
+  bool symbolChosen = true;
+  ConfigPageServices services;
+  services.chooseSymbol = [&](QWidget*) {
+    if (symbolChosen) QGuiApplication::clipboard()->setText(QString::fromUtf8(symbolMarkText('J').c_str()));
+    return symbolChosen;
+  };
+  CSetTimeFormatDlgBar page(UiLanguage::Russian, services);
   page.load(settings, document);
   EXPECT_EQ(page.formatEdit()->text(), QStringLiteral("%H%~%M"));
   EXPECT_EQ(page.formatEdit()->maxLength(), 230);
@@ -95,10 +103,6 @@ TEST(TimeFormatPage, FormatCountdownAndSymbol) {
   EXPECT_EQ(page.timePicker()->time(), QTime(3, 4, 5));
 
   // The symbol goes in at the cursor.
-  page.symbolDialog = [](QWidget*) {
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(symbolMarkText('J').c_str()));
-    return true;
-  };
   page.formatEdit()->setCursorPosition(2);
   page.symbolButton()->click();
   page.datePicker()->setDate(QDate(2026, 12, 31));
@@ -108,7 +112,7 @@ TEST(TimeFormatPage, FormatCountdownAndSymbol) {
   EXPECT_EQ(document.countdown_target, COleDateTime(2026, 12, 31, 23, 59, 58));
 
   // A cancelled symbol dialog pastes nothing.
-  page.symbolDialog = [](QWidget*) { return false; };
+  symbolChosen = false;
   page.symbolButton()->click();
   EXPECT_EQ(page.formatEdit()->text().size(), QStringLiteral("%H\u0080J%~%M").size());
 }
@@ -119,8 +123,9 @@ TEST(TimeFormatPage, LivePreviewAndTheCodeNotUnderstood) {
   ApplicationSettings settings = defaultSettings({});
   CAlarmDoc document;
   for (const UiLanguage language : {UiLanguage::English, UiLanguage::Russian, UiLanguage::Ukrainian}) {
-    CSetTimeFormatDlgBar page(language);
-    page.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+    ConfigPageServices services;
+    services.clock = [] { return COleDateTime(2026, 12, 8, 10, 48, 5); };
+    CSetTimeFormatDlgBar page(language, services);
     page.load(settings, document);
     FormatPreview* preview = page.preview();
     EXPECT_TRUE(preview->understood());

@@ -124,7 +124,10 @@ TEST(OsdWindows, PlacesAreStoredWhenTheProgramCloses) {
 }
 
 TEST(OsdWindows, StayOnScreenAndGoBackToTheirFirstPlaceOnReset) {
-  FrameFixture fixture;
+  std::function<int(CSettingsDlg&)> answer;
+  FrameFixture fixture(1, {}, [&](DesktopProgram::Services& services) {
+    services.runConfiguration = [&](CSettingsDlg& dialog) { return answer(dialog); };
+  });
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   // Stored where only the first word would show (another scale, a monitor since unplugged).
   fixture.settings.clock.position_x = screen.right() - 20;
@@ -146,8 +149,8 @@ TEST(OsdWindows, StayOnScreenAndGoBackToTheirFirstPlaceOnReset) {
   EXPECT_EQ(fixture.settings.clock.position_x, 300);
   EXPECT_EQ(fixture.settings.clock.position_y, 40);
   const auto configure = [&](bool reset) {
-    fixture.program->configuration().runDialog = [reset](CSettingsDlg& dialog) {
-      CSetOSDDlgBar& page = *dialog.osdPage();
+    answer = [reset](CSettingsDlg& dialog) {
+      CSetOSDDlgBar& page = *dialog.findPage<CSetOSDDlgBar>();
       EXPECT_TRUE(page.resetPositionButton()->isEnabled());
       EXPECT_EQ(page.resetPositionButton()->text(), "&Reset position");
       if (reset) {

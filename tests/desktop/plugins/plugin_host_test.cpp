@@ -12,7 +12,7 @@
 #include "core/wallpaper/desktop_wallpaper.h"
 #include "desktop/app/alarm_app.h"
 #include "desktop/app/desktop_program.h"
-#include "desktop/config/plugins_page.h"
+#include "desktop/plugins/plugins_page.h"
 #include "platform/settings/ini_settings_store.h"
 #include "platform/x11/hotkey_service.h"
 
@@ -60,9 +60,10 @@ TEST(PluginHost, LoadsInNameOrderKeepsFailuresAndConfiguresEverySameName) {
   EXPECT_EQ(plugins.log(), (QStringList{"GetPluginName kalone.so", "StartPlugin kalone.so 1 window",
                                         "GetPluginName kaltwo.so", "StartPlugin kaltwo.so 1 window"}));
 
-  CSetPluginsDlgBar page(UiLanguage::English, &host);
   QString message;
-  page.showMessage = [&](const QString& text, QWidget*) { message = text; };
+  ConfigPageServices services;
+  services.showMessage = [&](const QString& text, QWidget*) { message = text; };
+  CSetPluginsDlgBar page(UiLanguage::English, &host, services);
   page.load(ApplicationSettings{}, CAlarmDoc{});
   QTreeWidget* list = page.list();
   ASSERT_EQ(list->topLevelItemCount(), 3);  // newest found first

@@ -156,15 +156,15 @@ TEST(FrameWallpaper, HotkeyChangesAtOnceAndTheTickOnlyWhenDue) {
 class RecordingPower final : public PowerManager {
  public:
   explicit RecordingPower(const int& saves) : saves_(saves) {}
-  bool powerOff() override { return record("powerOff"); }
-  bool reboot() override { return record("reboot"); }
-  bool suspend() override { return record("suspend"); }
+  Result<void> powerOff() override { return record("powerOff"); }
+  Result<void> reboot() override { return record("reboot"); }
+  Result<void> suspend() override { return record("suspend"); }
   std::vector<std::pair<std::string, int>> calls;
 
  private:
-  bool record(const char* name) {
+  Result<void> record(const char* name) {
     calls.emplace_back(name, saves_);
-    return true;
+    return {};
   }
   const int& saves_;
 };

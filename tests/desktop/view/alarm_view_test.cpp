@@ -64,7 +64,6 @@ TEST(AlarmView, ColoursAndIconsTheNextDayEventByItsType) {
   loadSkin(skin, folder);
   fixture.view.applySkin(skin);
   EXPECT_EQ(fixture.view.backgroundColor(), QColor("#203040"));
-  EXPECT_EQ(fixture.view.calendar()->backgroundColor(), QColor("#445566"));
 
   CDayInfo holiday(at(5, 8, 0, 0, 0));
   holiday.repeat = CDayInfo::Once;
@@ -76,7 +75,6 @@ TEST(AlarmView, ColoursAndIconsTheNextDayEventByItsType) {
   EXPECT_TRUE(fixture.view.dayEventIconShown());
   EXPECT_EQ(fixture.view.dayEventIconName(), ":/icons/type-note.png");
   EXPECT_EQ(fixture.view.dayEventColor(), QColor("#112233"));
-  EXPECT_EQ(fixture.view.calendar()->month().cell(12).noteText, "Spring\r\nholiday") << "the calendar follows";
 
   const struct {
     int type;
@@ -129,7 +127,8 @@ TEST(AlarmView, AddDayNoteFromTheCalendarStoresTheNoteAndShowsIt) {
   test::FrameFixture fixture;
   CAlarmView& view = fixture.program->view();
   ASSERT_EQ(view.parentWidget(), fixture.frame->viewHost());
-  CCalWnd* calendar = view.calendar();
+  CCalWnd* calendar = &fixture.program->calendar();
+  EXPECT_EQ(view.calendarWidget(), calendar) << "the program puts the calendar in the view";
   EXPECT_EQ(view.dayEventText(), "");
 
   bool edited = false;
@@ -163,6 +162,15 @@ TEST(AlarmView, AddDayNoteFromTheCalendarStoresTheNoteAndShowsIt) {
   fixture.settings.app.language = 0;
   fixture.program->languageChanged();
   EXPECT_EQ(calendar->month().language(), UiLanguage::Russian);
+
+  // The skin's "Calendar" colours reach the calendar the program put in the view.
+  QTemporaryDir skinFolder;
+  CProfile skin;
+  loadSkin(skin, skinFolder);
+  fixture.settings.app.skin_path = skinFolder.filePath("skin.xml").toStdString();
+  fixture.program->applySkin();
+  EXPECT_EQ(calendar->backgroundColor(), QColor("#445566"));
+  EXPECT_EQ(view.backgroundColor(), QColor("#203040"));
 }
 
 }  // namespace

@@ -65,4 +65,4 @@ shoot() {  # setting-language name editor-caption
   program_pid=
 }
 shoot 1 en "Date Note"
-shoot 0 ru "$(grep -A1 '^\[dialog 149\]' "$here/../../../res/strings/ru.txt" | sed -n 's/^caption\t//p')"
+shoot 0 ru "$(sed -n 's/^6975\t//p' "$here/../../../res/strings/ru.txt")"

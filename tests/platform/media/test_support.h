@@ -141,9 +141,9 @@ class InertLauncher final : public ProgramLauncher {
 };
 class InertPower final : public PowerManager {
  public:
-  bool powerOff() override { return false; }
-  bool reboot() override { return false; }
-  bool suspend() override { return false; }
+  Result<void> powerOff() override { return Failure{"inert"}; }
+  Result<void> reboot() override { return Failure{"inert"}; }
+  Result<void> suspend() override { return Failure{"inert"}; }
 };
 class InertSpeech final : public SpeechLibrary {
  public:

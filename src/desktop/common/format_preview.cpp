@@ -1,4 +1,4 @@
-#include "desktop/osd/format_preview.h"
+#include "desktop/common/format_preview.h"
 
 #include "desktop/common/qt_text.h"
 

@@ -1,4 +1,4 @@
-#include "desktop/config/plugins_page.h"
+#include "desktop/plugins/plugins_page.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -15,9 +15,9 @@
 
 namespace kalvory {
 
-CSetPluginsDlgBar::CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, QWidget* parent)
-    : ConfigPage(language, parent), host_(host) {
-  showMessage = [](const QString& message, QWidget* owner) { QMessageBox::warning(owner, programTitle(), message); };
+CSetPluginsDlgBar::CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, ConfigPageServices services,
+                                     QWidget* parent)
+    : ConfigPage(language, parent, std::move(services)), host_(host) {
   auto* group = new QGroupBox(this);
   list_ = new QTreeWidget(group);
   list_->setRootIsDecorated(false);
@@ -85,10 +85,19 @@ void CSetPluginsDlgBar::selectionChanged() {
 void CSetPluginsDlgBar::configureSelected() {
   const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   if (selected.isEmpty()) {
-    if (showMessage) showMessage(text(StringId::PluginNotSelected), this);
+    if (services().showMessage)
+      services().showMessage(text(StringId::PluginNotSelected), this);
+    else
+      QMessageBox::warning(this, programTitle(), text(StringId::PluginNotSelected));
     return;
   }
   if (host_ != nullptr) host_->configure(toStdString(selected.first()->text(0).left(500)));
+}
+
+ConfigPageSource pluginsPageSource(const PluginHost* host) {
+  return {StringId::PluginsPage, [host](UiLanguage language, const ConfigPageServices& services, QWidget* parent) {
+            return new CSetPluginsDlgBar(language, host, services, parent);
+          }};
 }
 
 }  // namespace kalvory

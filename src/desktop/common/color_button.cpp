@@ -1,8 +1,9 @@
-#include "desktop/osd/color_button.h"
+#include "desktop/common/color_button.h"
 
 #include <QColorDialog>
 #include <QPainter>
 #include <QPixmap>
+#include <utility>
 
 namespace kalvory {
 
@@ -13,7 +14,7 @@ ColorRef toColorRef(const QColor& color) {
                       static_cast<std::uint8_t>(color.blue()));
 }
 
-ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {
+ColorButton::ColorButton(QWidget* parent, Chooser chooser) : QPushButton(parent), chooser_(std::move(chooser)) {
   setIconSize(QSize(32, 14));
   updateSwatch();
   connect(this, &QPushButton::clicked, this, &ColorButton::choose);
@@ -26,8 +27,8 @@ void ColorButton::setColor(ColorRef color) {
 
 void ColorButton::choose() {
   std::optional<QColor> picked;
-  if (chooser) {
-    picked = chooser(toQColor(color_), this);
+  if (chooser_) {
+    picked = chooser_(toQColor(color_), this);
   } else {
     const QColor color = QColorDialog::getColor(toQColor(color_), this);
     if (color.isValid()) picked = color;

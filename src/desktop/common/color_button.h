@@ -13,13 +13,12 @@ namespace kalvory {
 class ColorButton : public QPushButton {
   Q_OBJECT
  public:
-  explicit ColorButton(QWidget* parent = nullptr);
+  // How a colour is picked: `chooser`, the standard colour dialog when empty.
+  using Chooser = std::function<std::optional<QColor>(const QColor& current, QWidget* parent)>;
+  explicit ColorButton(QWidget* parent = nullptr, Chooser chooser = {});
 
   ColorRef color() const { return color_; }
   void setColor(ColorRef color);
-
-  // How a colour is picked; the standard colour dialog unless a caller (a test) sets another.
-  std::function<std::optional<QColor>(const QColor& current, QWidget* parent)> chooser;
 
  signals:
   // The user picked a colour (not emitted by setColor).
@@ -29,6 +28,7 @@ class ColorButton : public QPushButton {
   void choose();
   void updateSwatch();
 
+  Chooser chooser_;
   ColorRef color_ = 0;
 };
 

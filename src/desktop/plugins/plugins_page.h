@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "desktop/config/config_page.h"
+#include "desktop/common/config_page.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,12 +18,10 @@ class CSetPluginsDlgBar final : public ConfigPage {
   Q_OBJECT
  public:
   // `host` may be null: the list is then empty.
-  CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, QWidget* parent = nullptr);
+  CSetPluginsDlgBar(UiLanguage language, const PluginHost* host, ConfigPageServices services = {},
+                    QWidget* parent = nullptr);
   void load(const ApplicationSettings& settings, const CAlarmDoc& document) override;
   void store(ApplicationSettings& settings, CAlarmDoc& document) override;
-
-  // Shows "Plugin is not selected"; a message box unless a test sets another.
-  std::function<void(const QString& message, QWidget* parent)> showMessage;
 
   QTreeWidget* list() const { return list_; }
   QLineEdit* descriptionField() const { return description_; }
@@ -38,5 +36,8 @@ class CSetPluginsDlgBar final : public ConfigPage {
   QLineEdit* description_ = nullptr;
   QPushButton* configure_ = nullptr;
 };
+
+// The page as the plug-ins feature hands it to the configuration dialog; `host` may be null.
+ConfigPageSource pluginsPageSource(const PluginHost* host);
 
 }  // namespace kalvory
