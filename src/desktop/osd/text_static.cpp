@@ -173,7 +173,7 @@ void CTextStatic::Update() {
     dirty_ = false;
   }
   if (displayTime_.followsShowing()) setShown(showing_);
-  // The window manager may have raised another window over the catcher since.
+  // The catcher follows a move or a restack of the window since (it does nothing otherwise).
   coverWithCatcher();
   syncTimer();
 }

@@ -71,14 +71,19 @@ PointerCatcher::~PointerCatcher() {
   }
 }
 
+// Called on every redraw of the covered window: the catcher is moved and restacked only when its
+// place, the window's frame or the frame's place in the stack changed (the frame's ConfigureNotify
+// says so), so that an idle clock sends the server nothing.
 void PointerCatcher::cover(const QRect& area, WId window) {
   if (area.isEmpty()) return;
   auto* xcb = static_cast<xcb_connection_t*>(connection_);
+  const std::uint32_t sibling = topLevelFor(static_cast<std::uint32_t>(window));
+  if (shown_ && !restack_ && area == area_ && sibling == sibling_) return;
   const std::uint32_t values[] = {static_cast<std::uint32_t>(area.x()),
                                   static_cast<std::uint32_t>(area.y()),
                                   static_cast<std::uint32_t>(area.width()),
                                   static_cast<std::uint32_t>(area.height()),
-                                  topLevelFor(static_cast<std::uint32_t>(window)),
+                                  sibling,
                                   XCB_STACK_MODE_ABOVE};
   xcb_configure_window(xcb, window_,
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
@@ -86,17 +91,25 @@ void PointerCatcher::cover(const QRect& area, WId window) {
                        values);
   if (!shown_) xcb_map_window(xcb, window_);
   shown_ = true;
+  restack_ = false;
+  area_ = area;
+  sibling_ = sibling;
   xcb_flush(xcb);
 }
 
-// Asking the server for the frame is a round trip, and the caller restacks every second (the
-// window manager may have raised another window over the catcher since); the answer is kept
-// until the window is reparented, which a window manager does when it frames the window after
-// it was first mapped, and again when it lets it go.
+// Asking the server for the frame is a round trip; the answer is kept until the window is
+// reparented, which a window manager does when it frames the window after it was first mapped,
+// and again when it lets it go. The frame's own changes (a restack by the window manager) are
+// asked for, as Qt asks for its windows' own.
 std::uint32_t PointerCatcher::topLevelFor(std::uint32_t window) {
   if (window != covered_ || topLevel_ == 0) {
+    auto* xcb = static_cast<xcb_connection_t*>(connection_);
     covered_ = window;
-    topLevel_ = topLevelOf(static_cast<xcb_connection_t*>(connection_), window, root_);
+    topLevel_ = topLevelOf(xcb, window, root_);
+    if (topLevel_ != window) {
+      const std::uint32_t mask[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+      xcb_change_window_attributes(xcb, topLevel_, XCB_CW_EVENT_MASK, mask);
+    }
   }
   return topLevel_;
 }
@@ -107,6 +120,7 @@ void PointerCatcher::hide() {
   xcb_unmap_window(xcb, window_);
   xcb_flush(xcb);
   shown_ = false;
+  restack_ = true;
 }
 
 bool PointerCatcher::handle(void* message) {
@@ -134,6 +148,12 @@ bool PointerCatcher::handle(void* message) {
       // Seen because Qt watches its own windows' structure; Qt handles the event as well.
       auto* reparent = reinterpret_cast<xcb_reparent_notify_event_t*>(event);
       if (reparent->window == covered_) topLevel_ = 0;
+      return false;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+      // The covered window or its frame moved or went elsewhere in the stack; Qt's too.
+      auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+      if (configure->window == topLevel_ || configure->window == covered_) restack_ = true;
       return false;
     }
     default:

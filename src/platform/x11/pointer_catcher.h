@@ -44,6 +44,9 @@ class PointerCatcher final : public QObject {
   bool shown_ = false;
   std::uint32_t covered_ = 0;   // the window last covered
   std::uint32_t topLevel_ = 0;  // its frame (or itself when unframed); 0 until asked
+  QRect area_;                  // where the catcher stands
+  std::uint32_t sibling_ = 0;   // the window it stands just above
+  bool restack_ = true;         // the covered window or its frame changed since
   EventFilter* filter_ = nullptr;
 };
 
