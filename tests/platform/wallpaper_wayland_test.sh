@@ -8,28 +8,9 @@
 set -euo pipefail
 cli=$1
 portal_template=$2
-missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-for tool in Xvfb xprop dbus-daemon dbus-send convert; do command -v "$tool" >/dev/null || missing "$tool"; done
-/usr/bin/python3 -c "import dbusmock" 2>/dev/null || missing python3-dbusmock
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log "$work"/*.jsonl "$work"/*.txt; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-  exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
+source "$(dirname "$0")/../support/session_test.sh"
+need Xvfb xprop dbus-daemon dbus-send convert
+need_dbusmock
 
 mkfifo "$work/display"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
@@ -37,11 +18,8 @@ pids+=($!)
 read -r number <"$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$number
 export XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=kalvory-test-wayland XDG_CURRENT_DESKTOP=sway
-export HOME=$work KALVORY_HOME=$work/kalvory ASAN_OPTIONS=detect_leaks=0
-
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>"$work/bus.log"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-pids+=($(sed -n 2p "$work/bus"))
+use_private_home
+start_session_bus
 
 convert -size 32x24 xc:red "$work/picture.bmp"
 root_untouched() { xprop -root _XROOTPMAP_ID 2>&1 | grep -Eq "not found|no such atom"; }
@@ -53,14 +31,7 @@ fi
 grep -q "no way to set its picture" "$work/error.txt" || fail "the refusal does not say why"
 root_untouched || fail "the unseen root window was drawn on"
 
-/usr/bin/python3 -m dbusmock --template "$portal_template" -p "{\"log\": \"$work/calls.jsonl\"}" \
-  >"$work/portal.log" 2>&1 &
-pids+=($!)
-portal_up() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.freedesktop.portal.Desktop 2>/dev/null | grep -q "boolean true"
-}
-wait_for 20 portal_up || fail "the stand-in portal did not come up"
+start_portal "$portal_template" "$work/calls.jsonl"
 
 "$cli" set-wallpaper "$work/picture.bmp" >"$work/out.txt" 2>"$work/error.txt" || fail "the portal was not used"
 grep -q "wallpaper set (the Wallpaper portal)" "$work/out.txt" || fail "set-wallpaper said: $(cat "$work/out.txt")"

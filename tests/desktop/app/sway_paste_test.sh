@@ -7,52 +7,17 @@
 set -euo pipefail
 kalvory=$1
 helper=$2
-missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-command -v sway >/dev/null && command -v dbus-daemon >/dev/null && command -v dbus-send >/dev/null || missing "sway or dbus"
-ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || missing qt6-wayland
+source "$(dirname "$0")/../../support/session_test.sh"
+need sway dbus-daemon dbus-send
+need_qt_wayland
 
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log "$work"/*.out; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-  exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
-
-export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export KALVORY_HOME=$work/kalvory ASAN_OPTIONS=detect_leaks=0
 unset DISPLAY WAYLAND_DISPLAY
-printf 'output HEADLESS-1 resolution 1280x800\n' >"$work/sway.conf"
-# sway refuses to run as root: there it runs as nobody, in a runtime folder of its own user.
-as_user=()
-if [ "$(id -u)" = 0 ]; then
-  command -v setpriv >/dev/null || missing setpriv
-  chown 65534:65534 "$work" "$work/sway.conf"
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-fi
-WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$work/sway.conf" \
-  >"$work/sway.log" 2>&1 &
-pids+=($!)
-socket() { compgen -G "$work/wayland-[0-9]" >/dev/null; }
-wait_for 20 socket || fail "sway did not start"
-export WAYLAND_DISPLAY=$(basename "$(compgen -G "$work/wayland-[0-9]" | head -1)")
+source "$(dirname "$0")/headless_sway.sh"
+start_headless_sway "$work/sway" || fail "sway did not start"
+mkdir -m 700 "$work/run"
+use_private_home "$work/run"
 export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
-
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>"$work/bus.log"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-pids+=($(sed -n 2p "$work/bus"))
+start_session_bus
 
 "$kalvory" --help >"$work/help.out" 2>&1
 grep -q "paste:             the clipboard and Ctrl+V through the compositor's virtual keyboard" "$work/help.out" ||
@@ -61,11 +26,7 @@ grep -q "paste:             the clipboard and Ctrl+V through the compositor's vi
 "$kalvory" >"$work/kalvory.log" 2>&1 &
 program=$!
 pids+=($program)
-running() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.kalvory.Kalvory 2>/dev/null | grep -q "boolean true"
-}
-wait_for 30 running || fail "the program did not come up on the bus"
+wait_for 30 bus_name_owned org.kalvory.Kalvory || fail "the program did not come up on the bus"
 
 "$helper" >"$work/helper.out" 2>"$work/helper.log" &
 pids+=($!)

@@ -6,37 +6,12 @@
 #   wayland_gnome_xwayland_test.sh KALVORY_BINARY   (exit 77: a tool is missing)
 set -euo pipefail
 kalvory=$1
-missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-for tool in mutter Xwayland xdotool xwininfo xprop convert dbus-daemon dbus-send; do
-  command -v "$tool" >/dev/null || missing "$tool"
-done
+source "$(dirname "$0")/../../support/session_test.sh"
+need mutter Xwayland xdotool xwininfo xprop convert dbus-daemon dbus-send
 
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log; do echo "--- $log" >&2; tail -n 30 "$log" >&2; done
-  exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
-
-export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export KALVORY_HOME=$work/kalvory ASAN_OPTIONS=detect_leaks=0
+use_private_home
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>"$work/bus.log"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-pids+=($(sed -n 2p "$work/bus"))
+start_session_bus
 
 mutter --headless --wayland --wayland-display=kalvory-gnome --virtual-monitor 1280x800 >"$work/mutter.log" 2>&1 &
 pids+=($!)

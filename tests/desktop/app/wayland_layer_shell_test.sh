@@ -9,44 +9,18 @@
 set -euo pipefail
 kalvory=$1
 pointer_helper=$2
-missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-for tool in sway swaymsg grim convert dbus-daemon dbus-send; do
-  command -v "$tool" >/dev/null || missing "$tool"
-done
-ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || missing qt6-wayland
-
-work=$(mktemp -d)
-chmod 711 "$work"
-pids=()
-cleanup() {
-  exec 3>&- 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -z "${KALVORY_TEST_KEEP:-}" ] || cp -r "$work" "$KALVORY_TEST_KEEP"
-  for log in "$work"/*.log; do echo "--- $log" >&2; tail -n 30 "$log" >&2; done
-  exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
+source "$(dirname "$0")/../../support/session_test.sh"
+need sway swaymsg grim convert dbus-daemon dbus-send
+need_qt_wayland
 
 source "$(dirname "$0")/headless_sway.sh"
 start_headless_sway "$work/sway" "focus_follows_mouse no" || fail "sway did not start"
 
 mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR=$work/run HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export KALVORY_HOME=$work/kalvory ASAN_OPTIONS=detect_leaks=0 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
+use_private_home "$work/run"
+export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
 unset DISPLAY
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>"$work/bus.log"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-pids+=($(sed -n 2p "$work/bus"))
+start_session_bus
 
 # The pointer comes first, so that the program finds a seat with a mouse.
 mkfifo "$work/pointer.in"

@@ -9,55 +9,14 @@
 set -euo pipefail
 kalvory=$1
 portal_template=${2:-}
-# A missing tool skips the test, except under CI, whose script installs every tool the suite needs.
-missing() { echo "missing: $1" >&2; [ "${CI:-}" = true ] && exit 1; exit 77; }
-command -v weston >/dev/null && command -v dbus-daemon >/dev/null && command -v dbus-send >/dev/null || missing "weston or dbus"
-ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || missing qt6-wayland
+source "$(dirname "$0")/../../support/session_test.sh"
+need weston dbus-daemon dbus-send
+need_qt_wayland
 
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log; do echo "--- $log" >&2; cat "$log" >&2; done
-  exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 20))
-  shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
-
-export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export KALVORY_HOME=$work/kalvory ASAN_OPTIONS=detect_leaks=0
-unset DISPLAY
-weston --backend=headless-backend.so --socket=kalvory-test --width=1280 --height=800 --use-pixman \
-  --idle-time=0 >"$work/weston.log" 2>&1 &
-pids+=($!)
-wait_for 20 test -S "$work/kalvory-test" || fail "weston did not start"
-export WAYLAND_DISPLAY=kalvory-test XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
-
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>"$work/bus.log"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-pids+=($(sed -n 2p "$work/bus"))
-
-if [ -n "$portal_template" ]; then
-  /usr/bin/python3 -c "import dbusmock" 2>/dev/null || missing python3-dbusmock
-  /usr/bin/python3 -m dbusmock --template "$portal_template" -p "{\"log\": \"$work/bound.jsonl\"}" \
-    >"$work/portal.log" 2>&1 &
-  pids+=($!)
-  portal_up() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-      string:org.freedesktop.portal.Desktop 2>/dev/null | grep -q "boolean true"
-  }
-  wait_for 20 portal_up || fail "the stand-in portal did not come up"
-fi
+use_private_home
+start_weston
+start_session_bus
+[ -z "$portal_template" ] || start_portal "$portal_template" "$work/bound.jsonl"
 
 mkdir -p "$work/config/Kalvory"
 cat >"$work/config/Kalvory/Kalvory.conf" <<'CONF'
@@ -75,11 +34,7 @@ CONF
 "$kalvory" >"$work/kalvory.log" 2>&1 &
 program=$!
 pids+=($program)
-running() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.kalvory.Kalvory 2>/dev/null | grep -q "boolean true"
-}
-wait_for 30 running || fail "the program did not come up on the bus"
+wait_for 30 bus_name_owned org.kalvory.Kalvory || fail "the program did not come up on the bus"
 
 if [ -n "$portal_template" ]; then
   wait_for 20 test -s "$work/bound.jsonl" || fail "no shortcuts were bound at the portal"
