@@ -6,13 +6,15 @@ parameter "log" names, and emits Activated for a shortcut when a test calls
 org.kalvory.Test.Activate(id) (and Deactivated for Release(id)). With the parameter "refuse" set,
 BindShortcuts answers 2.
 '''
-import json
+import os
+import sys
 
 import dbus
 import dbus.service
-from gi.repository import GLib
 
-from dbusmock import mockobject
+# The shared parts of the stand-in portals live beside this template.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from portal_requests import log, request_path, respond_later, session_path  # noqa: E402
 
 BUS_NAME = 'org.freedesktop.portal.Desktop'
 MAIN_OBJ = '/org/freedesktop/portal/desktop'
@@ -29,24 +31,10 @@ def load(mock, parameters):
     mock.AddProperty(MAIN_IFACE, 'version', dbus.UInt32(1))
 
 
-def request_path(sender, token):
-    return '%s/request/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), token)
-
-
-def respond_later(path, response, results):
-    mockobject.objects[MAIN_OBJ].AddObject(path, 'org.freedesktop.portal.Request', {}, [])
-
-    def emit():
-        mockobject.objects[path].EmitSignal('org.freedesktop.portal.Request', 'Response', 'ua{sv}',
-                                            [dbus.UInt32(response), dbus.Dictionary(results, signature='sv')])
-        return False
-    GLib.timeout_add(20, emit)
-
-
 @dbus.service.method(MAIN_IFACE, in_signature='a{sv}', out_signature='o', sender_keyword='sender')
 def CreateSession(self, options, sender):
     path = request_path(sender, str(options['handle_token']))
-    session = '%s/session/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), str(options['session_handle_token']))
+    session = session_path(sender, str(options['session_handle_token']))
     self.sessions.append(session)
     respond_later(path, 0, {'session_handle': dbus.String(session)})
     return dbus.ObjectPath(path)
@@ -57,9 +45,7 @@ def BindShortcuts(self, session, shortcuts, parent_window, options, sender):
     path = request_path(sender, str(options['handle_token']))
     entries = [{'id': str(ident), 'description': str(props.get('description', '')),
                 'preferred_trigger': str(props.get('preferred_trigger', ''))} for ident, props in shortcuts]
-    if self.log_path:
-        with open(self.log_path, 'a') as log:
-            log.write(json.dumps({'session': str(session), 'shortcuts': entries}) + '\n')
+    log(self, {'session': str(session), 'shortcuts': entries})
     if self.refuse:
         respond_later(path, 2, {})
     else:

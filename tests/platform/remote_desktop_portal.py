@@ -8,13 +8,17 @@ Start hands back a new restore token each time ("token-1", "token-2", ...), as v
 A test calls org.kalvory.Test.CloseSession() to close the session as a desktop does when the user
 revokes it.
 '''
-import json
+import os
+import sys
 
 import dbus
 import dbus.service
-from gi.repository import GLib
 
 from dbusmock import mockobject
+
+# The shared parts of the stand-in portals live beside this template.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from portal_requests import log, request_path, respond_later, session_path  # noqa: E402
 
 BUS_NAME = 'org.freedesktop.portal.Desktop'
 MAIN_OBJ = '/org/freedesktop/portal/desktop'
@@ -34,30 +38,10 @@ def load(mock, parameters):
     mock.AddProperty(MAIN_IFACE, 'AvailableDeviceTypes', dbus.UInt32(7))
 
 
-def log(mock, entry):
-    if mock.log_path:
-        with open(mock.log_path, 'a') as out:
-            out.write(json.dumps(entry) + '\n')
-
-
-def request_path(sender, token):
-    return '%s/request/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), token)
-
-
-def respond_later(path, response, results):
-    mockobject.objects[MAIN_OBJ].AddObject(path, 'org.freedesktop.portal.Request', {}, [])
-
-    def emit():
-        mockobject.objects[path].EmitSignal('org.freedesktop.portal.Request', 'Response', 'ua{sv}',
-                                            [dbus.UInt32(response), dbus.Dictionary(results, signature='sv')])
-        return False
-    GLib.timeout_add(20, emit)
-
-
 @dbus.service.method(MAIN_IFACE, in_signature='a{sv}', out_signature='o', sender_keyword='sender')
 def CreateSession(self, options, sender):
     path = request_path(sender, str(options['handle_token']))
-    session = '%s/session/%s/%s' % (MAIN_OBJ, sender[1:].replace('.', '_'), str(options['session_handle_token']))
+    session = session_path(sender, str(options['session_handle_token']))
     self.sessions.append(session)
     self.AddObject(session, 'org.freedesktop.portal.Session', {}, [
         ('Close', '', '', ''),
