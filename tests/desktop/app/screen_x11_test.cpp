@@ -55,7 +55,6 @@ class ScreenSession : public kalvory::test::ProgramSessionTest {
     };
     return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
   }
-
 };
 
 // Collects the lines a helper prints.

@@ -535,8 +535,8 @@ QByteArray ringingDocument(const QString& path, const std::vector<Ring>& rings, 
     document.AddAlarm(line);
   }
   EXPECT_TRUE(saveDocumentFile(document, path.toStdString()).ok());
-  const std::string trusted =
-      rememberProgramTrust(settings.toStdString(), programsFingerprint(path.toStdString(), documentPrograms(document)), true);
+  const std::string trusted = rememberProgramTrust(
+      settings.toStdString(), programsFingerprint(path.toStdString(), documentPrograms(document)), true);
   return QByteArray::fromStdString(trusted);
 }
 
@@ -571,7 +571,8 @@ TEST_F(X11Session, WindowManagersCloseKeepsTheProgramInTheTray) {
   // The first reminder still to come when the window had gone (a second's margin for the time
   // the ring takes) must ring.
   const qint64 closedAfter = created.secsTo(QDateTime::currentDateTime()) + 1;
-  const auto later = std::find_if(rings.begin(), rings.end(), [&](const Ring& ring) { return ring.seconds > closedAfter; });
+  const auto later =
+      std::find_if(rings.begin(), rings.end(), [&](const Ring& ring) { return ring.seconds > closedAfter; });
   ASSERT_NE(later, rings.end()) << "the close came " << closedAfter << " s after the start, after every reminder";
   ASSERT_FALSE(QFile::exists(later->mark)) << "a reminder rang before its time";
   EXPECT_TRUE(QTest::qWaitFor([&] { return settingsText().contains("CloseNoticeShown=1"); }, 10000));

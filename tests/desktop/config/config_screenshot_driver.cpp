@@ -37,9 +37,9 @@
 #include "desktop/notifier/taskbar_notifier.h"
 #include "desktop/osd/time_format_page.h"
 #include "desktop/plugins/plugin_host.h"
+#include "desktop/plugins/plugins_page.h"
 #include "desktop/sync/sync_feature.h"
 #include "desktop/sync/sync_page.h"
-#include "desktop/plugins/plugins_page.h"
 #include "desktop/tray/close_to_tray.h"
 
 using namespace kalvory;
