@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "support/missing_tool.h"
+
 extern char** environ;
 
 namespace {
@@ -97,8 +99,9 @@ int main(int argc, char** argv) {
   server[8] = target.c_str();
   pid_t pid = 0;
   if (posix_spawnp(&pid, "pulseaudio", nullptr, nullptr, const_cast<char**>(server), environ) != 0) {
-    std::fprintf(stderr, "pulseaudio could not be started; skipped\n");
-    return 0;
+    std::fprintf(stderr, "pulseaudio could not be started%s\n",
+                 kalvory::test::missingToolIsFailure() ? " (required under CI)" : "; skipped");
+    return kalvory::test::missingToolIsFailure() ? 1 : 0;
   }
   bool ready = false;
   for (int attempt = 0; attempt < 500 && !ready; ++attempt) {
