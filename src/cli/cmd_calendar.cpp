@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "cli/line_text.h"
 #include "cli/document_json.h"
+#include "cli/line_text.h"
 #include "core/calendar/calendar_month.h"
 #include "core/calendar/calendar_names.h"
 #include "core/common/date_time.h"
@@ -22,7 +22,6 @@
 
 namespace kalvory::cli {
 namespace {
-
 
 struct Button {
   std::string_view name;

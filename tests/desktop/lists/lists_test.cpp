@@ -226,7 +226,8 @@ TEST(ListsWindow, APostponedDailyReminderShowsItsNewMomentBesideItsTime) {
   EXPECT_GE(list->columnWidth(2), list->fontMetrics().horizontalAdvance(text)) << "the text is not cut";
   line->postponed->ringsAt += 86400;
   lists.window->refill();
-  EXPECT_EQ(list->model()->index(0, 2).data().toString(), QStringLiteral("Daily: 10:54, postponed to 05/08/2026 10:59"));
+  EXPECT_EQ(list->model()->index(0, 2).data().toString(),
+            QStringLiteral("Daily: 10:54, postponed to 05/08/2026 10:59"));
   lists.settings.app.language = 0;
   lists.window->refill();
   EXPECT_TRUE(list->model()->index(0, 2).data().toString().contains(QStringLiteral("отложено до")));

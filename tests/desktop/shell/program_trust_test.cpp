@@ -1,3 +1,5 @@
+#include "desktop/shell/program_trust.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -5,7 +7,6 @@
 #include "core/alarms/action_services.h"
 #include "core/model/document_file.h"
 #include "desktop/common/frame_fixture.h"
-#include "desktop/shell/program_trust.h"
 #include "platform/media/test_support.h"
 
 namespace kalvory::test {

@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "core/resources/resource_menus.h"
-#include "desktop/common/date_icon.h"
 #include "desktop/alarms/postpone_dialog.h"
 #include "desktop/alarms/turn_off_feature.h"
+#include "desktop/common/date_icon.h"
 #include "desktop/common/frame_fixture.h"
 
 namespace kalvory::test {
